@@ -1,0 +1,177 @@
+// The host interfaces: everything the interpreter core needs from its
+// surroundings (window system, clock, timers, message boxes, the per-user
+// settings store, sound, process control, the screen surface).
+//
+// The core is plain C++; the desktop window and the batch mode in src/shell
+// implement these interfaces on Qt, and tests use ScriptedHost
+// (scripted_host.h). Each interface stays small: an operation is added by
+// the piece of the system that first needs it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvic::platform {
+
+class Surface;  // the pixel bitmap of the console screen (surface.h)
+
+// ---------------------------------------------------------------------------
+// Events. Keys use the Windows virtual-key codes: they are the key vocabulary
+// of the core (GET of the Up arrow is CHR$(0)+CHR$(38)), whatever the host's
+// own keyboard codes are.
+namespace vk {
+inline constexpr uint32_t kCancel = 3;  // Ctrl+Break
+inline constexpr uint32_t kBack = 8;
+inline constexpr uint32_t kTab = 9;
+inline constexpr uint32_t kReturn = 13;
+inline constexpr uint32_t kShift = 16;
+inline constexpr uint32_t kControl = 17;
+inline constexpr uint32_t kMenu = 18;  // Alt
+inline constexpr uint32_t kPause = 19;
+inline constexpr uint32_t kCapital = 20;  // Caps Lock
+inline constexpr uint32_t kEscape = 27;
+inline constexpr uint32_t kSpace = 32;
+inline constexpr uint32_t kPrior = 33;  // Page Up
+inline constexpr uint32_t kNext = 34;   // Page Down
+inline constexpr uint32_t kEnd = 35;
+inline constexpr uint32_t kHome = 36;
+inline constexpr uint32_t kLeft = 37;
+inline constexpr uint32_t kUp = 38;
+inline constexpr uint32_t kRight = 39;
+inline constexpr uint32_t kDown = 40;
+inline constexpr uint32_t kInsert = 45;
+inline constexpr uint32_t kDelete = 46;
+inline constexpr uint32_t kF1 = 112;  // F1..F12 are 112..123
+inline constexpr uint32_t kF12 = 123;
+inline constexpr uint32_t kNumLock = 144;
+inline constexpr uint32_t kScroll = 145;  // Scroll Lock
+}  // namespace vk
+
+// One keyboard message: a key going down (virtual-key code) or a character.
+struct KeyEvent {
+  uint32_t key = 0;     // virtual-key code (key-down) or character code (char)
+  uint32_t repeat = 1;  // repeat count as delivered
+  uint32_t flags = 0;   // scan code and flag bits as delivered
+  bool ctrl = false;    // Ctrl was down
+  bool shift = false;   // Shift was down
+  bool isRepeat = false;  // auto-repeat of a key held down
+};
+
+// Receives the events the pump dispatches; implemented by the console view.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  virtual void OnKeyDown(const KeyEvent& e) = 0;
+  virtual void OnChar(const KeyEvent& e) = 0;
+  virtual void OnTimer(int timerId) = 0;
+};
+
+// What a blocking wait is waiting for. The batch host types its next scripted
+// key only when the core waits for the keyboard.
+enum class WaitFor { AnyEvent, Keyboard };
+enum class WaitResult {
+  EventPending,    // an event is ready for PumpOnce
+  TimedOut,        // the timeout passed without an event
+  InputExhausted,  // no event will ever come (end of scripted or batch input)
+};
+
+class EventPump {
+ public:
+  virtual ~EventPump() = default;
+  virtual void SetSink(EventSink* sink) = 0;
+  // Serves at most one pending event (a key-down together with the character
+  // it produces counts as one) and never blocks. True when one was served.
+  virtual bool PumpOnce() = 0;
+  // Cheap: is anything waiting to be served?
+  virtual bool AnyPending() = 0;
+  // Blocks until an event is pending, the timeout (milliseconds, negative =
+  // none) passes, or no event can ever come.
+  virtual WaitResult WaitForEvent(WaitFor what, int timeoutMs) = 0;
+};
+
+// ---------------------------------------------------------------------------
+struct LocalTime {
+  int year = 1601, month = 1, day = 1;  // month 1..12, day 1..31
+  int dayOfWeek = 1;                    // 0 = Sunday
+  int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual uint32_t TickCount() = 0;  // milliseconds since some start, wraps
+  virtual LocalTime Now() = 0;       // local date and time
+  virtual void Sleep(uint32_t ms) = 0;
+};
+
+// Window timers by identifier (1 drives ON TIMER, 2 keeps the caret steady).
+// A timer fires repeatedly as an OnTimer event through the pump.
+class Timers {
+ public:
+  virtual ~Timers() = default;
+  virtual bool SetTimer(int id, uint32_t intervalMs) = 0;  // (re)start
+  virtual void KillTimer(int id) = 0;
+};
+
+// ---------------------------------------------------------------------------
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
+enum class Icon { None, Information, Exclamation, Stop, Question };
+enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  virtual Answer MessageBox(std::string_view text, std::string_view caption,
+                            Buttons buttons, Icon icon) = 0;
+};
+
+// The per-user settings store: keys with sub-keys under the application's own
+// key (a path such as "Settings" or "Volumes/WORK"), each holding named
+// 32-bit numbers, strings and byte blocks.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::optional<uint32_t> GetNumber(std::string_view key, std::string_view name) = 0;
+  virtual bool SetNumber(std::string_view key, std::string_view name, uint32_t value) = 0;
+  virtual std::optional<std::string> GetString(std::string_view key, std::string_view name) = 0;
+  virtual bool SetString(std::string_view key, std::string_view name, std::string_view value) = 0;
+  virtual std::optional<std::vector<uint8_t>> GetBytes(std::string_view key, std::string_view name) = 0;
+  virtual bool SetBytes(std::string_view key, std::string_view name, const std::vector<uint8_t>& value) = 0;
+  virtual bool KeyExists(std::string_view key) = 0;
+  virtual bool CreateKey(std::string_view key) = 0;
+  virtual std::vector<std::string> EnumSubKeys(std::string_view key) = 0;  // direct children
+  virtual bool DeleteKey(std::string_view key) = 0;  // with its sub-keys
+};
+
+class Sound {
+ public:
+  virtual ~Sound() = default;
+  virtual void Beep() = 0;                             // the desktop's default beep
+  virtual void Tone(uint32_t hertz, uint32_t ms) = 0;  // blocks for the duration
+};
+
+class Process {
+ public:
+  virtual ~Process() = default;
+  virtual bool StartSecondInstance() = 0;
+  virtual void SetRestartAtExit(bool restart) = 0;
+  virtual void SetWindowTitle(std::string_view title) = 0;
+  virtual std::string WindowTitle() = 0;
+};
+
+// Everything the core may reach, handed to it at creation.
+struct Host {
+  EventPump& pump;
+  Clock& clock;
+  Timers& timers;
+  Dialogs& dialogs;
+  SettingsStore& settings;
+  Sound& sound;
+  Process& process;
+  Surface* surface = nullptr;  // the console screen's pixels
+};
+
+}  // namespace torvic::platform

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# TORVIC developer entry point.
+#   ./torvic.sh run [ARGS...]   install what is missing, build, start TORVIC
+#   ./torvic.sh test            install, build, run the whole test suite
+#                               (a normal build, then an AddressSanitizer +
+#                               UndefinedBehaviorSanitizer build)
+#   ./torvic.sh test --quick    the normal build's tests only
+#   ./torvic.sh build           install and build only
+#   ./torvic.sh bench           build and print the benchmark figures
+#   ./torvic.sh fuzz NAME [SECONDS]  build the libFuzzer targets with clang and run one
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$(pwd)
+
+PACKAGES=(g++ clang libclang-rt-14-dev cmake ninja-build ccache
+          qt6-base-dev libgl-dev fonts-liberation fontconfig
+          libgtest-dev libgmock-dev libbenchmark-dev)
+
+setup() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "torvic.sh: installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+configure() {  # configure DIR [extra cmake args...]
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  fi
+}
+
+build() {  # build DIR [extra cmake args...]
+  local dir=$1; shift
+  configure "$dir" "$@"
+  cmake --build "$dir" -j "$(nproc)"
+}
+
+runtests() {  # runtests DIR
+  local env=(QT_QPA_PLATFORM=offscreen)
+  env "${env[@]}" ctest --test-dir "$1" --output-on-failure -j "$(nproc)" --timeout 300
+}
+
+cmd=${1:-run}; [ $# -gt 0 ] && shift
+case "$cmd" in
+  setup) setup ;;
+  build) setup; build build ;;
+  run)   setup; build build; exec build/torvic "$@" ;;
+  test)
+    setup
+    build build
+    runtests build
+    if [ "${1:-}" != "--quick" ]; then
+      export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+      build build-san -DTORVIC_SANITIZE=ON
+      runtests build-san
+    fi
+    ;;
+  bench) setup; build build; bench/run "$ROOT/build" "$@" ;;
+  fuzz)
+    setup
+    build build-fuzz -DTORVIC_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DTORVIC_BUILD_SHELL=OFF
+    name=${1:?fuzz target name}; secs=${2:-60}
+    mkdir -p "build-fuzz/corpus-$name"
+    seeds=(); [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
+    "build-fuzz/fuzz_$name" -max_total_time="$secs" -rss_limit_mb=4096 "build-fuzz/corpus-$name" "${seeds[@]}" 2>&1 | tail -30
+    ;;
+  *) echo "usage: $0 run|test [--quick]|build|bench|fuzz NAME [SECONDS]" >&2; exit 2 ;;
+esac
