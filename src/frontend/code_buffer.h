@@ -121,7 +121,6 @@ class CodeBuffer {
   bool Room(size_t n);  // within the capacity less the tail reserve
   void Append(Chain c, size_t at);
   size_t& Tail(Chain c) { return tail_[static_cast<size_t>(c) / 2]; }
-  void RecomputeTails();
 
   std::array<uint8_t, kCapacity> bytes_;
   size_t size_ = 0;

@@ -46,7 +46,7 @@ inline constexpr int kData = 22, kEdit = 32, kElse = 33, kEnd = 34, kEndIf = 35,
 int KeywordAt(std::string_view text, size_t& pos);
 
 // Word at position: skips spaces; if the next character is not a letter or
-// "_" yields -1 (with only the spaces consumed); otherwise KeywordAt. Used to
+// "_" yields -1 without consuming anything; otherwise KeywordAt. Used to
 // test for a secondary word such as TO.
 int WordAt(std::string_view text, size_t& pos);
 

@@ -1,0 +1,120 @@
+// The program: an ordered, doubly linked list of program lines, each with its
+// source text and compiled code, and the modified flag beside it.
+//
+// Numbered lines stand in ascending order of number; unnumbered lines
+// (number all bits set) keep the place where they were put. Jumps are never
+// bound ahead of time: every executed jump looks its line up by number
+// (walking from the current line toward the target) or by label.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frontend/code_buffer.h"
+#include "frontend/compiled_line.h"
+
+namespace torvic {
+
+class ProgramLine {
+ public:
+  ProgramLine(uint32_t number, std::string text, const uint8_t* code, size_t codeLength)
+      : number(number), text(std::move(text)), code(code, code + codeLength) {}
+
+  uint32_t number;                 // 1..65535, or kNoLineNumber
+  std::string text;                // as typed after the number, trailing spaces removed
+  std::vector<uint8_t> code;       // the compiled line, exact length
+  uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
+
+  bool IsNumbered() const { return number != kNoLineNumber; }
+  // Numbers compare as signed 32-bit values, so unnumbered lines read as -1.
+  int32_t SignedNumber() const { return static_cast<int32_t>(number); }
+  const uint8_t* Code() const { return code.data(); }
+  size_t CodeLength() const { return code.size(); }
+  std::string_view Label() const { return LineLabel(code.data(), code.size()); }
+
+  ProgramLine* Next() const { return next_; }
+  ProgramLine* Prev() const { return prev_; }
+
+ private:
+  friend class ProgramList;
+  ProgramLine* prev_ = nullptr;
+  ProgramLine* next_ = nullptr;
+};
+
+class ProgramList {
+ public:
+  ProgramList() = default;
+  ProgramList(const ProgramList&) = delete;
+  ProgramList& operator=(const ProgramList&) = delete;
+  ~ProgramList() { Clear(); }
+
+  ProgramLine* First() const { return first_; }
+  ProgramLine* Last() const { return last_; }
+  size_t Count() const { return count_; }
+  bool Empty() const { return count_ == 0; }
+
+  bool Modified() const { return modified_; }
+  void SetModified(bool m) { modified_ = m; }
+
+  // Links a line object into the list; the list owns it from then on.
+  ProgramLine* Append(std::unique_ptr<ProgramLine> line);
+  ProgramLine* InsertBefore(ProgramLine* before, std::unique_ptr<ProgramLine> line);
+  // Unlinks a line and hands its ownership back.
+  std::unique_ptr<ProgramLine> Detach(ProgramLine* line);
+  void Remove(ProgramLine* line) { Detach(line); }
+  // Frees every line; count 0. The modified flag is left to the caller.
+  void Clear();
+  // Moves all lines of `other` to the end of this list, in order.
+  void TakeAllFrom(ProgramList& other);
+
+  // Inserts a new numbered line in number order: an existing line with the
+  // same number is replaced (its object freed); unnumbered lines never stop
+  // the walk. Returns the new line.
+  ProgramLine* InsertByNumber(std::unique_ptr<ProgramLine> line);
+
+  // The line with number n, searching from `start` (the first line when
+  // null): forward when start's signed number is at most n, else backward.
+  ProgramLine* FindLine(uint32_t n, const ProgramLine* start = nullptr) const;
+
+  // The first line in program order whose label equals `name` (upper case,
+  // compared exactly), or null.
+  ProgramLine* FindLabel(std::string_view name) const;
+
+  // The duplicate-label check made before a program starts: among the
+  // labelled lines, the first one whose label another line repeats decides;
+  // the result is that other line (the second occurrence), or null.
+  ProgramLine* FindDuplicateLabel() const;
+
+ private:
+  ProgramLine* first_ = nullptr;
+  ProgramLine* last_ = nullptr;
+  size_t count_ = 0;
+  bool modified_ = false;
+};
+
+// Entering a typed line that begins (after spaces) with a digit.
+struct LineEntryResult {
+  enum Kind {
+    Stored,       // inserted or replaced
+    Deleted,      // an empty remainder deleted the line (or there was none)
+    BadNumber,    // 0 or above 65535: nothing stored
+    OutOfMemory,  // the program keeps its earlier state
+  } kind = BadNumber;
+  uint32_t number = 0;
+  ProgramLine* line = nullptr;  // the stored line (Stored)
+  // For BadNumber: the digits as typed, and the error column (the number of
+  // spaces before them).
+  std::string digits;
+  int32_t column = 0;
+};
+
+// Reads the number, drops one space after it, and stores, replaces or deletes
+// the line (compiling the text with CompileLine). Sets the modified flag as
+// the program store's rules say; the caller resets the interpreter's run
+// state after Stored and Deleted.
+LineEntryResult EnterNumberedLine(ProgramList& program, std::string_view typed);
+
+}  // namespace torvic

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frontend/compiled_line.h"
+#include "frontend/compiler.h"
+#include "frontend/program.h"
+
+namespace torvic {
+namespace {
+
+// "10 A,20 B" style listing of the program: number (or "-") and text.
+std::string Listing(const ProgramList& p) {
+  std::string s;
+  for (ProgramLine* l = p.First(); l; l = l->Next()) {
+    if (!s.empty()) s += ',';
+    s += l->IsNumbered() ? std::to_string(l->number) : "-";
+    s += ' ';
+    s += l->text;
+  }
+  return s;
+}
+
+std::unique_ptr<ProgramLine> Unnumbered(const std::string& text) {
+  CodeBuffer b;
+  CompileLine(text, b);
+  return std::make_unique<ProgramLine>(kNoLineNumber, text, b.Data(), b.Size());
+}
+
+TEST(ProgramStore, EnteringLinesOrdersReplacesAndDeletes) {
+  struct Step { const char* typed; LineEntryResult::Kind kind; const char* listing; bool modified; };
+  const Step steps[] = {
+      {"20 B", LineEntryResult::Stored, "20 B", true},
+      {"10 A", LineEntryResult::Stored, "10 A,20 B", true},
+      {"30 C", LineEntryResult::Stored, "10 A,20 B,30 C", true},
+      {"  20   X  ", LineEntryResult::Stored, "10 A,20   X,30 C", true},  // one space dropped
+      {"15 M", LineEntryResult::Stored, "10 A,15 M,20   X,30 C", true},
+      {"99", LineEntryResult::Deleted, "10 A,15 M,20   X,30 C", true},   // nothing to delete
+      {"15", LineEntryResult::Deleted, "10 A,20   X,30 C", true},
+      {"0 PRINT", LineEntryResult::BadNumber, "10 A,20   X,30 C", true},
+      {"65536 PRINT", LineEntryResult::BadNumber, "10 A,20   X,30 C", true},
+      {"65535 Z", LineEntryResult::Stored, "10 A,20   X,30 C,65535 Z", true},
+      {"10", LineEntryResult::Deleted, "20   X,30 C,65535 Z", true},
+      {"20 ", LineEntryResult::Deleted, "30 C,65535 Z", true},
+      {"30", LineEntryResult::Deleted, "65535 Z", true},
+      {"65535", LineEntryResult::Deleted, "", false},  // empty program: not modified
+  };
+  ProgramList p;
+  for (const Step& s : steps) {
+    LineEntryResult r = EnterNumberedLine(p, s.typed);
+    EXPECT_EQ(r.kind, s.kind) << s.typed;
+    EXPECT_EQ(Listing(p), s.listing) << s.typed;
+    EXPECT_EQ(p.Modified(), s.modified) << s.typed;
+  }
+}
+
+TEST(ProgramStore, BadNumbersReportTheDigitsAndTheirColumn) {
+  ProgramList p;
+  LineEntryResult r = EnterNumberedLine(p, "  65536 PRINT");
+  EXPECT_EQ(r.kind, LineEntryResult::BadNumber);
+  EXPECT_EQ(r.digits, "65536");
+  EXPECT_EQ(r.column, 2);
+  r = EnterNumberedLine(p, "0PRINT");
+  EXPECT_EQ(r.digits, "0");
+  EXPECT_TRUE(p.Empty());
+}
+
+TEST(ProgramStore, UnnumberedLinesKeepTheirPlace) {
+  ProgramList p;
+  EnterNumberedLine(p, "10 A");
+  p.Append(Unnumbered("U"));
+  EnterNumberedLine(p, "30 C");  // last line unnumbered: walk from the start
+  EnterNumberedLine(p, "5 Z");
+  EnterNumberedLine(p, "20 B");
+  EXPECT_EQ(Listing(p), "5 Z,10 A,- U,20 B,30 C");
+}
+
+TEST(ProgramStore, FindLineWalksTowardTheTarget) {
+  ProgramList p;
+  for (const char* t : {"10 A", "20 B", "30 C"}) EnterNumberedLine(p, t);
+  ProgramLine* l10 = p.First();
+  ProgramLine* l30 = p.Last();
+  ProgramLine* u = p.InsertBefore(l10->Next(), Unnumbered("U"));  // 10, U, 20, 30
+  EXPECT_EQ(p.FindLine(10, l30), l10);        // backward from 30
+  EXPECT_EQ(p.FindLine(30, l10), l30);        // forward from 10
+  EXPECT_EQ(p.FindLine(30, u), l30);          // an unnumbered start reads as -1: forward
+  EXPECT_EQ(p.FindLine(10, u), nullptr);      // ... so a line before it is not found
+  EXPECT_EQ(p.FindLine(10), l10);             // from the first line
+  EXPECT_EQ(p.FindLine(25), nullptr);
+  EXPECT_EQ(p.FindLine(kNoLineNumber, l30), nullptr);
+}
+
+TEST(ProgramStore, LabelsAndTheDuplicateCheck) {
+  ProgramList p;
+  EXPECT_EQ(p.FindDuplicateLabel(), nullptr);
+  for (const char* t : {"10 *LOOP", "20 *START: X", "30 *loop ' again", "40 *START",
+                        "50 *OTHER X"})
+    EnterNumberedLine(p, t);
+  EXPECT_EQ(p.FindLabel("LOOP"), p.First());
+  EXPECT_EQ(p.FindLabel("loop"), nullptr);  // names are compared as stored
+  EXPECT_EQ(p.FindLabel("OTHER"), nullptr);  // not a label: "X" follows the name
+  ProgramLine* dup = p.FindDuplicateLabel();
+  ASSERT_NE(dup, nullptr);
+  EXPECT_EQ(dup->number, 30u);  // LOOP's first occurrence comes before START's
+  EXPECT_EQ(p.FindLine(20)->Label(), "START");
+}
+
+TEST(ProgramStore, UncompiledLinesCoverEachStatement) {
+  // Until statements compile, each is kept as its text: column and length
+  // (trailing spaces not counted), colons inside strings kept.
+  CodeBuffer b;
+  CompileLine("PRINT \"A:B\" :  FOO BAR  :: X", b);
+  struct Rec { uint16_t column, length; };
+  std::vector<Rec> recs;
+  size_t at = kLineHeaderSize;
+  while (b.At(at) == kRecordUncompiled) {
+    recs.push_back(Rec{ReadU16(b.Data() + at + 1), ReadU16(b.Data() + at + 3)});
+    at += kUncompiledRecordSize;
+  }
+  EXPECT_EQ(b.At(at), kRecordEnd);
+  EXPECT_EQ(at + 1, b.Size());
+  ASSERT_EQ(recs.size(), 3u);
+  EXPECT_EQ(recs[0].column, 0);
+  EXPECT_EQ(recs[0].length, 11);
+  EXPECT_EQ(recs[1].column, 15);
+  EXPECT_EQ(recs[1].length, 7);
+  EXPECT_EQ(recs[2].column, 27);
+  EXPECT_EQ(recs[2].length, 1);
+}
+
+}  // namespace
+}  // namespace torvic
