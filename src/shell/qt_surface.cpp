@@ -139,16 +139,22 @@ void QtSurface::FillRect(const platform::PixelRect& r, platform::Rgb colour) {
   const QRect c = Clip(r);
   if (c.isEmpty()) return;
   const QRgb v = ToQRgb(colour);
+  // bits() once: every scanLine() call would check for a detach.
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
   for (int y = c.top(); y <= c.bottom(); ++y) {
-    QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    QRgb* line = reinterpret_cast<QRgb*>(bits + stride * y);
     std::fill(line + c.left(), line + c.left() + c.width(), v);
   }
 }
 
 void QtSurface::InvertRect(const platform::PixelRect& r) {
   const QRect c = Clip(r);
-  for (int y = c.top(); y <= c.bottom() && !c.isEmpty(); ++y) {
-    QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+  if (c.isEmpty()) return;
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  for (int y = c.top(); y <= c.bottom(); ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(bits + stride * y);
     for (int x = c.left(); x < c.left() + c.width(); ++x) line[x] ^= 0x00FFFFFFu;
   }
 }
