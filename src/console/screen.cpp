@@ -340,13 +340,8 @@ void ConsoleScreen::PadToColumn(int32_t column) {
   column = std::clamp(column, 0, kScreenColumns - 1);
   if (column > column_) {
     EraseCells({column_, row_, column, row_ + 1});
-    static constexpr uint8_t kBlanks[kScreenColumns] = {
-#define TORVIC_B8 ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '
-        TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8,
-        TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8,
-#undef TORVIC_B8
-    };
-    Echo(kBlanks, static_cast<size_t>(column - column_));
+    static const std::string kBlanks(kScreenColumns, ' ');
+    Echo(Bytes(kBlanks), static_cast<size_t>(column - column_));
   }
   column_ = column;
   FollowCursor();

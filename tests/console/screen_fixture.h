@@ -39,7 +39,10 @@ struct ScreenRig {
     screen->TakeInvalid();
     screen->SetEchoSink(&echo);
     screen->SetObserver(&observer);
-    if (surface) surface->texts.clear(), surface->scrolls = 0;
+    if (surface) {
+      surface->texts.clear();
+      surface->scrolls = 0;
+    }
   }
   ConsoleScreen& operator*() { return *screen; }
   ConsoleScreen* operator->() { return screen.get(); }

@@ -40,15 +40,6 @@ TEST(ScreenGraphics, InvertCellsInvertsPixelsAndClips) {
   EXPECT_EQ(rig->TakeInvalid(), (CellRect{0, 0, 80, 25}));
 }
 
-TEST(ScreenGraphics, EraseFillsWithBackground) {
-  ScreenRig rig(true);
-  rig->WriteText("XYZ");
-  rig->SetColors(0, 4);
-  rig->EraseCells({1, 0, 3, 1});
-  EXPECT_EQ(rig->RowText(0), "X");
-  EXPECT_EQ(rig.surface->Count(CellPixels(1, 0, 2, 1), PaletteColor(4)), 2 * kW * kH);
-}
-
 struct GlyphCase {
   int32_t n;
   int textPixels;  // pixels of the 8 x 16 cell in the text colour

@@ -140,12 +140,8 @@ TEST(Screen, WriteRawDrawsControlsAndWraps) {
   EXPECT_EQ(rig.Cell(0, 1), 0x1b);
   EXPECT_EQ(rig->Column(), 2);
   EXPECT_EQ(rig.host.Beeps(), 0);
-}
-
-TEST(Screen, BellBeeps) {
-  ScreenRig rig;
-  rig->WriteText("\a\a");
-  EXPECT_EQ(rig.host.Beeps(), 2);
+  rig->WriteText("\a");
+  EXPECT_EQ(rig.host.Beeps(), 1);
 }
 
 // --- echo sink ------------------------------------------------------------------
@@ -241,16 +237,6 @@ TEST(Screen, ColoursInverseAndTheirMirrors) {
   check({"out-of-range indices fold", 0, 15, false});
 }
 
-TEST(Screen, TextTakesCurrentColours) {
-  ScreenRig rig(true);
-  rig->SetColors(9, 1);
-  rig->WriteText("A");
-  const Cell& c = rig->Cells().At(0, 0);
-  EXPECT_EQ(c.text, 9);
-  EXPECT_EQ(c.back, 1);
-  EXPECT_EQ(rig.surface->PixelAt(0, 0), PaletteColor(1));  // opaque background
-}
-
 // --- cursor, caret, deferred update ----------------------------------------------------
 
 TEST(Screen, LocateCursorHonoursCoordinateOrderAndClamps) {
@@ -339,18 +325,6 @@ TEST(Screen, SteadyCursorRunsTimer2WhileFocused) {
   EXPECT_FALSE(rig.host.IsTimerActive(ConsoleScreen::kSteadyCursorTimer));
 }
 
-TEST(Screen, RevealCursorAndMarginGoToTheView) {
-  ScreenRig rig;
-  rig->RevealCursor();
-  EXPECT_EQ(rig.observer.reveals, 1);
-  rig->SetMarginColor(4);
-  rig->SetMarginColor(4);
-  rig->SetMarginColor(200);
-  EXPECT_EQ(rig.observer.margins, 2);
-  EXPECT_EQ(rig->MarginColor(), 255);
-  EXPECT_EQ(rig.memory.Byte(11266), 200);
-}
-
 // --- creation and fonts ----------------------------------------------------------------
 
 TEST(Screen, CreationWritesBannerAndRecordsStartUp) {
@@ -407,6 +381,8 @@ TEST(Screen, FontHeightIsMinusPointsTimesDpiOver72) {
 TEST(Screen, FontSizeChangeClearsOrKeepsTheOldFont) {
   ScreenRig rig(true);
   rig->WriteText("hello");
+  rig->SaveSettings();  // unchanged: nothing saved
+  EXPECT_FALSE(rig.host.GetNumber("Settings", "FontSize").has_value());
   rig.surface->failRebuild = true;
   EXPECT_FALSE(rig->ChangeFontSize(12));
   ASSERT_EQ(rig.host.Boxes().size(), 1u);
@@ -423,12 +399,6 @@ TEST(Screen, FontSizeChangeClearsOrKeepsTheOldFont) {
   EXPECT_EQ(rig.observer.geometry, 1);
   rig->SaveSettings();
   EXPECT_EQ(rig.host.GetNumber("Settings", "FontSize"), 12u);
-}
-
-TEST(Screen, FontSizeIsSavedOnlyWhenChanged) {
-  ScreenRig rig(true);
-  rig->SaveSettings();
-  EXPECT_FALSE(rig.host.GetNumber("Settings", "FontSize").has_value());
 }
 
 TEST(Screen, CharacterSetChange) {

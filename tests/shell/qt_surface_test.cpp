@@ -115,16 +115,6 @@ TEST_F(QtSurfaceTest, InvertScrollAndCopy) {
   EXPECT_EQ(surface.CopyOut({0, 0, 20 * w, 3 * h}).pixels, saved.pixels);
 }
 
-TEST_F(QtSurfaceTest, OnePixelShapes) {
-  surface.DrawRectOutline(10, 10, 19, 14, kBlack);
-  EXPECT_EQ(Count({0, 0, 40, 40}, kBlack), 2 * 10 + 2 * 5 - 4);
-  surface.FillRect({0, 0, 40, 40}, kWhite);
-  surface.DrawEllipse({0, 0, 9, 9}, kBlack, true);
-  const int filled = Count({0, 0, 40, 40}, kBlack);
-  EXPECT_GT(filled, 40);
-  EXPECT_EQ(Count({9, 0, 40, 40}, kBlack), 0);  // inside its bounds
-}
-
 TEST_F(QtSurfaceTest, ScreenFrameOutlineRunsThroughTheCellMiddles) {
   platform::ScriptedHost host;
   SettingsMemory memory;
