@@ -28,14 +28,14 @@ int32_t QtSurface::VerticalDpi() const {
   return 96;
 }
 
-bool QtSurface::MakeFont(const platform::FontSpec& spec, Font* out) {
+bool QtSurface::MakeFont(const platform::FontRequest& request, Font* out) {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
   // A negative height is the character height without internal leading,
   // which is Qt's pixel size.
-  const int pixels = spec.height < 0 ? -spec.height : spec.height;
+  const int pixels = request.height < 0 ? -request.height : request.height;
   if (pixels <= 0) return false;
   Font f;
-  f.font = QFont(QString::fromUtf8(spec.face.data(), static_cast<qsizetype>(spec.face.size())));
+  f.font = QFont(QString::fromUtf8(request.face.data(), static_cast<qsizetype>(request.face.size())));
   f.font.setPixelSize(pixels);
   f.font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
   f.font.setFixedPitch(true);
@@ -47,7 +47,7 @@ bool QtSurface::MakeFont(const platform::FontSpec& spec, Font* out) {
                f.font.weight(), 0};
   if (f.metrics.height <= 0 || f.metrics.averageWidth <= 0) return false;
   f.raw = QRawFont::fromFont(f.font);
-  f.codePage = CodePageForCharset(spec.charset);
+  f.codePage = CodePageForCharset(request.charset);
   for (int b = 0; b < 256; ++b) {
     const QChar ch(f.codePage[b]);
     quint32 glyph = 0;
@@ -60,24 +60,24 @@ bool QtSurface::MakeFont(const platform::FontSpec& spec, Font* out) {
   return true;
 }
 
-bool QtSurface::ProbeFont(const platform::FontSpec& spec, platform::FontMetrics* metrics) {
+bool QtSurface::ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) {
   Font f;
-  if (!MakeFont(spec, &f)) return false;
+  if (!MakeFont(request, &f)) return false;
   *metrics = f.metrics;
   return true;
 }
 
-bool QtSurface::SelectFont(const platform::FontSpec& spec) {
+bool QtSurface::SelectFont(const platform::FontRequest& request) {
   Font f;
-  if (!MakeFont(spec, &f)) return false;
+  if (!MakeFont(request, &f)) return false;
   font_ = std::move(f);
   return true;
 }
 
-bool QtSurface::Rebuild(const platform::FontSpec& spec, int32_t columns, int32_t rows,
+bool QtSurface::Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows,
                         platform::Rgb fill, platform::FontMetrics* metrics) {
   Font f;
-  if (!MakeFont(spec, &f)) return false;
+  if (!MakeFont(request, &f)) return false;
   QImage image(columns * f.metrics.averageWidth, rows * f.metrics.height, QImage::Format_RGB32);
   if (image.isNull()) return false;
   image.fill(ToQRgb(fill));

@@ -28,9 +28,9 @@ class QtSurface final : public platform::Surface {
   const QImage& Image() const { return image_; }
 
   int32_t VerticalDpi() const override;
-  bool ProbeFont(const platform::FontSpec& spec, platform::FontMetrics* metrics) override;
-  bool SelectFont(const platform::FontSpec& spec) override;
-  bool Rebuild(const platform::FontSpec& spec, int32_t columns, int32_t rows, platform::Rgb fill,
+  bool ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) override;
+  bool SelectFont(const platform::FontRequest& request) override;
+  bool Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows, platform::Rgb fill,
                platform::FontMetrics* metrics) override;
   int32_t Width() const override { return image_.width(); }
   int32_t Height() const override { return image_.height(); }
@@ -49,7 +49,7 @@ class QtSurface final : public platform::Surface {
   platform::Rgb PixelAt(int32_t x, int32_t y) const override;
 
  private:
-  // A font made for one FontSpec, with the glyph of every byte looked up
+  // A font made for one FontRequest, with the glyph of every byte looked up
   // once.
   struct Font {
     QFont font;
@@ -59,7 +59,7 @@ class QtSurface final : public platform::Surface {
     std::array<quint32, 256> glyphs{};  // 0: not in the font (or nothing to draw)
     int32_t ascent = 0, height = 0;
   };
-  static bool MakeFont(const platform::FontSpec& spec, Font* out);
+  static bool MakeFont(const platform::FontRequest& request, Font* out);
   QRect Clip(const platform::PixelRect& r) const;
 
   QImage image_;

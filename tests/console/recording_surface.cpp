@@ -21,25 +21,25 @@ platform::FontMetrics RecordingSurface::MetricsFor(uint8_t charset) const {
   return it != metricsByCharset.end() ? it->second : DefaultMetrics();
 }
 
-bool RecordingSurface::ProbeFont(const platform::FontSpec& spec, platform::FontMetrics* m) {
+bool RecordingSurface::ProbeFont(const platform::FontRequest& request, platform::FontMetrics* m) {
   if (failProbe) return false;
-  *m = MetricsFor(spec.charset);
+  *m = MetricsFor(request.charset);
   return true;
 }
 
-bool RecordingSurface::SelectFont(const platform::FontSpec& spec) {
+bool RecordingSurface::SelectFont(const platform::FontRequest& request) {
   if (failProbe) return false;
   ++selects;
-  selected = spec;
+  selected = request;
   return true;
 }
 
-bool RecordingSurface::Rebuild(const platform::FontSpec& spec, int32_t columns, int32_t rows,
+bool RecordingSurface::Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows,
                                Rgb fill, platform::FontMetrics* m) {
   if (failRebuild) return false;
   ++rebuilds;
-  selected = spec;
-  *m = MetricsFor(spec.charset);
+  selected = request;
+  *m = MetricsFor(request.charset);
   width_ = columns * m->averageWidth;
   height_ = rows * m->height;
   pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), fill);

@@ -33,15 +33,15 @@ class RecordingSurface final : public platform::Surface {
   };
   std::vector<TextCall> texts;
   int scrolls = 0, fills = 0, inverts = 0, rebuilds = 0, selects = 0;
-  platform::FontSpec selected;  // the font text runs are drawn with
+  platform::FontRequest selected;  // the font text runs are drawn with
 
   platform::FontMetrics DefaultMetrics() const;
 
   // --- Surface --------------------------------------------------------------------
   int32_t VerticalDpi() const override { return dpi; }
-  bool ProbeFont(const platform::FontSpec& spec, platform::FontMetrics* metrics) override;
-  bool SelectFont(const platform::FontSpec& spec) override;
-  bool Rebuild(const platform::FontSpec& spec, int32_t columns, int32_t rows, platform::Rgb fill,
+  bool ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) override;
+  bool SelectFont(const platform::FontRequest& request) override;
+  bool Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows, platform::Rgb fill,
                platform::FontMetrics* metrics) override;
   int32_t Width() const override { return width_; }
   int32_t Height() const override { return height_; }
