@@ -504,7 +504,8 @@ void ConsoleScreen::SetSteadyCursor(bool on) {
   caret_.steady = on;
   SyncFlagMirror(kAddrSteadyCursor, on);
   if (on) {
-    steadyTimerRunning_ = host_.timers.SetTimer(kSteadyCursorTimer, std::max(1u, caretBlinkMs_ / 2));
+    steadyTimerRunning_ =
+        host_.timers.SetTimer(kSteadyCursorTimer, std::max(1u, caretBlinkMs_ / 2));
   } else if (steadyTimerRunning_) {
     host_.timers.KillTimer(kSteadyCursorTimer);
     steadyTimerRunning_ = false;

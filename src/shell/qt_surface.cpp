@@ -35,7 +35,8 @@ bool QtSurface::MakeFont(const platform::FontRequest& request, Font* out) {
   const int pixels = request.height < 0 ? -request.height : request.height;
   if (pixels <= 0) return false;
   Font f;
-  f.font = QFont(QString::fromUtf8(request.face.data(), static_cast<qsizetype>(request.face.size())));
+  f.font = QFont(
+      QString::fromUtf8(request.face.data(), static_cast<qsizetype>(request.face.size())));
   f.font.setPixelSize(pixels);
   f.font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
   f.font.setFixedPitch(true);
@@ -60,7 +61,8 @@ bool QtSurface::MakeFont(const platform::FontRequest& request, Font* out) {
   return true;
 }
 
-bool QtSurface::ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) {
+bool QtSurface::ProbeFont(const platform::FontRequest& request,
+                          platform::FontMetrics* metrics) {
   Font f;
   if (!MakeFont(request, &f)) return false;
   *metrics = f.metrics;

@@ -16,7 +16,9 @@ namespace torvic::test {
 
 struct EchoLog final : EchoSink {
   std::string bytes;
-  void Echo(const uint8_t* b, size_t n) override { bytes.append(reinterpret_cast<const char*>(b), n); }
+  void Echo(const uint8_t* b, size_t n) override {
+    bytes.append(reinterpret_cast<const char*>(b), n);
+  }
 };
 
 struct ObserverLog final : ScreenObserver {

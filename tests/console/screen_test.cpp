@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"FormFeedClears", 5, 5, "\f", 0, 0, 5, ""},
         WriteCase{"BellDrawsNothing", 5, 5, "\a", 5, 5, 5, kDots80},
         WriteCase{"LineFeedIsAGlyph", 0, 5, "\nX", 2, 5, 5, "\nX" + string(78, '.')},
-        WriteCase{"NulIsAGlyph", 0, 5, string("A\0B", 3), 3, 5, 5, string("A\0B", 3) + string(77, '.')},
+        WriteCase{"NulIsAGlyph", 0, 5, string("A\0B", 3), 3, 5, 5,
+                  string("A\0B", 3) + string(77, '.')},
         WriteCase{"ControlAfterWrapActsOnNewRow", 79, 2, "Z\r", 0, 4, 3, ""}),
     [](const auto& info) { return string(info.param.name); });
 
