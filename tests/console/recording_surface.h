@@ -41,7 +41,8 @@ class RecordingSurface final : public platform::Surface {
   int32_t VerticalDpi() const override { return dpi; }
   bool ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) override;
   bool SelectFont(const platform::FontRequest& request) override;
-  bool Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows, platform::Rgb fill,
+  bool Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows,
+               platform::Rgb fill,
                platform::FontMetrics* metrics) override;
   int32_t Width() const override { return width_; }
   int32_t Height() const override { return height_; }
