@@ -148,7 +148,7 @@ void ScriptedHost::FireDueTimers() {
 
 Answer ScriptedHost::MessageBox(std::string_view text, std::string_view caption,
                                 Buttons buttons, Icon icon) {
-  Answer a;
+  Answer a = Answer::Ok;
   if (!answers_.empty()) {
     a = answers_.front();
     answers_.pop_front();
