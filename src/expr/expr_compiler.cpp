@@ -151,11 +151,15 @@ bool ExprCompiler::Body() {
   for (;;) {
     Blanks();
     if (!Operand()) return false;
+    const size_t end = pos_;
     Blanks();
     uint8_t code;
     // A ")" or anything that is not an operator ends the expression; the
     // caller decides whether what follows belongs to it.
-    if (Peek() == ')' || !MatchBinaryOperator(code)) break;
+    if (Peek() == ')' || !MatchBinaryOperator(code)) {
+      pos_ = end;
+      break;
+    }
     const uint8_t prec = OperatorPrecedence(code);
     while (depth_ > 0 && OperatorPrecedence(stack_[depth_ - 1]) >= prec)
       if (!PopOperator()) return false;
@@ -305,14 +309,14 @@ bool ExprCompiler::RadixLiteral() {
   if (p >= text_.size() || digitValue(text_[p]) < 0) return false;
   while (p < text_.size() && text_[p] == '0') ++p;  // leading zeros do not count
   const size_t first = p;
+  const size_t limit = bits == 4 ? 8 : (bits == 1 ? 32 : 11);  // significant digits that fit
   uint64_t v = 0;
   while (p < text_.size() && digitValue(text_[p]) >= 0) {
-    if (p - first < 12) v = (v << bits) | static_cast<uint64_t>(digitValue(text_[p]));
+    if (p - first <= limit) v = (v << bits) | static_cast<uint64_t>(digitValue(text_[p]));
     ++p;
   }
   pos_ = p;
   const size_t significant = p - first;
-  const size_t limit = bits == 4 ? 8 : (bits == 1 ? 32 : 11);
   bool fits = significant <= limit;
   if (bits == 3 && significant == 11 && text_[first] > '3') fits = false;
   if (!fits) return out_.Put8(item::kOverflow);
