@@ -128,17 +128,24 @@ void NumericFieldText(const Field& f, double x, std::string& s) {
     // the mantissa rescaled so that the field's integer digits are used.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.14E", ax);
-    const char* ePos = std::strchr(buf, 'E');
+    char* ePos = std::strchr(buf, 'E');
+    int e = 0;
+    if (ePos) {
+      e = std::atoi(ePos + 1);
+      *ePos = '\0';  // the mantissa alone
+    }
     double m = std::strtod(buf, nullptr);
-    int e = ePos ? std::atoi(ePos + 1) : 0;
     const int k = w - d - 5 - (f.point ? 1 : 0) - (f.dollar ? 1 : 0);
-    const int i = k - 1;
+    int i = k - 1;
+    // A field with room neither for an integer digit nor for decimals would
+    // show no digit at all ("E+003" for 123 in "##"): it gets one integer
+    // digit instead, and then the "%" of a too-wide result.
+    if (i < 1 && d == 0) i = 1;
     if (m != 0) {
-      const int power = i < 1 ? -1 : k - 2;
+      const int power = i < 1 ? -1 : i - 1;
       m *= std::pow(10.0, power);
       e -= power;
     }
-    // A field too narrow for any integer digit gets no padding at all.
     const int width = std::max(0, f.point ? i + d + 1 : i + d);
     AppendPrintf(s, "%*.*fE%c%03i", width, d, m, e < 0 ? '-' : '+', std::abs(e));
     if (i < 1 && !s.empty()) s.erase(0, 1);

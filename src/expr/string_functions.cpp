@@ -70,6 +70,7 @@ uint32_t tempNameCounter = 0;
 }  // namespace
 
 void SetFileNameVolumes(FileNameVolumes* v) { volumes = v ? v : &builtInVolume; }
+void SetTempNameCounter(uint32_t value) { tempNameCounter = value; }
 
 // ---------------------------------------------------------------------------
 // Cutting and building.

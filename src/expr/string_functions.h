@@ -46,6 +46,9 @@ class FileNameVolumes {
 };
 // Null restores the built-in volume.
 void SetFileNameVolumes(FileNameVolumes* volumes);
+// Sets the interpreter's temporary-name counter, the next number tempname$
+// tries (it starts at 0).
+void SetTempNameCounter(uint32_t value);
 
 // ---------------------------------------------------------------------------
 // The assignment statements on parts of a string variable. Operand areas
