@@ -4,7 +4,10 @@
 
 #include "engine/errors.h"
 #include "expr/function_table.h"
+#include "expr/number_format.h"
+#include "expr/numeric_functions.h"
 #include "expr/numeric_rules.h"
+#include "expr/string_functions.h"
 
 namespace torvic {
 
@@ -38,6 +41,106 @@ constexpr WorkerEntry kWorkers[] = {
     {fnum::kMax, MaxMinOfTwo},
     {fnum::kMin, MaxMinOfTwo},
     {fnum::kChr, ChrOfOne},
+    {1, FnAbs},  // abs
+    {3, FnAcos},  // acos
+    {5, FnAlnum},  // alnum
+    {6, FnAlpha},  // alpha
+    {7, FnAngle},  // angle
+    {8, FnAsin},  // asin
+    {9, FnAtn},  // atn
+    {11, FnBinText},  // bin$
+    {12, FnCbr},  // cbr cbrt
+    {13, FnCdn},  // cdn
+    {14, FnCeil},  // ceil
+    {15, FnChn},  // chn
+    {17, FnCntrl},  // cntrl
+    {19, FnCompress},  // compress$ squeeze$
+    {20, FnCos},  // cos
+    {21, FnCosh},  // cosh
+    {22, FnCopySign},  // copysign
+    {23, FnCot},  // cot
+    {24, FnCsc},  // csc
+    {26, FnCube},  // cube
+    {27, FnCvn},  // cvn
+    {34, FnDeg},  // deg rtd
+    {35, FnDigit},  // digit
+    {41, FnEsc},  // esc$
+    {43, FnExp},  // exp
+    {44, FnExp2},  // exp2
+    {45, FnExp10},  // exp10
+    {46, FnFalse},  // false
+    {52, FnFp},  // fp
+    {55, FnFullName},  // fullname$
+    {57, FnHex},  // hex
+    {58, FnHexText},  // hex$
+    {60, FnHypot},  // hypot
+    {63, FnInstr},  // instr indexof match
+    {64, FnInt},  // int floor
+    {65, FnInv},  // inv rcp
+    {66, FnFix},  // ip fix
+    {67, FnLCase},  // lcase$ lower$
+    {69, FnLeft},  // left$
+    {70, FnLen},  // len
+    {73, FnLog},  // log
+    {74, FnLog2},  // log2
+    {75, FnLog10},  // log10
+    {76, FnLower},  // lower
+    {77, FnLTrim},  // ltrim$
+    {80, FnMaxNum},  // maxnum
+    {82, FnMid},  // mid$ seg$
+    {84, FnMinNum},  // minnum
+    {87, FnMkn},  // mkn$
+    {89, FnMod},  // mod
+    {93, FnNul},  // nul$
+    {94, FnOctText},  // oct$
+    {96, FnOrd},  // ord asc
+    {98, FnPi},  // pi
+    {99, FnPrint},  // print
+    {100, FnQuote},  // quote$ enclose$
+    {101, FnRad},  // rad dtr
+    {104, FnRemainder},  // remainder
+    {105, FnRepeat},  // repeat$
+    {106, FnReverse},  // reverse$
+    {107, FnRight},  // right$
+    {108, FnRnd},  // rnd
+    {109, FnRound},  // round
+    {111, FnRTrim},  // rtrim$
+    {114, FnSec},  // sec
+    {116, FnSet},  // set$
+    {117, FnSgn},  // sgn
+    {118, FnSin},  // sin
+    {119, FnSinh},  // sinh
+    {120, FnSpace},  // space$
+    {121, FnSplitName},  // splitname$
+    {122, FnSqr},  // sqr sqrt
+    {123, FnStr},  // str$
+    {124, FnStringOf},  // string$
+    {125, FnTan},  // tan
+    {126, FnTanh},  // tanh
+    {130, FnTrim},  // trim$
+    {131, FnTrue},  // true
+    {132, FnTruncate},  // truncate
+    {133, FnTwoPi},  // twopi
+    {134, FnUCase},  // ucase$ upper$
+    {135, FnUpper},  // upper
+    {136, FnUsing},  // using$
+    {137, FnVal},  // val
+    {208, FnEmpty},  // empty
+    {209, FnFre},  // fre
+    {227, FnComb},  // comb
+    {228, FnComp},  // comp
+    {229, FnCompI},  // compi
+    {231, FnCount},  // count
+    {235, FnLastIndexOf},  // lastindexof instrrev
+    {236, FnIs0},  // is0
+    {238, FnIsEmpty},  // isempty$
+    {239, FnIsNeg},  // isneg
+    {240, FnIsPos},  // ispos
+    {242, FnPerm},  // perm
+    {243, FnRet},  // ret$
+    {247, FnTempName},  // tempname$
+    {248, FnBeginsWith},  // beginswith
+    {249, FnEndsWith},  // endswith
 };
 
 const std::array<FunctionWorker, 256>& DispatchTable() {

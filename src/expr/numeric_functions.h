@@ -1,0 +1,65 @@
+// The built-in functions that compute numbers: constants, arithmetic and
+// transcendental functions, rounding, combinatorics, the random-number
+// generator, the character-class tests and the conversions from strings to
+// numbers (val, cvn, ord and the digit values).
+//
+// Each is a FunctionWorker (functions.h) registered by function number in
+// the dispatch table. Functions that compute "through" an operator (cube
+// through ^, deg through *, inv through /, ...) call NumericBinary so that
+// they share its 15-digit rounding and its error mapping; the others return
+// the mathematical library's double unchanged. No worker here allocates.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "expr/functions.h"
+
+namespace torvic {
+
+// The shape of every worker, for declaring them in a list.
+using WorkerFunction = int32_t(CallContext& ctx, const CValue* args, int count, CValue& result);
+
+// Constants (no argument).
+WorkerFunction FnPi, FnTwoPi, FnMaxNum, FnMinNum, FnTrue, FnFalse;
+
+// One number.
+WorkerFunction FnAbs, FnSgn, FnInt, FnCeil, FnFix, FnFp, FnSqr, FnCbr, FnCube, FnExp, FnExp2,
+    FnExp10, FnLog, FnLog2, FnLog10, FnInv, FnSin, FnCos, FnTan, FnSec, FnCsc, FnCot, FnAsin,
+    FnAcos, FnAtn, FnSinh, FnCosh, FnTanh, FnDeg, FnRad, FnRnd;
+
+// Two numbers.
+WorkerFunction FnMod, FnRemainder, FnRound, FnTruncate, FnHypot, FnCopySign, FnAngle, FnComb,
+    FnPerm, FnIs0, FnIsNeg, FnIsPos;
+
+// Two numbers or two strings: comp and compi.
+WorkerFunction FnComp, FnCompI;
+
+// One value of either kind.
+WorkerFunction FnEmpty, FnFre;
+
+// One string.
+WorkerFunction FnVal, FnCvn, FnOrd, FnCdn, FnChn, FnAlpha, FnDigit, FnAlnum, FnHex, FnUpper,
+    FnLower, FnCntrl, FnPrint, FnLen;
+
+// ---------------------------------------------------------------------------
+// The random-number generator: one 32-bit seed for the interpreter, a linear
+// congruential generator (seed = seed * 214013 + 2531011 modulo 2^32, each
+// draw bits 16..30 of the new seed, 0..32767). The seed is 0 when the
+// program starts; the interpreter calls Randomize(0) when its state is
+// created and by INIT when the settings ask for it, and RANDOMIZE calls it
+// with the tick count.
+void Randomize(uint32_t seed);
+uint32_t RandomSeed();
+// One draw: 0..32767.
+uint32_t RandomDraw();
+
+// val's reading of the number at the start of s: 0 when there is none, or
+// "?Overflow error" / "?Underflow error" for a number beyond a double.
+int32_t ReadLeadingNumber(std::string_view s, double& out);
+
+// Bytes of memory still available to the interpreter (the value of mem and
+// fre): available physical memory and swap.
+double AvailableMemory();
+
+}  // namespace torvic
