@@ -18,7 +18,9 @@ int32_t NotSupported(CallContext&, const CValue*, int, CValue&) { return kErrNot
 // max(a, b) and min(a, b): the two-argument forms (signature 4).
 int32_t MaxMinOfTwo(CallContext& ctx, const CValue* args, int, CValue& result) {
   const double a = args[0].number, b = args[1].number;
-  result.SetNumber(ctx.number == fnum::kMax ? (a >= b ? a : b) : (a <= b ? a : b));
+  // Ties go to the second argument for MAX and to the first only when it is
+  // smaller for MIN, which decides between -0 and +0.
+  result.SetNumber(ctx.number == fnum::kMax ? (a <= b ? b : a) : (a < b ? a : b));
   return kOk;
 }
 
