@@ -110,6 +110,8 @@ bool BatchHost::AnyPending() {
 }
 
 WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
+  // Whoever types (a person at a terminal) sees the output first.
+  if (what == WaitFor::Keyboard) std::fflush(stdout);
   const uint32_t start = clock_.TickCount();
   for (;;) {
     FireDueTimers();

@@ -7,6 +7,8 @@
 
 #include "platform/host.h"
 
+class QWidget;
+
 namespace torvic::shell {
 
 class SystemClock final : public platform::Clock {
@@ -43,12 +45,12 @@ class SystemProcess final : public platform::Process {
   // Starts the new instance asked for by RESTART; called once at exit.
   void RestartIfRequested();
   // The window whose title follows SetWindowTitle (none in batch mode).
-  void SetTitleTarget(class QWidget* window) { window_ = window; }
+  void SetTitleTarget(QWidget* window) { window_ = window; }
 
  private:
   bool restart_ = false;
   std::string title_ = "TORVIC";
-  class QWidget* window_ = nullptr;
+  QWidget* window_ = nullptr;
 };
 
 }  // namespace torvic::shell
