@@ -19,4 +19,39 @@ struct FunctionRow {
 
 std::span<const FunctionRow> FunctionTable();
 
+// Signature codes with a meaning of their own beyond the fixed argument
+// lists 1..25.
+namespace sig {
+inline constexpr uint8_t kInstr3 = 7;      // instr with a start position
+inline constexpr uint8_t kTwoNumbers = 4;  // also max/min with two arguments
+inline constexpr uint8_t kNumberToString = 14;  // also chr$ with one argument
+inline constexpr uint8_t kUserFunction = 128, kMaxLen = 129, kMkTime = 130, kUsing = 131,
+                         kChoose = 132, kSwitch = 133, kVarPtr = 134, kChrList = 144,
+                         kMaxList = 145, kMinList = 146, kUsr = 160, kLBound = 176,
+                         kMaxSize = 177, kSize = 178, kUBound = 179;
+}  // namespace sig
+
+// Function numbers the compiler and evaluator treat specially.
+namespace fnum {
+inline constexpr uint8_t kChr = 16, kInstr = 63, kMax = 78, kMaxLen = 79, kMin = 83, kMkTime = 88,
+                         kUsing = 136, kFn = 50, kVarPtr = 206, kVarPtrString = 207, kSadd = 211,
+                         kUsr = 215, kLBound = 250, kMaxSize = 251, kSize = 252, kUBound = 253;
+}  // namespace fnum
+
+// Default-argument table: what an omitted argument of an optional-arguments
+// function compiles to. Kind Code emits one of the pseudo-operand item codes
+// 128..133 (current colours, current volume, current time).
+enum class DefaultKind : uint8_t { Number, String, Code };
+struct DefaultArg {
+  uint8_t number;    // function number
+  uint8_t position;  // argument position counted from 0
+  DefaultKind kind;
+  double value;      // Number: the value; Code: the item code
+  const char* text;  // String: the text
+};
+
+std::span<const DefaultArg> DefaultArgTable();
+// The default of argument `position` of function `number`, or nullptr.
+const DefaultArg* FindDefaultArg(uint8_t number, uint8_t position);
+
 }  // namespace torvic

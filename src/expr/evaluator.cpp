@@ -1,0 +1,617 @@
+#include "expr/evaluator.h"
+
+#include <cstring>
+#include <string>
+
+#include "engine/errors.h"
+#include "expr/expr_compiler.h"
+#include "expr/function_table.h"
+#include "expr/functions.h"
+#include "expr/numeric_rules.h"
+#include "expr/operators.h"
+#include "platform/host.h"
+
+namespace torvic {
+
+namespace {
+
+// Internal result of a run that ended because the pending-stop flag was
+// set; the public entry points turn it into success with the number 0.
+constexpr int32_t kStopped = -0x7FFF;
+
+constexpr char kLetterNames[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// Days from 1 January 1970 of a proleptic Gregorian date.
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+uint32_t ScalarKindOfItem(uint8_t code) {
+  switch (code) {
+    case item::kLetter:
+    case item::kNumericScalar: return kNumericScalar;
+    case item::kStringScalar: return kStringScalar;
+    case item::kNumericElement: return kNumericArray;
+    default: return kStringArray;
+  }
+}
+
+}  // namespace
+
+double SecondsSince1601(const platform::LocalTime& t) {
+  const int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
+                       DaysFromCivil(1601, 1, 1);
+  return static_cast<double>(days * 86400 + t.hour * 3600 + t.minute * 60 + t.second);
+}
+
+std::string_view Evaluator::LetterName(int index) { return std::string_view(kLetterNames + index, 1); }
+
+Evaluator::Evaluator(VariableStore& vars, EvalEnvironment& env)
+    : vars_(vars), env_(env), stop_(env.PendingStop()) {
+  stack_.resize(64);
+}
+
+CValue& Evaluator::Push() {
+  if (sp_ == stack_.size()) stack_.emplace_back();
+  return stack_[sp_++];
+}
+
+// --- entry points ------------------------------------------------------------
+
+int32_t Evaluator::Evaluate(Code code, size_t& pos) {
+  const size_t base = sp_;
+  const int32_t e = Run(code, pos);
+  if (e == kStopped) {
+    sp_ = base;
+    PushNumber(0);
+    return kOk;
+  }
+  return e;
+}
+
+int32_t Evaluator::EvaluateValue(Code code, size_t& pos, CValue& out) {
+  if (int32_t e = Evaluate(code, pos)) return e;
+  std::swap(out, stack_[--sp_]);
+  return kOk;
+}
+
+int32_t Evaluator::EvaluateNumber(Code code, size_t& pos, double& out, bool round) {
+  if (int32_t e = Evaluate(code, pos)) return e;
+  if (!Top().IsNumber()) return kErrTypeMismatch;
+  out = stack_[--sp_].number;
+  if (round) out = RoundHalfUp(out);
+  return kOk;
+}
+
+int32_t Evaluator::EvaluateString(Code code, size_t& pos, CBasicString& out) {
+  if (int32_t e = Evaluate(code, pos)) return e;
+  if (!Top().IsString()) return kErrTypeMismatch;
+  out = stack_[--sp_].str;
+  return kOk;
+}
+
+// --- the loop ------------------------------------------------------------------
+
+int32_t Evaluator::Run(Code code, size_t& pos) {
+  // Subscripts and FN bodies run nested; the depth bound keeps malformed or
+  // deeply recursive code from exhausting the C++ stack.
+  if (runDepth_ >= kMaxRunDepth) return kErrOutOfMemory;
+  ++runDepth_;
+  const int32_t e = RunItems(code, pos);
+  --runDepth_;
+  return e;
+}
+
+int32_t Evaluator::RunItems(Code code, size_t& pos) {
+  const size_t base = sp_;
+  for (;;) {
+    uint8_t c;
+    if (!ReadCode8(code, pos, c)) return kErrInternalError;
+    int32_t e = kOk;
+    switch (c) {
+      case item::kEnd:
+        return sp_ == base + 1 ? kOk : kErrInternalError;
+      case item::kNumber:
+        if (!CodeHas(code, pos, 8)) return kErrInternalError;
+        PushNumber(ReadF64(code.data() + pos));
+        pos += 8;
+        break;
+      case item::kString: {
+        // The length byte holds only the low 8 bits: read up to the 0 byte.
+        if (!CodeHas(code, pos, 1)) return kErrInternalError;
+        const uint8_t* start = code.data() + pos + 1;
+        const void* zero = std::memchr(start, 0, code.size() - pos - 1);
+        if (!zero) return kErrInternalError;
+        const size_t n = static_cast<size_t>(static_cast<const uint8_t*>(zero) - start);
+        Push().SetString(std::string_view(reinterpret_cast<const char*>(start), n));
+        pos += n + 2;
+        break;
+      }
+      case item::kOperator: {
+        uint8_t o;
+        if (!ReadCode8(code, pos, o) || o == 0 || o > op::kLast) return kErrInternalError;
+        if (o == op::kNegate || o == op::kNot) {
+          if (sp_ <= base) return kErrInternalError;
+          e = ApplyUnaryOperator(o, Top());
+        } else {
+          if (sp_ < base + 2) return kErrInternalError;
+          e = ApplyBinaryOperator(o, stack_[sp_ - 2], stack_[sp_ - 1]);
+          if (e == kOk) --sp_;
+        }
+        break;
+      }
+      case item::kCall:
+        e = Call(code, pos);
+        break;
+      case item::kLetter:
+        if (!CodeHas(code, pos, 4) || code[pos + 3] > 25) return kErrInternalError;
+        PushNumber(vars_.Letter(code[pos + 3]));
+        pos += 4;
+        break;
+      case item::kNumericScalar:
+      case item::kStringScalar: {
+        std::string_view name;
+        pos += 3;
+        if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+        CVariable* v = vars_.Scalar(c, name);
+        if (!v) return kErrOutOfMemory;
+        if (c == item::kNumericScalar)
+          PushNumber(v->number);
+        else
+          Push().SetString(v->str.View());
+        break;
+      }
+      case item::kNumericElement:
+      case item::kStringElement: {
+        ResolvedRef ref;
+        --pos;
+        e = ResolveReference(code, pos, ref);
+        if (e) break;
+        if (ref.slot.IsString())
+          Push().SetString(ref.slot.str->View());
+        else
+          PushNumber(*ref.slot.number);
+        break;
+      }
+      case item::kConstant: {
+        std::string_view name;
+        pos += 3;
+        if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+        const double* v = vars_.FindConstant(name);
+        if (!v) return kErrUndefinedConstant;
+        PushNumber(*v);
+        break;
+      }
+      case item::kNumericParam:
+      case item::kStringParam: {
+        uint8_t slot;
+        if (!ReadCode8(code, pos, slot)) return kErrInternalError;
+        ParamFrame& f = vars_.Params();
+        if (slot >= f.count) return kErrInternalError;
+        const ParamFrame::Slot& s = f.slots[slot];
+        if ((c == item::kStringParam) != (s.kind == ValueKind::String)) return kErrTypeMismatch;
+        if (c == item::kStringParam)
+          Push().SetString(s.str.View());
+        else
+          PushNumber(s.number);
+        break;
+      }
+      case item::kOverflow: return kErrOverflow;
+      case item::kUnderflow: return kErrUnderflow;
+      case item::kForeground: PushNumber(env_.ForegroundColor()); break;
+      case item::kBackground: PushNumber(env_.BackgroundColor()); break;
+      case item::kZero130:
+      case item::kZero131: PushNumber(0); break;
+      case item::kCurrentVolume: Push().SetString(env_.CurrentVolumeName()); break;
+      case item::kCurrentTime: PushNumber(SecondsSince1601(env_.LocalNow())); break;
+      default: return kErrInternalError;
+    }
+    if (e) return e;
+    if (stop_) return kStopped;
+  }
+}
+
+// --- references ------------------------------------------------------------------
+
+int32_t Evaluator::ResolveReference(Code code, size_t& pos, ResolvedRef& ref) {
+  uint8_t c;
+  if (!ReadCode8(code, pos, c) || c < item::kLetter || c > item::kStringElement) return kErrInternalError;
+  ref.code = c;
+  ref.letter = -1;
+  ref.element = 0;
+  if (c == item::kLetter) {
+    if (!CodeHas(code, pos, 4) || code[pos + 3] > 25) return kErrInternalError;
+    ref.letter = code[pos + 3];
+    ref.name = LetterName(ref.letter);
+    ref.slot = VarSlot{&vars_.Letter(ref.letter), nullptr};
+    pos += 4;
+    return kOk;
+  }
+  pos += 3;
+  if (!ReadCodeName(code, pos, ref.name)) return kErrInternalError;
+  if (c == item::kNumericScalar || c == item::kStringScalar) {
+    CVariable* v = vars_.Scalar(c, ref.name);
+    if (!v) return kErrOutOfMemory;
+    ref.slot = c == item::kNumericScalar ? VarSlot{&v->number, nullptr} : VarSlot{nullptr, &v->str};
+    return kOk;
+  }
+  uint8_t count;
+  if (!ReadCode8(code, pos, count)) return kErrInternalError;
+  if (count == 0 || count > kMaxDimensions) return kErrBadSubscript;
+  double subs[kMaxDimensions];
+  for (int i = 0; i < count; ++i) {
+    if (int32_t e = Run(code, pos)) return e;
+    if (!Top().IsNumber()) return kErrTypeMismatch;
+    subs[i] = stack_[--sp_].number;
+  }
+  return vars_.Element(c, ref.name, count, subs, env_.ProgramRunning(), ref.slot, &ref.element);
+}
+
+int32_t Evaluator::ReadArrayName(Code code, size_t& pos, uint32_t& kind, std::string_view& name) {
+  uint8_t c;
+  if (!ReadCode8(code, pos, c)) return kErrInternalError;
+  if (c == item::kLetter) {
+    if (!CodeHas(code, pos, 4) || code[pos + 3] > 25) return kErrInternalError;
+    name = LetterName(code[pos + 3]);
+    kind = kNumericArray;
+    pos += 4;
+    return kOk;
+  }
+  if (c != item::kNumericScalar && c != item::kStringScalar) return kErrInternalError;
+  pos += 3;
+  if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+  kind = c == item::kNumericScalar ? kNumericArray : kStringArray;
+  return kOk;
+}
+
+// --- function calls -----------------------------------------------------------------
+
+int32_t Evaluator::Call(Code code, size_t& pos) {
+  // hdr (3) | number | string-result flag | signature
+  if (!CodeHas(code, pos, 6)) return kErrInternalError;
+  const uint8_t number = code[pos + 3];
+  const uint8_t signature = code[pos + 5];
+  pos += 6;
+  switch (signature) {
+    case sig::kUserFunction:
+      return CallUserFunction(code, pos);
+    case sig::kMaxLen: {
+      ResolvedRef ref;
+      if (int32_t e = ResolveReference(code, pos, ref)) return e;
+      if (!ref.slot.IsString()) return kErrInternalError;
+      // A string bound to a record buffer can hold only its field width.
+      PushNumber(ref.slot.str->Borrowed() ? ref.slot.str->Length() : CBasicString::kMaxLength);
+      return kOk;
+    }
+    case sig::kVarPtr: {
+      ResolvedRef ref;
+      if (int32_t e = ResolveReference(code, pos, ref)) return e;
+      const double id = vars_.IdentityOf(ScalarKindOfItem(ref.code), ref.name, ref.element, ref.letter);
+      if (id == 0) return kErrOutOfMemory;
+      if (number == fnum::kVarPtrString)
+        Push().SetString(std::to_string(static_cast<uint32_t>(id)));
+      else
+        PushNumber(id);
+      return kOk;
+    }
+    case sig::kLBound:
+    case sig::kMaxSize:
+    case sig::kSize:
+    case sig::kUBound:
+      return ArrayEnquiry(code, pos, signature);
+    case sig::kUsr: {
+      uint8_t slot;
+      if (!ReadCode8(code, pos, slot)) return kErrInternalError;
+      return Usr(slot);
+    }
+    case sig::kChrList:
+    case sig::kMaxList:
+    case sig::kMinList:
+    case sig::kUsing:
+    case sig::kChoose:
+    case sig::kSwitch: {
+      uint8_t count;
+      if (!ReadCode8(code, pos, count)) return kErrInternalError;
+      return CallList(number, signature, count);
+    }
+    case sig::kMkTime:
+      return CallList(number, signature, 6);
+    default:
+      return CallFixed(number, signature);
+  }
+}
+
+int32_t Evaluator::CallFixed(uint8_t number, uint8_t signature) {
+  const SignatureKinds* kinds = FixedSignature(signature);
+  if (!kinds) return kErrInternalError;
+  const size_t n = std::strlen(kinds->args);
+  if (sp_ < n) return kErrInternalError;
+  const size_t base = sp_ - n;
+  // Every argument's kind is checked before the worker is called.
+  for (size_t i = 0; i < n; ++i) {
+    const char k = kinds->args[i];
+    const CValue& a = stack_[base + i];
+    if ((k == 'N' && !a.IsNumber()) || (k == 'S' && !a.IsString()) ||
+        (k == '=' && a.kind != stack_[base + i - 1].kind))
+      return kErrTypeMismatch;
+  }
+  CallContext ctx{*this, vars_, env_, number, signature};
+  result_.SetNumber(0);
+  if (int32_t e = WorkerFor(number)(ctx, stack_.data() + base, static_cast<int>(n), result_)) return e;
+  if (n == 0) {
+    Push();
+    std::swap(stack_[sp_ - 1], result_);
+  } else {
+    std::swap(stack_[base], result_);
+    sp_ = base + 1;
+  }
+  return kOk;
+}
+
+int32_t Evaluator::CallList(uint8_t number, uint8_t signature, int count) {
+  // using$ and choose count the values after the first argument; switch
+  // counts pairs.
+  size_t n = static_cast<size_t>(count);
+  if (signature == sig::kUsing || signature == sig::kChoose) n += 1;
+  if (signature == sig::kSwitch) n *= 2;
+  if (sp_ < n || n == 0) return kErrInternalError;
+  const size_t base = sp_ - n;
+  CValue* args = stack_.data() + base;
+  switch (signature) {
+    case sig::kChrList: {
+      for (size_t i = 0; i < n; ++i) {
+        if (!args[i].IsNumber()) return kErrTypeMismatch;
+        const double b = RoundHalfUp(args[i].number);
+        if (!(b >= 0 && b <= 255)) return kErrFunctionCallError;
+      }
+      CBasicString& s = result_.MakeString();
+      for (size_t i = 0; i < n; ++i) s.AppendByte(static_cast<uint8_t>(RoundHalfUp(args[i].number)));
+      break;
+    }
+    case sig::kMaxList:
+    case sig::kMinList: {
+      for (size_t i = 0; i < n; ++i)
+        if (!args[i].IsNumber()) return kErrTypeMismatch;
+      double r = args[0].number;
+      for (size_t i = 1; i < n; ++i)
+        r = signature == sig::kMaxList ? (args[i].number > r ? args[i].number : r)
+                                       : (args[i].number < r ? args[i].number : r);
+      result_.SetNumber(r);
+      break;
+    }
+    case sig::kChoose:
+    case sig::kSwitch:
+      return kErrNotSupported;
+    default: {  // using$, mktime: workers of their own subjects
+      if (signature == sig::kUsing && !args[0].IsString()) return kErrTypeMismatch;
+      if (signature == sig::kMkTime)
+        for (size_t i = 0; i < n; ++i)
+          if (!args[i].IsNumber()) return kErrTypeMismatch;
+      CallContext ctx{*this, vars_, env_, number, signature};
+      result_.SetNumber(0);
+      if (int32_t e = WorkerFor(number)(ctx, args, static_cast<int>(n), result_)) return e;
+      break;
+    }
+  }
+  std::swap(stack_[base], result_);
+  sp_ = base + 1;
+  return kOk;
+}
+
+// FN name(arguments): the arguments are on the stack; each call gets its own
+// parameter frame, so nested calls leave the outer call's parameters alone.
+int32_t Evaluator::CallUserFunction(Code code, size_t& pos) {
+  std::string_view name;
+  uint8_t count;
+  if (!ReadCodeName(code, pos, name) || !ReadCode8(code, pos, count)) return kErrInternalError;
+  const UserFunction* f = vars_.FindUserFunction(name);
+  if (!f) return kErrUndefinedFunction;
+  if (count != f->paramCount) return kErrFunctionCallError;
+  if (sp_ < count || count > 10) return kErrInternalError;
+  if (fnDepth_ >= kMaxFnDepth || !vars_.PushParamFrame(kMaxFnDepth)) return kErrOutOfMemory;
+  ParamFrame& frame = vars_.Params();
+  const size_t base = sp_ - count;
+  for (size_t i = 0; i < count; ++i) {
+    ParamFrame::Slot& s = frame.slots[i];
+    CValue& a = stack_[base + i];
+    s.kind = a.kind;
+    s.number = a.number;
+    if (a.IsString()) std::swap(s.str, a.str);
+  }
+  frame.count = count;
+  sp_ = base;
+  ++fnDepth_;
+  size_t bodyPos = 0;
+  int32_t e = Run(Code(f->body.data(), f->body.size()), bodyPos);
+  --fnDepth_;
+  vars_.PopParamFrame();
+  if (e) return e;
+  if (!Top().IsNumber()) return kErrTypeMismatch;  // user functions return numbers only
+  return kOk;
+}
+
+int32_t Evaluator::ArrayEnquiry(Code code, size_t& pos, uint8_t signature) {
+  uint32_t kind;
+  std::string_view name;
+  if (int32_t e = ReadArrayName(code, pos, kind, name)) return e;
+  if (signature == sig::kMaxSize) {
+    CVariable* v = vars_.FindArray(kind, name);
+    if (!v) return kErrBadSubscript;  // and nothing is created
+    PushNumber(static_cast<double>(v->ElementCount()));
+    return kOk;
+  }
+  if (int32_t e = Run(code, pos)) return e;
+  if (!Top().IsNumber()) return kErrTypeMismatch;
+  const double d = RoundHalfUp(stack_[--sp_].number);
+  if (!(d >= 1 && d <= kMaxDimensions)) return kErrBadSubscript;
+  const int dim = static_cast<int>(d);
+  CVariable* v = vars_.FindArray(kind, name);
+  if (!v) {
+    // Created as by an element reference with `dim` subscripts of 10.
+    double tens[kMaxDimensions];
+    for (double& t : tens) t = kAutoUpperBound;
+    VarSlot slot;
+    if (int32_t e = vars_.Element(kind, name, dim, tens, env_.ProgramRunning(), slot)) return e;
+    v = vars_.FindArray(kind, name);
+  }
+  if (dim > v->dimensions) return kErrBadSubscript;
+  const int32_t extent = v->extents[static_cast<size_t>(dim - 1)];
+  double r = v->base;
+  if (signature == sig::kUBound) r = v->base == 0 ? extent - 1 : extent;
+  if (signature == sig::kSize) r = extent;
+  PushNumber(r);
+  return kOk;
+}
+
+// --- DEF USR and USR ------------------------------------------------------------
+
+int32_t Evaluator::DefineUsr(int32_t slot, double address) {
+  if (slot < 0 || slot > 9) return kErrInternalError;
+  const double a = RoundHalfUp(address);
+  if (!(a >= 0 && a < 65536)) return kErrCommandError;
+  usrSlots_[static_cast<size_t>(slot)] = static_cast<int32_t>(a);
+  return kOk;
+}
+
+int32_t Evaluator::Usr(int slot) {
+  if (slot > 9 || sp_ == 0) return kErrInternalError;
+  CValue& x = Top();
+  if (!x.IsNumber()) return kErrTypeMismatch;
+  switch (usrSlots_[static_cast<size_t>(slot)]) {
+    case kUsrZero:
+      x.SetNumber(0);
+      return kOk;
+    case kUsrVariableText: {
+      VarSlot place;
+      const bool found = vars_.ResolveIdentity(x.number, place);
+      CBasicString& out = result_.MakeString();
+      if (found && place.IsString()) {
+        // The text with every CR LF pair reduced to the CR.
+        const std::string_view s = place.str->View();
+        for (size_t i = 0; i < s.size(); ++i) {
+          out.AppendByte(static_cast<uint8_t>(s[i]));
+          if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        }
+      } else if (found) {
+        uint8_t bytes[8];
+        WriteF64(bytes, *place.number);
+        out.Assign(bytes, 8);
+      }
+      std::swap(x, result_);
+      return kOk;
+    }
+    case kUsrValidFileName: {
+      VarSlot place;
+      const bool valid = vars_.ResolveIdentity(x.number, place) && place.IsString() &&
+                         env_.IsValidFileName(place.str->View());
+      x.SetNumber(valid ? 1 : 0);
+      return kOk;
+    }
+    default:
+      x.SetNumber(0);
+      env_.BreakFromUsr("USR: no machine code at this address");
+      return kOk;
+  }
+}
+
+// --- checks of CONST and DEF FN ---------------------------------------------------
+
+int32_t Evaluator::CheckExpression(Code code, size_t& pos, Check what) {
+  const bool constant = what == Check::Constant;
+  for (;;) {
+    uint8_t c;
+    if (!ReadCode8(code, pos, c)) return kErrInternalError;
+    std::string_view name;
+    switch (c) {
+      case item::kEnd:
+        return kOk;
+      case item::kNumber:
+        if (!CodeHas(code, pos, 8)) return kErrInternalError;
+        pos += 8;
+        break;
+      case item::kString: {
+        if (!CodeHas(code, pos, 1)) return kErrInternalError;
+        const void* zero = std::memchr(code.data() + pos + 1, 0, code.size() - pos - 1);
+        if (!zero) return kErrInternalError;
+        pos = static_cast<size_t>(static_cast<const uint8_t*>(zero) - code.data()) + 1;
+        break;
+      }
+      case item::kOperator:
+        if (!CodeHas(code, pos, 1)) return kErrInternalError;
+        ++pos;
+        break;
+      case item::kCall: {
+        if (!CodeHas(code, pos, 6)) return kErrInternalError;
+        const uint8_t signature = code[pos + 5];
+        pos += 6;
+        switch (signature) {
+          case sig::kUserFunction:
+            if (!ReadCodeName(code, pos, name) || !CodeHas(code, pos, 1)) return kErrInternalError;
+            ++pos;
+            if (constant) return kErrIllegalConstant;
+            if (!vars_.FindUserFunction(name)) return kErrUndefinedFunction;
+            break;
+          case sig::kChrList: case sig::kMaxList: case sig::kMinList: case sig::kUsing:
+          case sig::kChoose: case sig::kSwitch: case sig::kUsr:
+            if (!CodeHas(code, pos, 1)) return kErrInternalError;
+            ++pos;
+            break;
+          case sig::kLBound: case sig::kSize: case sig::kUBound: {
+            // The array name, then the dimension with its own 0 byte.
+            if (constant) return kErrIllegalConstant;
+            uint32_t kind;
+            if (int32_t e = ReadArrayName(code, pos, kind, name)) return e;
+            if (int32_t e = CheckExpression(code, pos, what)) return e;
+            break;
+          }
+          default:  // the operands of maxlen, varptr, maxsize follow as items
+            break;
+        }
+        break;
+      }
+      case item::kLetter:
+        if (constant) return kErrIllegalConstant;
+        if (!CodeHas(code, pos, 4)) return kErrInternalError;
+        pos += 4;
+        break;
+      case item::kNumericScalar:
+      case item::kStringScalar:
+      case item::kNumericElement:
+      case item::kStringElement: {
+        if (constant) return kErrIllegalConstant;
+        pos += 3;
+        if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+        if (c >= item::kNumericElement) {
+          uint8_t count;
+          if (!ReadCode8(code, pos, count)) return kErrInternalError;
+          for (int i = 0; i < count; ++i)
+            if (int32_t e = CheckExpression(code, pos, what)) return e;
+        }
+        break;
+      }
+      case item::kConstant:
+        pos += 3;
+        if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+        if (!vars_.FindConstant(name)) return kErrUndefinedConstant;
+        break;
+      case item::kNumericParam:
+      case item::kStringParam:
+        if (constant) return kErrIllegalConstant;
+        if (!CodeHas(code, pos, 1)) return kErrInternalError;
+        ++pos;
+        break;
+      case item::kOverflow: case item::kUnderflow: case item::kForeground: case item::kBackground:
+      case item::kZero130: case item::kZero131: case item::kCurrentVolume: case item::kCurrentTime:
+        break;
+      default:
+        return kErrInternalError;
+    }
+  }
+}
+
+}  // namespace torvic

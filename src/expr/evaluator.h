@@ -1,0 +1,152 @@
+// The evaluator: runs expression code (layout in expr_compiler.h) on the
+// evaluation stack and calls the built-in functions through the dispatch
+// table of functions.h.
+//
+// The evaluator knows nothing of the interpreter. What it needs from outside
+// (is a program running, the pending-stop flag, colours, the current volume,
+// the clock, the settings memory, host services for the function workers)
+// comes through EvalEnvironment.
+//
+// Code is addressed as a span (the compiled line or an FN body) and a
+// position in it; every read is bounds-checked, so malformed code (say from
+// a damaged program file) raises "?Internal error" instead of reading past
+// the line.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "expr/code_reader.h"
+#include "expr/value.h"
+#include "expr/variables.h"
+
+namespace torvic {
+
+class SettingsMemory;
+namespace platform {
+struct Host;
+struct LocalTime;
+}  // namespace platform
+
+// Code and its bounds-checked readers: code_reader.h.
+
+class EvalEnvironment {
+ public:
+  virtual ~EvalEnvironment() = default;
+  virtual bool ProgramRunning() = 0;
+  // The interpreter's pending-stop state. The evaluator reads the flag
+  // after every item, so it is fetched once as a reference to the flag
+  // itself rather than asked for through a call each time.
+  virtual const bool& PendingStop() = 0;
+  virtual double ForegroundColor() = 0;  // item 128
+  virtual double BackgroundColor() = 0;  // item 129
+  virtual std::string CurrentVolumeName() = 0;  // item 132
+  virtual platform::LocalTime LocalNow() = 0;   // item 133
+  virtual SettingsMemory& Settings() = 0;
+  // USR service 21148: a valid file name on an existing volume?
+  virtual bool IsValidFileName(std::string_view name) = 0;
+  // The USR service for an unknown address: print the text and stop the
+  // running program as a break does.
+  virtual void BreakFromUsr(std::string_view text) = 0;
+  // Host services for the function workers of other subsystems (may be null
+  // in tests).
+  virtual platform::Host* Host() = 0;
+};
+
+// Seconds since 1 January 1601 of a local date and time (item 133).
+double SecondsSince1601(const platform::LocalTime& t);
+
+// What a variable reference resolved to: the place, and its identity parts.
+struct ResolvedRef {
+  VarSlot slot;
+  uint8_t code = 0;             // item code 5..9
+  std::string_view name;        // points into the code
+  uint64_t element = 0;         // linear index for array elements
+  int letter = -1;              // 0..25 for item 5
+};
+
+class Evaluator {
+ public:
+  // Deepest FN nesting; a call beyond it raises "?Out of memory" instead of
+  // exhausting the C++ stack.
+  static constexpr size_t kMaxFnDepth = 100;
+  // USR services.
+  static constexpr int32_t kUsrZero = 0, kUsrVariableText = 17968, kUsrValidFileName = 21148;
+
+  Evaluator(VariableStore& vars, EvalEnvironment& env);
+
+  VariableStore& Vars() { return vars_; }
+  EvalEnvironment& Env() { return env_; }
+
+  // Runs the expression at code[pos] up to its 0 byte, leaving one value on
+  // the stack; pos moves past the 0 byte. Stops without error (leaving the
+  // number 0) when the pending-stop flag is set; callers check it.
+  int32_t Evaluate(Code code, size_t& pos);
+  // The same, popping the result.
+  int32_t EvaluateValue(Code code, size_t& pos, CValue& out);
+  // A number ("?Type mismatch" for a string); with `round` rounded half up.
+  int32_t EvaluateNumber(Code code, size_t& pos, double& out, bool round = false);
+  // A string ("?Type mismatch" for a number).
+  int32_t EvaluateString(Code code, size_t& pos, CBasicString& out);
+
+  // Resolves the variable item 5..9 at code[pos] (subscripts evaluated,
+  // scalars and arrays created as a read would) to a writable place; pos
+  // moves past the item.
+  int32_t ResolveReference(Code code, size_t& pos, ResolvedRef& ref);
+  // Reads the array name item 5..7 at code[pos]: the array kind (8 or 9)
+  // and its name.
+  int32_t ReadArrayName(Code code, size_t& pos, uint32_t& kind, std::string_view& name);
+
+  // The checks made before CONST evaluates its expression (no variables,
+  // no FN calls: "?Illegal constant definition"; constants must exist:
+  // "?Undefined constant") and when DEF FN records its body (every FN called
+  // must be defined: "?Undefined function"; constants must exist). Walks
+  // the expression at code[pos] without evaluating it; pos moves past it.
+  enum class Check { Constant, FnBody };
+  int32_t CheckExpression(Code code, size_t& pos, Check what);
+
+  // DEF USR slot = address.
+  int32_t DefineUsr(int32_t slot, double address);
+
+  // Empties the evaluation stack (program reset, error stops).
+  void ResetStack() { sp_ = 0; }
+  size_t StackDepth() const { return sp_; }
+
+  // Letter index to its name ("A".."Z") for array names written as item 5.
+  static std::string_view LetterName(int index);
+
+ private:
+  int32_t Run(Code code, size_t& pos);
+  int32_t RunItems(Code code, size_t& pos);
+  int32_t Call(Code code, size_t& pos);
+  int32_t CallFixed(uint8_t number, uint8_t signature);
+  int32_t CallUserFunction(Code code, size_t& pos);
+  int32_t CallList(uint8_t number, uint8_t signature, int count);
+  int32_t ArrayEnquiry(Code code, size_t& pos, uint8_t signature);
+  int32_t Usr(int slot);
+
+  CValue& Push();
+  void PushNumber(double v) { Push().SetNumber(v); }
+  CValue& Top() { return stack_[sp_ - 1]; }
+
+  VariableStore& vars_;
+  EvalEnvironment& env_;
+  const bool& stop_;
+  // The stack keeps its values (and their string storage) beyond sp_ for
+  // reuse, so pushes seldom allocate.
+  std::vector<CValue> stack_;
+  size_t sp_ = 0;
+  CValue result_;  // scratch result of a worker, swapped onto the stack
+  std::array<int32_t, 10> usrSlots_{};
+  size_t fnDepth_ = 0;
+  static constexpr size_t kMaxRunDepth = 1000;
+  size_t runDepth_ = 0;
+
+  friend struct CallContext;
+};
+
+}  // namespace torvic

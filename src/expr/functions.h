@@ -1,0 +1,49 @@
+// The dispatch of built-in functions: one table from function number to its
+// worker, and the argument and result kinds of every fixed signature.
+//
+// The evaluator checks every argument's kind against the signature before
+// a worker is called, so a worker may take its arguments' kinds for granted.
+// A function whose worker is not built yet answers "?Not supported", so
+// what is missing is plain. Adding a worker is one line in the table in
+// functions.cpp.
+#pragma once
+
+#include <cstdint>
+
+#include "expr/value.h"
+
+namespace torvic {
+
+class Evaluator;
+class VariableStore;
+class EvalEnvironment;
+
+struct CallContext {
+  Evaluator& evaluator;
+  VariableStore& vars;
+  EvalEnvironment& env;
+  uint8_t number;     // function number
+  uint8_t signature;  // signature code of this call
+};
+
+// A worker gets the call's arguments (in argument order, kinds already
+// checked; count 0 for the no-argument signatures) and writes the result,
+// of the kind the signature gives, into `result`. Returns an error code.
+// `result` is a reused scratch value: set its kind with SetNumber or
+// MakeString/SetString.
+using FunctionWorker = int32_t (*)(CallContext& ctx, const CValue* args, int count, CValue& result);
+
+// The worker of a function number (never null: unbuilt ones answer 33).
+FunctionWorker WorkerFor(uint8_t number);
+
+// Argument kinds of the fixed signatures 1..25: one letter per argument,
+// 'N' number, 'S' string, '?' either kind, '=' the same kind as the
+// argument before it; and whether the result is a string.
+struct SignatureKinds {
+  const char* args;
+  bool stringResult;
+};
+// Null for a code that is not a fixed signature.
+const SignatureKinds* FixedSignature(uint8_t signature);
+
+}  // namespace torvic

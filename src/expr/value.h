@@ -1,0 +1,141 @@
+// The two kinds of BASIC value: numbers (doubles) and strings (CBasicString),
+// and CValue, the entry of the evaluation stack that holds either.
+//
+// There is no implicit conversion between the kinds anywhere; an operation
+// that receives the wrong kind raises "?Type mismatch". Truth values are
+// numbers: false 0, true -1.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace torvic {
+
+// The interpreter's byte string: counted bytes (0..65535), not
+// NUL-terminated. Storage is owned, except while the string is bound to a
+// file record buffer by FIELD ("borrowed"): then it points into that buffer
+// and never frees it.
+//
+// Operations that build strings clamp at kMaxLength and drop the excess
+// silently; the operations that can exceed the limit (concatenation,
+// repeating, formatting) check first with FitsAppend and raise
+// "?String too long" themselves.
+class CBasicString {
+ public:
+  static constexpr int32_t kMaxLength = 65535;
+
+  CBasicString() = default;
+  explicit CBasicString(std::string_view s) { Assign(s); }
+  CBasicString(const CBasicString& o) { Assign(o.View()); }
+  CBasicString(CBasicString&& o) noexcept { Steal(o); }
+  CBasicString& operator=(const CBasicString& o) {
+    if (this != &o) Assign(o.View());
+    return *this;
+  }
+  CBasicString& operator=(CBasicString&& o) noexcept;
+  ~CBasicString() { Release(); }
+
+  const uint8_t* Data() const { return data_; }
+  uint8_t* MutableData() { return data_; }
+  int32_t Length() const { return length_; }
+  int32_t Capacity() const { return capacity_; }
+  bool Empty() const { return length_ == 0; }
+  bool Borrowed() const { return borrowed_; }
+  std::string_view View() const {
+    return {reinterpret_cast<const char*>(data_), static_cast<size_t>(length_)};
+  }
+  std::string ToStdString() const { return std::string(View()); }
+  uint8_t operator[](int32_t i) const { return data_[i]; }
+
+  // Copies s (clamped). A borrowed string is unbound first, so the record
+  // buffer it pointed into is never written by an assignment.
+  void Assign(std::string_view s);
+  void Assign(const uint8_t* p, int32_t n) {
+    Assign(std::string_view(reinterpret_cast<const char*>(p), n < 0 ? 0 : static_cast<size_t>(n)));
+  }
+  // Appends s, clamping the result at kMaxLength.
+  void Append(std::string_view s);
+  void Append(const CBasicString& s) { Append(s.View()); }
+  void AppendByte(uint8_t b) { Append(std::string_view(reinterpret_cast<const char*>(&b), 1)); }
+  // Appends s repeated count times, clamped.
+  void AppendRepeated(std::string_view s, int64_t count);
+  // True when appending n bytes keeps the string within kMaxLength.
+  bool FitsAppend(int64_t n) const { return length_ + n <= kMaxLength; }
+  // Sets the length to n (clamped), keeping the first bytes; new bytes are 0.
+  void Resize(int32_t n);
+  // Releases owned storage; data null, length, capacity and borrowed 0.
+  void Clear();
+  // Keeps the storage for reuse but empties the text.
+  void SetEmpty() {
+    if (borrowed_) Clear();
+    length_ = 0;
+  }
+
+  // FIELD binding: the string shows `width` bytes of a record buffer.
+  void Bind(uint8_t* buffer, int32_t width);
+  // Gives a bound string storage of its own holding the same text.
+  void Unbind();
+
+  // Byte-by-byte comparison with bytes taken as signed 8-bit values (bytes
+  // 128..255 sort before 0..127); a prefix is less. Returns <0, 0, >0.
+  int Compare(const CBasicString& o) const { return Compare(View(), o.View()); }
+  static int Compare(std::string_view a, std::string_view b);
+  // The same on upper-cased bytes (ASCII letters only).
+  static int CompareNoCase(std::string_view a, std::string_view b);
+
+  // Searches. Positions are 1-based; -1 means not found. An empty pattern is
+  // found at 1 (also in an empty string); otherwise a search in an empty
+  // string finds nothing.
+  // First occurrence of pat starting at or after position start.
+  int32_t Find(std::string_view pat, int32_t start) const;
+  // Last occurrence of pat that ends at or before position end.
+  int32_t FindLast(std::string_view pat, int32_t end) const;
+  // Last occurrence of the byte b.
+  int32_t FindLastByte(uint8_t b) const;
+
+ private:
+  void Steal(CBasicString& o) noexcept;
+  void Release() noexcept;
+  void Reserve(int32_t n);  // owned storage of at least n bytes, text kept
+
+  uint8_t* data_ = nullptr;
+  int32_t capacity_ = 0;
+  int32_t length_ = 0;
+  bool borrowed_ = false;
+};
+
+enum class ValueKind : uint32_t { Number = 0, String = 1 };
+
+// An evaluation-stack entry. The string member is only meaningful for
+// string values; keeping it beside the number (rather than in a union) lets
+// a stack slot keep its string storage for reuse, so pushing numbers never
+// allocates and pushing strings mostly does not.
+struct CValue {
+  ValueKind kind = ValueKind::Number;
+  double number = 0;
+  CBasicString str;
+
+  CValue() = default;
+  explicit CValue(double d) : number(d) {}
+  explicit CValue(std::string_view s) : kind(ValueKind::String), str(s) {}
+
+  bool IsNumber() const { return kind == ValueKind::Number; }
+  bool IsString() const { return kind == ValueKind::String; }
+  void SetNumber(double d) {
+    kind = ValueKind::Number;
+    number = d;
+  }
+  void SetString(std::string_view s) {
+    kind = ValueKind::String;
+    str.Assign(s);
+  }
+  // Becomes an empty string value, keeping storage.
+  CBasicString& MakeString() {
+    kind = ValueKind::String;
+    str.SetEmpty();
+    return str;
+  }
+};
+
+}  // namespace torvic

@@ -1,0 +1,397 @@
+#include "expr/variables.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "engine/errors.h"
+#include "expr/numeric_rules.h"
+
+namespace torvic {
+
+namespace {
+
+// Identities handed out by VARPTR are indices into a table; past this many
+// distinct places VARPTR answers "?Out of memory" rather than grow forever.
+constexpr size_t kMaxIdentities = 1u << 20;
+
+// Rounds and checks one subscript or bound: 0 <= s < 65537.
+bool WholeSubscript(double x, int32_t& out) {
+  const double r = RoundHalfUp(x);
+  if (!(r >= 0 && r < kSubscriptLimit)) return false;
+  out = static_cast<int32_t>(r);
+  return true;
+}
+
+}  // namespace
+
+uint64_t CVariable::ElementCount() const {
+  uint64_t n = 1;
+  for (int d = 0; d < dimensions; ++d) n *= static_cast<uint64_t>(extents[d]);
+  return dimensions == 0 ? 0 : n;
+}
+
+// --- name lists --------------------------------------------------------------
+
+CVariable* VariableStore::NameList::Find(std::string_view name) const {
+  auto it = index.find(name);
+  return it == index.end() ? nullptr : it->second;
+}
+
+CVariable* VariableStore::NameList::Add(uint32_t kind, std::string_view name) {
+  auto v = std::make_unique<CVariable>();
+  v->name = std::string(name);
+  v->kind = kind;
+  CVariable* p = v.get();
+  index.emplace(v->name, p);
+  order.push_back(std::move(v));
+  return p;
+}
+
+bool VariableStore::NameList::Remove(std::string_view name) {
+  auto it = index.find(name);
+  if (it == index.end()) return false;
+  CVariable* p = it->second;
+  index.erase(it);
+  order.erase(std::find_if(order.begin(), order.end(), [p](const auto& u) { return u.get() == p; }));
+  return true;
+}
+
+void VariableStore::NameList::Clear() {
+  index.clear();
+  order.clear();
+}
+
+// --- store -------------------------------------------------------------------
+
+VariableStore::VariableStore() { frames_.resize(1); }
+
+CVariable* VariableStore::Scalar(uint32_t kind, std::string_view name) {
+  NameList& list = List(kind);
+  if (CVariable* v = list.Find(name)) return v;
+  try {
+    return list.Add(kind, name);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+const CVariable* VariableStore::FindScalar(uint32_t kind, std::string_view name) const {
+  return lists_[kind - kNumericScalar].Find(name);
+}
+
+CVariable* VariableStore::FindArray(uint32_t kind, std::string_view name) { return List(kind).Find(name); }
+
+int32_t VariableStore::AllocateArray(CVariable& v, int count,
+                                     const std::array<int32_t, kMaxDimensions>& extents) {
+  uint64_t n = 1;
+  for (int d = 0; d < count; ++d) n *= static_cast<uint64_t>(extents[d]);
+  try {
+    if (v.kind == kNumericArray) {
+      std::vector<double> fresh(n, 0.0);
+      v.numbers.swap(fresh);
+    } else {
+      std::vector<CBasicString> fresh(n);
+      v.strings.swap(fresh);
+    }
+  } catch (const std::bad_alloc&) {
+    return kErrOutOfMemory;
+  }
+  v.dimensions = count;
+  v.extents = extents;
+  return kOk;
+}
+
+int32_t VariableStore::Element(uint32_t kind, std::string_view name, int count, const double* subscripts,
+                               bool running, VarSlot& slot, uint64_t* linearIndex) {
+  if (count < 1 || count > kMaxDimensions) return kErrBadSubscript;
+  int32_t subs[kMaxDimensions];
+  for (int d = 0; d < count; ++d)
+    if (!WholeSubscript(subscripts[d], subs[d])) return kErrBadSubscript;
+
+  NameList& list = List(kind);
+  CVariable* v = list.Find(name);
+  if (!v) {
+    // Automatic creation: up to 3 dimensions, subscripts up to 10.
+    if (explicit_ && running) return kErrBadSubscript;
+    if (count > kMaxAutoDimensions) return kErrBadSubscript;
+    const int32_t base = running ? optionBase_ : 0;
+    for (int d = 0; d < count; ++d)
+      if (subs[d] < base || subs[d] > kAutoUpperBound) return kErrBadSubscript;
+    std::array<int32_t, kMaxDimensions> extents{};
+    for (int d = 0; d < count; ++d) extents[d] = kAutoUpperBound + 1 - base;
+    try {
+      v = list.Add(kind, name);
+    } catch (const std::bad_alloc&) {
+      return kErrOutOfMemory;
+    }
+    v->base = base;
+    if (int32_t e = AllocateArray(*v, count, extents)) {
+      list.Remove(name);
+      return e;
+    }
+    arraysExist_ = true;
+  }
+  if (count != v->dimensions) return kErrBadSubscript;
+  uint64_t at = 0;
+  for (int d = 0; d < count; ++d) {
+    const int32_t i = subs[d] - v->base;
+    if (i < 0 || i >= v->extents[d]) return kErrBadSubscript;
+    at = at * static_cast<uint64_t>(v->extents[d]) + static_cast<uint64_t>(i);
+  }
+  if (kind == kNumericArray)
+    slot = VarSlot{&v->numbers[at], nullptr};
+  else
+    slot = VarSlot{nullptr, &v->strings[at]};
+  if (linearIndex) *linearIndex = at;
+  return kOk;
+}
+
+int32_t VariableStore::BoundsToExtents(uint32_t kind, int count, const double* bounds, int32_t base,
+                                       std::array<int32_t, kMaxDimensions>& extents) const {
+  if (count < 1 || count > kMaxDimensions) return kErrBadSubscript;
+  uint64_t total = 1;
+  for (int d = 0; d < count; ++d) {
+    int32_t b;
+    if (!WholeSubscript(bounds[d], b)) return kErrBadSubscript;
+    if (kind == kNumericArray && b < 1) return kErrBadSubscript;  // DIM A(0) is refused
+    extents[d] = base == 0 ? b + 1 : b;
+    total *= static_cast<uint64_t>(extents[d]);
+    if (total > kMaxArrayElements) return kErrBadSubscript;
+  }
+  return kOk;
+}
+
+int32_t VariableStore::CreateArray(uint32_t kind, std::string_view name, int count, const double* bounds,
+                                   bool running) {
+  const int32_t base = running ? optionBase_ : 0;
+  std::array<int32_t, kMaxDimensions> extents{};
+  // Bounds are checked before the name, as the statement evaluates them first.
+  if (int32_t e = BoundsToExtents(kind, count, bounds, base, extents)) return e;
+  NameList& list = List(kind);
+  if (list.Find(name)) return kErrAlreadyDimensioned;
+  CVariable* v;
+  try {
+    v = list.Add(kind, name);
+  } catch (const std::bad_alloc&) {
+    return kErrOutOfMemory;
+  }
+  v->base = base;
+  if (int32_t e = AllocateArray(*v, count, extents)) {
+    list.Remove(name);
+    return e;
+  }
+  arraysExist_ = true;
+  return kOk;
+}
+
+int32_t VariableStore::ResizeArray(bool preserve, uint32_t kind, std::string_view name, int count,
+                                   const double* bounds, bool running) {
+  CVariable* v = List(kind).Find(name);
+  if (!v) return CreateArray(kind, name, count, bounds, running);
+  std::array<int32_t, kMaxDimensions> extents{};
+  if (int32_t e = BoundsToExtents(kind, count, bounds, v->base, extents)) return e;
+  if (count != v->dimensions) return kErrBadSubscript;
+
+  CVariable fresh;
+  fresh.kind = kind;
+  if (int32_t e = AllocateArray(fresh, count, extents)) return e;
+  if (preserve) {
+    // Match elements by subscripts: walk every old element and place it at
+    // the same subscripts in the new shape when they fit.
+    const uint64_t oldCount = v->ElementCount();
+    std::array<int32_t, kMaxDimensions> idx{};
+    for (uint64_t at = 0; at < oldCount; ++at) {
+      bool fits = true;
+      uint64_t to = 0;
+      for (int d = 0; d < count; ++d) {
+        if (idx[d] >= extents[d]) fits = false;
+        to = to * static_cast<uint64_t>(extents[d]) + static_cast<uint64_t>(idx[d]);
+      }
+      if (fits) {
+        if (kind == kNumericArray)
+          fresh.numbers[to] = v->numbers[at];
+        else
+          fresh.strings[to] = std::move(v->strings[at]);
+      }
+      for (int d = count - 1; d >= 0; --d) {  // next subscripts, last fastest
+        if (++idx[d] < v->extents[d]) break;
+        idx[d] = 0;
+      }
+    }
+  }
+  v->numbers.swap(fresh.numbers);
+  v->strings.swap(fresh.strings);
+  v->extents = extents;
+  return kOk;
+}
+
+bool VariableStore::DeleteArray(uint32_t kind, std::string_view name) { return List(kind).Remove(name); }
+
+void VariableStore::DeleteAllArrays() {
+  List(kNumericArray).Clear();
+  List(kStringArray).Clear();
+}
+
+int32_t VariableStore::EraseArray(uint32_t kind, std::string_view name, bool running) {
+  if (!List(kind).Find(name)) {
+    const double ten = kAutoUpperBound;
+    VarSlot slot;
+    if (int32_t e = Element(kind, name, 1, &ten, running, slot)) return e;
+  }
+  DeleteArray(kind, name);
+  return kOk;
+}
+
+int32_t VariableStore::ClearArray(uint32_t kind, std::string_view name, bool running) {
+  CVariable* v = List(kind).Find(name);
+  if (!v) {
+    const double ten = kAutoUpperBound;
+    VarSlot slot;
+    return Element(kind, name, 1, &ten, running, slot);  // created empty
+  }
+  std::fill(v->numbers.begin(), v->numbers.end(), 0.0);
+  for (CBasicString& s : v->strings) s.Clear();
+  return kOk;
+}
+
+int32_t VariableStore::AddConstant(std::string_view name, double value) {
+  if (constantIndex_.find(name) != constantIndex_.end()) return kErrConstRedefined;
+  try {
+    constants_.emplace_back(std::string(name), value);
+    constantIndex_.emplace(std::string(name), constants_.size() - 1);
+  } catch (const std::bad_alloc&) {
+    return kErrOutOfMemory;
+  }
+  return kOk;
+}
+
+const double* VariableStore::FindConstant(std::string_view name) const {
+  auto it = constantIndex_.find(name);
+  return it == constantIndex_.end() ? nullptr : &constants_[it->second].second;
+}
+
+int32_t VariableStore::DefineUserFunction(std::string_view name, uint32_t paramCount, const void* line,
+                                          uint32_t bodyPos, const uint8_t* body, size_t bodyLength) {
+  try {
+    UserFunction* f;
+    auto it = functionIndex_.find(name);
+    if (it != functionIndex_.end()) {
+      f = it->second;
+      // A DEF FN inside a loop redefines the same body each time: skip the copy.
+      if (f->line == line && f->bodyPos == bodyPos && f->paramCount == paramCount &&
+          f->body.size() == bodyLength && std::memcmp(f->body.data(), body, bodyLength) == 0)
+        return kOk;
+    } else {
+      auto u = std::make_unique<UserFunction>();
+      u->name = std::string(name);
+      f = u.get();
+      functionIndex_.emplace(u->name, f);
+      functions_.push_back(std::move(u));
+    }
+    f->paramCount = paramCount;
+    f->line = line;
+    f->bodyPos = bodyPos;
+    f->body.assign(body, body + bodyLength);
+  } catch (const std::bad_alloc&) {
+    return kErrOutOfMemory;
+  }
+  return kOk;
+}
+
+const UserFunction* VariableStore::FindUserFunction(std::string_view name) const {
+  auto it = functionIndex_.find(name);
+  return it == functionIndex_.end() ? nullptr : it->second;
+}
+
+bool VariableStore::PushParamFrame(size_t maxDepth) {
+  if (frameDepth_ >= maxDepth) return false;
+  ++frameDepth_;
+  if (frames_.size() <= frameDepth_) frames_.emplace_back();
+  return true;
+}
+
+void VariableStore::PopParamFrame() {
+  ParamFrame& f = frames_[frameDepth_];
+  for (uint32_t i = 0; i < f.count; ++i) f.slots[i].str.SetEmpty();
+  f.count = 0;
+  if (frameDepth_ > 0) --frameDepth_;
+}
+
+void VariableStore::ResetScalars() {
+  letters_.fill(0);
+  for (auto& v : List(kNumericScalar).order) v->number = 0;
+  for (auto& v : List(kStringScalar).order) v->str.Clear();
+}
+
+void VariableStore::ZeroArrays() {
+  for (auto& v : List(kNumericArray).order) std::fill(v->numbers.begin(), v->numbers.end(), 0.0);
+  for (auto& v : List(kStringArray).order)
+    for (CBasicString& s : v->strings) s.Clear();
+}
+
+void VariableStore::ResetProgramState() {
+  ResetScalars();
+  DeleteAllArrays();
+  arraysExist_ = false;
+  optionBase_ = 0;
+  explicit_ = false;
+  constants_.clear();
+  constantIndex_.clear();
+  functions_.clear();
+  functionIndex_.clear();
+  while (frameDepth_ > 0) PopParamFrame();
+  PopParamFrame();
+}
+
+void VariableStore::DeleteAll() {
+  ResetProgramState();
+  for (NameList& l : lists_) l.Clear();
+  identities_.clear();
+  identityIndex_.clear();
+}
+
+double VariableStore::IdentityOf(uint32_t kind, std::string_view name, uint64_t element, int letter) {
+  std::string key;
+  key.reserve(name.size() + 24);
+  key += static_cast<char>('0' + kind);
+  key += std::to_string(letter);
+  key += ':';
+  key += std::to_string(element);
+  key += ':';
+  key += name;
+  auto it = identityIndex_.find(key);
+  if (it != identityIndex_.end()) return it->second;
+  if (identities_.size() >= kMaxIdentities) return 0;
+  identities_.push_back(Identity{kind, letter, std::string(name), element});
+  // Identities start at 1: 0 never names a variable.
+  const uint32_t id = static_cast<uint32_t>(identities_.size());
+  identityIndex_.emplace(std::move(key), id);
+  return id;
+}
+
+bool VariableStore::ResolveIdentity(double id, VarSlot& slot) {
+  if (!(id >= 1 && id <= static_cast<double>(identities_.size())) || id != std::trunc(id)) return false;
+  const Identity& i = identities_[static_cast<size_t>(id) - 1];
+  if (i.letter >= 0) {
+    slot = VarSlot{&letters_[i.letter], nullptr};
+    return true;
+  }
+  CVariable* v = List(i.kind).Find(i.name);
+  if (!v) return false;
+  switch (i.kind) {
+    case kNumericScalar: slot = VarSlot{&v->number, nullptr}; return true;
+    case kStringScalar: slot = VarSlot{nullptr, &v->str}; return true;
+    case kNumericArray:
+      if (i.element >= v->numbers.size()) return false;
+      slot = VarSlot{&v->numbers[i.element], nullptr};
+      return true;
+    case kStringArray:
+      if (i.element >= v->strings.size()) return false;
+      slot = VarSlot{nullptr, &v->strings[i.element]};
+      return true;
+  }
+  return false;
+}
+
+}  // namespace torvic
