@@ -57,6 +57,18 @@ constexpr Row kHandlers[] = {
     {85, handlers::Pop},
     {234, handlers::DollarColor},
     {173, handlers::Pause},
+    {61, handlers::Let},
+    {27, handlers::Dim},
+    {92, handlers::Redim},
+    {36, handlers::Erase},
+    {12, handlers::Clear},
+    {83, handlers::Option},
+    {18, handlers::Const},
+    {23, handlers::DefFn},
+    {244, handlers::DefUsr},
+    {165, handlers::IncDec},      // INC
+    {158, handlers::IncDec},      // DEC
+    {184, handlers::Swap},
 };
 
 // Statements this system does not implement: they compile and answer

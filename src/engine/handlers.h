@@ -43,6 +43,18 @@ int32_t Push(Interpreter&, const uint8_t*, size_t&);
 int32_t Pop(Interpreter&, const uint8_t*, size_t&);
 int32_t DollarColor(Interpreter&, const uint8_t*, size_t&);
 int32_t Pause(Interpreter&, const uint8_t*, size_t&);
+// The variable statements (variable_handlers.cpp).
+int32_t Let(Interpreter&, const uint8_t*, size_t&);
+int32_t Dim(Interpreter&, const uint8_t*, size_t&);
+int32_t Redim(Interpreter&, const uint8_t*, size_t&);
+int32_t Erase(Interpreter&, const uint8_t*, size_t&);
+int32_t Clear(Interpreter&, const uint8_t*, size_t&);
+int32_t Option(Interpreter&, const uint8_t*, size_t&);
+int32_t Const(Interpreter&, const uint8_t*, size_t&);
+int32_t DefFn(Interpreter&, const uint8_t*, size_t&);
+int32_t DefUsr(Interpreter&, const uint8_t*, size_t&);
+int32_t IncDec(Interpreter&, const uint8_t*, size_t&);
+int32_t Swap(Interpreter&, const uint8_t*, size_t&);
 }  // namespace handlers
 
 }  // namespace torvic

@@ -5,6 +5,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/errors.h"
+#include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
@@ -24,7 +25,10 @@ int32_t LineNumberOf(const ProgramLine* line) {
 
 Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
                          SettingsMemory& memory)
-    : host_(host), screen_(screen), memory_(memory), editor_(screen) {}
+    : host_(host), screen_(screen), memory_(memory), editor_(screen) {
+  expressions_ = std::make_unique<ExpressionContext>(*this);
+  AddListener(expressions_.get());
+}
 
 Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
 
@@ -166,6 +170,7 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
     return false;
   }
 
+  expressions_->SyncPendingStop();
   const RecordFrame frame = ReadFrame(code, offset);
   statementStart_ = offset;
   offset += kRecordFrameSize;
@@ -298,6 +303,7 @@ void Interpreter::PumpOnce() {
       paused_ = false;
   }
   if (!quitPending_) host_.pump.PumpOnce();
+  expressions_->SyncPendingStop();
 }
 
 // ---------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@
 namespace torvic {
 
 class ConsoleScreen;
+class ExpressionContext;
 class SettingsMemory;
 
 // The resets a run-time store takes part in.
@@ -184,6 +186,8 @@ class Interpreter final : public platform::EventSink {
   // The current volume's name for the volume prompt styles.
   void SetVolumeName(std::string_view name) { volumeName_ = std::string(name); }
   const std::string& StatusText() const { return status_; }
+  const std::string& VolumeName() const { return volumeName_; }
+  ExpressionContext& Expressions() { return *expressions_; }
 
   // Compiled-line scratch buffer of the command being entered.
   CodeBuffer& Scratch() { return scratch_; }
@@ -217,6 +221,7 @@ class Interpreter final : public platform::EventSink {
   KeyQueue keys_;
   CodeBuffer scratch_;
   std::vector<RunStateListener*> listeners_;
+  std::unique_ptr<ExpressionContext> expressions_;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;
