@@ -255,6 +255,7 @@ class Interpreter final : public platform::EventSink {
   bool quitPending_ = false;
   bool unwindDone_ = false;  // UnwindDone: clears quitPending at the top
   bool paused_ = false;      // the Pause key
+  bool draining_ = false;    // DrainKeyQueue is replaying the queue
   bool exiting_ = false;
   bool endSessionWhenRunEnds_ = false;
   RunOutcome lastOutcome_ = RunOutcome::Normal;

@@ -41,7 +41,7 @@ void Interpreter::OnKeyDown(const platform::KeyEvent& e) {
     return;
   }
   const bool isBreak = e.key == vk::kCancel && e.ctrl && !e.shift;
-  if (inputMode_ == kExecuting && !isBreak && !IsModifierOrLock(e.key)) {
+  if ((inputMode_ == kExecuting || draining_) && !isBreak && !IsModifierOrLock(e.key)) {
     keys_.PushKeyDown(RecordOf(e, e.key));
     return;
   }
@@ -93,7 +93,7 @@ void Interpreter::OnChar(const platform::KeyEvent& e) {
   if (e.isRepeat && !memory_.AutoRepeat()) return;
   uint32_t c = e.key & 0xFF;
   if (memory_.UpperCaseInput() && c >= 'a' && c <= 'z') c -= 32;
-  if (inputMode_ == kExecuting) {
+  if (inputMode_ == kExecuting || draining_) {
     keys_.PushChar(RecordOf(e, c));
     return;
   }
@@ -230,7 +230,11 @@ void Interpreter::PrintPrompt() {
 
 void Interpreter::DrainKeyQueue() {
   while (!keys_.Empty() && inputMode_ != kExecuting) {
+    // Keys that arrive while the queue is replayed join it at the back, so
+    // type-ahead keeps its order.
+    draining_ = true;
     PumpOnce();
+    draining_ = false;
     if (keys_.Empty() || inputMode_ == kExecuting) break;
     const KeyRecord r = keys_.Pop();
     platform::KeyEvent e;
@@ -239,8 +243,12 @@ void Interpreter::DrainKeyQueue() {
     e.flags = r.flags;
     e.ctrl = r.ctrl;
     e.shift = r.shift;
-    if (r.kind == KeyRecord::kKeyDown)
-      OnKeyDown(e);
+    if (r.kind == KeyRecord::kKeyDown) {
+      if (e.key == vk::kCancel && e.ctrl)
+        BreakKey();
+      else
+        EditingKeyDown(e);
+    }
     else
       EditingChar(r.key, r.shift);
   }
