@@ -4,6 +4,7 @@
 // is written by CompileStatement (compiler.cpp).
 #include <string>
 
+#include "expr/expr_compiler.h"
 #include "frontend/compile_routines.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
@@ -279,20 +280,14 @@ bool CompileDef(LineCompiler& c) {
   if (word != tok::kFn) return false;
   c.AcceptWord(word);
   c.code = 23;
-  c.SkipSpaces();
-  std::string name;
-  if (!ReadIdentifier(c.text, c.pos, name)) return false;
-  if (!c.out.PutChainLink(Chain::UserFunction) || !c.out.Put8(1) ||
-      !c.out.Put8(static_cast<uint8_t>(name.size())) || !c.out.PutString(name) || !c.out.Put8(0))
-    return false;
+  if (!CompileUserFunctionDefinitionName(c.text, c.pos, c.out)) return false;
   std::vector<FnParameter> parameters;
   if (c.Accept('(')) {
     do {
       c.SkipSpaces();
       FnParameter p;
-      if (!ReadIdentifier(c.text, c.pos, p.name)) return false;
-      if (c.Accept('$')) p.isString = true;
-      if (parameters.size() >= 10) return false;
+      if (!ReadVariableName(c.text, c.pos, p.name, &p.isString)) return false;
+      if (parameters.size() >= DefFnParams::kMax) return false;
       parameters.push_back(p);
     } while (c.Accept(','));
     if (!c.Accept(')')) return false;
@@ -310,13 +305,19 @@ bool CompileDef(LineCompiler& c) {
 //                  | u8 length | name | u8 0
 //   expr
 bool CompileConst(LineCompiler& c) {
-  c.Accept('%');
-  c.SkipSpaces();
-  std::string name;
-  if (!ReadIdentifier(c.text, c.pos, name)) return false;
-  return c.out.Put8(10) && c.out.PutChainLink(Chain::Constant) && c.out.Put8(1) &&
-         c.out.Put8(static_cast<uint8_t>(name.size())) && c.out.PutString(name) &&
-         c.out.Put8(0) && c.Accept('=') && c.Expression();
+  if (c.Peek() == '%') {
+    if (!CompileConstantName(c.text, c.pos, c.out, true)) return false;
+  } else {
+    // The name without its "%" defines the same constant.
+    c.SkipSpaces();
+    std::string name;
+    if (!IdentifierMayStartAt(c.text, c.pos) || !ReadIdentifier(c.text, c.pos, name)) return false;
+    if (!c.out.Put8(10) || !c.out.PutChainLink(Chain::Constant) || !c.out.Put8(1) ||
+        !c.out.Put8(static_cast<uint8_t>(name.size())) || !c.out.PutString(name) ||
+        !c.out.Put8(0))
+      return false;
+  }
+  return c.Accept('=') && c.Expression();
 }
 
 // DATA item, item, ...

@@ -35,8 +35,8 @@ bool CompileDim(LineCompiler& c) {
 
 // ERASE [array [, array ...]]; CLEAR [array [, array ...]]
 //
-//   for each name: u8 1 | array-name item (codes 8, 9 with a subscript
-//   count of 0); then u8 0. No names: all arrays (CLEAR: and the scalars).
+//   for each name: u8 1 | array-name item (code 5 for a one-letter numeric
+//   name, 6 a longer numeric name, 7 a string name; no subscripts); u8 0. No names: all arrays (CLEAR: and the scalars).
 bool CompileArrayList(LineCompiler& c) {
   if (!c.AtEndOfStatement()) {
     do {
