@@ -75,7 +75,7 @@ ConsoleScreen::~ConsoleScreen() {
   if (steadyTimerRunning_) host_.timers.KillTimer(kSteadyCursorTimer);
 }
 
-platform::FontSpec ConsoleScreen::SpecFor(int32_t points, int32_t charset) const {
+platform::FontRequest ConsoleScreen::RequestFor(int32_t points, int32_t charset) const {
   const int32_t dpi = surface_ ? surface_->VerticalDpi() : 96;
   return {std::string(kFontFace), FontHeightForPoints(points, dpi),
           static_cast<uint8_t>(charset)};
@@ -97,7 +97,7 @@ bool ConsoleScreen::Create() {
 
   if (surface_) {
     platform::FontMetrics m;
-    if (!surface_->Rebuild(SpecFor(points, charset_), kScreenColumns, kScreenRows,
+    if (!surface_->Rebuild(RequestFor(points, charset_), kScreenColumns, kScreenRows,
                            PaletteColor(kDefaultBackColor), &m))
       return false;
     ApplyMetrics(m);
@@ -340,13 +340,8 @@ void ConsoleScreen::PadToColumn(int32_t column) {
   column = std::clamp(column, 0, kScreenColumns - 1);
   if (column > column_) {
     EraseCells({column_, row_, column, row_ + 1});
-    static constexpr uint8_t kBlanks[kScreenColumns] = {
-#define TORVIC_B8 ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '
-        TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8,
-        TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8, TORVIC_B8,
-#undef TORVIC_B8
-    };
-    Echo(kBlanks, static_cast<size_t>(column - column_));
+    static const std::string kBlanks(kScreenColumns, ' ');
+    Echo(Bytes(kBlanks), static_cast<size_t>(column - column_));
   }
   column_ = column;
   FollowCursor();
@@ -509,7 +504,8 @@ void ConsoleScreen::SetSteadyCursor(bool on) {
   caret_.steady = on;
   SyncFlagMirror(kAddrSteadyCursor, on);
   if (on) {
-    steadyTimerRunning_ = host_.timers.SetTimer(kSteadyCursorTimer, std::max(1u, caretBlinkMs_ / 2));
+    steadyTimerRunning_ =
+        host_.timers.SetTimer(kSteadyCursorTimer, std::max(1u, caretBlinkMs_ / 2));
   } else if (steadyTimerRunning_) {
     host_.timers.KillTimer(kSteadyCursorTimer);
     steadyTimerRunning_ = false;
@@ -548,7 +544,7 @@ bool ConsoleScreen::ChangeFontSize(int32_t points) {
   if (points < kMinFontPoints || points > kMaxFontPoints) return false;
   if (surface_) {
     platform::FontMetrics m;
-    if (!surface_->Rebuild(SpecFor(points, charset_), kScreenColumns, kScreenRows,
+    if (!surface_->Rebuild(RequestFor(points, charset_), kScreenColumns, kScreenRows,
                            PaletteColor(back_), &m)) {
       host_.dialogs.MessageBox("Unable to change the font!", "TORVIC", platform::Buttons::Ok,
                                platform::Icon::Exclamation);
@@ -569,12 +565,12 @@ bool ConsoleScreen::ChangeFontSize(int32_t points) {
 int32_t ConsoleScreen::SetCharacterSet(int32_t charset) {
   if (!IsAcceptedCharset(charset) || charset == charset_) return kOk;
   if (surface_) {
-    const platform::FontSpec spec = SpecFor(fontPoints_, charset);
+    const platform::FontRequest request = RequestFor(fontPoints_, charset);
     platform::FontMetrics m;
-    if (!surface_->ProbeFont(spec, &m)) return kErrOutOfMemory;
+    if (!surface_->ProbeFont(request, &m)) return kErrOutOfMemory;
     // A font with other metrics would break the cell grid: keep the old one.
     if (!(m == metrics_)) return kOk;
-    if (!surface_->SelectFont(spec)) return kErrOutOfMemory;
+    if (!surface_->SelectFont(request)) return kErrOutOfMemory;
   }
   charset_ = charset;
   memory_.SetMirror(kAddrCharset, static_cast<uint8_t>(charset));

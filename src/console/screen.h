@@ -233,7 +233,7 @@ class ConsoleScreen {
   static const uint8_t* Bytes(std::string_view s) {
     return reinterpret_cast<const uint8_t*>(s.data());
   }
-  platform::FontSpec SpecFor(int32_t points, int32_t charset) const;
+  platform::FontRequest RequestFor(int32_t points, int32_t charset) const;
   void ApplyMetrics(const platform::FontMetrics& m);
 
   // Building blocks; the public primitives end with FollowCursor.

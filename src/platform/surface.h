@@ -35,7 +35,7 @@ struct PixelRect {
 // What the screen asks for when it makes a font. `height` follows the
 // desktop convention: negative means the character height in pixels without
 // internal leading (see ConsoleScreen::FontHeightForPoints).
-struct FontSpec {
+struct FontRequest {
   std::string face;       // always "Courier New" for the console
   int32_t height = -13;
   uint8_t charset = 0;    // 0 ANSI, 161 Greek, ..., 255 OEM
@@ -68,14 +68,14 @@ class Surface {
   virtual int32_t VerticalDpi() const = 0;
   // Makes the font and reports its metrics without selecting it. False when
   // the font cannot be made.
-  virtual bool ProbeFont(const FontSpec& spec, FontMetrics* metrics) = 0;
+  virtual bool ProbeFont(const FontRequest& request, FontMetrics* metrics) = 0;
   // Selects a font for the text runs that follow; the bitmap is unchanged.
   // False (old font kept) when it cannot be made.
-  virtual bool SelectFont(const FontSpec& spec) = 0;
+  virtual bool SelectFont(const FontRequest& request) = 0;
   // Makes the font, then a bitmap of `columns` x `rows` cells of that font
   // filled with `fill`, and replaces the old font and bitmap with them. On
   // failure nothing changes and false is returned.
-  virtual bool Rebuild(const FontSpec& spec, int32_t columns, int32_t rows, Rgb fill,
+  virtual bool Rebuild(const FontRequest& request, int32_t columns, int32_t rows, Rgb fill,
                        FontMetrics* metrics) = 0;
   virtual int32_t Width() const = 0;
   virtual int32_t Height() const = 0;

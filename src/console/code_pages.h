@@ -1,0 +1,20 @@
+// Byte-to-Unicode tables of the console's character sets, for front ends
+// that draw the screen's bytes with Unicode fonts (the Qt surface, a
+// terminal).
+//
+//   0 ANSI = Windows-1252   161 Greek = 1253      162 Turkish = 1254
+//   177 Hebrew = 1255        178 Arabic = 1256     186 Baltic = 1257
+//   204 Russian = 1251       238 East Europe = 1250
+//   255 OEM = code page 437 (so box-drawing bytes show as boxes)
+//
+// Bytes 0..31 map to the code page 437 glyphs in every table: they only
+// reach the screen as glyphs (controls are consumed before drawing). Bytes
+// a code page leaves undefined map to 0, drawn as an empty cell.
+#pragma once
+
+namespace torvic {
+
+// 256 entries; an unknown character set gives the ANSI table.
+const char16_t* CodePageForCharset(int charset);
+
+}  // namespace torvic
