@@ -77,6 +77,7 @@ class BatchHost final : public platform::EventPump, public platform::Timers,
   std::deque<Event> posted_;
   std::map<int, TimerState> timers_;
   uint32_t lastPoll_ = 0;
+  uint32_t turns_ = 0;
 };
 
 }  // namespace torvic::shell

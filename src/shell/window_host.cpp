@@ -30,7 +30,9 @@ void WindowHost::ToolkitTurn(bool wait) {
 }
 
 bool WindowHost::PumpOnce() {
-  if (clock_.TickCount() != lastTurn_) ToolkitTurn(false);
+  // The toolkit's turn at most once a millisecond; the clock is read on
+  // every 16th turn only.
+  if ((++turns_ & 15) == 0 && clock_.TickCount() != lastTurn_) ToolkitTurn(false);
   if (queue_.empty()) return false;
   const Event e = queue_.front();
   queue_.pop_front();

@@ -71,6 +71,7 @@ class WindowHost final : public QObject, public platform::EventPump, public plat
   std::function<void()> beforeTurn_;
   QWidget* dialogParent_ = nullptr;
   uint32_t lastTurn_ = 0;
+  uint32_t turns_ = 0;
   bool wake_ = false;
 };
 
