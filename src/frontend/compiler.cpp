@@ -1,8 +1,24 @@
+// The line and statement loop of the compiler: label, statements separated by
+// ":", the statement frame, failure rollback, and the dispatch on the token.
+//
+// Statement record frame (8 bytes, then the operand area of the record code;
+// operand_layouts.h lists where each code's layout is documented):
+//
+//   0 u8  record code            3 u16 column of the statement's first character
+//   1 u16 operand length         5 u16 text length, trailing spaces not counted
+//                                7 u8  0
+//
+// A statement that does not compile becomes the 5-byte 250 record
+// (u8 250 | u16 column | u16 length) covering the whole failing statement, so
+// that the "?Syntax error" excerpt shows it as typed.
 #include "frontend/compiler.h"
 
+#include <array>
 #include <string>
 
+#include "frontend/compile_routines.h"
 #include "frontend/compiled_line.h"
+#include "frontend/compiler_context.h"
 #include "frontend/keywords.h"
 
 namespace torvic {
@@ -10,7 +26,7 @@ namespace torvic {
 namespace {
 
 bool MatchesWordAt(std::string_view text, size_t pos, std::string_view lower) {
-  if (text.size() - pos < lower.size()) return false;
+  if (pos > text.size() || text.size() - pos < lower.size()) return false;
   for (size_t i = 0; i < lower.size(); ++i) {
     char c = text[pos + i];
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
@@ -19,19 +35,19 @@ bool MatchesWordAt(std::string_view text, size_t pos, std::string_view lower) {
   return true;
 }
 
-size_t SkipSpaces(std::string_view text, size_t pos) {
+size_t SkipSpacesAt(std::string_view text, size_t pos) {
   while (pos < text.size() && text[pos] == ' ') ++pos;
   return pos;
 }
 
 // Moves to the next end of statement, stepping over quoted strings (a doubled
-// quote inside a string does not end it).
+// quote closes and reopens, which comes to the same).
 size_t SkipToEndOfStatement(std::string_view text, size_t pos) {
   while (pos < text.size() && !IsEndOfStatement(text, pos)) {
     if (text[pos] == '"') {
       ++pos;
       while (pos < text.size() && text[pos] != '"') ++pos;
-      if (pos < text.size()) ++pos;  // the closing quote (a doubled one reopens)
+      if (pos < text.size()) ++pos;
     } else {
       ++pos;
     }
@@ -44,23 +60,30 @@ uint16_t TrimmedLength(std::string_view text, size_t from, size_t to) {
   return static_cast<uint16_t>(to - from);
 }
 
-// *NAME followed (after spaces) by ":", a remark or the end of the line.
-bool CompileLabel(std::string_view text, size_t& pos, CodeBuffer& out) {
-  size_t p = SkipSpaces(text, pos);
-  if (p >= text.size() || text[p] != '*') return false;
+// Label definition record (always the first record of its line, so the name
+// starts at offset 28):
+//
+//   frame (code 248, column of "*", text length of "*NAME")
+//   u16 link (label chain) | u8 1 (definition) | u8 name length | name | u8 0
+//
+// *NAME followed, after spaces, by ":", a remark "'" or the end of the line.
+bool CompileLabel(LineCompiler& c) {
+  size_t p = SkipSpacesAt(c.text, c.pos);
+  if (p >= c.text.size() || c.text[p] != '*') return false;
   const size_t star = p++;
   std::string name;
-  if (!ReadIdentifier(text, p, name)) return false;
-  size_t after = SkipSpaces(text, p);
-  if (after < text.size() && text[after] != ':' && text[after] != '\'') return false;
+  if (!ReadIdentifier(c.text, p, name)) return false;
+  size_t after = SkipSpacesAt(c.text, p);
+  if (after < c.text.size() && c.text[after] != ':' && c.text[after] != '\'') return false;
+  CodeBuffer& out = c.out;
   const size_t record = out.Size();
   out.Put8(kRecordLabel);
   out.Put16(0);
   out.Put16(static_cast<uint16_t>(star));
-  out.Put16(TrimmedLength(text, star, p));
+  out.Put16(TrimmedLength(c.text, star, p));
   out.Put8(0);
   out.PutChainLink(Chain::Label);
-  out.Put8(1);  // definition
+  out.Put8(1);
   out.Put8(static_cast<uint8_t>(name.size()));
   out.PutString(name);
   out.Put8(0);
@@ -70,44 +93,163 @@ bool CompileLabel(std::string_view text, size_t& pos, CodeBuffer& out) {
   }
   out.Patch16(record + 1, static_cast<uint16_t>(out.Size() - record - kRecordFrameSize));
   out.SetHeaderFlag(kHeaderLabelFlag, 1);
-  pos = p;
+  c.pos = p;
   return true;
+}
+
+// The dispatch table: the compile routine of every statement token (1..276).
+// A token without a routine writes no operands (the "no operands" family)
+// unless it is listed as refused.
+struct TokenRoutine {
+  int token;
+  CompileRoutine routine;
+};
+
+const std::array<CompileRoutine, 277>& DispatchTable() {
+  static const std::array<CompileRoutine, 277> table = [] {
+    std::array<CompileRoutine, 277> t{};
+    for (const StatementEntry& e : StatementRoutines())
+      if (e.token >= 0 && e.token < static_cast<int>(t.size())) t[e.token] = e.routine;
+    return t;
+  }();
+  return table;
+}
+
+bool DispatchStatement(LineCompiler& c, int token) {
+  // Secondary words other than DEF and STEP, function-like and operator
+  // words, and OFF cannot start a statement.
+  c.token = token;
+  if (token == tok::kDef) return CompileDef(c);
+  if (token == tok::kStep) {
+    c.code = 183;
+    return CompileGenericList(c);
+  }
+  if (token < 1 || token > 276 || token == tok::kOff) return false;
+  int code = DefaultRecordCode(token);
+  if (code < 0) return false;
+  c.code = static_cast<uint8_t>(code);
+  c.token = token;
+  CompileRoutine routine = DispatchTable()[token];
+  return routine ? routine(c) : true;
 }
 
 }  // namespace
 
 bool IsEndOfStatement(std::string_view text, size_t pos) {
   if (pos >= text.size()) return true;
-  char c = text[pos];
-  if (c == ':' || c == '\'') return true;
+  char ch = text[pos];
+  if (ch == ':' || ch == '\'') return true;
   if (MatchesWordAt(text, pos, "else")) return true;
-  if (MatchesWordAt(text, pos, "end")) {
-    size_t p = SkipSpaces(text, pos + 3);
-    return MatchesWordAt(text, p, "if");
-  }
+  if (MatchesWordAt(text, pos, "end")) return MatchesWordAt(text, SkipSpacesAt(text, pos + 3), "if");
   return false;
 }
 
-// Until the statement compiler proper exists, every statement is kept as its
-// text: exactly what a statement that does not compile becomes.
+void CompileStatement(LineCompiler& c) {
+  c.SkipSpaces();
+  if (c.pos >= c.text.size() || c.text[c.pos] == ':') return;  // empty statement
+  const size_t start = c.pos;
+  CodeBuffer& out = c.out;
+  const size_t record = out.Size();
+  bool ok = false;
+  size_t after = start;
+  int token = StatementKeywordAt(c.text, c.pos);
+  if (token != tok::kNone) {
+    // Reserve the frame; the code, lengths and column are filled in below.
+    out.Reserve(kRecordFrameSize);
+    const size_t savedRecord = c.record;
+    const uint8_t savedCode = c.code;
+    const int savedToken = c.token;
+    c.record = record;
+    ok = !out.Failed() && DispatchStatement(c, token) && !out.Failed();
+    const uint8_t code = c.code;
+    c.record = savedRecord;
+    c.code = savedCode;
+    c.token = savedToken;
+    if (ok) {
+      after = c.pos;
+      // Remarks end wherever their routine put the position; every other
+      // statement must stand at an end of statement.
+      if (code != 93 && code != 94) ok = c.AtEndOfStatement();
+    }
+    if (ok) {
+      const size_t operands = out.Size() - record - kRecordFrameSize;
+      if (operands > 0xFFFF) ok = false;
+      else {
+        out.Patch8(record, code);
+        out.Patch16(record + 1, static_cast<uint16_t>(operands));
+        out.Patch16(record + 3, static_cast<uint16_t>(start));
+        out.Patch16(record + 5, TrimmedLength(c.text, start, after));
+        out.Patch8(record + 7, 0);
+        if (code == 234) out.SetHeaderFlag(kHeaderColorFlag, 1);
+      }
+    }
+  }
+  if (!ok) WriteUncompiled(c, record, start);
+}
+
+void WriteUncompiled(LineCompiler& c, size_t record, size_t start) {
+  // No byte and no chain item of the failed statement remains; the 250
+  // record covers the statement from its first character to its end. The
+  // scan steps over quoted strings from the statement's start, and goes on
+  // from wherever the routine stopped when that lies further on.
+  c.out.Truncate(record);
+  size_t end = SkipToEndOfStatement(c.text, start + 1);
+  if (end < c.pos) end = SkipToEndOfStatement(c.text, c.pos);
+  c.pos = end;
+  c.out.StructuralUncompiled(static_cast<uint16_t>(start), TrimmedLength(c.text, start, end));
+}
+
+void CompileImpliedGoto(LineCompiler& c) {
+  c.SkipSpaces();
+  const size_t start = c.pos;
+  CodeBuffer& out = c.out;
+  const size_t record = out.Size();
+  bool ok = out.Reserve(kRecordFrameSize) != 0 && c.JumpTarget() && !out.Failed();
+  const size_t after = c.pos;
+  if (ok && c.AtEndOfStatement()) {
+    out.Patch8(record, 48);
+    out.Patch16(record + 1, static_cast<uint16_t>(out.Size() - record - kRecordFrameSize));
+    out.Patch16(record + 3, static_cast<uint16_t>(start));
+    out.Patch16(record + 5, TrimmedLength(c.text, start, after));
+    return;
+  }
+  WriteUncompiled(c, record, start);
+}
+
+void CompileStatementRun(LineCompiler& c) {
+  for (;;) {
+    // Stop at "'", ELSE, END IF and the end; the caller decides what they
+    // belong to. Empty statements between colons compile to nothing.
+    c.SkipSpaces();
+    if (c.pos >= c.text.size()) return;
+    if (c.text[c.pos] != ':') {
+      if (IsEndOfStatement(c.text, c.pos)) return;
+      CompileStatement(c);
+      c.SkipSpaces();
+      if (c.pos >= c.text.size() || c.text[c.pos] != ':') return;
+    }
+    ++c.pos;
+  }
+}
+
 void CompileLine(std::string_view text, CodeBuffer& out) {
   out.Reset();
-  size_t pos = 0;
-  CompileLabel(text, pos, out);
+  LineCompiler c(text, out);
+  CompileLabel(c);
+  c.SkipSpaces();
+  if (c.pos < text.size() && text[c.pos] == ':') ++c.pos;
   for (;;) {
-    pos = SkipSpaces(text, pos);
-    if (pos >= text.size()) break;
-    if (text[pos] == ':') {
-      ++pos;
+    const size_t before = c.pos;
+    CompileStatement(c);
+    c.SkipSpaces();
+    if (c.pos >= text.size()) break;
+    if (text[c.pos] == ':') {
+      ++c.pos;
       continue;
     }
-    const size_t start = pos;
-    if (text[pos] == '\'')
-      pos = text.size();  // a remark runs to the end of the line
-    else
-      pos = SkipToEndOfStatement(text, pos + 1);
-    if (!out.StructuralUncompiled(static_cast<uint16_t>(start), TrimmedLength(text, start, pos)))
-      break;
+    // "'", ELSE and END IF start a statement without a ":". Anything else
+    // here would be a statement that stopped short; never loop on it.
+    if (c.pos == before) ++c.pos;
   }
   out.StructuralEnd();
 }

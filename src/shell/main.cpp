@@ -1,15 +1,127 @@
-// torvic: the desktop program. Until the console window exists this only
-// identifies itself; the window and the batch mode are built on the core.
+// torvic: the desktop window, or the batch mode.
+//
+//   torvic                       the window titled "TORVIC" (the batch mode on
+//                                the terminal when no display is available)
+//   torvic --batch [--keys] [--screen] [PROGRAM]
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QScrollArea>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "console/screen.h"
+#include "console/settings.h"
+#include "engine/interpreter.h"
+#include "shell/batch_mode.h"
+#include "shell/settings_store.h"
+#include "shell/system_services.h"
+#include "shell/torvic_view.h"
+#include "shell/window_host.h"
+
+namespace {
+
+using namespace torvic;
+
+bool DisplayAvailable() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform && *platform) return true;
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wayland && *wayland);
+}
+
+// The frame: closing it asks the interpreter to unwind instead of
+// destroying the window under a running statement.
+class MainWindow final : public QMainWindow {
+ public:
+  void SetInterpreter(Interpreter* in, shell::WindowHost* host) {
+    interpreter_ = in;
+    host_ = host;
+  }
+  void AllowClose() { allowClose_ = true; }
+
+ protected:
+  void closeEvent(QCloseEvent* e) override {
+    if (allowClose_ || !interpreter_) {
+      e->accept();
+      return;
+    }
+    e->ignore();
+    interpreter_->RequestExit();
+    host_->Wake();
+  }
+
+ private:
+  Interpreter* interpreter_ = nullptr;
+  shell::WindowHost* host_ = nullptr;
+  bool allowClose_ = false;
+};
+
+int RunWindow(int argc, char** argv) {
+  QApplication app(argc, argv);
+  shell::SystemClock clock;
+  shell::WindowHost host(clock);
+  shell::QtSettingsStore settings;
+  shell::SystemSound sound(/*toolkitBeep=*/true);
+  shell::SystemProcess process;
+  const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
+
+  SettingsMemory memory;
+  ConsoleScreen screen(h, memory);
+  MainWindow frame;
+  frame.setWindowTitle("TORVIC");
+  auto* scroll = new QScrollArea(&frame);
+  scroll->setWidgetResizable(true);
+  scroll->setAlignment(Qt::AlignCenter);
+  auto* view = new shell::CTorvicView(screen, host);
+  scroll->setWidget(view);
+  frame.setCentralWidget(scroll);
+  process.SetTitleTarget(&frame);
+  host.SetDialogParent(&frame);
+  host.SetBeforeTurn([view] { view->SyncFromScreen(); });
+  frame.resize(view->sizeHint() + QSize(8, 8));
+
+  screen.Create();
+  Interpreter interpreter(h, screen, memory);
+  view->SetInterpreter(&interpreter);
+  frame.SetInterpreter(&interpreter, &host);
+  frame.show();
+  view->setFocus();
+  interpreter.ShowPrompt();
+  interpreter.RunSession();
+  screen.SaveSettings();
+  frame.AllowClose();
+  frame.close();
+  process.RestartIfRequested();
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& a : args) {
+    if (a == "--version") {
       std::printf("TORVIC Version %s\n", TORVIC_VERSION);
       return 0;
     }
   }
-  std::printf("TORVIC Version %s\n", TORVIC_VERSION);
-  return 0;
+  bool isBatch = false;
+  shell::BatchOptions options;
+  std::string error;
+  if (!shell::ParseBatchArguments(args, isBatch, options, error)) {
+    std::fprintf(stderr, "torvic: %s\nusage: torvic [--batch [--keys] [--screen] [PROGRAM]]\n",
+                 error.c_str());
+    return 2;
+  }
+  if (isBatch || !DisplayAvailable()) {
+    QCoreApplication app(argc, argv);
+    return shell::RunBatch(options);
+  }
+  return RunWindow(argc, argv);
 }

@@ -106,27 +106,29 @@ TEST(ProgramStore, LabelsAndTheDuplicateCheck) {
   EXPECT_EQ(p.FindLine(20)->Label(), "START");
 }
 
-TEST(ProgramStore, UncompiledLinesCoverEachStatement) {
-  // Until statements compile, each is kept as its text: column and length
-  // (trailing spaces not counted), colons inside strings kept.
+TEST(ProgramStore, UncompiledStatementsKeepTheirTextBesideCompiledOnes) {
+  // A statement that does not compile is kept as its text (column and
+  // length, trailing spaces not counted); the others compile, and a colon
+  // inside a string stays in the string.
   CodeBuffer b;
   CompileLine("PRINT \"A:B\" :  FOO BAR  :: X", b);
+  size_t at = kLineHeaderSize;
+  ASSERT_EQ(b.At(at), 86);  // PRINT
+  EXPECT_EQ(ReadFrame(b.Data(), at).textLength, 11);
+  at += kRecordFrameSize + ReadFrame(b.Data(), at).operandLength;
   struct Rec { uint16_t column, length; };
   std::vector<Rec> recs;
-  size_t at = kLineHeaderSize;
   while (b.At(at) == kRecordUncompiled) {
     recs.push_back(Rec{ReadU16(b.Data() + at + 1), ReadU16(b.Data() + at + 3)});
     at += kUncompiledRecordSize;
   }
   EXPECT_EQ(b.At(at), kRecordEnd);
   EXPECT_EQ(at + 1, b.Size());
-  ASSERT_EQ(recs.size(), 3u);
-  EXPECT_EQ(recs[0].column, 0);
-  EXPECT_EQ(recs[0].length, 11);
-  EXPECT_EQ(recs[1].column, 15);
-  EXPECT_EQ(recs[1].length, 7);
-  EXPECT_EQ(recs[2].column, 27);
-  EXPECT_EQ(recs[2].length, 1);
+  ASSERT_EQ(recs.size(), 2u);
+  EXPECT_EQ(recs[0].column, 15);
+  EXPECT_EQ(recs[0].length, 7);
+  EXPECT_EQ(recs[1].column, 27);
+  EXPECT_EQ(recs[1].length, 1);
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+#include "engine/expression_context.h"
+
+#include "console/screen.h"
+
+namespace torvic {
+
+ExpressionContext::ExpressionContext(Interpreter& in)
+    : in_(in), host_(in.Host()), evaluator_(vars_, *this) {}
+
+double ExpressionContext::ForegroundColor() { return in_.Screen().TextColor(); }
+double ExpressionContext::BackgroundColor() { return in_.Screen().BackColor(); }
+
+void ExpressionContext::BreakFromUsr(std::string_view text) {
+  in_.Screen().WriteText(text);
+  in_.StopRun(StopReason::BreakKey);
+  SyncPendingStop();
+}
+
+void ExpressionContext::OnRunReset() {
+  vars_.ResetProgramState();
+  evaluator_.ResetStack();
+}
+
+void ExpressionContext::OnEditReset() {
+  vars_.DeleteAll();
+  evaluator_.ResetStack();
+}
+
+void ExpressionContext::OnInit() {
+  vars_.DeleteAll();
+  evaluator_.ResetStack();
+}
+
+}  // namespace torvic

@@ -1,0 +1,48 @@
+// The interpreter's side of the expression evaluator: the variable store,
+// the evaluator itself, and the environment the evaluator asks about the
+// running system. It takes part in the run-time resets as a listener.
+#pragma once
+
+#include "engine/interpreter.h"
+#include "expr/evaluator.h"
+#include "expr/variables.h"
+
+namespace torvic {
+
+class ExpressionContext final : public EvalEnvironment, public RunStateListener {
+ public:
+  explicit ExpressionContext(Interpreter& in);
+
+  Evaluator& Eval() { return evaluator_; }
+  VariableStore& Vars() { return vars_; }
+  // The stop flag the evaluator polls after every item; refreshed by the
+  // interpreter whenever the stop reason may have changed under it.
+  void SyncPendingStop() { pendingStop_ = in_.Reason() != StopReason::None; }
+
+  // EvalEnvironment
+  bool ProgramRunning() override { return in_.Running(); }
+  const bool& PendingStop() override { return pendingStop_; }
+  double ForegroundColor() override;
+  double BackgroundColor() override;
+  std::string CurrentVolumeName() override { return in_.VolumeName(); }
+  platform::LocalTime LocalNow() override { return in_.Host().clock.Now(); }
+  SettingsMemory& Settings() override { return in_.Memory(); }
+  bool IsValidFileName(std::string_view) override { return false; }
+  void BreakFromUsr(std::string_view text) override;
+  platform::Host* Host() override { return &host_; }
+
+  // RunStateListener
+  void OnRunReset() override;
+  void OnEditReset() override;
+  void OnInit() override;
+  void OnAbort() override { evaluator_.ResetStack(); }
+
+ private:
+  Interpreter& in_;
+  platform::Host host_;
+  VariableStore vars_;
+  Evaluator evaluator_;
+  bool pendingStop_ = false;
+};
+
+}  // namespace torvic

@@ -1,0 +1,60 @@
+// The statement handler table: one entry per record code, built once from
+// the single list of {code, handler} rows in handlers.cpp.
+//
+// Handler contract: the interpreter, the base of the code being executed and
+// the offset, already past the record's 8-byte frame; the handler advances
+// the offset past its operand area (Interpreter::PayloadEnd() says where it
+// ends). Result: 0 success, a positive error code to raise, a negative code
+// for an error already reported (stop without another message).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace torvic {
+
+class Interpreter;
+
+using StatementHandler = int32_t (*)(Interpreter& in, const uint8_t* code, size_t& offset);
+
+// The table indexed by record code; codes without a handler hold
+// InternalErrorHandler, so dispatch never tests for a missing entry.
+const std::array<StatementHandler, 256>& HandlerTable();
+
+// The handlers of the run-control statements (run_statements.cpp).
+namespace handlers {
+int32_t Run(Interpreter&, const uint8_t*, size_t&);
+int32_t Cont(Interpreter&, const uint8_t*, size_t&);
+int32_t Stop(Interpreter&, const uint8_t*, size_t&);
+int32_t End(Interpreter&, const uint8_t*, size_t&);
+int32_t Init(Interpreter&, const uint8_t*, size_t&);
+int32_t Exit(Interpreter&, const uint8_t*, size_t&);
+int32_t Restart(Interpreter&, const uint8_t*, size_t&);
+int32_t Start(Interpreter&, const uint8_t*, size_t&);
+int32_t Menu(Interpreter&, const uint8_t*, size_t&);
+int32_t Tron(Interpreter&, const uint8_t*, size_t&);
+int32_t Troff(Interpreter&, const uint8_t*, size_t&);
+int32_t Bkon(Interpreter&, const uint8_t*, size_t&);
+int32_t Bkoff(Interpreter&, const uint8_t*, size_t&);
+int32_t Confirm(Interpreter&, const uint8_t*, size_t&);
+int32_t Secure(Interpreter&, const uint8_t*, size_t&);
+int32_t Push(Interpreter&, const uint8_t*, size_t&);
+int32_t Pop(Interpreter&, const uint8_t*, size_t&);
+int32_t DollarColor(Interpreter&, const uint8_t*, size_t&);
+int32_t Pause(Interpreter&, const uint8_t*, size_t&);
+// The variable statements (variable_handlers.cpp).
+int32_t Let(Interpreter&, const uint8_t*, size_t&);
+int32_t Dim(Interpreter&, const uint8_t*, size_t&);
+int32_t Redim(Interpreter&, const uint8_t*, size_t&);
+int32_t Erase(Interpreter&, const uint8_t*, size_t&);
+int32_t Clear(Interpreter&, const uint8_t*, size_t&);
+int32_t Option(Interpreter&, const uint8_t*, size_t&);
+int32_t Const(Interpreter&, const uint8_t*, size_t&);
+int32_t DefFn(Interpreter&, const uint8_t*, size_t&);
+int32_t DefUsr(Interpreter&, const uint8_t*, size_t&);
+int32_t IncDec(Interpreter&, const uint8_t*, size_t&);
+int32_t Swap(Interpreter&, const uint8_t*, size_t&);
+}  // namespace handlers
+
+}  // namespace torvic

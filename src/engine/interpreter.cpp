@@ -1,0 +1,502 @@
+#include "engine/interpreter.h"
+
+#include <cstdlib>
+
+#include "console/screen.h"
+#include "console/settings.h"
+#include "engine/errors.h"
+#include "engine/expression_context.h"
+#include "engine/handlers.h"
+#include "frontend/compiled_line.h"
+#include "frontend/compiler.h"
+
+namespace torvic {
+
+namespace {
+
+constexpr std::string_view kExecutingText = "Executing...";
+constexpr std::string_view kIdleText = "";
+
+int32_t LineNumberOf(const ProgramLine* line) {
+  return line ? line->SignedNumber() : -1;  // unnumbered lines read as -1: no number
+}
+
+}  // namespace
+
+Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
+                         SettingsMemory& memory)
+    : host_(host), screen_(screen), memory_(memory), editor_(screen) {
+  expressions_ = std::make_unique<ExpressionContext>(*this);
+  AddListener(expressions_.get());
+}
+
+Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
+
+void Interpreter::ShowStatus(std::string_view text) { status_ = std::string(text); }
+
+// ---------------------------------------------------------------------------
+// Session
+
+void Interpreter::ShowPrompt() {
+  PrintPrompt();
+  editor_.Clear();
+  screen_.ShowCursor(true);
+}
+
+void Interpreter::RunSession() {
+  host_.pump.SetSink(this);
+  while (!ExitRequested()) {
+    // UnwindDone reaching the top: the loops have returned.
+    if (unwindDone_) {
+      unwindDone_ = false;
+      quitPending_ = false;
+    }
+    if (!WaitTurn(true)) InputExhaustedAtPrompt();
+  }
+}
+
+void Interpreter::RequestExit() {
+  keys_.Clear();
+  quitPending_ = true;
+  exiting_ = true;
+  stopReason_ = StopReason::ExitRequested;
+  inputEnd_ = InputEnd::Cancelled;
+}
+
+bool Interpreter::WaitTurn(bool keyboard) {
+  if (!quitPending_ && host_.pump.PumpOnce()) return true;
+  const platform::WaitResult r = host_.pump.WaitForEvent(
+      keyboard ? platform::WaitFor::Keyboard : platform::WaitFor::AnyEvent, -1);
+  if (r == platform::WaitResult::InputExhausted) return false;
+  PumpOnce();
+  return true;
+}
+
+void Interpreter::InputExhaustedAtPrompt() {
+  // As EXIT does, without the question about a modified program.
+  RequestExit();
+}
+
+void Interpreter::InputExhaustedInProgram() { BreakKey(/*fromInputEnd=*/true); }
+
+Interpreter::RunOutcome Interpreter::RunProgramOnce() {
+  host_.pump.SetSink(this);
+  endSessionWhenRunEnds_ = true;
+  stopReason_ = StopReason::None;
+  commandExecuting_ = true;
+  inputMode_ = kExecuting;
+  screen_.ShowCursor(false);
+  size_t offset = 0;
+  const int32_t r = handlers::Run(*this, nullptr, offset);
+  if (r > 0) ReportError(r, -1, std::nullopt);
+  switch (stopReason_) {
+    case StopReason::Aborted: lastOutcome_ = RunOutcome::Error; break;
+    case StopReason::BreakKey:
+    case StopReason::Stopped: lastOutcome_ = RunOutcome::Break; break;
+    default: lastOutcome_ = r != 0 ? RunOutcome::Error : RunOutcome::Normal; break;
+  }
+  inputMode_ = kIdle;
+  commandExecuting_ = false;
+  exiting_ = true;
+  return lastOutcome_;
+}
+
+// ---------------------------------------------------------------------------
+// Entering a command line
+
+bool Interpreter::EnterCommandLine(std::string_view line) {
+  size_t p = 0;
+  while (p < line.size() && line[p] == ' ') ++p;
+  if (p < line.size() && line[p] >= '0' && line[p] <= '9') {
+    const LineEntryResult r = EnterNumberedLine(program_, line);
+    switch (r.kind) {
+      case LineEntryResult::BadNumber:
+        errorPosition_ = r.column;
+        errorLine_ = nullptr;
+        ReportError(kErrSyntaxError, -1, r.digits);
+        return true;
+      case LineEntryResult::OutOfMemory:
+        ReportError(kErrOutOfMemory, -1, std::nullopt);
+        AbortRun();
+        return true;
+      case LineEntryResult::Stored:
+      case LineEntryResult::Deleted:
+        ResetAfterEdit();
+        return false;
+    }
+    return true;
+  }
+  // A command: compiled into the scratch buffer, then copied, because a
+  // command typed in the stopped state compiles into the same buffer while
+  // this one is still executing underneath it.
+  CompileLine(line, scratch_);
+  const std::vector<uint8_t> code(scratch_.Data(), scratch_.Data() + scratch_.Size());
+  DeactivateForRecords(/*immediateOnly=*/true);
+  RunImmediate(code.data());
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Dispatch
+
+bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
+  const uint8_t recordCode = code[offset];
+  if (recordCode == kRecordEnd) return true;
+  if (recordCode == kRecordJump) {
+    offset = ReadU16(code + offset + 1);
+    return true;
+  }
+  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
+  if (recordCode == kRecordUncompiled) {
+    const uint16_t column = ReadU16(code + offset + 1);
+    const uint16_t length = ReadU16(code + offset + 3);
+    statementStart_ = offset;
+    offset += kUncompiledRecordSize;
+    payloadEnd_ = offset;
+    err_ = kErrSyntaxError;
+    erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
+    errorPosition_ = column;
+    errorLine_ = reportLine;
+    int32_t result = kErrSyntaxError;
+    if (Running() && onError_.set && !memory_.SyntaxErrorsBypassOnError()) {
+      result = ErrorTrap(kErrSyntaxError);
+      if (result == 0) {
+        if (stopReason_ == StopReason::RetryStatement) offset = statementStart_;
+        return true;
+      }
+    }
+    if (result > 0) RaiseAt(result, column, length, reportLine);
+    AbortRun();
+    return false;
+  }
+
+  expressions_->SyncPendingStop();
+  const RecordFrame frame = ReadFrame(code, offset);
+  statementStart_ = offset;
+  offset += kRecordFrameSize;
+  payloadEnd_ = offset + frame.operandLength;
+  int32_t result = HandlerTable()[recordCode](*this, code, offset);
+  if (result == 0) {
+    if (stopReason_ == StopReason::BreakKey && offset < payloadEnd_) offset = statementStart_;
+    else if (stopReason_ == StopReason::SkipStatement) offset = payloadEnd_;
+    return true;
+  }
+
+  err_ = std::abs(result);
+  erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
+  errorPosition_ = frame.column;
+  errorLine_ = reportLine;
+  if (result > 0 && Running() && onError_.set &&
+      !(result == kErrSyntaxError && memory_.SyntaxErrorsBypassOnError())) {
+    const int32_t trap = ErrorTrap(result);
+    if (trap == 0) {
+      if (stopReason_ == StopReason::RetryStatement) offset = statementStart_;
+      else if (stopReason_ == StopReason::SkipStatement) offset = payloadEnd_;
+      return true;
+    }
+    result = trap;
+  }
+  if (result > 0) RaiseAt(result, frame.column, frame.textLength, reportLine);
+  AbortRun();
+  return false;
+}
+
+// Error handlers come with the traps; until one is armed nothing is trapped.
+int32_t Interpreter::ErrorTrap(int32_t code) { return code; }
+
+// ---------------------------------------------------------------------------
+// The loops
+
+bool Interpreter::RunImmediate(const uint8_t* code) {
+  size_t offset = kLineHeaderSize;
+  for (;;) {
+    if (!ExecuteStatement(code, offset)) return false;
+    if (stopReason_ == StopReason::ReturnedToImmediate) stopReason_ = StopReason::None;
+    if (stopReason_ != StopReason::None || code[offset] == kRecordEnd) return true;
+    if (const uint8_t delay = memory_.StatementDelay()) host_.clock.Sleep(delay);
+    PumpOnce();
+    if (stopReason_ != StopReason::None) return true;
+  }
+}
+
+void Interpreter::RunProgram() {
+  const int32_t savedRunMode = runMode_;
+  runMode_ = 1;
+  const int32_t text = screen_.TextColor(), back = screen_.BackColor();
+  const bool inverse = screen_.Inverse();
+  LoopOverProgram(/*nested=*/false);
+  if (screen_.Deferred()) screen_.EndDeferredUpdate();
+  runMode_ = savedRunMode;
+  if (hasColorLine_) screen_.SetColors(0, 15);
+  if (memory_.RestoreColorsAfterRun()) screen_.RestoreColorState(text, back, inverse);
+  if (memory_.ClearScreenAfterRun()) {
+    screen_.ClearScreen();
+    memory_.ClearClearScreenAfterRun();
+  }
+}
+
+void Interpreter::RunNested() { LoopOverProgram(/*nested=*/true); }
+
+// Steps 2 to 5 of the program loop; the nested loop of a trap handler ends
+// on the RESUME reasons and maps them to what the outer loop must do.
+void Interpreter::LoopOverProgram(bool nested) {
+  for (;;) {
+    if (!currentLine_) {
+      EndRun();
+      return;
+    }
+    if (currentOffset_ == 0) {
+      if (memory_.Trace() && currentLine_->IsNumbered())
+        screen_.WriteFormatted("[%u]", currentLine_->number);
+      currentOffset_ = kLineHeaderSize;
+    }
+    lineChanged_ = false;
+    do {
+      // The line object may be freed by a command typed in the stopped state;
+      // that always leaves a non-zero stop reason, checked before any reuse.
+      const bool ok = ExecuteStatement(currentLine_->Code(), currentOffset_);
+      if (ok && stopReason_ == StopReason::None) {
+        if (!lineChanged_ && currentLine_->Code()[currentOffset_] == kRecordEnd) {
+          ProgramLine* next = currentLine_->Next();
+          if (!next) {
+            EndRun();
+            return;
+          }
+          JumpTo(next, 0);
+        }
+        if (const uint8_t delay = memory_.StatementDelay()) {
+          // A busy wait that keeps serving the window.
+          const uint32_t start = host_.clock.TickCount();
+          while (host_.clock.TickCount() - start < delay && stopReason_ == StopReason::None)
+            PumpOnce();
+        }
+        PumpOnce();
+      }
+      switch (stopReason_) {
+        case StopReason::None: break;
+        case StopReason::ResumeRetry:
+        case StopReason::ResumeNext:
+        case StopReason::ResumeAt:
+          if (nested) {
+            stopReason_ = static_cast<StopReason>(static_cast<int32_t>(stopReason_) - 3);
+            return;
+          }
+          return;
+        case StopReason::RetryStatement:
+        case StopReason::SkipStatement:
+        case StopReason::Redirected:
+          stopReason_ = StopReason::None;
+          break;
+        default: return;
+      }
+    } while (!lineChanged_);
+  }
+}
+
+void Interpreter::PumpOnce() {
+  // The Pause key holds the program here while the window is still served;
+  // Break (or turning the Pause key off) releases it.
+  while (paused_ && !quitPending_) {
+    if (!host_.pump.PumpOnce() &&
+        host_.pump.WaitForEvent(platform::WaitFor::AnyEvent, -1) ==
+            platform::WaitResult::InputExhausted)
+      paused_ = false;
+  }
+  if (!quitPending_) host_.pump.PumpOnce();
+  expressions_->SyncPendingStop();
+}
+
+// ---------------------------------------------------------------------------
+// Stopping, ending and the resets
+
+void Interpreter::StopRun(StopReason reason) {
+  stopReason_ = reason;
+  paused_ = false;
+  if (screen_.Column() != 0) screen_.NewLine();
+  screen_.WriteText("Break");
+  if (!Running()) {
+    screen_.NewLine();
+    return;
+  }
+  if (screen_.Deferred()) screen_.EndDeferredUpdate();
+  if (currentLine_ && currentLine_->IsNumbered())
+    screen_.WriteFormatted(" in %u", currentLine_->number);
+  screen_.NewLine();
+  canContinue_ = true;
+  if (endSessionWhenRunEnds_) return;  // the batch run ends here: no prompt
+  EnterStoppedState();
+}
+
+void Interpreter::EnterStoppedState() {
+  ++stopDepth_;
+  commandExecuting_ = false;
+  ShowStatus(kIdleText);
+  screen_.ShowCursor(true);
+
+  const int32_t savedInputMode = inputMode_;
+  std::string savedText;
+  int32_t savedPosition = 0, savedMax = LineEditor::kCapacity;
+  const InputEnd savedEnd = inputEnd_;
+  if (savedInputMode == kReadingInput) {
+    savedText = editor_.Text();
+    savedPosition = editor_.Position();
+    savedMax = editor_.MaxLength();
+  }
+  runMode_ = 0;
+  inputMode_ = kIdle;
+  editor_.SetMaxLength(LineEditor::kCapacity);
+  editor_.SetEchoSuppressed(false);
+
+  PrintPrompt();
+  editor_.Clear();
+  DrainKeyQueue();
+  auto stays = [this] {
+    switch (stopReason_) {
+      case StopReason::None:
+      case StopReason::Stopped:
+      case StopReason::BreakKey:
+      case StopReason::Reserved12: return canContinue_ && !quitPending_;
+      default: return false;
+    }
+  };
+  while (stays())
+    if (!WaitTurn(true)) InputExhaustedAtPrompt();
+
+  inputMode_ = savedInputMode;
+  runMode_ = 1;
+  ShowStatus(kExecutingText);
+  commandExecuting_ = true;
+  if (savedInputMode == kReadingInput) {
+    editor_.Clear();
+    editor_.SetMaxLength(savedMax);
+    if (stopReason_ == StopReason::ContinueRequested) {
+      // The INPUT goes on waiting with what had been typed.
+      editor_.SetEchoSuppressed(!memory_.InputEcho());
+      editor_.SetText(savedText, savedPosition);
+      inputEnd_ = InputEnd::None;
+    } else {
+      inputEnd_ = savedEnd;
+    }
+  }
+
+  if (!canContinue_ && (stopReason_ == StopReason::None || stopReason_ == StopReason::Ended ||
+                        stopReason_ == StopReason::Aborted))
+    stopReason_ = StopReason::Abandoned;
+  if (stopReason_ == StopReason::ContinueRequested) {
+    stopReason_ = StopReason::None;
+  } else if (stopReason_ != StopReason::None && !quitPending_) {
+    quitPending_ = true;
+    unwindDone_ = true;
+  }
+  --stopDepth_;
+}
+
+void Interpreter::AbortRun() {
+  keys_.Clear();
+  for (RunStateListener* l : listeners_) l->OnAbort();
+  DeactivateForRecords(/*immediateOnly=*/false);
+  gosub_.clear();
+  DiscardTrapContexts();
+  ClearTraps();
+  canContinue_ = false;
+  stopReason_ = StopReason::Aborted;
+}
+
+void Interpreter::EndRun() {
+  DiscardTrapContexts();
+  ClearTraps();
+  for (RunStateListener* l : listeners_) l->OnEnd();
+  stopReason_ = StopReason::Ended;
+  canContinue_ = false;
+}
+
+void Interpreter::ResetRunState() {
+  DiscardTrapContexts();
+  for (RunStateListener* l : listeners_) l->OnRunReset();
+  DeactivateForRecords(/*immediateOnly=*/false);
+  gosub_.clear();
+  ClearTraps();
+  err_ = erl_ = 0;
+  if (Running() && screen_.Deferred()) screen_.EndDeferredUpdate();
+  hasColorLine_ = false;
+  for (const ProgramLine* l = program_.First(); l; l = l->Next())
+    if (l->CodeLength() > kHeaderColorFlag && l->Code()[kHeaderColorFlag] == 1) hasColorLine_ = true;
+}
+
+void Interpreter::ResetAfterEdit() {
+  for (RunStateListener* l : listeners_) l->OnEditReset();
+  DeactivateForRecords(/*immediateOnly=*/false);
+  gosub_.clear();
+  DiscardTrapContexts();
+  ClearTraps();
+  canContinue_ = false;
+}
+
+void Interpreter::ResetInit() {
+  keys_.Clear();
+  for (RunStateListener* l : listeners_) l->OnInit();
+  canContinue_ = false;
+  memory_.SetStatementDelay(0);
+  if (memory_.RestartRequested()) {
+    memory_.SetMirror(SettingsMemory::kRestartAddress, 0);
+    host_.process.SetRestartAtExit(false);
+  }
+}
+
+void Interpreter::ClearTraps() {
+  onError_ = {};
+  onBreak_ = {};
+  if (onTimer_.set) host_.timers.KillTimer(1);
+  onTimer_ = {};
+  inErrorHandler_ = false;
+}
+
+void Interpreter::DiscardTrapContexts() {
+  // A saved INPUT (a trap taken while a line was being read) is cancelled.
+  if (trapContexts_ > 0 && inputMode_ == kReadingInput) inputEnd_ = InputEnd::Cancelled;
+  trapContexts_ = 0;
+}
+
+void Interpreter::DeactivateForRecords(bool immediateOnly) {
+  for (ForRecord& f : forList_)
+    if (!immediateOnly || f.immediate) f.active = false;
+  if (!immediateOnly) forList_.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Error reporting
+
+void Interpreter::ReportError(int32_t code, int32_t lineNumber,
+                              std::optional<std::string_view> excerpt) {
+  const char* message = ErrorMessage(NormalizeErrorCode(code));
+  if (!message) return;
+  std::string text = message;
+  if (lineNumber != -1) text += " in " + std::to_string(lineNumber);
+  if (excerpt) {
+    text += ", /";
+    text += *excerpt;
+    text += '/';
+  }
+  if (screen_.Column() != 0) screen_.NewLine();
+  screen_.WriteRaw(text);
+  if (screen_.Column() != 0) screen_.NewLine();
+}
+
+void Interpreter::RaiseAt(int32_t code, int32_t column, int32_t length, const ProgramLine* line) {
+  std::string_view source = lastCommand_;
+  int32_t number = -1;
+  if (Running()) {
+    if (!line) line = currentLine_;
+    if (line) {
+      source = line->text;
+      number = LineNumberOf(line);
+    }
+  }
+  std::string_view excerpt;
+  if (column >= 0 && static_cast<size_t>(column) < source.size())
+    excerpt = source.substr(static_cast<size_t>(column),
+                            static_cast<size_t>(std::max(0, length)));
+  ReportError(code, number, excerpt);
+}
+
+}  // namespace torvic

@@ -1,0 +1,266 @@
+// The interpreter: the state that says what the system is doing, the entry
+// of a typed line, the loops that execute compiled statements, the stopped
+// state, and the keyboard side of the console (line entry, key queue).
+//
+// One thread. The outer loop (RunSession) waits at the prompt; a typed line
+// executes inside the key handler that received its Enter; RUN starts the
+// program loop inside that immediate statement; STOP, Break and every input
+// wait run nested loops inside the statement that was running. Each loop
+// checks the stop reason after every turn, so a reason set deep inside
+// (END, an error, Break, EXIT) unwinds the loops above it in order.
+//
+// Later parts of the system attach their run-time stores (variables, DATA
+// pointer, open files, directory enumeration) as RunStateListeners, so the
+// resets below reach them without this class knowing their types.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/key_queue.h"
+#include "console/lineeditor.h"
+#include "engine/stop_reason.h"
+#include "frontend/code_buffer.h"
+#include "frontend/program.h"
+#include "platform/host.h"
+
+namespace torvic {
+
+class ConsoleScreen;
+class ExpressionContext;
+class SettingsMemory;
+
+// The resets a run-time store takes part in.
+class RunStateListener {
+ public:
+  virtual ~RunStateListener() = default;
+  virtual void OnRunReset() {}    // RUN: the run-state reset
+  virtual void OnEditReset() {}   // a program line stored or deleted, NEW
+  virtual void OnInit() {}        // INIT / FRE
+  virtual void OnAbort() {}       // an error ended a run
+  virtual void OnEnd() {}         // END
+};
+
+// A GOSUB return point; a null line is a point in the immediate line.
+struct ReturnPoint {
+  ProgramLine* line = nullptr;
+  size_t offset = 0;
+};
+
+// A FOR loop record; control flow fills in the rest of the loop state.
+struct ForRecord {
+  bool active = true;
+  bool immediate = false;  // created by a line typed at the prompt
+};
+
+// Where a trap points: the ON statement's position (line and record).
+struct TrapRegister {
+  bool set = false;
+  ProgramLine* line = nullptr;
+  size_t offset = 0;
+};
+
+class Interpreter final : public platform::EventSink {
+ public:
+  // Values of the input mode.
+  enum InputMode : int32_t { kIdle = 0, kEditingLine = 1, kReadingInput = 2, kExecuting = 3 };
+  // How a session that runs one program ended (the batch exit status).
+  enum class RunOutcome { Normal, Error, Break };
+
+  Interpreter(const platform::Host& host, ConsoleScreen& screen, SettingsMemory& memory);
+  ~Interpreter() override;
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
+
+  void AddListener(RunStateListener* l) { listeners_.push_back(l); }
+
+  // --- session -------------------------------------------------------------
+  // Prints the prompt and opens the input line (the first prompt).
+  void ShowPrompt();
+  // The outer loop: serves events until an exit is requested.
+  void RunSession();
+  // Closing the window: every loop unwinds and RunSession returns.
+  void RequestExit();
+  bool ExitRequested() const { return stopReason_ == StopReason::ExitRequested || exiting_; }
+  // Runs the stored program as RUN does, and makes the session end when the
+  // run ends (END, end of text, an error, Break) instead of prompting.
+  RunOutcome RunProgramOnce();
+  RunOutcome LastRunOutcome() const { return lastOutcome_; }
+
+  // --- entering and executing lines ------------------------------------------------
+  // The interpreter side of Enter at the prompt; true when a prompt is due.
+  bool EnterCommandLine(std::string_view line);
+  // Executes the record at `offset` and advances it; false when an error
+  // aborted the run.
+  bool ExecuteStatement(const uint8_t* code, size_t& offset);
+  // Executes a compiled command line from its first record; false when an
+  // error was reported.
+  bool RunImmediate(const uint8_t* code);
+  void RunProgram();
+  void RunNested();
+  // STOP and Break: "Break", and the stopped state when a program runs.
+  void StopRun(StopReason reason);
+  void AbortRun();
+  void EndRun();
+  void ResetRunState();
+  void ResetAfterEdit();
+  void ResetInit();
+  // Gives the window system one turn; never blocks (except while paused).
+  void PumpOnce();
+
+  // --- errors ----------------------------------------------------------------
+  // Prints "message[ in line][, /excerpt/]" on a line of its own.
+  void ReportError(int32_t code, int32_t lineNumber, std::optional<std::string_view> excerpt);
+  // Cuts the excerpt from the line's text (running) or the last command
+  // text (immediate) and reports with the line number when running.
+  void RaiseAt(int32_t code, int32_t column, int32_t length, const ProgramLine* line);
+  // ON ERROR's hand-off point: 0 handled, positive = report this code,
+  // negative = already reported. Without a trap the code comes back.
+  int32_t ErrorTrap(int32_t code);
+
+  // --- keyboard and line entry --------------------------------------------------
+  void OnKeyDown(const platform::KeyEvent& e) override;
+  void OnChar(const platform::KeyEvent& e) override;
+  void OnTimer(int timerId) override;
+  // INPUT's line read: true when entered, false when cancelled.
+  bool ReadLine(bool clearFirst);
+  // EDIT of a stored line: the number, a blank and the text, edited in place.
+  bool EditLine(const ProgramLine& line, int32_t position = -1);
+  bool AskYesNo(std::string_view question);
+  bool WaitMore();
+  std::string NextKey();
+  void DrainKeyQueue();
+  void PrintPrompt();
+  void ExecuteEnteredLine();
+
+  // --- state the statements read and change --------------------------------------
+  const platform::Host& Host() const { return host_; }
+  ConsoleScreen& Screen() { return screen_; }
+  SettingsMemory& Memory() { return memory_; }
+  ProgramList& Program() { return program_; }
+  LineEditor& Editor() { return editor_; }
+  KeyQueue& Keys() { return keys_; }
+
+  bool Running() const { return runMode_ == 1; }
+  int32_t RunMode() const { return runMode_; }
+  int32_t InputModeValue() const { return inputMode_; }
+  StopReason Reason() const { return stopReason_; }
+  void SetReason(StopReason r) { stopReason_ = r; }
+  bool CanContinue() const { return canContinue_; }
+  void SetCanContinue(bool c) { canContinue_ = c; }
+  bool CommandExecuting() const { return commandExecuting_; }
+  int32_t StopDepth() const { return stopDepth_; }
+  bool QuitPending() const { return quitPending_; }
+  bool Paused() const { return paused_; }
+
+  ProgramLine* CurrentLine() const { return currentLine_; }
+  size_t CurrentOffset() const { return currentOffset_; }
+  // Moves execution: the run loop does not advance past a moved position.
+  void JumpTo(ProgramLine* line, size_t offset) {
+    currentLine_ = line;
+    currentOffset_ = offset;
+    lineChanged_ = true;
+  }
+  // The record being executed: where it starts and where its operands end.
+  size_t StatementStart() const { return statementStart_; }
+  size_t PayloadEnd() const { return payloadEnd_; }
+
+  std::vector<ReturnPoint>& GosubStack() { return gosub_; }
+  std::vector<ForRecord>& ForList() { return forList_; }
+  TrapRegister& OnErrorTrap() { return onError_; }
+  TrapRegister& OnBreakTrap() { return onBreak_; }
+  TrapRegister& OnTimerTrap() { return onTimer_; }
+
+  bool Secure() const { return secure_; }
+  void SetSecure(bool on) { secure_ = on; }
+  int32_t Err() const { return err_; }
+  int32_t Erl() const { return erl_; }
+  void SetErr(int32_t err, int32_t erl) { err_ = err, erl_ = erl; }
+  int32_t ErrorPosition() const { return errorPosition_; }
+  const std::string& LastCommandText() const { return lastCommand_; }
+
+  // The current volume's name for the volume prompt styles.
+  void SetVolumeName(std::string_view name) { volumeName_ = std::string(name); }
+  const std::string& StatusText() const { return status_; }
+  const std::string& VolumeName() const { return volumeName_; }
+  ExpressionContext& Expressions() { return *expressions_; }
+
+  // Compiled-line scratch buffer of the command being entered.
+  CodeBuffer& Scratch() { return scratch_; }
+
+ private:
+  // Waits for one event and serves it. `keyboard` tells the batch host that
+  // keys may be typed now. False when no event will ever come.
+  bool WaitTurn(bool keyboard);
+  // The end of scripted input at a keyboard wait: at the prompt the
+  // session quits as EXIT does, elsewhere Break is pressed.
+  void InputExhaustedAtPrompt();
+  void InputExhaustedInProgram();
+  void EnterStoppedState();
+  void BreakKey(bool fromInputEnd = false);
+  void ClearTraps();
+  void DiscardTrapContexts();
+  void DeactivateForRecords(bool immediateOnly);
+  bool RunLoopTurn();  // one iteration of steps 3 to 5 of the program loop
+  void LoopOverProgram(bool nested);
+  void ShowStatus(std::string_view text);
+  void EditingKeyDown(const platform::KeyEvent& e);
+  void EditingChar(uint32_t c, bool shift);
+  // Waits until the line read ends: true when accepted.
+  bool WaitForLine();
+
+  platform::Host host_;
+  ConsoleScreen& screen_;
+  SettingsMemory& memory_;
+  ProgramList program_;
+  LineEditor editor_;
+  KeyQueue keys_;
+  CodeBuffer scratch_;
+  std::vector<RunStateListener*> listeners_;
+  std::unique_ptr<ExpressionContext> expressions_;
+
+  int32_t runMode_ = 0;
+  int32_t inputMode_ = kIdle;
+  StopReason stopReason_ = StopReason::None;
+  bool canContinue_ = false;
+  bool commandExecuting_ = false;
+  int32_t stopDepth_ = 0;
+  ProgramLine* currentLine_ = nullptr;
+  size_t currentOffset_ = 0;
+  bool lineChanged_ = false;
+  size_t statementStart_ = 0;
+  size_t payloadEnd_ = 0;
+  bool secure_ = false;
+  bool hasColorLine_ = false;
+  std::string lastCommand_;
+
+  std::vector<ReturnPoint> gosub_;
+  std::vector<ForRecord> forList_;
+  TrapRegister onError_, onBreak_, onTimer_;
+  bool inErrorHandler_ = false;
+  size_t trapContexts_ = 0;  // depth of the trap context stack
+
+  int32_t err_ = 0, erl_ = 0;
+  int32_t errorPosition_ = -1;
+  const ProgramLine* errorLine_ = nullptr;
+  std::string lastEntered_;
+
+  // The private messages, kept as flags.
+  enum class InputEnd { None, Accepted, Cancelled };
+  InputEnd inputEnd_ = InputEnd::None;  // InputAccepted / InputCancelled
+  bool quitPending_ = false;
+  bool unwindDone_ = false;  // UnwindDone: clears quitPending at the top
+  bool paused_ = false;      // the Pause key
+  bool draining_ = false;    // DrainKeyQueue is replaying the queue
+  bool exiting_ = false;
+  bool endSessionWhenRunEnds_ = false;
+  RunOutcome lastOutcome_ = RunOutcome::Normal;
+  std::string status_;
+  std::string volumeName_;
+};
+
+}  // namespace torvic

@@ -1,0 +1,32 @@
+// Jump targets in operand areas, and finding the line they name.
+//
+// Layouts (written by the statement compiler):
+//   by line number (10 bytes): u8 0 | u32 number | u16 column | u8 digits | u16 link
+//   by label (6 + n bytes):    u8 1 | u16 link | u8 0 | u8 n | name (upper case) | u8 0
+// Targets are never bound ahead of time: each execution looks the line up.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace torvic {
+
+class ProgramLine;
+class ProgramList;
+
+struct JumpTarget {
+  bool byLabel = false;
+  uint32_t number = 0;
+  std::string_view label;
+};
+
+// Reads the target at `offset` and moves the offset past it.
+JumpTarget ReadJumpTarget(const uint8_t* code, size_t& offset);
+
+// The line the target names, searching by number from `from` (the current
+// line) or by label; null with `error` set to 51 or 50 when there is none.
+ProgramLine* FindJumpTarget(const ProgramList& program, const JumpTarget& target,
+                            const ProgramLine* from, int32_t& error);
+
+}  // namespace torvic

@@ -1,0 +1,43 @@
+// The variable statements on the evaluator: LET, DIM, REDIM, ERASE, CLEAR,
+// OPTION, CONST, DEF FN, DEF USR, INC, DEC, SWAP. Each hands its operand
+// area to the statement worker of the expression subsystem.
+#include "engine/expression_context.h"
+#include "engine/handlers.h"
+#include "expr/variable_statements.h"
+
+namespace torvic::handlers {
+
+namespace {
+
+// The code as a span up to the end of this statement's operands, so the
+// workers' bounds checks can never read past the record.
+Code StatementCode(Interpreter& in, const uint8_t* code) { return Code(code, in.PayloadEnd()); }
+
+template <int32_t (*Worker)(Evaluator&, Code, size_t)>
+int32_t RunWorker(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const int32_t r = Worker(in.Expressions().Eval(), StatementCode(in, code), offset);
+  offset = in.PayloadEnd();
+  return r;
+}
+
+}  // namespace
+
+int32_t Let(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteLet>(in, c, o); }
+int32_t Dim(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteDim>(in, c, o); }
+int32_t Redim(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteRedim>(in, c, o); }
+int32_t Erase(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteErase>(in, c, o); }
+int32_t Clear(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteClear>(in, c, o); }
+int32_t Option(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteOption>(in, c, o); }
+int32_t Const(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteConst>(in, c, o); }
+int32_t DefUsr(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteDefUsr>(in, c, o); }
+int32_t IncDec(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteIncDec>(in, c, o); }
+int32_t Swap(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteSwap>(in, c, o); }
+
+int32_t DefFn(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const int32_t r =
+      ExecuteDefFn(in.Expressions().Eval(), StatementCode(in, code), offset, in.CurrentLine());
+  offset = in.PayloadEnd();
+  return r;
+}
+
+}  // namespace torvic::handlers

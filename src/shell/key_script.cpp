@@ -1,0 +1,123 @@
+#include "shell/key_script.h"
+
+#include "platform/host.h"
+
+namespace torvic::shell {
+
+namespace {
+
+namespace vk = platform::vk;
+
+struct NamedKey {
+  std::string_view name;
+  ScriptKey::Kind kind;
+  uint32_t code;
+};
+
+// Keys that produce a character in the window arrive as character keys, the
+// others as key-down keys, exactly as the window's key translation sends them.
+constexpr NamedKey kNamedKeys[] = {
+    {"ENTER", ScriptKey::Char, 13},           {"ESC", ScriptKey::Char, 27},
+    {"TAB", ScriptKey::Char, 9},              {"BS", ScriptKey::Char, 8},
+    {"BREAK", ScriptKey::KeyDown, vk::kCancel}, {"PAUSE", ScriptKey::KeyDown, vk::kPause},
+    {"INS", ScriptKey::KeyDown, vk::kInsert}, {"DEL", ScriptKey::KeyDown, vk::kDelete},
+    {"HOME", ScriptKey::KeyDown, vk::kHome},  {"END", ScriptKey::KeyDown, vk::kEnd},
+    {"LEFT", ScriptKey::KeyDown, vk::kLeft},  {"RIGHT", ScriptKey::KeyDown, vk::kRight},
+    {"UP", ScriptKey::KeyDown, vk::kUp},      {"DOWN", ScriptKey::KeyDown, vk::kDown},
+    {"PGUP", ScriptKey::KeyDown, vk::kPrior}, {"PGDN", ScriptKey::KeyDown, vk::kNext},
+};
+
+constexpr size_t kLongestName = 12;  // "C-S-PGUP" and the like, with room
+
+}  // namespace
+
+std::optional<ScriptKey> KeyForBraceName(std::string_view name) {
+  bool ctrl = false, shift = false;
+  for (;;) {
+    if (name.size() > 2 && (name.substr(0, 2) == "C-" || name.substr(0, 2) == "c-")) {
+      ctrl = true;
+      name.remove_prefix(2);
+    } else if (name.size() > 2 && (name.substr(0, 2) == "S-" || name.substr(0, 2) == "s-")) {
+      shift = true;
+      name.remove_prefix(2);
+    } else {
+      break;
+    }
+  }
+  std::string upper(name);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  ScriptKey key;
+  key.ctrl = ctrl;
+  key.shift = shift;
+  for (const NamedKey& k : kNamedKeys) {
+    if (upper == k.name) {
+      key.kind = k.kind;
+      key.code = k.code;
+      // Break is Ctrl+Break whatever the prefixes said.
+      if (key.code == vk::kCancel) key.ctrl = true, key.shift = false;
+      return key;
+    }
+  }
+  if (upper.size() >= 2 && upper.size() <= 3 && upper[0] == 'F') {
+    int n = 0;
+    for (size_t i = 1; i < upper.size(); ++i) {
+      if (upper[i] < '0' || upper[i] > '9') return std::nullopt;
+      n = n * 10 + (upper[i] - '0');
+    }
+    if (n < 1 || n > 12) return std::nullopt;
+    key.kind = ScriptKey::KeyDown;
+    key.code = vk::kF1 + static_cast<uint32_t>(n - 1);
+    return key;
+  }
+  return std::nullopt;
+}
+
+bool KeyScriptReader::TakeBraceName(ScriptKey& key, size_t& consumed) {
+  const size_t close = pending_.find('}', 1);
+  if (close == std::string::npos || close > kLongestName + 1) {
+    // No name can be this long: the "{" is an ordinary character, unless the
+    // closing brace may still arrive.
+    if (!ended_ && pending_.size() <= kLongestName + 1) return false;
+    key = ScriptKey{ScriptKey::Char, '{'};
+    consumed = 1;
+    return true;
+  }
+  if (auto named = KeyForBraceName(std::string_view(pending_).substr(1, close - 1))) {
+    key = *named;
+    consumed = close + 1;
+  } else {
+    key = ScriptKey{ScriptKey::Char, '{'};
+    consumed = 1;
+  }
+  return true;
+}
+
+std::optional<ScriptKey> KeyScriptReader::Next() {
+  if (pending_.empty()) return std::nullopt;
+  const char c = pending_[0];
+  ScriptKey key;
+  size_t consumed = 1;
+  if (c == '\r') {
+    // CR LF is one Enter; a lone CR is Enter too.
+    if (pending_.size() < 2 && !ended_) return std::nullopt;
+    if (pending_.size() >= 2 && pending_[1] == '\n') consumed = 2;
+    key = ScriptKey{ScriptKey::Char, 13};
+  } else if (c == '\n') {
+    key = ScriptKey{ScriptKey::Char, 13};
+  } else if (c == '{' && braceNames_) {
+    if (pending_.size() < 2 && !ended_) return std::nullopt;
+    if (pending_.size() >= 2 && pending_[1] == '{') {
+      key = ScriptKey{ScriptKey::Char, '{'};
+      consumed = 2;
+    } else if (!TakeBraceName(key, consumed)) {
+      return std::nullopt;
+    }
+  } else {
+    key = ScriptKey{ScriptKey::Char, static_cast<uint8_t>(c)};
+  }
+  pending_.erase(0, consumed);
+  return key;
+}
+
+}  // namespace torvic::shell

@@ -1,0 +1,72 @@
+// CTorvicView: the desktop view of the console screen.
+//
+// It paints the 80 x 25 screen centred in its area (margins in the margin
+// colour), draws the block caret blinking at the desktop's cursor flash
+// time, and turns Qt key events into the core's virtual-key and character
+// events. The screen is drawn from the cell record, so the view needs no
+// access to the screen model's pixels.
+#pragma once
+
+#include <QFont>
+#include <QTimer>
+#include <QWidget>
+
+#include "console/screen.h"
+#include "platform/host.h"
+
+namespace torvic {
+class Interpreter;
+}
+
+namespace torvic::shell {
+
+class WindowHost;
+
+// Translates one Qt key press: a key-down with its virtual-key code, and the
+// character it produces, if any. Ctrl+Pause and Ctrl+C are Ctrl+Break
+// (virtual key 3), since many keyboards have no Break key.
+struct TranslatedKey {
+  bool hasKeyDown = false;
+  platform::KeyEvent keyDown;
+  bool hasChar = false;
+  platform::KeyEvent character;
+};
+TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text,
+                           bool autoRepeat);
+
+class CTorvicView final : public QWidget, public ScreenObserver {
+  Q_OBJECT
+
+ public:
+  CTorvicView(ConsoleScreen& screen, WindowHost& host, QWidget* parent = nullptr);
+
+  void SetInterpreter(Interpreter* interpreter) { interpreter_ = interpreter; }
+  // Takes the screen's changed cells and schedules their repaint.
+  void SyncFromScreen();
+  QSize ScreenPixelSize() const;
+  QSize sizeHint() const override { return ScreenPixelSize() + QSize(16, 16); }
+
+  // ScreenObserver
+  void PaintNow() override;
+  void RestartCaretBlink() override;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent*) override;
+  void focusOutEvent(QFocusEvent*) override;
+  bool focusNextPrevChild(bool) override { return false; }  // Tab is a key of the editor
+
+ private:
+  QPoint Origin() const;
+
+  ConsoleScreen& screen_;
+  WindowHost& host_;
+  Interpreter* interpreter_ = nullptr;
+  QFont font_;
+  int cellWidth_ = 8, cellHeight_ = 16, ascent_ = 12;
+  QTimer blink_;
+  bool caretOn_ = true;
+};
+
+}  // namespace torvic::shell

@@ -1,0 +1,78 @@
+// The host of the desktop window: Qt's event loop behind the core's pump.
+//
+// The view turns Qt key events into core events and posts them here; window
+// timers post timer events. PumpOnce serves one posted event and gives Qt
+// its own turn (input, painting) at most once per millisecond of the clock,
+// so a statement that finds nothing pending pays a clock read, not a trip
+// through the toolkit's event loop.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "platform/host.h"
+
+class QWidget;
+
+namespace torvic::shell {
+
+class WindowHost final : public QObject, public platform::EventPump, public platform::Timers,
+                         public platform::Dialogs {
+  Q_OBJECT
+
+ public:
+  explicit WindowHost(platform::Clock& clock);
+  ~WindowHost() override;
+
+  void SetDialogParent(QWidget* parent) { dialogParent_ = parent; }
+  // Called before every toolkit turn (the view takes the screen's invalid
+  // cells and schedules their repaint).
+  void SetBeforeTurn(std::function<void()> f) { beforeTurn_ = std::move(f); }
+
+  void PostKeyDown(const platform::KeyEvent& e) { Post({Event::KeyDown, e, 0}); }
+  void PostChar(const platform::KeyEvent& e) { Post({Event::Char, e, 0}); }
+  // Ends the current wait without an event (the window is closing).
+  void Wake() { wake_ = true; }
+
+  // --- EventPump -----------------------------------------------------------
+  void SetSink(platform::EventSink* sink) override { sink_ = sink; }
+  bool PumpOnce() override;
+  bool AnyPending() override { return !queue_.empty(); }
+  platform::WaitResult WaitForEvent(platform::WaitFor what, int timeoutMs) override;
+
+  // --- Timers --------------------------------------------------------------
+  bool SetTimer(int id, uint32_t intervalMs) override;
+  void KillTimer(int id) override;
+
+  // --- Dialogs -------------------------------------------------------------
+  platform::Answer MessageBox(std::string_view text, std::string_view caption,
+                              platform::Buttons buttons, platform::Icon icon) override;
+
+  // The toolkit turn itself (also used by the waits).
+  void ToolkitTurn(bool wait);
+
+ private:
+  struct Event {
+    enum Kind { KeyDown, Char, Timer } kind;
+    platform::KeyEvent key;
+    int timerId;
+  };
+  void Post(const Event& e) { queue_.push_back(e); }
+  void Dispatch(const Event& e);
+
+  platform::Clock& clock_;
+  platform::EventSink* sink_ = nullptr;
+  std::deque<Event> queue_;
+  std::map<int, std::unique_ptr<QTimer>> timers_;
+  std::function<void()> beforeTurn_;
+  QWidget* dialogParent_ = nullptr;
+  uint32_t lastTurn_ = 0;
+  uint32_t turns_ = 0;
+  bool wake_ = false;
+};
+
+}  // namespace torvic::shell
