@@ -461,6 +461,18 @@ bool CompileGenericList(LineCompiler& c) {
   return true;
 }
 
+// LOG [ON | OFF] [expr [, expr ...]]
+//
+//   u8 word (1 ON, 0 OFF, 2 neither) | u8 count | expressions
+bool CompileSwitchedList(LineCompiler& c) {
+  uint8_t word = 2;
+  if (c.AcceptWord(78)) word = 1;
+  else if (c.AcceptWord(tok::kOff)) word = 0;
+  if (!c.out.Put8(word)) return false;
+  c.Accept(',');
+  return CompileGenericList(c);
+}
+
 // keyword expr: one expression
 bool CompileOneExpression(LineCompiler& c) { return c.Expression(); }
 
