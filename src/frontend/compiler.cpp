@@ -190,10 +190,12 @@ void CompileStatement(LineCompiler& c) {
 void WriteUncompiled(LineCompiler& c, size_t record, size_t start) {
   // No byte and no chain item of the failed statement remains; the 250
   // record covers the statement from its first character to its end. The
-  // scan steps over quoted strings from the statement's start, and goes on
-  // from wherever the routine stopped when that lies further on.
+  // scan steps over quoted strings from the statement's start (so that a
+  // statement that begins with a quote is read in step), and goes on from
+  // wherever the routine stopped when that lies further on.
   c.out.Truncate(record);
-  size_t end = SkipToEndOfStatement(c.text, start + 1);
+  size_t end = SkipToEndOfStatement(c.text, start);
+  if (end == start) end = SkipToEndOfStatement(c.text, start + 1);  // always move on
   if (end < c.pos) end = SkipToEndOfStatement(c.text, c.pos);
   c.pos = end;
   c.out.StructuralUncompiled(static_cast<uint16_t>(start), TrimmedLength(c.text, start, end));
