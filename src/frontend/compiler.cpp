@@ -150,6 +150,8 @@ void CompileStatement(LineCompiler& c) {
   const size_t start = c.pos;
   CodeBuffer& out = c.out;
   const size_t record = out.Size();
+  // A $COLOR nested in a failing IF must not leave the header flag set.
+  const uint8_t colorFlag = out.At(kHeaderColorFlag);
   bool ok = false;
   size_t after = start;
   int token = StatementKeywordAt(c.text, c.pos);
@@ -184,7 +186,10 @@ void CompileStatement(LineCompiler& c) {
       }
     }
   }
-  if (!ok) WriteUncompiled(c, record, start);
+  if (!ok) {
+    WriteUncompiled(c, record, start);
+    out.SetHeaderFlag(kHeaderColorFlag, colorFlag);
+  }
 }
 
 void WriteUncompiled(LineCompiler& c, size_t record, size_t start) {

@@ -461,6 +461,10 @@ TEST(StatementCompiler, HeaderFlags) {
   EXPECT_EQ(CompiledView("PRINT: *A").U8(kHeaderLabelFlag), 0);
   EXPECT_EQ(CompiledView("PRINT: $COLOR").U8(kHeaderColorFlag), 1);
   EXPECT_EQ(CompiledView("PRINT: $COLOR 5").U8(kHeaderColorFlag), 0);
+  // A $COLOR inside an IF that fails as a whole leaves no flag behind.
+  EXPECT_EQ(CompiledView("IF X THEN $COLOR END IF junk").U8(kHeaderColorFlag), 0);
+  EXPECT_EQ(CompiledView("$COLOR: IF X THEN $COLOR END IF junk").U8(kHeaderColorFlag), 1);
+  EXPECT_EQ(CompiledView("IF X THEN $COLOR").U8(kHeaderColorFlag), 1);
 }
 
 // Lines that fill the buffer never overrun it: a statement that would not
