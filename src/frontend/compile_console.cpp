@@ -208,7 +208,7 @@ bool CompilePattern(LineCompiler& c, std::string_view pattern) {
   bool omittedRest = false;
   while (!pattern.empty()) {
     size_t comma = pattern.find(',');
-    std::string_view spec = pattern.substr(0, comma);
+    std::string_view element = pattern.substr(0, comma);
     pattern = comma == std::string_view::npos ? std::string_view() : pattern.substr(comma + 1);
     // The separator before every argument but the first; once the source
     // has ended, the remaining optional arguments take their defaults.
@@ -218,8 +218,8 @@ bool CompilePattern(LineCompiler& c, std::string_view pattern) {
     }
     first = false;
     const bool omitted = omittedRest || c.Peek() == ',' || c.AtEndOfStatement();
-    const char kind = spec[0];
-    const std::string value(spec.substr(1));
+    const char kind = element[0];
+    const std::string value(element.substr(1));
     bool ok;
     switch (kind) {
       case 'e': ok = !omitted && c.Expression(); break;
@@ -459,6 +459,18 @@ bool CompileGenericList(LineCompiler& c) {
   }
   c.out.Patch8(countAt, static_cast<uint8_t>(count));
   return true;
+}
+
+// LOG [ON | OFF] [expr [, expr ...]]
+//
+//   u8 word (1 ON, 0 OFF, 2 neither) | u8 count | expressions
+bool CompileSwitchedList(LineCompiler& c) {
+  uint8_t word = 2;
+  if (c.AcceptWord(78)) word = 1;
+  else if (c.AcceptWord(tok::kOff)) word = 0;
+  if (!c.out.Put8(word)) return false;
+  c.Accept(',');
+  return CompileGenericList(c);
 }
 
 // keyword expr: one expression

@@ -17,6 +17,7 @@ namespace {
 constexpr int kTokenIf = 52, kTokenThen = tok::kThen, kTokenGoto = 48, kTokenGosub = 47,
               kTokenNext = 75, kTokenError = 37, kTokenTimer = 114, kTokenBreak = 258,
               kTokenResume = 100, kTokenOn = 78, kTokenStop = 112;
+constexpr int kMaxIfDepth = 64;
 
 // "end" followed by the keyword "if".
 bool AcceptEndIf(LineCompiler& c) {
@@ -69,6 +70,9 @@ bool CompileIf(LineCompiler& c) {
     explicit DepthGuard(int& d) : depth(d) { ++depth; }
     ~DepthGuard() { --depth; }
   } guard(c.ifDepth);
+  // A 255-character line cannot nest deeper than this; the limit only keeps
+  // recursion bounded whatever the input.
+  if (c.ifDepth >= kMaxIfDepth) return false;
   const size_t thenStart = c.ReserveU16();
   if (!c.Expression()) return false;
   const size_t falseTarget = c.ReserveU16();

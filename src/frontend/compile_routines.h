@@ -80,6 +80,7 @@ bool CompileGraph(LineCompiler& c);
 bool CompilePset(LineCompiler& c);
 bool CompileGraphics(LineCompiler& c);
 bool CompileGenericList(LineCompiler& c);
+bool CompileSwitchedList(LineCompiler& c);  // LOG
 bool CompileByPattern(LineCompiler& c);
 bool CompileOneExpression(LineCompiler& c);
 bool CompileOptionalExpression(LineCompiler& c);

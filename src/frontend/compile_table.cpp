@@ -127,7 +127,7 @@ std::span<const StatementEntry> StatementRoutines() {
       {165, CompileOneTarget},
       {166, CompileMidLeftRight},
       {167, CompileLoadc},
-      {168, CompileGenericList},
+      {168, CompileSwitchedList},
       {169, CompileLsave},
       {170, CompileGenericList},
       {172, CompileBreakList},

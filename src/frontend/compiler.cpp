@@ -150,6 +150,8 @@ void CompileStatement(LineCompiler& c) {
   const size_t start = c.pos;
   CodeBuffer& out = c.out;
   const size_t record = out.Size();
+  // A $COLOR nested in a failing IF must not leave the header flag set.
+  const uint8_t colorFlag = out.At(kHeaderColorFlag);
   bool ok = false;
   size_t after = start;
   int token = StatementKeywordAt(c.text, c.pos);
@@ -184,16 +186,21 @@ void CompileStatement(LineCompiler& c) {
       }
     }
   }
-  if (!ok) WriteUncompiled(c, record, start);
+  if (!ok) {
+    WriteUncompiled(c, record, start);
+    out.SetHeaderFlag(kHeaderColorFlag, colorFlag);
+  }
 }
 
 void WriteUncompiled(LineCompiler& c, size_t record, size_t start) {
   // No byte and no chain item of the failed statement remains; the 250
   // record covers the statement from its first character to its end. The
-  // scan steps over quoted strings from the statement's start, and goes on
-  // from wherever the routine stopped when that lies further on.
+  // scan steps over quoted strings from the statement's start (so that a
+  // statement that begins with a quote is read in step), and goes on from
+  // wherever the routine stopped when that lies further on.
   c.out.Truncate(record);
-  size_t end = SkipToEndOfStatement(c.text, start + 1);
+  size_t end = SkipToEndOfStatement(c.text, start);
+  if (end == start) end = SkipToEndOfStatement(c.text, start + 1);  // always move on
   if (end < c.pos) end = SkipToEndOfStatement(c.text, c.pos);
   c.pos = end;
   c.out.StructuralUncompiled(static_cast<uint16_t>(start), TrimmedLength(c.text, start, end));

@@ -114,7 +114,8 @@
 //   144   APPEND a$ TO b$, CONCAT           CompileAppend           files
 //   145   APPEND n TO m                     CompileLineCopy         program
 //   146   APPEND #n, expr                   CompileAppend           files
-// 147, 168 ASSERT, LOG [args]               CompileGenericList      console
+//   147   ASSERT [args]                     CompileGenericList      console
+//   168   LOG [ON|OFF] [args]               CompileSwitchedList     console
 //   148   AUTO                              CompileAuto             program
 // 149, 172 BREAK list, NOBREAK list         CompileBreakList        control
 // 150, 178 BUILD, RUNR                      pattern "e"             console

@@ -138,6 +138,7 @@ TEST(StatementCompiler, UncompiledRecordsCoverTheFailingStatement) {
       {"IF X THEN 10 20", "10 20"},
       {"DEL", "DEL"},
       {"FOO \"A:B\" BAR: PRINT", "FOO \"A:B\" BAR"},
+      {"\"PROG\" X: PRINT 1", "\"PROG\" X"},
   };
   for (const Case& c : cases) {
     CompiledView v(c.line);
@@ -145,6 +146,7 @@ TEST(StatementCompiler, UncompiledRecordsCoverTheFailingStatement) {
     EXPECT_EQ(v.Excerpt(r), c.excerpt) << c.line;
     EXPECT_TRUE(v.Valid()) << c.line;
   }
+  EXPECT_EQ(CompiledView("\"PROG\" X: PRINT 1").Shape(), "250 86");
   // Frames record where each compiled statement stands in the text.
   CompiledView v("PRINT 1 : FOO BAR : PRINT 2  ");
   ASSERT_EQ(v.Records().size(), 3u);
@@ -459,6 +461,10 @@ TEST(StatementCompiler, HeaderFlags) {
   EXPECT_EQ(CompiledView("PRINT: *A").U8(kHeaderLabelFlag), 0);
   EXPECT_EQ(CompiledView("PRINT: $COLOR").U8(kHeaderColorFlag), 1);
   EXPECT_EQ(CompiledView("PRINT: $COLOR 5").U8(kHeaderColorFlag), 0);
+  // A $COLOR inside an IF that fails as a whole leaves no flag behind.
+  EXPECT_EQ(CompiledView("IF X THEN $COLOR END IF junk").U8(kHeaderColorFlag), 0);
+  EXPECT_EQ(CompiledView("$COLOR: IF X THEN $COLOR END IF junk").U8(kHeaderColorFlag), 1);
+  EXPECT_EQ(CompiledView("IF X THEN $COLOR").U8(kHeaderColorFlag), 1);
 }
 
 // Lines that fill the buffer never overrun it: a statement that would not
