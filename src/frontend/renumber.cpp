@@ -79,6 +79,12 @@ void ShiftRecordColumns(uint8_t* code, size_t from, size_t to, size_t position, 
 
 // Pass 1: the new numbers (ProgramLine::newNumber, all bits set = keeps its
 // number). False on an order error.
+//
+// `previous` is the number of the last numbered line before the one being
+// planned, so a new number must stand above every number before it. An
+// unnumbered line in between leaves it as it is: were it reset, lines 10,
+// 20, an unnumbered line and 30 renumbered from 30 on with 5 would come out
+// as 10, 20, -, 5, out of order, and jumps would no longer find their lines.
 bool PlanNumbers(ProgramList& program, const RenumberRequest& r, bool& changed) {
   int64_t next = r.start;
   int64_t previous = -1;
@@ -88,14 +94,11 @@ bool PlanNumbers(ProgramList& program, const RenumberRequest& r, bool& changed) 
   for (ProgramLine* line = program.First(); line; line = line->Next()) {
     const int32_t number = line->SignedNumber();
     if (!started && number < first) {
-      previous = number;
+      if (line->IsNumbered()) previous = number;
       continue;
     }
     started = true;
-    if (r.keepUnnumbered && !line->IsNumbered()) {
-      previous = -1;
-      continue;
-    }
+    if (r.keepUnnumbered && !line->IsNumbered()) continue;
     // A line that needs a number beyond 65535 cannot have one. (Checked when
     // the number is needed, so kept unnumbered lines at the end never fail.)
     if (next > 65535) return false;
