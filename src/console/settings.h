@@ -60,6 +60,12 @@ class SettingsMemory {
   static constexpr uint32_t kRestartAddress = 1032;
   bool RestartRequested() const { return Byte(kRestartAddress) == 3; }
 
+  // Listing and program editing.
+  bool ListingAllowed() const { return Byte(28779) != 32; }
+  bool PagedListing() const { return Byte(6817) == 255; }
+  bool XrefNamesInCapitals() const { return Byte(18450) != 4; }
+  bool RenumKeepsUnnumbered() const { return Byte(39072) == 1; }
+
  private:
   std::array<uint8_t, kSize> bytes_{};
 };
