@@ -69,6 +69,8 @@ constexpr Row kHandlers[] = {
     {165, handlers::IncDec},      // INC
     {158, handlers::IncDec},      // DEC
     {184, handlers::Swap},
+    {86, handlers::Print},        // PRINT, ?, DISPLAY
+    {87, handlers::PrintUsing},
 };
 
 // Statements this system does not implement: they compile and answer

@@ -55,6 +55,9 @@ int32_t DefFn(Interpreter&, const uint8_t*, size_t&);
 int32_t DefUsr(Interpreter&, const uint8_t*, size_t&);
 int32_t IncDec(Interpreter&, const uint8_t*, size_t&);
 int32_t Swap(Interpreter&, const uint8_t*, size_t&);
+// PRINT and PRINT USING on the screen (print_statement.cpp).
+int32_t Print(Interpreter&, const uint8_t*, size_t&);
+int32_t PrintUsing(Interpreter&, const uint8_t*, size_t&);
 }  // namespace handlers
 
 }  // namespace torvic
