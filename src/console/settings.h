@@ -57,6 +57,9 @@ class SettingsMemory {
   bool RestoreColorsAfterRun() const { return Byte(21493) == 128; }
   bool ClearScreenAfterRun() const { return Byte(10131) == 8; }
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
+  // The console statements.
+  bool GetNoWait() const { return Byte(15041) == 7; }
+
   static constexpr uint32_t kRestartAddress = 1032;
   bool RestartRequested() const { return Byte(kRestartAddress) == 3; }
 

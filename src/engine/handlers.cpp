@@ -71,6 +71,10 @@ constexpr Row kHandlers[] = {
     {184, handlers::Swap},
     {86, handlers::Print},        // PRINT, ?, DISPLAY
     {87, handlers::PrintUsing},
+    {54, handlers::Input},
+    {63, handlers::LineInput},
+    {62, handlers::LineEdit},
+    {45, handlers::Get},
 };
 
 // Statements this system does not implement: they compile and answer

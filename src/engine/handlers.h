@@ -58,6 +58,11 @@ int32_t Swap(Interpreter&, const uint8_t*, size_t&);
 // PRINT and PRINT USING on the screen (print_statement.cpp).
 int32_t Print(Interpreter&, const uint8_t*, size_t&);
 int32_t PrintUsing(Interpreter&, const uint8_t*, size_t&);
+// The keyboard reads (input_statements.cpp).
+int32_t Input(Interpreter&, const uint8_t*, size_t&);
+int32_t LineInput(Interpreter&, const uint8_t*, size_t&);
+int32_t LineEdit(Interpreter&, const uint8_t*, size_t&);
+int32_t Get(Interpreter&, const uint8_t*, size_t&);
 }  // namespace handlers
 
 }  // namespace torvic
