@@ -59,6 +59,20 @@ class SettingsMemory {
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
   // The console statements.
   bool GetNoWait() const { return Byte(15041) == 7; }
+  bool ScreenClearAfterSave() const { return Byte(17984) != 2; }
+  bool ScreenRestoreRepaintOnce() const { return Byte(59325) == 255; }
+  bool AboutShowsSystem() const { return Byte(45254) == 20; }
+  bool CursorOnWait() const { return Byte(32783) != 5; }
+  int32_t ExecWindowCommand() const { return Byte(9388); }
+  int32_t ExecCaseConversion() const { return Byte(3800); }  // 64 upper, 128 lower
+  int32_t ExecListingStyle() const { return Byte(49549); }
+  // The number of saved screen images, mirrored at both addresses.
+  static constexpr uint32_t kScreenImageCountAddress = 33307;
+  static constexpr uint32_t kScreenImageCountAddress2 = 33934;
+  void SetScreenImageCount(uint8_t n) {
+    SetMirror(kScreenImageCountAddress, n);
+    SetMirror(kScreenImageCountAddress2, n);
+  }
 
   static constexpr uint32_t kRestartAddress = 1032;
   bool RestartRequested() const { return Byte(kRestartAddress) == 3; }
