@@ -32,6 +32,7 @@ namespace torvic {
 
 class ConsoleScreen;
 class ExpressionContext;
+class ScreenImageStack;
 class SettingsMemory;
 
 // The resets a run-time store takes part in.
@@ -205,6 +206,7 @@ class Interpreter final : public platform::EventSink {
   const std::string& StatusText() const { return status_; }
   const std::string& VolumeName() const { return volumeName_; }
   ExpressionContext& Expressions() { return *expressions_; }
+  ScreenImageStack& ScreenImages() { return *screenImages_; }
 
   // Compiled-line scratch buffer of the command being entered.
   CodeBuffer& Scratch() { return scratch_; }
@@ -239,6 +241,7 @@ class Interpreter final : public platform::EventSink {
   CodeBuffer scratch_;
   std::vector<RunStateListener*> listeners_;
   std::unique_ptr<ExpressionContext> expressions_;
+  std::unique_ptr<ScreenImageStack> screenImages_;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;
