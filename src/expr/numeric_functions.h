@@ -55,10 +55,8 @@ uint32_t RandomSeed();
 uint32_t RandomDraw();
 
 // val's reading of the number at the start of s: 0 when there is none, or
-// "?Overflow error" / "?Underflow error" for a number beyond a double. With
-// `end`, the position after the number, or npos when none was read (INPUT
-// and READ need to know what follows it).
-int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end = nullptr);
+// "?Overflow error" / "?Underflow error" for a number beyond a double.
+int32_t ReadLeadingNumber(std::string_view s, double& out);
 
 // Bytes of memory still available to the interpreter (the value of mem and
 // fre): available physical memory and swap.
