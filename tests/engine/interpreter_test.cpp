@@ -43,6 +43,21 @@ TEST(ConsoleStatements, SoundBeepAndTitleReachTheHost) {
   EXPECT_EQ(t.host.WindowTitle(), "AB");
 }
 
+TEST(ConsoleStatements, ALongToneIsPlayedInSlicesThatBreakCanEnd) {
+  Session s;
+  s.Run("SOUND 440,2500\n");
+  ASSERT_EQ(s.host.Tones().size(), 3u);
+  EXPECT_EQ(s.host.Tones()[0].ms, 1000u);
+  EXPECT_EQ(s.host.Tones()[2].ms, 500u);
+  Session t;
+  t.onLine = [&](const std::string& line) {
+    if (Session::EndsWith(line, "RUN\n")) t.host.PostBreak();
+  };
+  const std::string out = t.Run("10 SOUND 440,2147483647\n20 PRINT \"after\"\nRUN\n");
+  EXPECT_NE(out.find("Break in 10"), std::string::npos) << out;
+  EXPECT_LE(t.host.Tones().size(), 2u);
+}
+
 TEST(ConsoleStatements, GetWithTheNoWaitSettingLeavesTheTargetAlone) {
   Session s;
   s.memory.SetMirror(15041, 7);
