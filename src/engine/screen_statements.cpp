@@ -375,7 +375,8 @@ void WriteSystemInformation(Interpreter& in) {
     screen.WriteText(text);
     screen.NewLine();
   };
-  line("32 bit edition for Windows 95\xAE, Windows 98\xAE and Windows NT\xAE (4.0 or\rlater)\r");
+  // Its carriage returns end its two lines.
+  screen.WriteText("32 bit edition for Windows 95\xAE, Windows 98\xAE and Windows NT\xAE (4.0 or\rlater)\r");
   line("Release " + std::to_string(kReleaseBuild) + ": torvic");
   utsname u{};
   if (::uname(&u) == 0)
