@@ -82,7 +82,10 @@ bool ScriptedHost::AnyPending() { return !posted_.empty(); }
 
 WaitResult ScriptedHost::WaitForEvent(WaitFor what, int timeoutMs) {
   if (!posted_.empty()) return WaitResult::EventPending;
-  if (what == WaitFor::Keyboard && !typed_.empty()) {
+  if (what == WaitFor::Keyboard) {
+    // Only a key can end a keyboard wait: with nothing left to type, a
+    // running window timer (ON TIMER through STOP) must not keep it waiting.
+    if (typed_.empty()) return WaitResult::InputExhausted;
     posted_.push_back(typed_.front());
     typed_.pop_front();
     return WaitResult::EventPending;
