@@ -32,6 +32,7 @@ namespace torvic {
 
 class ConsoleScreen;
 class ExpressionContext;
+class ScreenImageStack;
 class SettingsMemory;
 
 // The resets a run-time store takes part in.
@@ -49,6 +50,15 @@ class RunStateListener {
 struct ReturnPoint {
   ProgramLine* line = nullptr;
   size_t offset = 0;
+};
+
+// A line read interrupted before Enter: what had been typed, where the
+// edit position stood and the length limit in force (the Break trap keeps
+// it across its handler; RESUME puts it back).
+struct PartialInput {
+  std::string text;
+  int32_t position = 0;
+  int32_t maxLength = LineEditor::kCapacity;
 };
 
 // A FOR loop record, kept in the FOR list oldest first. A record is found
@@ -184,6 +194,14 @@ class Interpreter final : public platform::EventSink {
   bool AskYesNo(std::string_view question);
   bool WaitMore();
   std::string NextKey();
+  // Waits, serving events, until a key is queued or a stop is requested;
+  // true when a key is waiting (GET, "Press any key to continue...").
+  bool WaitForKey();
+  // The INPUT line being typed, and its return after a trap handler: the
+  // output line is ended if needed and the typed text shown again with the
+  // cursor where it was; the read goes on waiting.
+  PartialInput SavePartialInput() const;
+  void RestorePartialInput(const PartialInput& saved);
   void DrainKeyQueue();
   void PrintPrompt();
   void ExecuteEnteredLine();
@@ -254,6 +272,7 @@ class Interpreter final : public platform::EventSink {
   const std::string& StatusText() const { return status_; }
   const std::string& VolumeName() const { return volumeName_; }
   ExpressionContext& Expressions() { return *expressions_; }
+  ScreenImageStack& ScreenImages() { return *screenImages_; }
 
   // Compiled-line scratch buffer of the command being entered.
   CodeBuffer& Scratch() { return scratch_; }
@@ -298,6 +317,7 @@ class Interpreter final : public platform::EventSink {
   CodeBuffer scratch_;
   std::vector<RunStateListener*> listeners_;
   std::unique_ptr<ExpressionContext> expressions_;
+  std::unique_ptr<ScreenImageStack> screenImages_;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;

@@ -82,14 +82,15 @@ bool ScriptedHost::AnyPending() { return !posted_.empty(); }
 
 WaitResult ScriptedHost::WaitForEvent(WaitFor what, int timeoutMs) {
   if (!posted_.empty()) return WaitResult::EventPending;
-  if (what == WaitFor::Keyboard) {
-    // Only a key can end a keyboard wait: with nothing left to type, a
-    // running window timer (ON TIMER through STOP) must not keep it waiting.
-    if (typed_.empty()) return WaitResult::InputExhausted;
+  if (what == WaitFor::Keyboard && !typed_.empty()) {
     posted_.push_back(typed_.front());
     typed_.pop_front();
     return WaitResult::EventPending;
   }
+  // Only a key can end an open-ended keyboard wait: with nothing left to
+  // type, a running window timer (ON TIMER through STOP) must not keep it
+  // waiting for ever.
+  if (what == WaitFor::Keyboard && timeoutMs < 0) return WaitResult::InputExhausted;
   // Nothing to type: let virtual time run to the next timer or the timeout.
   uint32_t due = 0;
   bool haveTimer = NextTimerDue(due);
