@@ -66,6 +66,14 @@ TEST(Traps, OnErrorAndResume) {
   });
 }
 
+TEST(Traps, SyntaxErrorsCanBypassOnError) {
+  Session s;
+  s.memory.SetMirror(26435, 197);
+  s.Run("10 ON ERROR GOTO 100\n20 A=1: FOO BAR\n30 B=1/0\n100 E=ERR: RESUME NEXT\nRUN\n");
+  EXPECT_TRUE(s.Has("?Syntax error in 20, /FOO BAR/")) << s.transcript;
+  EXPECT_EQ(s.Var('E'), 0);
+}
+
 TEST(Traps, ErrorStatementAndErrorTexts) {
   Session s;
   s.Run("10 ERROR 200\nRUN\nE=ERR\nERROR 0\nERROR 256\nERROR 100\nERROR 43\n"
