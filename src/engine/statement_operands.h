@@ -1,54 +1,8 @@
-// Operand reads shared by the engine's statement handlers: expressions
-// evaluated inside the statement's own operand area, jump targets resolved
-// to their line, and OperandReader, which reads an operand area in the
-// order its compile routine wrote it. Layouts: frontend/operand_layouts.h
-// and the diagrams it points to.
-#pragma once
-
-#include <cstddef>
-#include <cstdint>
-
-#include "engine/expression_context.h"
-#include "engine/interpreter.h"
-#include "engine/errors.h"
-#include "engine/jump_target.h"
-#include "expr/code_reader.h"
-
-namespace torvic {
-
-// The code of the statement being executed, bounded by its operand area, so
-// no evaluation reads past the record.
-inline Code StatementSpan(Interpreter& in, const uint8_t* code) {
-  return Code(code, in.PayloadEnd());
-}
-
-// A handler that evaluates returns at once when the evaluation failed or
-// left a stop reason (Break inside a function, an exit).
-inline bool EvaluationStopped(Interpreter& in) { return in.Reason() != StopReason::None; }
-
-inline int32_t NumberOperand(Interpreter& in, const uint8_t* code, size_t& offset, double& out,
-                             bool round = false) {
-  return in.Expressions().Eval().EvaluateNumber(StatementSpan(in, code), offset, out, round);
-}
-
-// The jump target at `offset` (moved past it) as a line: null with `error`
-// 51, 50 or 21 when it names no line. Numbers are searched from the
-// current line.
-inline ProgramLine* TargetOperand(Interpreter& in, const uint8_t* code, size_t& offset,
-                                  int32_t& error) {
-  const JumpTarget t = ReadJumpTarget(code, offset);
-  if (!t.valid) {
-    error = kErrInternalError;
-    return nullptr;
-  }
-  ProgramLine* line = t.byLabel ? in.FindLabel(t.label) : in.FindLine(t.number);
-  error = line ? 0 : (t.byLabel ? kErrUndefinedLabel : kErrUndefinedLine);
-  return line;
-}
-
-// OperandReader: every read is bounds-checked against the end of the
-// record's operands, so damaged code answers "?Internal error" instead of
-// reading past the record.
+// Reading a statement's operand area in the order its compile routine wrote
+// it (layouts: frontend/operand_layouts.h and the diagrams it points to).
+//
+// Every read is bounds-checked against the end of the record's operands, so
+// damaged code answers "?Internal error" instead of reading past the record.
 //
 // A stop reason that appears while an argument is evaluated (Break, an END
 // inside a user function's service) ends the statement without an error
@@ -56,6 +10,17 @@ inline ProgramLine* TargetOperand(Interpreter& in, const uint8_t* code, size_t& 
 // return 0 and check nothing, so a handler reads all its arguments and asks
 // Stopped() once before it acts. A handler that stopped leaves the offset
 // where it was, so that CONT after Break executes the statement again.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/errors.h"
+#include "engine/expression_context.h"
+#include "engine/interpreter.h"
+#include "expr/code_reader.h"
+
+namespace torvic {
+
 class OperandReader {
  public:
   OperandReader(Interpreter& in, const uint8_t* code, size_t offset)

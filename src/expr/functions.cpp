@@ -69,13 +69,13 @@ constexpr WorkerEntry kWorkers[] = {
     {fnum::kMax, MaxMinOfTwo},
     {fnum::kMin, MaxMinOfTwo},
     {fnum::kChr, ChrOfOne},
-    {56, FnNextKey},  // get$
-    {61, FnNextKey},  // inkey$
-    {244, FnScreen},  // screen
     {38, FnErl},  // erl erlin
     {39, FnErr},  // err ern erno
     {40, FnErrText},  // err$
     {129, FnTimer},  // timer
+    {56, FnNextKey},  // get$
+    {61, FnNextKey},  // inkey$
+    {244, FnScreen},  // screen
     {1, FnAbs},  // abs
     {3, FnAcos},  // acos
     {5, FnAlnum},  // alnum
