@@ -14,6 +14,9 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   explicit ExpressionContext(Interpreter& in);
 
   Evaluator& Eval() { return evaluator_; }
+  // The interpreter behind the evaluator, for the function workers that
+  // act on the console (console_functions.h).
+  Interpreter& Owner() { return in_; }
   VariableStore& Vars() { return vars_; }
   // The stop flag the evaluator polls after every item; refreshed by the
   // interpreter whenever the stop reason may have changed under it.
@@ -30,6 +33,9 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   bool IsValidFileName(std::string_view) override { return false; }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }
+  int32_t LastErrorCode() override { return in_.Err(); }
+  int32_t LastErrorLine() override { return in_.Erl(); }
+  uint32_t TimerReading() override { return in_.Host().clock.TickCount() - in_.TimerBase(); }
 
   // RunStateListener
   void OnRunReset() override;

@@ -138,7 +138,7 @@ void Interpreter::EditingChar(uint32_t c, bool shift) {
 
 void Interpreter::OnTimer(int timerId) {
   if (timerId == ConsoleScreen::kSteadyCursorTimer) screen_.OnSteadyCursorTimer();
-  // Timer 1 drives ON TIMER, whose trap is armed by the trap statements.
+  if (timerId == 1) TimerEvent();  // ON TIMER
 }
 
 void Interpreter::BreakKey(bool fromInputEnd) {
@@ -153,6 +153,7 @@ void Interpreter::BreakKey(bool fromInputEnd) {
     editor_.Clear();
     return;
   }
+  if (BreakKeyTrapped(fromInputEnd)) return;
   if (inputMode_ == kEditingLine || inputMode_ == kReadingInput) inputEnd_ = InputEnd::Cancelled;
   paused_ = false;
   keys_.Clear();
@@ -335,6 +336,25 @@ bool Interpreter::WaitMore() {
   if (keys_.Empty()) return false;
   keys_.Pop();
   return true;
+}
+
+bool Interpreter::WaitForKey() {
+  while (keys_.Empty() && stopReason_ == StopReason::None && !quitPending_)
+    if (!WaitTurn(true)) InputExhaustedInProgram();
+  return !keys_.Empty();
+}
+
+PartialInput Interpreter::SavePartialInput() const {
+  return {editor_.Text(), editor_.Position(), editor_.MaxLength()};
+}
+
+void Interpreter::RestorePartialInput(const PartialInput& saved) {
+  if (screen_.Column() != 0) screen_.NewLine();
+  editor_.Clear();
+  editor_.SetMaxLength(saved.maxLength);
+  editor_.SetEchoSuppressed(!memory_.InputEcho());
+  editor_.SetText(saved.text, saved.position);
+  inputEnd_ = InputEnd::None;
 }
 
 std::string Interpreter::NextKey() {

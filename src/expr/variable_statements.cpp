@@ -32,6 +32,8 @@ int32_t ForEachBoundsItem(Evaluator& ev, Code code, size_t pos, Make&& make) {
     uint8_t c;
     if (!ReadCode8(code, pos, c)) return kErrInternalError;
     if (c == item::kEnd) return kOk;
+    // Each array: u8 1 | element item (CompileDim's layout).
+    if (c != 1 || !ReadCode8(code, pos, c)) return kErrInternalError;
     uint32_t kind;
     std::string_view name;
     int count;

@@ -9,46 +9,120 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/errors.h"
 #include "engine/handlers.h"
+#include "engine/screen_images.h"
 #include "platform/scripted_host.h"
+#include "session.h"
 
 namespace torvic {
 namespace {
 
 namespace vk = platform::vk;
 
-struct Session : EchoSink {
-  platform::ScriptedHost host;
-  platform::Host h = host.AsHost();
-  SettingsMemory memory;
-  ConsoleScreen screen{h, memory};
-  Interpreter in{h, screen, memory};
-  std::string transcript;
-  // Called with the transcript so far after every echoed line end.
-  std::function<void(const std::string&)> onLine;
-
-  Session() { screen.SetEchoSink(this); }
-  void Echo(const uint8_t* b, size_t n) override {
-    for (size_t i = 0; i < n; ++i) {
-      transcript += b[i] == 13 ? '\n' : static_cast<char>(b[i]);
-      if (b[i] == 13 && onLine) onLine(transcript);
-    }
-  }
-  std::string Run(std::string_view typed) {
-    host.TypeText(typed);
-    in.ShowPrompt();
-    in.RunSession();
-    return transcript;
-  }
-  static bool EndsWith(const std::string& s, std::string_view tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-  }
-};
-
 std::string Program(int lines) {
   std::string p;
   for (int i = 1; i <= lines; ++i) p += std::to_string(i * 10) + " A=A+1\n";
   return p;
+}
+
+// --- console statements ------------------------------------------------------
+
+TEST(ConsoleStatements, SoundBeepAndTitleReachTheHost) {
+  Session s;
+  s.Run("SOUND 440,250:BEEP:TITLE \"A\"+CHR$(0)+\"B\"\nSOUND 32767,0\nTITLE \"\"\n");
+  ASSERT_EQ(s.host.Tones().size(), 2u);
+  EXPECT_EQ(s.host.Tones()[0].hertz, 440u);
+  EXPECT_EQ(s.host.Tones()[0].ms, 250u);
+  EXPECT_EQ(s.host.Tones()[1].hertz, 32767u);
+  EXPECT_EQ(s.host.Beeps(), 1);
+  // NUL dropped; an empty title gives the window its own back.
+  EXPECT_EQ(s.host.WindowTitle(), "TORVIC");
+  Session t;
+  t.Run("TITLE \"A\"+CHR$(0)+\"B\"\n");
+  EXPECT_EQ(t.host.WindowTitle(), "AB");
+}
+
+TEST(ConsoleStatements, ALongToneIsPlayedInSlicesThatBreakCanEnd) {
+  Session s;
+  s.Run("SOUND 440,2500\n");
+  ASSERT_EQ(s.host.Tones().size(), 3u);
+  EXPECT_EQ(s.host.Tones()[0].ms, 1000u);
+  EXPECT_EQ(s.host.Tones()[2].ms, 500u);
+  Session t;
+  t.onLine = [&](const std::string& line) {
+    if (Session::EndsWith(line, "RUN\n")) t.host.PostBreak();
+  };
+  const std::string out = t.Run("10 SOUND 440,2147483647\n20 PRINT \"after\"\nRUN\n");
+  EXPECT_NE(out.find("Break in 10"), std::string::npos) << out;
+  EXPECT_LE(t.host.Tones().size(), 2u);
+}
+
+TEST(ConsoleStatements, GetWithTheNoWaitSettingLeavesTheTargetAlone) {
+  Session s;
+  s.memory.SetMirror(15041, 7);
+  const std::string out = s.Run("10 K$=\"kept\":GET K$:PRINT K$\nRUN\n");
+  EXPECT_NE(out.find("RUN\nkept\n"), std::string::npos) << out;
+}
+
+TEST(ConsoleStatements, ScreenImagesStopAt255AndGoWithTheRunState) {
+  Session s;
+  ScreenImageStack& images = s.in.ScreenImages();
+  const CellRect cell{0, 0, 1, 1};
+  for (int i = 0; i < 255; ++i) ASSERT_EQ(images.Open(cell, 1, 2), 0);
+  EXPECT_EQ(images.Open(cell, 1, 2), kErrCommandError);
+  EXPECT_EQ(s.memory.Byte(33307), 255);
+  EXPECT_EQ(s.memory.Byte(33934), 255);
+  s.in.ResetAfterEdit();
+  EXPECT_EQ(images.Count(), 0u);
+  EXPECT_EQ(s.memory.Byte(33307), 0);
+  // Saving with clear-after-save off leaves the cells as they were.
+  s.screen.WriteText("xyz");
+  s.memory.SetMirror(17984, 2);
+  ASSERT_EQ(images.Open({0, 0, 3, 1}, 1, 2), 0);
+  EXPECT_EQ(s.screen.RowText(0).substr(0, 3), "xyz");
+  s.memory.SetMirror(17984, 0);
+  ASSERT_EQ(images.Open({0, 0, 3, 1}, 3, 4), 0);
+  EXPECT_EQ(s.screen.RowText(0), "");
+  images.Restore(-1);
+  EXPECT_EQ(s.screen.RowText(0).substr(0, 3), "xyz");
+  EXPECT_EQ(s.screen.TextColor(), 1);
+  EXPECT_EQ(s.screen.BackColor(), 2);
+  s.in.EndRun();
+  EXPECT_EQ(images.Count(), 0u);
+}
+
+TEST(ConsoleStatements, AboutAddsTheSystemInformationWhenAsked) {
+  Session plain;
+  const std::string out = plain.Run("ABOUT\n");
+  EXPECT_NE(out.find("ABOUT\nTORVIC Version "), std::string::npos) << out;
+  EXPECT_EQ(out.find("Free Disk Space"), std::string::npos);
+  Session full;
+  full.memory.SetMirror(45254, 20);
+  const std::string more = full.Run("ABOUT\n");
+  EXPECT_NE(more.find("32 bit edition for Windows 95"), std::string::npos) << more;
+  EXPECT_NE(more.find("Physical Memory Available to Windows: "), std::string::npos);
+  EXPECT_NE(more.find("Free Disk Space: "), std::string::npos);
+}
+
+TEST(ConsoleStatements, ExecConvertsTheProgramCaseOutsideStrings) {
+  Session s;
+  s.memory.SetMirror(3800, 64);
+  s.Run("10 print \"keep\":a=1\nEXEC 55939\n");
+  ASSERT_NE(s.in.Program().First(), nullptr);
+  EXPECT_EQ(s.in.Program().First()->text, "PRINT \"keep\":A=1");
+  EXPECT_TRUE(s.in.Program().Modified());
+  Session lower;
+  lower.memory.SetMirror(3800, 128);
+  lower.Run("10 PRINT \"KEEP\":A=1\nEXEC 55939\n");
+  ASSERT_NE(lower.in.Program().First(), nullptr);
+  EXPECT_EQ(lower.in.Program().First()->text, "print \"KEEP\":a=1");
+}
+
+TEST(ConsoleStatements, PressAnyKeyTakesOneKey) {
+  Session s;
+  const std::string out = s.Run("10 EXEC 37637:GET K$:PRINT ASC(K$)\nRUN\nab");
+  EXPECT_NE(out.find("Press any key to continue... 98\n"), std::string::npos) << out;
 }
 
 TEST(InterpreterSession, BreakDuringARunThenContinueFinishesTheProgram) {
@@ -134,8 +208,8 @@ TEST(HandlerTable, EveryCodeHasAnEntryAndLaterStatementsAreNotSupported) {
   for (StatementHandler h : table) EXPECT_NE(h, nullptr);
   Session s;
   size_t offset = 0;
-  // PRINT (86) belongs to the console statements: not supported until then.
-  EXPECT_EQ(table[86](s.in, nullptr, offset), 33);
+  // OPEN (82) belongs to the data files: not supported until then.
+  EXPECT_EQ(table[82](s.in, nullptr, offset), 33);
   EXPECT_EQ(table[130](s.in, nullptr, offset), 33);  // LPRINT, never
   EXPECT_EQ(table[249](s.in, nullptr, offset), 21);  // no statement: internal error
 }

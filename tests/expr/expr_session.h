@@ -100,6 +100,7 @@ class Session {
     size_t pos = 0;
     for (;;) {
       uint8_t code;
+      out.Put8(1);  // each array: u8 1 | element item, as CompileDim writes it
       if (!CompileVariableReference(text, pos, out, &code) || code < item::kNumericElement) return -1;
       SkipBlanks(text, pos);
       if (pos < text.size() && text[pos] == ',') { ++pos; continue; }
