@@ -150,7 +150,7 @@ bool CompileGoif(LineCompiler& c) {
 //   target (a line 0 is off the chain)
 // ON ERROR GOTO target | ON ERROR RESUME NEXT          (code 80)
 //   u8 48 | target (a line 0 is off the chain)    or    u8 100
-// ON TIMER [= expr | (expr)] GOTO target              (code 81)
+// ON TIMER [[=] expr] GOTO target                     (code 81)
 //   u16 offset of the target | interval expr (1000 when omitted) | target
 //   (a line 0 is off the chain)
 bool CompileOn(LineCompiler& c) {
@@ -170,11 +170,13 @@ bool CompileOn(LineCompiler& c) {
     c.AcceptWord(word);
     c.code = 81;
     const size_t targetAt = c.ReserveU16();
+    // The interval may follow "=", stand in parentheses, or stand alone
+    // (ON TIMER 500 GOTO 100); without one it is a second.
     if (c.Accept('=')) {
       if (!c.Expression()) return false;
-    } else if (c.Peek() == '(') {
-      if (!c.Expression()) return false;  // a parenthesised expression
-    } else if (!c.DefaultNumber(1000)) {
+    } else if (c.PeekWord() == kTokenGoto) {
+      if (!c.DefaultNumber(1000)) return false;
+    } else if (!c.Expression()) {
       return false;
     }
     if (!c.AcceptWord(kTokenGoto)) return false;

@@ -58,6 +58,7 @@ TEST(StatementCompiler, RecordCodesOfEveryFamily) {
       {"ON X GOTO 10, 20, *A", "78"}, {"ON X GOSUB 10", "78"}, {"ON X PRINT", "250"},
       {"ON ERROR GOTO 100", "80"}, {"ON ERROR RESUME NEXT", "80"}, {"ON BREAK GOTO 0", "79"},
       {"ON TIMER GOTO 10", "81"}, {"ON TIMER = 500 GOTO 10", "81"}, {"ON TIMER (5) GOTO 10", "81"},
+      {"ON TIMER 0 GOTO 100", "81"}, {"ON TIMER 500 PRINT", "250"},
       {"RETURN", "101"}, {"RESTORE 100", "99"}, {"PUSH *A", "88"}, {"RESUME", "100"},
       {"RESUME NEXT", "100"}, {"RESUME 20", "100"},
       // variables
