@@ -11,6 +11,8 @@
 #include <array>
 #include <cstdint>
 
+#include "console/settings_table.h"
+
 namespace torvic {
 
 class SettingsMemory {
@@ -59,6 +61,55 @@ class SettingsMemory {
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
   static constexpr uint32_t kRestartAddress = 1032;
   bool RestartRequested() const { return Byte(kRestartAddress) == 3; }
+
+  // --- flags read by later parts (tests and triggers in settings_table.h) --
+  // The flag a stored row derives from its byte.
+  template <uint16_t Address>
+  bool Flag() const {
+    constexpr FlagRule rule = FlagRuleAt(Address);
+    return rule.Holds(Byte(Address));
+  }
+  // Printing (font size 0 means 10 points; footer, line numbers, margins).
+  uint8_t PrintFontSize() const { return Byte(872); }
+  bool PrintWithoutDialog() const { return Flag<2821>(); }
+  static constexpr uint32_t kPrintFooterAddress = 847, kPrintLineNumbersAddress = 875,
+                            kPrintMarginsAddress = 26892;  // four bytes
+  // Listings.
+  bool PagedListing() const { return Flag<6817>(); }
+  bool ListAllowed() const { return Flag<28779>(); }
+  bool SearchListingPaged() const { return Flag<30654>(); }
+  bool XrefCapitals() const { return Flag<18450>(); }
+  bool RenumKeepsUnnumbered() const { return Flag<39072>(); }
+  bool SaveEnabled() const { return Flag<34364>(); }
+  static constexpr uint32_t kStartupLoadingAddress = 19140;  // 1 while it loads
+  // The file-system statements and the volumes listing.
+  bool FileCountLine() const { return Flag<7822>(); }
+  bool FileProgressLines() const { return Flag<8655>(); }
+  bool CatalogSorted() const { return Flag<12393>(); }
+  bool CatalogPaged() const { return Flag<13141>(); }
+  bool CatalogWide() const { return Flag<42302>(); }
+  bool CopyEnabled() const { return Flag<19941>(); }
+  bool KillEnabled() const { return Flag<20417>(); }
+  bool KillToRecycleBin() const { return Flag<21505>(); }
+  bool MoveEnabled() const { return Flag<24795>(); }
+  bool RenameEnabled() const { return Flag<25422>(); }
+  bool BackupEnabled() const { return Flag<30471>(); }
+  bool VolIniEnabled() const { return Flag<34122>(); }
+  bool VolumesPaged() const { return Flag<23028>(); }
+  bool VolumesWordLayout() const { return Flag<47952>(); }
+  uint8_t VolumesLayout() const { return Byte(18320); }
+  // Console statements.
+  bool GetDoesNotWait() const { return Flag<15041>(); }
+  bool ClearAfterScreenSave() const { return Flag<17984>(); }
+  bool ScreenRestoresPaintOnce() const { return Flag<59325>(); }
+  bool PagedDump() const { return Flag<53904>(); }
+  bool CursorWhileWaitingForKey() const { return Flag<32783>(); }
+  bool AboutSystemInformation() const { return Flag<45254>(); }
+  bool InputRedisplayOption() const { return Flag<20570>(); }
+  bool StatusRefreshWhileRunning() const { return Flag<9305>(); }
+  // The EXEC routines' bytes.
+  static constexpr uint32_t kWindowCommandAddress = 9388, kProgramCaseAddress = 3800,
+                            kListingStyleAddress = 49549;
 
  private:
   std::array<uint8_t, kSize> bytes_{};

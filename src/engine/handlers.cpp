@@ -69,6 +69,8 @@ constexpr Row kHandlers[] = {
     {165, handlers::IncDec},      // INC
     {158, handlers::IncDec},      // DEC
     {184, handlers::Swap},
+    {84, handlers::Poke},
+    {220, handlers::PokeString},  // POKE$
 };
 
 // Statements this system does not implement: they compile and answer

@@ -55,6 +55,9 @@ int32_t DefFn(Interpreter&, const uint8_t*, size_t&);
 int32_t DefUsr(Interpreter&, const uint8_t*, size_t&);
 int32_t IncDec(Interpreter&, const uint8_t*, size_t&);
 int32_t Swap(Interpreter&, const uint8_t*, size_t&);
+// POKE and POKE$ (settings_statements.cpp).
+int32_t Poke(Interpreter&, const uint8_t*, size_t&);
+int32_t PokeString(Interpreter&, const uint8_t*, size_t&);
 }  // namespace handlers
 
 }  // namespace torvic

@@ -4,9 +4,12 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "console/settings_map.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
+#include "engine/settings_bridge.h"
+#include "expr/numeric_functions.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
 
@@ -28,6 +31,12 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
     : host_(host), screen_(screen), memory_(memory), editor_(screen) {
   expressions_ = std::make_unique<ExpressionContext>(*this);
   AddListener(expressions_.get());
+  settingsBridge_ = std::make_unique<SettingsBridge>(*this);
+  settingsMap_ =
+      std::make_unique<SettingsMap>(memory_, screen_, editor_, keys_, *settingsBridge_);
+  for (platform::LockKey key : {platform::LockKey::CapsLock, platform::LockKey::NumLock,
+                                platform::LockKey::ScrollLock})
+    settingsBridge_->ReadLockKey(key);
 }
 
 Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
