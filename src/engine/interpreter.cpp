@@ -447,6 +447,7 @@ void Interpreter::ResetInit() {
   canContinue_ = false;
   memory_.SetStatementDelay(0);
   if (memory_.RestartRequested()) {
+    Randomize(0);
     memory_.SetMirror(SettingsMemory::kRestartAddress, 0);
     host_.process.SetRestartAtExit(false);
   }
