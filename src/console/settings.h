@@ -3,9 +3,10 @@
 // Most special addresses hold a mirror byte (what PEEK returns) from which a
 // setting is derived by a fixed test. This class owns the bytes and their
 // creation defaults; the write and read rules of the special addresses
-// (PokeByte, PeekByte) are layered on it by the console view. Other parts of
-// the system read settings through the named accessors below, never through
-// scattered address literals.
+// (PokeByte, PeekByte) are the settings map's (settings_map.h), and the
+// tests with their trigger values are the rows of settings_table.h. Other
+// parts of the system read settings through the named accessors below,
+// never through scattered address literals.
 #pragma once
 
 #include <array>
@@ -29,38 +30,38 @@ class SettingsMemory {
 
   // --- named accessors (settings read by more than one part) ---------------
   // CLEAR without names keeps the scalars when address 12420 holds 15.
-  bool ClearKeepsScalars() const { return Byte(12420) == 15; }
+  bool ClearKeepsScalars() const { return Flag<12420>(); }
 
   // Line entry and the prompt.
-  bool PromptAfterEveryLine() const { return Byte(1966) == 34; }
-  bool NewLineAfterPrompt() const { return Byte(43113) != 127; }
+  bool PromptAfterEveryLine() const { return Flag<1966>(); }
+  bool NewLineAfterPrompt() const { return Flag<43113>(); }
   int32_t PromptStyle() const { return Byte(41307); }
   int32_t PromptClock() const { return Byte(54801); }  // 119 12-hour, 239 24-hour
   int32_t HistoryLimit() const { return Byte(56136); }
-  bool UpperCaseInput() const { return Byte(22469) == 255; }
-  bool InputEcho() const { return Byte(46332) != 5; }
-  bool AutoRepeat() const { return Byte(1967) != 18; }
-  bool PauseKeyEnabled() const { return Byte(11799) != 128; }
+  bool UpperCaseInput() const { return Flag<22469>(); }
+  bool InputEcho() const { return Flag<46332>(); }
+  bool AutoRepeat() const { return Flag<1967>(); }
+  bool PauseKeyEnabled() const { return Flag<11799>(); }
   static constexpr uint32_t kLastLineAddress = 8334;  // length, then the bytes
 
   // The interpreter's flags with their mirrors (255 on, 0 off).
   static constexpr uint32_t kTraceAddress = 7695;
   static constexpr uint32_t kBreakEnableAddress = 5794;
   static constexpr uint32_t kConfirmAddress = 23792;
-  bool BreakEnabled() const { return Byte(kBreakEnableAddress) == 255; }
-  bool Trace() const { return Byte(kTraceAddress) == 255; }
-  bool Confirm() const { return Byte(kConfirmAddress) == 255; }
+  bool BreakEnabled() const { return Flag<kBreakEnableAddress>(); }
+  bool Trace() const { return Flag<kTraceAddress>(); }
+  bool Confirm() const { return Flag<kConfirmAddress>(); }
   void SetFlag(uint32_t address, bool on) { SetMirror(address, on ? 255 : 0); }
 
   // The run loop.
   uint8_t StatementDelay() const { return Byte(49542); }
   void SetStatementDelay(uint8_t ms) { SetMirror(49542, ms); }
-  bool SyntaxErrorsBypassOnError() const { return Byte(26435) == 197; }
-  bool RestoreColorsAfterRun() const { return Byte(21493) == 128; }
-  bool ClearScreenAfterRun() const { return Byte(10131) == 8; }
+  bool SyntaxErrorsBypassOnError() const { return Flag<26435>(); }
+  bool RestoreColorsAfterRun() const { return Flag<21493>(); }
+  bool ClearScreenAfterRun() const { return Flag<10131>(); }
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
   static constexpr uint32_t kRestartAddress = 1032;
-  bool RestartRequested() const { return Byte(kRestartAddress) == 3; }
+  bool RestartRequested() const { return Flag<kRestartAddress>(); }
 
   // --- flags read by later parts (tests and triggers in settings_table.h) --
   // The flag a stored row derives from its byte.
