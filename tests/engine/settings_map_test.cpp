@@ -320,6 +320,8 @@ TEST(SettingsStatements, PokeAndPeekAsTyped) {
       {"POKE$ 100,\"AB\":A=PEEK(101)", 'B'},
       {"A=LEN(PEEK$(65530,6))", 6},
       {"A=LEN(PEEK$(7,0))", 0},
+      {"A=5:POKE 12420,15:CLEAR", 5},  // CLEAR's option keeps the scalars
+      {"A=5:POKE 12420,14:CLEAR", 0},
   };
   for (const Case& c : cases) {
     Machine m;
