@@ -17,8 +17,6 @@ namespace torvic {
 namespace {
 
 constexpr uint32_t kLockAddress[] = {5776, 1107, 1210};  // by LockKey: Caps, Num, Scroll
-constexpr uint32_t kTimerEventsAddress = 51520;  // 1 armed, 0 disarmed, 255 stopped
-constexpr int kTimerId = 1;
 constexpr uint8_t kInfoFunction = 220;
 constexpr uint32_t kLockToggleSettleMs = 10;
 
@@ -58,7 +56,7 @@ int32_t SettingsBridge::RestartAndRenew() {
   // NEW: a running program ends first, so no loop goes on with a freed line.
   if (in_.Running()) {
     in_.EndRun();
-    in_.JumpTo(nullptr, 0);
+    in_.SetPosition(nullptr, 0);
   }
   program.Clear();
   program.SetModified(false);
@@ -75,26 +73,26 @@ int32_t SettingsBridge::RestartAndRenew() {
 
 void SettingsBridge::ReseedFromClock() { Randomize(in_.Host().clock.TickCount()); }
 
-// READ and DATA keep no pointer yet; RESTORE's reset joins here with them.
-void SettingsBridge::ResetDataPointer() {}
+// As RESTORE without a target: before the program's first DATA item.
+void SettingsBridge::ResetDataPointer() { in_.Data() = DataPointer{}; }
 
 void SettingsBridge::ReleasePause() { in_.ReleasePause(); }
 
+// The armed state is the byte itself (SettingsMemory::TimerArmed), as for
+// TIMER ON and OFF; with no timer set, 1 only records that none runs.
 int32_t SettingsBridge::TimerEvents(uint8_t value) {
-  TrapRegister& timer = in_.OnTimerTrap();
   SettingsMemory& memory = in_.Memory();
+  const bool set = in_.OnTimerTrap().set;
   switch (value) {
     case 0:
-      if (!timer.set) return kErrTimerNotSet;
-      memory.SetMirror(kTimerEventsAddress, 0);
+      if (!set) return kErrTimerNotSet;
+      memory.SetTimerArmed(SettingsMemory::kTimerDisarmed);
       return kOk;
     case 1:
-      memory.SetMirror(kTimerEventsAddress, timer.set ? 1 : 255);
+      memory.SetTimerArmed(set ? SettingsMemory::kTimerArmed : SettingsMemory::kTimerStopped);
       return kOk;
     default:
-      if (timer.set) in_.Host().timers.KillTimer(kTimerId);
-      timer = {};
-      memory.SetMirror(kTimerEventsAddress, 255);
+      in_.ClearTimerTrap();
       return kOk;
   }
 }
@@ -122,7 +120,10 @@ int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
     case LiveValue::ArmedTraps:
       return (in_.OnErrorTrap().set ? 1 : 0) | (in_.OnBreakTrap().set ? 2 : 0) |
              (in_.OnTimerTrap().set ? 4 : 0);
-    case LiveValue::RunningHandlers: return in_.InErrorHandler() ? 1 : 0;
+    case LiveValue::RunningHandlers:
+      return (in_.OnErrorTrap().inHandler ? 1 : 0) | (in_.OnBreakTrap().inHandler ? 2 : 0) |
+             (in_.OnTimerTrap().inHandler ? 4 : 0);
+    case LiveValue::DataPointerInProgram: return in_.Data().line ? 1 : 0;
     case LiveValue::OsMinorVersion:
     case LiveValue::OsMajorVersion: {
       int32_t major, minor;
@@ -134,11 +135,10 @@ int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
     case LiveValue::StoppedDepth: return in_.StopDepth();
     case LiveValue::RandomByte: return static_cast<int32_t>(RandomDraw() * 255 / 32767);
     // Nothing of these exists yet: no frame state reaches the core, no echo
-    // file, no saved screen images, no DATA pointer, no open data files.
+    // file, no saved screen images, no open data files.
     case LiveValue::FrameState:
     case LiveValue::EchoFileAttached:
     case LiveValue::SavedScreenImages:
-    case LiveValue::DataPointerInProgram:
     case LiveValue::OpenDataFiles: return 0;
     default: return in_.Memory().Byte(address);
   }
