@@ -253,6 +253,29 @@ TEST(SettingsMap, TimerEventsWithoutATimer) {
   EXPECT_EQ(m.Peek(51520), 255);
 }
 
+TEST(SettingsMap, TimerEventsAndTrapBitsInARunningProgram) {
+  Machine m;
+  m.Run("10 ON ERROR GOTO 100\n20 ON TIMER = 1000 GOTO 100\n30 A=PEEK(586)\n"
+        "40 POKE 51520,0:B=PEEK(51520)\n50 POKE 51520,1:C=PEEK(51520)\n"
+        "60 POKE 51520,7:D=PEEK(586)\n70 END\n100 RESUME NEXT\nRUN\n");
+  VariableStore& v = m.in->Expressions().Vars();
+  EXPECT_EQ(v.Letter(0), 5) << m.transcript;  // error and timer traps set
+  EXPECT_EQ(v.Letter(1), 0);                  // disarmed
+  EXPECT_EQ(v.Letter(2), 1);                  // armed
+  EXPECT_EQ(v.Letter(3), 1);                  // stopped: only the error trap is left
+  EXPECT_FALSE(m.host.IsTimerActive(1));
+}
+
+TEST(SettingsMap, DataPointerResetAndItsLiveByte) {
+  Machine m;
+  m.Run("10 DATA 5,6\n20 READ A:C=PEEK(38360)\n30 POKE 49956,1:READ B\n"
+        "40 POKE 49956,2:READ D\nRUN\n");
+  VariableStore& v = m.in->Expressions().Vars();
+  EXPECT_EQ(v.Letter(1), 6) << m.transcript;  // 1 is no reset
+  EXPECT_EQ(v.Letter(2), 1);                  // the pointer is in line 10
+  EXPECT_EQ(v.Letter(3), 5);                  // back to the first item
+}
+
 TEST(SettingsMap, LockKeysToggleTheDesktopOnlyWhenNeeded) {
   Machine m([](platform::ScriptedHost& host) {
     host.SetLockKeyState(LockKey::NumLock, true);
