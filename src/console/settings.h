@@ -81,12 +81,8 @@ class SettingsMemory {
   bool PrintWithoutDialog() const { return Flag<2821>(); }
   static constexpr uint32_t kPrintFooterAddress = 847, kPrintLineNumbersAddress = 875,
                             kPrintMarginsAddress = 26892;  // four bytes
-  // Listings.
-  bool PagedListing() const { return Flag<6817>(); }
-  bool ListAllowed() const { return Flag<28779>(); }
+  // Listings (the listing statements' own accessors are below).
   bool SearchListingPaged() const { return Flag<30654>(); }
-  bool XrefCapitals() const { return Flag<18450>(); }
-  bool RenumKeepsUnnumbered() const { return Flag<39072>(); }
   bool SaveEnabled() const { return Flag<34364>(); }
   static constexpr uint32_t kStartupLoadingAddress = 19140;  // 1 while it loads
   // The file-system statements and the volumes listing.
@@ -117,6 +113,12 @@ class SettingsMemory {
   // The EXEC routines' bytes.
   static constexpr uint32_t kWindowCommandAddress = 9388, kProgramCaseAddress = 3800,
                             kListingStyleAddress = 49549;
+
+  // Listing and program editing.
+  bool ListingAllowed() const { return Flag<28779>(); }
+  bool PagedListing() const { return Flag<6817>(); }
+  bool XrefNamesInCapitals() const { return Flag<18450>(); }
+  bool RenumKeepsUnnumbered() const { return Flag<39072>(); }
 
  private:
   std::array<uint8_t, kSize> bytes_{};

@@ -92,6 +92,29 @@ constexpr Row kHandlers[] = {
     {37, handlers::Error},
     {147, handlers::Assert},
     {168, handlers::Log},
+    {65, handlers::List},
+    {225, handlers::Lines},
+    {216, handlers::Xref},        // $XREF
+    {32, handlers::Edit},         // EDIT, .
+    {221, handlers::Recall},
+    {24, handlers::Del},
+    {58, handlers::Keep},
+    {96, handlers::Renum},        // RENUM, RENUMBER, RES, RESEQUENCE
+    {246, handlers::Unnum},
+    // Program-editing words that compile but are not supported here.
+    {160, handlers::Find},        // FIND (checks its text first)
+    {76, NotSupported},           // NUMBER
+    {180, NotSupported},          // SEARCH
+    {129, NotSupported},          // LLIST
+    {176, NotSupported},          // REMARK
+    {187, NotSupported},          // UNREMARK
+    {162, NotSupported},          // FORMAT
+    {154, NotSupported},          // COPY n TO m
+    {171, NotSupported},          // MOVE n TO m
+    {145, NotSupported},          // APPEND n TO m
+    {181, NotSupported},          // SPLIT
+    {189, NotSupported},          // XCOPY
+    {190, NotSupported},          // XMOVE
 };
 
 // Statements this system does not implement: they compile and answer

@@ -181,7 +181,8 @@ class Interpreter final : public platform::EventSink {
   void OnTimer(int timerId) override;
   // INPUT's line read: true when entered, false when cancelled.
   bool ReadLine(bool clearFirst);
-  // EDIT of a stored line: the number, a blank and the text, edited in place.
+  // EDIT of a stored line: the number and a blank (numbered lines only),
+  // then the text, edited in place from `position` (-1: its end).
   bool EditLine(const ProgramLine& line, int32_t position = -1);
   bool AskYesNo(std::string_view question);
   bool WaitMore();
@@ -260,6 +261,10 @@ class Interpreter final : public platform::EventSink {
   const std::string& VolumeName() const { return volumeName_; }
   ExpressionContext& Expressions() { return *expressions_; }
 
+  // RECALL: text that goes into the input line, ready to be edited, when
+  // the command line has ended (in place of the prompt).
+  void SetRecalledInput(std::string text) { recalled_ = std::move(text); }
+
   // Compiled-line scratch buffer of the command being entered.
   CodeBuffer& Scratch() { return scratch_; }
 
@@ -333,6 +338,7 @@ class Interpreter final : public platform::EventSink {
   int32_t errorPosition_ = -1;
   const ProgramLine* errorLine_ = nullptr;
   std::string lastEntered_;
+  std::optional<std::string> recalled_;
 
   // The private messages, kept as flags.
   enum class InputEnd { None, Accepted, Cancelled };

@@ -203,18 +203,24 @@ void Interpreter::ExecuteEnteredLine() {
   stopReason_ = StopReason::None;
   commandExecuting_ = true;
   inputMode_ = kExecuting;
+  recalled_.reset();
   const bool promptDue = EnterCommandLine(line);
   inputMode_ = kIdle;
   commandExecuting_ = false;
   ShowStatus("");
 
-  bool prompt = (promptDue && stopReason_ != StopReason::NoPrompt) ||
+  std::optional<std::string> recalled = std::move(recalled_);
+  recalled_.reset();
+  bool prompt = (promptDue && stopReason_ != StopReason::NoPrompt && !recalled) ||
                 memory_.PromptAfterEveryLine();
   if (stopReason_ == StopReason::ExitRequested || stopReason_ == StopReason::ContinueRequested ||
       stopReason_ == StopReason::Abandoned)
     prompt = false;
   if (prompt) PrintPrompt();
   editor_.Clear();
+  // A recalled line becomes the new input line, the edit position at its end.
+  if (recalled && !ExitRequested())
+    editor_.SetText(*recalled, static_cast<int32_t>(recalled->size()));
   screen_.ShowCursor(true);
   DrainKeyQueue();
 }
@@ -301,7 +307,7 @@ bool Interpreter::ReadLine(bool clearFirst) {
 
 bool Interpreter::EditLine(const ProgramLine& line, int32_t position) {
   const int32_t saved = inputMode_;
-  screen_.WriteFormatted("%u ", line.number);
+  if (line.IsNumbered()) screen_.WriteFormatted("%u ", line.number);
   editor_.Clear();
   inputMode_ = kEditingLine;
   inputEnd_ = InputEnd::None;

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QMainWindow>
 #include <QScrollArea>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "shell/batch_mode.h"
+#include "shell/qt_surface.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
 #include "shell/torvic_view.h"
@@ -62,14 +64,20 @@ class MainWindow final : public QMainWindow {
   bool allowClose_ = false;
 };
 
+// The toolkit adopts the user's locale at start; numbers are formatted and
+// read by the C library, and BASIC's decimal point is always ".".
+void KeepNumbersInTheCLocale() { std::setlocale(LC_NUMERIC, "C"); }
+
 int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
+  KeepNumbersInTheCLocale();
   shell::SystemClock clock;
   shell::WindowHost host(clock);
   shell::QtSettingsStore settings;
   shell::SystemSound sound(/*toolkitBeep=*/true);
   shell::SystemProcess process;
-  const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
+  shell::QtSurface surface;
+  const platform::Host h{host, clock, host, host, settings, sound, process, &surface};
 
   SettingsMemory memory;
   ConsoleScreen screen(h, memory);
@@ -78,15 +86,17 @@ int RunWindow(int argc, char** argv) {
   auto* scroll = new QScrollArea(&frame);
   scroll->setWidgetResizable(true);
   scroll->setAlignment(Qt::AlignCenter);
-  auto* view = new shell::CTorvicView(screen, host);
+  if (!screen.Create()) {
+    std::fprintf(stderr, "torvic: the console screen could not be created\n");
+    return 1;
+  }
+  auto* view = new shell::CTorvicView(screen, surface, host);
   scroll->setWidget(view);
   frame.setCentralWidget(scroll);
   process.SetTitleTarget(&frame);
   host.SetDialogParent(&frame);
   host.SetBeforeTurn([view] { view->SyncFromScreen(); });
   frame.resize(view->sizeHint() + QSize(8, 8));
-
-  screen.Create();
   Interpreter interpreter(h, screen, memory);
   view->SetInterpreter(&interpreter);
   frame.SetInterpreter(&interpreter, &host);
@@ -121,6 +131,7 @@ int main(int argc, char** argv) {
   }
   if (isBatch || !DisplayAvailable()) {
     QCoreApplication app(argc, argv);
+    KeepNumbersInTheCLocale();
     return shell::RunBatch(options);
   }
   return RunWindow(argc, argv);

@@ -1,12 +1,11 @@
 #include "shell/torvic_view.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 
 #include "console/palette.h"
+#include "shell/qt_surface.h"
 #include "shell/window_host.h"
 
 namespace torvic::shell {
@@ -93,32 +92,24 @@ TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QSt
   return t;
 }
 
-CTorvicView::CTorvicView(ConsoleScreen& screen, WindowHost& host, QWidget* parent)
-    : QWidget(parent), screen_(screen), host_(host) {
+CTorvicView::CTorvicView(ConsoleScreen& screen, const QtSurface& surface, WindowHost& host,
+                         QWidget* parent)
+    : QWidget(parent), screen_(screen), surface_(surface), host_(host) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  font_ = QFont(QString::fromLatin1(ConsoleScreen::kFontFace.data(),
-                                    static_cast<qsizetype>(ConsoleScreen::kFontFace.size())),
-                ConsoleScreen::kDefaultFontPoints);
-  font_.setStyleHint(QFont::TypeWriter);
-  font_.setFixedPitch(true);
-  const QFontMetrics m(font_);
-  cellWidth_ = std::max(1, m.horizontalAdvance(QLatin1Char('M')));
-  cellHeight_ = std::max(1, m.height());
-  ascent_ = m.ascent();
   setMinimumSize(ScreenPixelSize());
   const int flash = QApplication::cursorFlashTime();
   blink_.setInterval(flash > 0 ? flash / 2 : static_cast<int>(ConsoleScreen::kDefaultCaretBlinkMs));
   connect(&blink_, &QTimer::timeout, this, [this] {
     caretOn_ = !caretOn_;
-    update();
+    update(CaretRect());
   });
   if (flash > 0) blink_.start();
   screen_.SetObserver(this);
 }
 
 QSize CTorvicView::ScreenPixelSize() const {
-  return QSize(cellWidth_ * kScreenColumns, cellHeight_ * kScreenRows);
+  return QSize(screen_.CellWidth() * kScreenColumns, screen_.CellHeight() * kScreenRows);
 }
 
 QPoint CTorvicView::Origin() const {
@@ -126,59 +117,63 @@ QPoint CTorvicView::Origin() const {
   return QPoint(std::max(0, (width() - s.width()) / 2), std::max(0, (height() - s.height()) / 2));
 }
 
+QRect CTorvicView::CaretRect() const {
+  const QPoint o = Origin();
+  return QRect(o.x() + screen_.Column() * screen_.CellWidth(),
+               o.y() + screen_.Row() * screen_.CellHeight(), screen_.CellWidth(),
+               screen_.CellHeight());
+}
+
 void CTorvicView::SyncFromScreen() {
   const CellRect r = screen_.TakeInvalid();
+  const QRect caret = CaretRect();
+  if (caret != lastCaret_) {
+    update(lastCaret_);
+    update(caret);
+    lastCaret_ = caret;
+  }
   if (r.Empty()) return;
+  const platform::PixelRect px = screen_.CellsToPixels(r);
   const QPoint o = Origin();
-  update(QRect(o.x() + r.left * cellWidth_, o.y() + r.top * cellHeight_, r.Width() * cellWidth_,
-               r.Height() * cellHeight_));
-  update(QRect(o.x() + screen_.Column() * cellWidth_, o.y() + screen_.Row() * cellHeight_,
-               cellWidth_, cellHeight_));
+  update(QRect(o.x() + px.left, o.y() + px.top, px.Width(), px.Height()));
 }
 
 void CTorvicView::PaintNow() {
-  screen_.TakeInvalid();
+  SyncFromScreen();
   repaint();
 }
 
 void CTorvicView::RestartCaretBlink() {
   caretOn_ = true;
   if (blink_.isActive()) blink_.start();
+  update(CaretRect());
+}
+
+void CTorvicView::GeometryChanged() {
+  setMinimumSize(ScreenPixelSize());
+  updateGeometry();
   update();
 }
 
-void CTorvicView::paintEvent(QPaintEvent*) {
+void CTorvicView::paintEvent(QPaintEvent* e) {
   QPainter p(this);
-  const QSize s = ScreenPixelSize();
   const QPoint o = Origin();
+  const QImage& image = surface_.Image();
+  const QRect screenRect(o, image.size());
+  // Only the margins take the margin brush; the bitmap area is copied, so a
+  // repaint never flickers.
   const int32_t margin = screen_.MarginColor();
   const QColor marginColor = margin < 16 ? ToQColor(PaletteColor(margin))
                                          : palette().color(QPalette::Window);
-  p.fillRect(rect(), marginColor);
-  p.setFont(font_);
-  const CellRecord& cells = screen_.Cells();
-  for (int32_t row = 0; row < kScreenRows; ++row) {
-    for (int32_t column = 0; column < kScreenColumns; ++column) {
-      const Cell& c = cells.At(column, row);
-      QColor text = ToQColor(PaletteColor(c.text)), back = ToQColor(PaletteColor(c.back));
-      if (c.flags & cellflag::kInverted) std::swap(text, back);
-      const QRect cell(o.x() + column * cellWidth_, o.y() + row * cellHeight_, cellWidth_,
-                       cellHeight_);
-      p.fillRect(cell, back);
-      if (c.byte != ' ' && !(c.flags & cellflag::kGlyph)) {
-        p.setPen(text);
-        p.drawText(cell.x(), cell.y() + ascent_, QString(QChar(c.byte)));
-      }
-    }
-  }
+  const QRegion margins = QRegion(rect()).subtracted(QRegion(screenRect));
+  for (const QRect& m : margins) p.fillRect(m, marginColor);
+  const QRect dirty = e->rect().intersected(screenRect);
+  if (!dirty.isEmpty()) p.drawImage(dirty.topLeft(), image, dirty.translated(-o));
   const CaretState& caret = screen_.Caret();
   if (screen_.CursorVisible() && hasFocus() && (caretOn_ || caret.steady) && !caret.parked) {
-    const QRect cell(o.x() + screen_.Column() * cellWidth_, o.y() + screen_.Row() * cellHeight_,
-                     cellWidth_, cellHeight_);
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    p.fillRect(cell, Qt::white);
+    p.fillRect(CaretRect(), Qt::white);
   }
-  (void)s;
 }
 
 void CTorvicView::keyPressEvent(QKeyEvent* e) {

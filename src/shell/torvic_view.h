@@ -1,13 +1,12 @@
 // CTorvicView: the desktop view of the console screen.
 //
-// It paints the 80 x 25 screen centred in its area (margins in the margin
-// colour), draws the block caret blinking at the desktop's cursor flash
-// time, and turns Qt key events into the core's virtual-key and character
-// events. The screen is drawn from the cell record, so the view needs no
-// access to the screen model's pixels.
+// It copies the screen bitmap (the QtSurface the screen draws on) centred
+// into its area, paints the margins in the margin colour, draws the block
+// caret blinking at the desktop's cursor flash time, and turns Qt key events
+// into the core's virtual-key and character events. The bitmap is the record
+// of what is shown: text, cell glyphs, frames and lines all arrive through it.
 #pragma once
 
-#include <QFont>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,6 +20,7 @@ class Interpreter;
 namespace torvic::shell {
 
 class WindowHost;
+class QtSurface;
 
 // Translates one Qt key press: a key-down with its virtual-key code, and the
 // character it produces, if any. Ctrl+Pause and Ctrl+C are Ctrl+Break
@@ -38,7 +38,8 @@ class CTorvicView final : public QWidget, public ScreenObserver {
   Q_OBJECT
 
  public:
-  CTorvicView(ConsoleScreen& screen, WindowHost& host, QWidget* parent = nullptr);
+  CTorvicView(ConsoleScreen& screen, const QtSurface& surface, WindowHost& host,
+              QWidget* parent = nullptr);
 
   void SetInterpreter(Interpreter* interpreter) { interpreter_ = interpreter; }
   // Takes the screen's changed cells and schedules their repaint.
@@ -49,6 +50,8 @@ class CTorvicView final : public QWidget, public ScreenObserver {
   // ScreenObserver
   void PaintNow() override;
   void RestartCaretBlink() override;
+  void GeometryChanged() override;
+  void MarginColorChanged() override { update(); }
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -59,14 +62,15 @@ class CTorvicView final : public QWidget, public ScreenObserver {
 
  private:
   QPoint Origin() const;
+  QRect CaretRect() const;
 
   ConsoleScreen& screen_;
+  const QtSurface& surface_;
   WindowHost& host_;
   Interpreter* interpreter_ = nullptr;
-  QFont font_;
-  int cellWidth_ = 8, cellHeight_ = 16, ascent_ = 12;
   QTimer blink_;
   bool caretOn_ = true;
+  QRect lastCaret_;
 };
 
 }  // namespace torvic::shell

@@ -113,5 +113,89 @@ TEST(HandlerTable, EveryCodeHasAnEntryAndLaterStatementsAreNotSupported) {
   EXPECT_EQ(table[249](s.in, nullptr, offset), 21);  // no statement: internal error
 }
 
+// ---------------------------------------------------------------------------
+// Listing and program editing: paging, Break during a listing, the settings.
+
+std::string LongLines(int lines, size_t textLength) {
+  std::string p;
+  for (int i = 1; i <= lines; ++i)
+    p += std::to_string(i * 10) + " REM " + std::string(textLength - 4, 'X') + "\n";
+  return p;
+}
+
+TEST(ListingSession, PagedListingWaitsAfter24ScreenLinesAndAKeyGoesOn) {
+  Session s;
+  s.memory.SetMirror(6817, 255);
+  const std::string out = s.Run(Program(30) + "LIST\n ");
+  // A line per row: "More..." after the 24th, the space key goes on.
+  EXPECT_NE(out.find("240 A=A+1\nMore...250 A=A+1\n"), std::string::npos) << out;
+  EXPECT_TRUE(Session::EndsWith(out, "300 A=A+1\nReady\n")) << out;
+  EXPECT_EQ(out.find("More...", out.find("More...") + 1), std::string::npos);
+  EXPECT_TRUE(s.in.Keys().Empty());  // the key was used up
+  for (int row = 0; row < kScreenRows; ++row) EXPECT_EQ(s.screen.RowText(row).find("More"), std::string::npos);
+
+  // Lines of three rows (3 + 160 characters) fill a page after eight lines.
+  Session t;
+  t.memory.SetMirror(6817, 255);
+  const std::string tall = t.Run(LongLines(9, 160) + "LIST\n ");
+  const size_t more = tall.find("More...");
+  ASSERT_NE(more, std::string::npos);
+  EXPECT_EQ(tall.compare(more - 4, 4, "XXX\n"), 0);
+  EXPECT_EQ(tall.compare(more + 7, 7, "90 REM "), 0) << tall;
+}
+
+TEST(ListingSession, BreakEndsAListingAtMoreOrBetweenLines) {
+  Session s;
+  s.memory.SetMirror(6817, 255);
+  // No key comes at "More...": the end of input presses Break.
+  const std::string out = s.Run(Program(30) + "LIST\n");
+  EXPECT_NE(out.find("240 A=A+1\nMore...\nBreak\nReady\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("250 A=A+1", out.find("LIST\n")), std::string::npos);
+
+  Session t;
+  t.onLine = [&](const std::string& text) {
+    if (text.find("LIST\n") != std::string::npos && Session::EndsWith(text, "\n50 A=A+1\n"))
+      t.host.PostBreak();
+  };
+  const std::string unpaged = t.Run(Program(30) + "LIST\n");
+  EXPECT_NE(unpaged.find("LIST\n10 A=A+1\n20 A=A+1\n30 A=A+1\n40 A=A+1\n50 A=A+1\nBreak\nReady\n"),
+            std::string::npos)
+      << unpaged;
+}
+
+TEST(ListingSession, SettingsTurnListingOffNamesToLowerCaseAndKeepUnnumberedLines) {
+  Session s;
+  s.memory.SetMirror(28779, 32);  // listing not allowed
+  s.memory.SetMirror(18450, 4);   // $XREF names in lower case
+  s.memory.SetMirror(39072, 1);   // RENUM keeps unnumbered lines
+  const std::string out = s.Run(
+      "10 GOTO 30\n20 AB$ = \"\"\n30 C = 1: GOTO 10\nLIST\n$XREF 2\nUNNUM\nRENUM 100\n$XREF 0\nLINES\n");
+  EXPECT_NE(out.find("LIST\nReady\n$XREF 2\nab$ : 20\nc : 30\nReady\n"), std::string::npos) << out;
+  // Line 20 lost its number and kept it lost; 10 and 30 became 100 and 110.
+  EXPECT_NE(out.find("$XREF 0\n100 : 110\n110 : 100\nReady\nLINES\n 3\n"), std::string::npos) << out;
+  EXPECT_FALSE(s.in.Program().First()->Next()->IsNumbered());
+}
+
+TEST(ListingSession, EveryChangeSetsOrRecomputesTheModifiedFlag) {
+  struct Case {
+    const char* command;
+    bool modified;
+  };
+  const Case cases[] = {
+      {"LIST", false}, {"DEL 10", true}, {"DEL 15", false}, {"DEL -", false},
+      {"KEEP 10", true}, {"RENUM", false}, {"RENUM 5", true}, {"UNNUM", true}, {"LINES", false},
+  };
+  for (const Case& c : cases) {
+    Session s;
+    const std::string command = std::string("\n") + c.command + "\n";
+    // The flag is cleared when the command's line has been entered.
+    s.onLine = [&](const std::string& text) {
+      if (Session::EndsWith(text, command)) s.in.Program().SetModified(false);
+    };
+    s.Run("10 GOTO 20\n20 A=1" + command);
+    EXPECT_EQ(s.in.Program().Modified(), c.modified) << c.command;
+  }
+}
+
 }  // namespace
 }  // namespace torvic

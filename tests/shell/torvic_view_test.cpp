@@ -7,6 +7,7 @@
 
 #include "console/settings.h"
 #include "platform/scripted_host.h"
+#include "shell/qt_surface.h"
 #include "shell/system_services.h"
 #include "shell/window_host.h"
 
@@ -57,11 +58,24 @@ TEST(TorvicView, KeyPressesBecomeCoreEventsAndTheScreenFitsTheView) {
   SystemClock clock;
   WindowHost host(clock);
   platform::ScriptedHost other;
-  platform::Host h = other.AsHost();
+  QtSurface surface;
+  platform::Host h = other.AsHost(&surface);
   SettingsMemory memory;
   ConsoleScreen screen(h, memory);
-  CTorvicView view(screen, host);
+  ASSERT_TRUE(screen.Create());
+  CTorvicView view(screen, surface, host);
   EXPECT_GE(view.minimumWidth(), view.ScreenPixelSize().width());
+  EXPECT_EQ(view.ScreenPixelSize(), surface.Image().size());
+
+  // The view shows the bitmap itself: a solid cell glyph, which exists only
+  // in pixels, appears in the painted view.
+  screen.SetCursor(0, 12);
+  screen.DrawCellGlyph(1);
+  view.resize(view.ScreenPixelSize() + QSize(40, 20));
+  const QImage shown = view.grab().toImage();
+  const QPoint cellCentre(20 + screen.CellWidth() / 2, 10 + 12 * screen.CellHeight() + screen.CellHeight() / 2);
+  EXPECT_EQ(QColor(shown.pixel(cellCentre)), QColor(Qt::black));
+  EXPECT_EQ(QColor(shown.pixel(QPoint(2, 2))), view.palette().color(QPalette::Window));
   struct Sink : platform::EventSink {
     std::vector<uint32_t> downs, chars;
     void OnKeyDown(const platform::KeyEvent& e) override { downs.push_back(e.key); }
