@@ -60,6 +60,23 @@ class SettingsMemory {
   bool RestoreColorsAfterRun() const { return Flag<21493>(); }
   bool ClearScreenAfterRun() const { return Flag<10131>(); }
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
+  // The console statements.
+  bool GetNoWait() const { return Flag<15041>(); }
+  bool ScreenClearAfterSave() const { return Flag<17984>(); }
+  bool ScreenRestoreRepaintOnce() const { return Flag<59325>(); }
+  bool AboutShowsSystem() const { return Flag<45254>(); }
+  bool CursorOnWait() const { return Flag<32783>(); }
+  int32_t ExecWindowCommand() const { return Byte(9388); }
+  int32_t ExecCaseConversion() const { return Byte(3800); }  // 64 upper, 128 lower
+  int32_t ExecListingStyle() const { return Byte(49549); }
+  // The number of saved screen images, mirrored at both addresses.
+  static constexpr uint32_t kScreenImageCountAddress = 33307;
+  static constexpr uint32_t kScreenImageCountAddress2 = 33934;
+  void SetScreenImageCount(uint8_t n) {
+    SetMirror(kScreenImageCountAddress, n);
+    SetMirror(kScreenImageCountAddress2, n);
+  }
+
   static constexpr uint32_t kRestartAddress = 1032;
   bool RestartRequested() const { return Flag<kRestartAddress>(); }
   // ON TIMER's armed state as PEEK shows it: 1 armed, 0 disarmed (TIMER
@@ -101,18 +118,10 @@ class SettingsMemory {
   bool VolumesPaged() const { return Flag<23028>(); }
   bool VolumesWordLayout() const { return Flag<47952>(); }
   uint8_t VolumesLayout() const { return Byte(18320); }
-  // Console statements.
-  bool GetDoesNotWait() const { return Flag<15041>(); }
-  bool ClearAfterScreenSave() const { return Flag<17984>(); }
-  bool ScreenRestoresPaintOnce() const { return Flag<59325>(); }
+  // Console statements (their own accessors are above).
   bool PagedDump() const { return Flag<53904>(); }
-  bool CursorWhileWaitingForKey() const { return Flag<32783>(); }
-  bool AboutSystemInformation() const { return Flag<45254>(); }
   bool InputRedisplayOption() const { return Flag<20570>(); }
   bool StatusRefreshWhileRunning() const { return Flag<9305>(); }
-  // The EXEC routines' bytes.
-  static constexpr uint32_t kWindowCommandAddress = 9388, kProgramCaseAddress = 3800,
-                            kListingStyleAddress = 49549;
 
   // Listing and program editing.
   bool ListingAllowed() const { return Flag<28779>(); }

@@ -14,7 +14,7 @@
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "engine/statement_operands.h"
+#include "engine/control_operands.h"
 #include "expr/expr_compiler.h"
 #include "expr/operators.h"
 
@@ -40,7 +40,8 @@ int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
   ProgramLine* const stoppedLine = in.CurrentLine();
   const size_t stoppedOffset = in.CurrentOffset();
   in.JumpTo(line);
-  if (in.Reason() == StopReason::ReturnedToImmediate) in.SetPosition(stoppedLine, stoppedOffset);
+  if (in.Reason() == StopReason::ReturnedToImmediate && in.StopDepth() > 0)
+    in.SetPosition(stoppedLine, stoppedOffset);
   return 0;
 }
 

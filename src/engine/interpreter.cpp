@@ -7,6 +7,7 @@
 #include "console/settings_map.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
+#include "engine/screen_images.h"
 #include "engine/handlers.h"
 #include "engine/settings_bridge.h"
 #include "expr/numeric_functions.h"
@@ -37,6 +38,8 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
   for (platform::LockKey key : {platform::LockKey::CapsLock, platform::LockKey::NumLock,
                                 platform::LockKey::ScrollLock})
     settingsBridge_->ReadLockKey(key);
+  screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
+  AddListener(screenImages_.get());
   timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
 }
 

@@ -34,6 +34,7 @@ class ConsoleScreen;
 class ExpressionContext;
 class SettingsBridge;
 class SettingsMap;
+class ScreenImageStack;
 class SettingsMemory;
 
 // The resets a run-time store takes part in.
@@ -51,6 +52,15 @@ class RunStateListener {
 struct ReturnPoint {
   ProgramLine* line = nullptr;
   size_t offset = 0;
+};
+
+// A line read interrupted before Enter: what had been typed, where the
+// edit position stood and the length limit in force (the Break trap keeps
+// it across its handler; RESUME puts it back).
+struct PartialInput {
+  std::string text;
+  int32_t position = 0;
+  int32_t maxLength = LineEditor::kCapacity;
 };
 
 // A FOR loop record, kept in the FOR list oldest first. A record is found
@@ -187,6 +197,14 @@ class Interpreter final : public platform::EventSink {
   bool AskYesNo(std::string_view question);
   bool WaitMore();
   std::string NextKey();
+  // Waits, serving events, until a key is queued or a stop is requested;
+  // true when a key is waiting (GET, "Press any key to continue...").
+  bool WaitForKey();
+  // The INPUT line being typed, and its return after a trap handler: the
+  // output line is ended if needed and the typed text shown again with the
+  // cursor where it was; the read goes on waiting.
+  PartialInput SavePartialInput() const;
+  void RestorePartialInput(const PartialInput& saved);
   void DrainKeyQueue();
   void PrintPrompt();
   void ExecuteEnteredLine();
@@ -260,6 +278,7 @@ class Interpreter final : public platform::EventSink {
   const std::string& StatusText() const { return status_; }
   const std::string& VolumeName() const { return volumeName_; }
   ExpressionContext& Expressions() { return *expressions_; }
+  ScreenImageStack& ScreenImages() { return *screenImages_; }
 
   // RECALL: text that goes into the input line, ready to be edited, when
   // the command line has ended (in place of the prompt).
@@ -310,6 +329,7 @@ class Interpreter final : public platform::EventSink {
   std::unique_ptr<ExpressionContext> expressions_;
   std::unique_ptr<SettingsBridge> settingsBridge_;
   std::unique_ptr<SettingsMap> settingsMap_;
+  std::unique_ptr<ScreenImageStack> screenImages_;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;

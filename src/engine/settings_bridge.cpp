@@ -8,6 +8,7 @@
 #include "console/settings.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
+#include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "expr/functions.h"
 #include "expr/numeric_functions.h"
@@ -44,8 +45,9 @@ void SettingsBridge::SetRestartOnExit(bool on) { in_.Host().process.SetRestartAt
 
 // Restart on exit is armed only once the NEW goes ahead: the INIT reset of
 // that NEW takes the one-shot request (random seed 0, timer base, request
-// cancelled), so the whole is a cold start of the machine. A refused "New?"
-// is Break and leaves everything, the exit included, as it was.
+// cancelled), so the whole is a cold start of the machine, ending with
+// ABOUT's text on a clear screen. A refused "New?" is Break and leaves
+// everything, the exit included, as it was.
 int32_t SettingsBridge::RestartAndRenew() {
   ProgramList& program = in_.Program();
   if (!in_.Running() && in_.Memory().Confirm() && program.Modified() && !in_.AskYesNo("New?")) {
@@ -62,13 +64,9 @@ int32_t SettingsBridge::RestartAndRenew() {
   program.SetModified(false);
   in_.ResetAfterEdit();
   in_.ResetInit();
-  ConsoleScreen& screen = in_.Screen();
-  screen.ClearScreen();
-  for (std::string_view line : ConsoleScreen::kBannerLines) {
-    screen.WriteText(line);
-    screen.NewLine();
-  }
-  return kOk;
+  in_.Screen().ClearScreen();
+  size_t noOperands = 0;
+  return handlers::About(in_, nullptr, noOperands);
 }
 
 void SettingsBridge::ReseedFromClock() { Randomize(in_.Host().clock.TickCount()); }
@@ -134,11 +132,12 @@ int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
     case LiveValue::LastError: return in_.Err();
     case LiveValue::StoppedDepth: return in_.StopDepth();
     case LiveValue::RandomByte: return static_cast<int32_t>(RandomDraw() * 255 / 32767);
+    // SCREEN's image stack keeps the count in both bytes itself.
+    case LiveValue::SavedScreenImages: return in_.Memory().Byte(address);
     // Nothing of these exists yet: no frame state reaches the core, no echo
-    // file, no saved screen images, no open data files.
+    // file, no open data files.
     case LiveValue::FrameState:
     case LiveValue::EchoFileAttached:
-    case LiveValue::SavedScreenImages:
     case LiveValue::OpenDataFiles: return 0;
     default: return in_.Memory().Byte(address);
   }

@@ -167,7 +167,7 @@ TEST(SettingsMap, ScrollOneRowAndClearedOptions) {
   m.Poke(4879, 5);
   EXPECT_FALSE(m.screen.CoordinateOrder());
   EXPECT_FALSE(m.memory.ClearKeepsScalars());
-  EXPECT_FALSE(m.memory.GetDoesNotWait());
+  EXPECT_FALSE(m.memory.GetNoWait());
 }
 
 TEST(SettingsMap, KeyQueueAndHistoryActions) {
