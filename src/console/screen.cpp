@@ -20,20 +20,16 @@ constexpr uint16_t kAddrDeferred = 59125;     // 128 while an update is deferred
 constexpr uint16_t kAddrCharset = 29538;
 constexpr uint16_t kAddrMargin = 11266;
 
-// The flags that POKE sets by a fixed test on the written byte. When the
-// screen changes such a flag itself, the mirror is rewritten only if it
-// no longer gives the flag, so a byte a program wrote survives.
-struct FlagMirror {
-  uint16_t address;
-  uint8_t trigger;
-  bool onWhenEqual;  // flag = (V == trigger), else flag = (V != trigger)
-};
-constexpr FlagMirror kFlagMirrors[] = {
-    {41223, 146, false},  // control characters act
-    {46090, 214, false},  // escape sequences act
-    {10516, 2, true},     // coordinate order exchanged
-    {6023, 128, true},    // scroll inhibit
-    {23168, 224, true},   // steady cursor
+// The flags that POKE sets by a fixed test on the written byte (their rules
+// are rows of settings_table.h). When the screen changes such a flag
+// itself, the mirror is rewritten only if it no longer gives the flag, so a
+// byte a program wrote survives.
+constexpr FlagRule kFlagMirrors[] = {
+    FlagRuleAt(41223),  // control characters act
+    FlagRuleAt(46090),  // escape sequences act
+    FlagRuleAt(10516),  // coordinate order exchanged
+    FlagRuleAt(6023),   // scroll inhibit
+    FlagRuleAt(23168),  // steady cursor
 };
 
 constexpr uint16_t kAddrControls = 41223;
@@ -471,7 +467,7 @@ void ConsoleScreen::RestoreColorState(int32_t text, int32_t back, bool inverse) 
 // Flags, focus and the steady cursor
 
 void ConsoleScreen::SyncFlagMirror(uint16_t address, bool on) {
-  for (const FlagMirror& f : kFlagMirrors) {
+  for (const FlagRule& f : kFlagMirrors) {
     if (f.address != address) continue;
     const uint8_t v = memory_.Byte(address);
     const bool current = f.onWhenEqual ? v == f.trigger : v != f.trigger;

@@ -3,13 +3,16 @@
 // Most special addresses hold a mirror byte (what PEEK returns) from which a
 // setting is derived by a fixed test. This class owns the bytes and their
 // creation defaults; the write and read rules of the special addresses
-// (PokeByte, PeekByte) are layered on it by the console view. Other parts of
-// the system read settings through the named accessors below, never through
-// scattered address literals.
+// (PokeByte, PeekByte) are the settings map's (settings_map.h), and the
+// tests with their trigger values are the rows of settings_table.h. Other
+// parts of the system read settings through the named accessors below,
+// never through scattered address literals.
 #pragma once
 
 #include <array>
 #include <cstdint>
+
+#include "console/settings_table.h"
 
 namespace torvic {
 
@@ -27,42 +30,42 @@ class SettingsMemory {
 
   // --- named accessors (settings read by more than one part) ---------------
   // CLEAR without names keeps the scalars when address 12420 holds 15.
-  bool ClearKeepsScalars() const { return Byte(12420) == 15; }
+  bool ClearKeepsScalars() const { return Flag<12420>(); }
 
   // Line entry and the prompt.
-  bool PromptAfterEveryLine() const { return Byte(1966) == 34; }
-  bool NewLineAfterPrompt() const { return Byte(43113) != 127; }
+  bool PromptAfterEveryLine() const { return Flag<1966>(); }
+  bool NewLineAfterPrompt() const { return Flag<43113>(); }
   int32_t PromptStyle() const { return Byte(41307); }
   int32_t PromptClock() const { return Byte(54801); }  // 119 12-hour, 239 24-hour
   int32_t HistoryLimit() const { return Byte(56136); }
-  bool UpperCaseInput() const { return Byte(22469) == 255; }
-  bool InputEcho() const { return Byte(46332) != 5; }
-  bool AutoRepeat() const { return Byte(1967) != 18; }
-  bool PauseKeyEnabled() const { return Byte(11799) != 128; }
+  bool UpperCaseInput() const { return Flag<22469>(); }
+  bool InputEcho() const { return Flag<46332>(); }
+  bool AutoRepeat() const { return Flag<1967>(); }
+  bool PauseKeyEnabled() const { return Flag<11799>(); }
   static constexpr uint32_t kLastLineAddress = 8334;  // length, then the bytes
 
   // The interpreter's flags with their mirrors (255 on, 0 off).
   static constexpr uint32_t kTraceAddress = 7695;
   static constexpr uint32_t kBreakEnableAddress = 5794;
   static constexpr uint32_t kConfirmAddress = 23792;
-  bool BreakEnabled() const { return Byte(kBreakEnableAddress) == 255; }
-  bool Trace() const { return Byte(kTraceAddress) == 255; }
-  bool Confirm() const { return Byte(kConfirmAddress) == 255; }
+  bool BreakEnabled() const { return Flag<kBreakEnableAddress>(); }
+  bool Trace() const { return Flag<kTraceAddress>(); }
+  bool Confirm() const { return Flag<kConfirmAddress>(); }
   void SetFlag(uint32_t address, bool on) { SetMirror(address, on ? 255 : 0); }
 
   // The run loop.
   uint8_t StatementDelay() const { return Byte(49542); }
   void SetStatementDelay(uint8_t ms) { SetMirror(49542, ms); }
-  bool SyntaxErrorsBypassOnError() const { return Byte(26435) == 197; }
-  bool RestoreColorsAfterRun() const { return Byte(21493) == 128; }
-  bool ClearScreenAfterRun() const { return Byte(10131) == 8; }
+  bool SyntaxErrorsBypassOnError() const { return Flag<26435>(); }
+  bool RestoreColorsAfterRun() const { return Flag<21493>(); }
+  bool ClearScreenAfterRun() const { return Flag<10131>(); }
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
   // The console statements.
-  bool GetNoWait() const { return Byte(15041) == 7; }
-  bool ScreenClearAfterSave() const { return Byte(17984) != 2; }
-  bool ScreenRestoreRepaintOnce() const { return Byte(59325) == 255; }
-  bool AboutShowsSystem() const { return Byte(45254) == 20; }
-  bool CursorOnWait() const { return Byte(32783) != 5; }
+  bool GetNoWait() const { return Flag<15041>(); }
+  bool ScreenClearAfterSave() const { return Flag<17984>(); }
+  bool ScreenRestoreRepaintOnce() const { return Flag<59325>(); }
+  bool AboutShowsSystem() const { return Flag<45254>(); }
+  bool CursorOnWait() const { return Flag<32783>(); }
   int32_t ExecWindowCommand() const { return Byte(9388); }
   int32_t ExecCaseConversion() const { return Byte(3800); }  // 64 upper, 128 lower
   int32_t ExecListingStyle() const { return Byte(49549); }
@@ -75,19 +78,56 @@ class SettingsMemory {
   }
 
   static constexpr uint32_t kRestartAddress = 1032;
+  bool RestartRequested() const { return Flag<kRestartAddress>(); }
   // ON TIMER's armed state as PEEK shows it: 1 armed, 0 disarmed (TIMER
   // OFF), 255 stopped (no timer running).
   static constexpr uint32_t kTimerArmedAddress = 51520;
   static constexpr uint8_t kTimerArmed = 1, kTimerDisarmed = 0, kTimerStopped = 255;
   bool TimerArmed() const { return Byte(kTimerArmedAddress) == kTimerArmed; }
   void SetTimerArmed(uint8_t state) { SetMirror(kTimerArmedAddress, state); }
-  bool RestartRequested() const { return Byte(kRestartAddress) == 3; }
+
+  // --- flags read by later parts (tests and triggers in settings_table.h) --
+  // The flag a stored row derives from its byte.
+  template <uint16_t Address>
+  bool Flag() const {
+    constexpr FlagRule rule = FlagRuleAt(Address);
+    return rule.Holds(Byte(Address));
+  }
+  // Printing (font size 0 means 10 points; footer, line numbers, margins).
+  uint8_t PrintFontSize() const { return Byte(872); }
+  bool PrintWithoutDialog() const { return Flag<2821>(); }
+  static constexpr uint32_t kPrintFooterAddress = 847, kPrintLineNumbersAddress = 875,
+                            kPrintMarginsAddress = 26892;  // four bytes
+  // Listings (the listing statements' own accessors are below).
+  bool SearchListingPaged() const { return Flag<30654>(); }
+  bool SaveEnabled() const { return Flag<34364>(); }
+  static constexpr uint32_t kStartupLoadingAddress = 19140;  // 1 while it loads
+  // The file-system statements and the volumes listing.
+  bool FileCountLine() const { return Flag<7822>(); }
+  bool FileProgressLines() const { return Flag<8655>(); }
+  bool CatalogSorted() const { return Flag<12393>(); }
+  bool CatalogPaged() const { return Flag<13141>(); }
+  bool CatalogWide() const { return Flag<42302>(); }
+  bool CopyEnabled() const { return Flag<19941>(); }
+  bool KillEnabled() const { return Flag<20417>(); }
+  bool KillToRecycleBin() const { return Flag<21505>(); }
+  bool MoveEnabled() const { return Flag<24795>(); }
+  bool RenameEnabled() const { return Flag<25422>(); }
+  bool BackupEnabled() const { return Flag<30471>(); }
+  bool VolIniEnabled() const { return Flag<34122>(); }
+  bool VolumesPaged() const { return Flag<23028>(); }
+  bool VolumesWordLayout() const { return Flag<47952>(); }
+  uint8_t VolumesLayout() const { return Byte(18320); }
+  // Console statements (their own accessors are above).
+  bool PagedDump() const { return Flag<53904>(); }
+  bool InputRedisplayOption() const { return Flag<20570>(); }
+  bool StatusRefreshWhileRunning() const { return Flag<9305>(); }
 
   // Listing and program editing.
-  bool ListingAllowed() const { return Byte(28779) != 32; }
-  bool PagedListing() const { return Byte(6817) == 255; }
-  bool XrefNamesInCapitals() const { return Byte(18450) != 4; }
-  bool RenumKeepsUnnumbered() const { return Byte(39072) == 1; }
+  bool ListingAllowed() const { return Flag<28779>(); }
+  bool PagedListing() const { return Flag<6817>(); }
+  bool XrefNamesInCapitals() const { return Flag<18450>(); }
+  bool RenumKeepsUnnumbered() const { return Flag<39072>(); }
 
  private:
   std::array<uint8_t, kSize> bytes_{};

@@ -30,6 +30,7 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   std::string CurrentVolumeName() override { return in_.VolumeName(); }
   platform::LocalTime LocalNow() override { return in_.Host().clock.Now(); }
   SettingsMemory& Settings() override { return in_.Memory(); }
+  int32_t PeekByte(uint32_t address) override;
   bool IsValidFileName(std::string_view) override { return false; }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }

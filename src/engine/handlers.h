@@ -66,6 +66,9 @@ int32_t Keep(Interpreter&, const uint8_t*, size_t&);
 int32_t Renum(Interpreter&, const uint8_t*, size_t&);
 int32_t Unnum(Interpreter&, const uint8_t*, size_t&);
 int32_t Find(Interpreter&, const uint8_t*, size_t&);
+// POKE and POKE$ (settings_statements.cpp).
+int32_t Poke(Interpreter&, const uint8_t*, size_t&);
+int32_t PokeString(Interpreter&, const uint8_t*, size_t&);
 // Control flow (control_flow.cpp).
 int32_t Goto(Interpreter&, const uint8_t*, size_t&);
 int32_t Gosub(Interpreter&, const uint8_t*, size_t&);
@@ -90,6 +93,17 @@ int32_t GotoTimer(Interpreter&, const uint8_t*, size_t&);
 int32_t Error(Interpreter&, const uint8_t*, size_t&);
 int32_t Assert(Interpreter&, const uint8_t*, size_t&);
 int32_t Log(Interpreter&, const uint8_t*, size_t&);
+// Listing and program editing (listing_handlers.cpp, editing_handlers.cpp).
+int32_t List(Interpreter&, const uint8_t*, size_t&);
+int32_t Lines(Interpreter&, const uint8_t*, size_t&);
+int32_t Xref(Interpreter&, const uint8_t*, size_t&);
+int32_t Edit(Interpreter&, const uint8_t*, size_t&);
+int32_t Recall(Interpreter&, const uint8_t*, size_t&);
+int32_t Del(Interpreter&, const uint8_t*, size_t&);
+int32_t Keep(Interpreter&, const uint8_t*, size_t&);
+int32_t Renum(Interpreter&, const uint8_t*, size_t&);
+int32_t Unnum(Interpreter&, const uint8_t*, size_t&);
+int32_t Find(Interpreter&, const uint8_t*, size_t&);
 // PRINT and PRINT USING on the screen (print_statement.cpp).
 int32_t Print(Interpreter&, const uint8_t*, size_t&);
 int32_t PrintUsing(Interpreter&, const uint8_t*, size_t&);

@@ -4,10 +4,13 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "console/settings_map.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/screen_images.h"
 #include "engine/handlers.h"
+#include "engine/settings_bridge.h"
+#include "expr/numeric_functions.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
 
@@ -29,6 +32,12 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
     : host_(host), screen_(screen), memory_(memory), editor_(screen) {
   expressions_ = std::make_unique<ExpressionContext>(*this);
   AddListener(expressions_.get());
+  settingsBridge_ = std::make_unique<SettingsBridge>(*this);
+  settingsMap_ =
+      std::make_unique<SettingsMap>(memory_, screen_, editor_, keys_, *settingsBridge_);
+  for (platform::LockKey key : {platform::LockKey::CapsLock, platform::LockKey::NumLock,
+                                platform::LockKey::ScrollLock})
+    settingsBridge_->ReadLockKey(key);
   screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
   AddListener(screenImages_.get());
   timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
@@ -467,6 +476,7 @@ void Interpreter::ResetInit() {
   canContinue_ = false;
   memory_.SetStatementDelay(0);
   if (memory_.RestartRequested()) {
+    Randomize(0);
     timerBase_ = host_.clock.TickCount();
     memory_.SetMirror(SettingsMemory::kRestartAddress, 0);
     host_.process.SetRestartAtExit(false);

@@ -32,6 +32,8 @@ namespace torvic {
 
 class ConsoleScreen;
 class ExpressionContext;
+class SettingsBridge;
+class SettingsMap;
 class ScreenImageStack;
 class SettingsMemory;
 
@@ -211,6 +213,8 @@ class Interpreter final : public platform::EventSink {
   const platform::Host& Host() const { return host_; }
   ConsoleScreen& Screen() { return screen_; }
   SettingsMemory& Memory() { return memory_; }
+  // PEEK and POKE: the settings memory with its special addresses.
+  SettingsMap& Settings() { return *settingsMap_; }
   ProgramList& Program() { return program_; }
   LineEditor& Editor() { return editor_; }
   KeyQueue& Keys() { return keys_; }
@@ -227,6 +231,7 @@ class Interpreter final : public platform::EventSink {
   int32_t StopDepth() const { return stopDepth_; }
   bool QuitPending() const { return quitPending_; }
   bool Paused() const { return paused_; }
+  void ReleasePause() { paused_ = false; }
 
   ProgramLine* CurrentLine() const { return currentLine_; }
   size_t CurrentOffset() const { return currentOffset_; }
@@ -322,6 +327,8 @@ class Interpreter final : public platform::EventSink {
   CodeBuffer scratch_;
   std::vector<RunStateListener*> listeners_;
   std::unique_ptr<ExpressionContext> expressions_;
+  std::unique_ptr<SettingsBridge> settingsBridge_;
+  std::unique_ptr<SettingsMap> settingsMap_;
   std::unique_ptr<ScreenImageStack> screenImages_;
 
   int32_t runMode_ = 0;

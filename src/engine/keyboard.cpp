@@ -2,10 +2,12 @@
 // line reads that wait for the editor, the key functions' queue reads, and
 // the hand-off of an entered line to EnterCommandLine.
 #include <cstdio>
+#include <optional>
 
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "engine/settings_bridge.h"
 
 namespace torvic {
 
@@ -18,6 +20,15 @@ bool IsModifierOrLock(uint32_t key) {
     case vk::kShift: case vk::kControl: case vk::kMenu:
     case vk::kCapital: case vk::kNumLock: case vk::kScroll: return true;
     default: return false;
+  }
+}
+
+std::optional<platform::LockKey> LockKeyOf(uint32_t key) {
+  switch (key) {
+    case vk::kCapital: return platform::LockKey::CapsLock;
+    case vk::kNumLock: return platform::LockKey::NumLock;
+    case vk::kScroll: return platform::LockKey::ScrollLock;
+    default: return std::nullopt;
   }
 }
 
@@ -49,7 +60,12 @@ void Interpreter::OnKeyDown(const platform::KeyEvent& e) {
     BreakKey();
     return;
   }
-  if (IsModifierOrLock(e.key)) return;
+  if (IsModifierOrLock(e.key)) {
+    // A lock key's new state is read again into its settings mirror.
+    if (const std::optional<platform::LockKey> lock = LockKeyOf(e.key))
+      settingsBridge_->ReadLockKey(*lock);
+    return;
+  }
   EditingKeyDown(e);
 }
 

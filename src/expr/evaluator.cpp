@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "console/settings.h"
 #include "engine/errors.h"
 #include "expr/expr_compiler.h"
 #include "expr/function_table.h"
@@ -12,6 +13,9 @@
 #include "platform/host.h"
 
 namespace torvic {
+
+int32_t EvalEnvironment::PeekByte(uint32_t address) { return Settings().Byte(address); }
+
 
 namespace {
 

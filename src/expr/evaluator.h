@@ -47,6 +47,9 @@ class EvalEnvironment {
   virtual std::string CurrentVolumeName() = 0;  // item 132
   virtual platform::LocalTime LocalNow() = 0;   // item 133
   virtual SettingsMemory& Settings() = 0;
+  // PEEK: a settings address as the settings map reads it (live values of
+  // the special addresses); a bare environment reads the stored byte.
+  virtual int32_t PeekByte(uint32_t address);
   // USR service 21148: a valid file name on an existing volume?
   virtual bool IsValidFileName(std::string_view name) = 0;
   // The USR service for an unknown address: print the text and stop the

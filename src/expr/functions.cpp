@@ -33,6 +33,25 @@ int32_t ChrOfOne(CallContext&, const CValue* args, int, CValue& result) {
   return kOk;
 }
 
+// peek(address): the settings memory as PEEK reads it, address 0..65535.
+int32_t PeekOfOne(CallContext& ctx, const CValue* args, int, CValue& result) {
+  const double a = RoundHalfUp(args[0].number);
+  if (!(a >= 0 && a <= 65535)) return kErrFunctionCallError;
+  result.SetNumber(ctx.env.PeekByte(static_cast<uint32_t>(a)));
+  return kOk;
+}
+
+// peek$(address, count): count bytes read as PEEK does; a range that would
+// pass the top of the memory is "?Function call error", as POKE$ is.
+int32_t PeekString(CallContext& ctx, const CValue* args, int, CValue& result) {
+  const double a = RoundHalfUp(args[0].number), n = RoundHalfUp(args[1].number);
+  if (!(a >= 0 && a <= 65535) || !(n >= 0 && a + n <= 65536)) return kErrFunctionCallError;
+  CBasicString& s = result.MakeString();
+  for (uint32_t i = 0; i < static_cast<uint32_t>(n); ++i)
+    s.AppendByte(static_cast<uint8_t>(ctx.env.PeekByte(static_cast<uint32_t>(a) + i)));
+  return kOk;
+}
+
 // err, erl: the error registers; timer: milliseconds since the TIMER base.
 int32_t FnErr(CallContext& ctx, const CValue*, int, CValue& result) {
   result.SetNumber(ctx.env.LastErrorCode());
@@ -129,6 +148,7 @@ constexpr WorkerEntry kWorkers[] = {
     {93, FnNul},  // nul$
     {94, FnOctText},  // oct$
     {96, FnOrd},  // ord asc
+    {97, PeekOfOne},  // peek
     {98, FnPi},  // pi
     {99, FnPrint},  // print
     {100, FnQuote},  // quote$ enclose$
@@ -162,6 +182,7 @@ constexpr WorkerEntry kWorkers[] = {
     {137, FnVal},  // val
     {208, FnEmpty},  // empty
     {209, FnFre},  // fre
+    {222, PeekString},  // peek$
     {227, FnComb},  // comb
     {228, FnComp},  // comp
     {229, FnCompI},  // compi

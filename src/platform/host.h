@@ -72,6 +72,9 @@ class EventSink {
 // What a blocking wait is waiting for. The batch host types its next scripted
 // key only when the core waits for the keyboard.
 enum class WaitFor { AnyEvent, Keyboard };
+// The three lock keys whose toggle states the settings memory mirrors.
+enum class LockKey { CapsLock, NumLock, ScrollLock };
+
 enum class WaitResult {
   EventPending,    // an event is ready for PumpOnce
   TimedOut,        // the timeout passed without an event
@@ -90,6 +93,11 @@ class EventPump {
   // Blocks until an event is pending, the timeout (milliseconds, negative =
   // none) passes, or no event can ever come.
   virtual WaitResult WaitForEvent(WaitFor what, int timeoutMs) = 0;
+  // The lock keys, where the desktop lets a program see and change them:
+  // the toggle state (nullopt when the desktop does not tell), and a press
+  // and release of the key (false when the desktop does not allow it).
+  virtual std::optional<bool> LockKeyState(LockKey key) { return std::nullopt; }
+  virtual bool PressLockKey(LockKey key) { return false; }
 };
 
 // ---------------------------------------------------------------------------

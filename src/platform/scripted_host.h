@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,12 +61,23 @@ class ScriptedHost final : public EventPump, public Clock, public Timers, public
   bool RestartRequested() const { return restart_; }
   int SecondInstancesStarted() const { return instances_; }
   bool IsTimerActive(int id) const;
+  // Lock keys the tests can see and press; unknown to the core until set.
+  void SetLockKeyState(LockKey key, bool on) { locks_[static_cast<int>(key)] = on; }
+  int LockKeyPresses() const { return lockPresses_; }
 
   // --- EventPump -----------------------------------------------------------
   void SetSink(EventSink* sink) override { sink_ = sink; }
   bool PumpOnce() override;
   bool AnyPending() override;
   WaitResult WaitForEvent(WaitFor what, int timeoutMs) override;
+  std::optional<bool> LockKeyState(LockKey key) override { return locks_[static_cast<int>(key)]; }
+  bool PressLockKey(LockKey key) override {
+    std::optional<bool>& state = locks_[static_cast<int>(key)];
+    if (!state) return false;
+    *state = !*state;
+    ++lockPresses_;
+    return true;
+  }
 
   // --- Clock ---------------------------------------------------------------
   uint32_t TickCount() override { return tick_; }
@@ -123,6 +135,8 @@ class ScriptedHost final : public EventPump, public Clock, public Timers, public
   bool restart_ = false;
   int instances_ = 0;
   std::string title_ = "TORVIC";
+  std::optional<bool> locks_[3];
+  int lockPresses_ = 0;
 
   struct Values {
     std::map<std::string, uint32_t> numbers;

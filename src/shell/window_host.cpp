@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "shell/lock_keys.h"
+
 namespace torvic::shell {
 
 using platform::Answer;
@@ -44,6 +46,12 @@ bool WindowHost::PumpOnce() {
   }
   return true;
 }
+
+std::optional<bool> WindowHost::LockKeyState(platform::LockKey key) {
+  return DesktopLockKeyState(key);
+}
+
+bool WindowHost::PressLockKey(platform::LockKey key) { return PressDesktopLockKey(key); }
 
 WaitResult WindowHost::WaitForEvent(platform::WaitFor, int timeoutMs) {
   if (!queue_.empty()) return WaitResult::EventPending;

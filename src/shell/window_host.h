@@ -43,6 +43,8 @@ class WindowHost final : public QObject, public platform::EventPump, public plat
   bool PumpOnce() override;
   bool AnyPending() override { return !queue_.empty(); }
   platform::WaitResult WaitForEvent(platform::WaitFor what, int timeoutMs) override;
+  std::optional<bool> LockKeyState(platform::LockKey key) override;
+  bool PressLockKey(platform::LockKey key) override;
 
   // --- Timers --------------------------------------------------------------
   bool SetTimer(int id, uint32_t intervalMs) override;
