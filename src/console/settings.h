@@ -58,6 +58,12 @@ class SettingsMemory {
   bool ClearScreenAfterRun() const { return Byte(10131) == 8; }
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
   static constexpr uint32_t kRestartAddress = 1032;
+  // ON TIMER's armed state as PEEK shows it: 1 armed, 0 disarmed (TIMER
+  // OFF), 255 stopped (no timer running).
+  static constexpr uint32_t kTimerArmedAddress = 51520;
+  static constexpr uint8_t kTimerArmed = 1, kTimerDisarmed = 0, kTimerStopped = 255;
+  bool TimerArmed() const { return Byte(kTimerArmedAddress) == kTimerArmed; }
+  void SetTimerArmed(uint8_t state) { SetMirror(kTimerArmedAddress, state); }
   bool RestartRequested() const { return Byte(kRestartAddress) == 3; }
 
  private:

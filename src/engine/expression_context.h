@@ -30,6 +30,9 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   bool IsValidFileName(std::string_view) override { return false; }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }
+  int32_t LastErrorCode() override { return in_.Err(); }
+  int32_t LastErrorLine() override { return in_.Erl(); }
+  uint32_t TimerReading() override { return in_.Host().clock.TickCount() - in_.TimerBase(); }
 
   // RunStateListener
   void OnRunReset() override;

@@ -69,6 +69,27 @@ constexpr Row kHandlers[] = {
     {165, handlers::IncDec},      // INC
     {158, handlers::IncDec},      // DEC
     {184, handlers::Swap},
+    {48, handlers::Goto},
+    {47, handlers::Gosub},
+    {101, handlers::Return},
+    {78, handlers::OnGoto},       // ON expr GOTO / GOSUB
+    {52, handlers::If},
+    {46, handlers::Goif},
+    {42, handlers::For},
+    {75, handlers::Next},
+    {126, handlers::Wait},
+    {91, handlers::Read},
+    {99, handlers::Restore},
+    {80, handlers::OnError},
+    {79, handlers::OnBreak},
+    {81, handlers::OnTimer},
+    {100, handlers::Resume},
+    {114, handlers::Timer},       // TIMER ON / OFF / STOP
+    {115, handlers::TimerSet},    // TIMER =
+    {49, handlers::GotoTimer},
+    {37, handlers::Error},
+    {147, handlers::Assert},
+    {168, handlers::Log},
 };
 
 // Statements this system does not implement: they compile and answer

@@ -55,6 +55,30 @@ int32_t DefFn(Interpreter&, const uint8_t*, size_t&);
 int32_t DefUsr(Interpreter&, const uint8_t*, size_t&);
 int32_t IncDec(Interpreter&, const uint8_t*, size_t&);
 int32_t Swap(Interpreter&, const uint8_t*, size_t&);
+// Control flow (control_flow.cpp).
+int32_t Goto(Interpreter&, const uint8_t*, size_t&);
+int32_t Gosub(Interpreter&, const uint8_t*, size_t&);
+int32_t Return(Interpreter&, const uint8_t*, size_t&);
+int32_t OnGoto(Interpreter&, const uint8_t*, size_t&);
+int32_t If(Interpreter&, const uint8_t*, size_t&);
+int32_t Goif(Interpreter&, const uint8_t*, size_t&);
+int32_t For(Interpreter&, const uint8_t*, size_t&);
+int32_t Next(Interpreter&, const uint8_t*, size_t&);
+int32_t Wait(Interpreter&, const uint8_t*, size_t&);
+// READ and RESTORE (data_statements.cpp).
+int32_t Read(Interpreter&, const uint8_t*, size_t&);
+int32_t Restore(Interpreter&, const uint8_t*, size_t&);
+// Errors and traps (traps.cpp).
+int32_t OnError(Interpreter&, const uint8_t*, size_t&);
+int32_t OnBreak(Interpreter&, const uint8_t*, size_t&);
+int32_t OnTimer(Interpreter&, const uint8_t*, size_t&);
+int32_t Resume(Interpreter&, const uint8_t*, size_t&);
+int32_t Timer(Interpreter&, const uint8_t*, size_t&);
+int32_t TimerSet(Interpreter&, const uint8_t*, size_t&);
+int32_t GotoTimer(Interpreter&, const uint8_t*, size_t&);
+int32_t Error(Interpreter&, const uint8_t*, size_t&);
+int32_t Assert(Interpreter&, const uint8_t*, size_t&);
+int32_t Log(Interpreter&, const uint8_t*, size_t&);
 }  // namespace handlers
 
 }  // namespace torvic

@@ -28,6 +28,7 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
     : host_(host), screen_(screen), memory_(memory), editor_(screen) {
   expressions_ = std::make_unique<ExpressionContext>(*this);
   AddListener(expressions_.get());
+  timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
 }
 
 Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
@@ -159,9 +160,10 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
     errorLine_ = reportLine;
     int32_t result = kErrSyntaxError;
     if (Running() && onError_.set && !memory_.SyntaxErrorsBypassOnError()) {
+      const size_t start = statementStart_;
       result = ErrorTrap(kErrSyntaxError);
       if (result == 0) {
-        if (stopReason_ == StopReason::RetryStatement) offset = statementStart_;
+        if (stopReason_ == StopReason::RetryStatement) offset = start;
         return true;
       }
     }
@@ -172,13 +174,19 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
 
   expressions_->SyncPendingStop();
   const RecordFrame frame = ReadFrame(code, offset);
-  statementStart_ = offset;
+  // Kept here as well as in the members: a trap handler or a stopped state
+  // that runs inside the handler executes other statements meanwhile.
+  const size_t start = offset;
+  const size_t end = offset + kRecordFrameSize + frame.operandLength;
+  statementStart_ = start;
   offset += kRecordFrameSize;
-  payloadEnd_ = offset + frame.operandLength;
+  payloadEnd_ = end;
   int32_t result = HandlerTable()[recordCode](*this, code, offset);
+  statementStart_ = start;
+  payloadEnd_ = end;
   if (result == 0) {
-    if (stopReason_ == StopReason::BreakKey && offset < payloadEnd_) offset = statementStart_;
-    else if (stopReason_ == StopReason::SkipStatement) offset = payloadEnd_;
+    if (stopReason_ == StopReason::BreakKey && offset < end) offset = start;
+    else if (stopReason_ == StopReason::SkipStatement) offset = end;
     return true;
   }
 
@@ -189,9 +197,11 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
   if (result > 0 && Running() && onError_.set &&
       !(result == kErrSyntaxError && memory_.SyntaxErrorsBypassOnError())) {
     const int32_t trap = ErrorTrap(result);
+    statementStart_ = start;
+    payloadEnd_ = end;
     if (trap == 0) {
-      if (stopReason_ == StopReason::RetryStatement) offset = statementStart_;
-      else if (stopReason_ == StopReason::SkipStatement) offset = payloadEnd_;
+      if (stopReason_ == StopReason::RetryStatement) offset = start;
+      else if (stopReason_ == StopReason::SkipStatement) offset = end;
       return true;
     }
     result = trap;
@@ -200,9 +210,6 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
   AbortRun();
   return false;
 }
-
-// Error handlers come with the traps; until one is armed nothing is trapped.
-int32_t Interpreter::ErrorTrap(int32_t code) { return code; }
 
 // ---------------------------------------------------------------------------
 // The loops
@@ -237,6 +244,17 @@ void Interpreter::RunProgram() {
 
 void Interpreter::RunNested() { LoopOverProgram(/*nested=*/true); }
 
+void Interpreter::JumpTo(ProgramLine* line) {
+  SetPosition(line, 0);
+  if (!Running()) RunProgram();
+}
+
+ProgramLine* Interpreter::FindLine(uint32_t n) const {
+  const ProgramLine* from =
+      Running() && currentLine_ && currentLine_->IsNumbered() ? currentLine_ : nullptr;
+  return program_.FindLine(n, from);
+}
+
 // Steps 2 to 5 of the program loop; the nested loop of a trap handler ends
 // on the RESUME reasons and maps them to what the outer loop must do.
 void Interpreter::LoopOverProgram(bool nested) {
@@ -262,7 +280,7 @@ void Interpreter::LoopOverProgram(bool nested) {
             EndRun();
             return;
           }
-          JumpTo(next, 0);
+          SetPosition(next, 0);
         }
         if (const uint8_t delay = memory_.StatementDelay()) {
           // A busy wait that keeps serving the window.
@@ -324,11 +342,14 @@ void Interpreter::StopRun(StopReason reason) {
   screen_.NewLine();
   canContinue_ = true;
   if (endSessionWhenRunEnds_) return;  // the batch run ends here: no prompt
+  if (NestingExhausted()) return;
   EnterStoppedState();
 }
 
 void Interpreter::EnterStoppedState() {
   ++stopDepth_;
+  ++nestDepth_;
+  const size_t statementStart = statementStart_, payloadEnd = payloadEnd_;
   commandExecuting_ = false;
   ShowStatus(kIdleText);
   screen_.ShowCursor(true);
@@ -388,6 +409,9 @@ void Interpreter::EnterStoppedState() {
     quitPending_ = true;
     unwindDone_ = true;
   }
+  statementStart_ = statementStart;
+  payloadEnd_ = payloadEnd;
+  --nestDepth_;
   --stopDepth_;
 }
 
@@ -416,6 +440,7 @@ void Interpreter::ResetRunState() {
   DeactivateForRecords(/*immediateOnly=*/false);
   gosub_.clear();
   ClearTraps();
+  data_ = {};
   err_ = erl_ = 0;
   if (Running() && screen_.Deferred()) screen_.EndDeferredUpdate();
   hasColorLine_ = false;
@@ -425,6 +450,7 @@ void Interpreter::ResetRunState() {
 
 void Interpreter::ResetAfterEdit() {
   for (RunStateListener* l : listeners_) l->OnEditReset();
+  data_ = {};
   DeactivateForRecords(/*immediateOnly=*/false);
   gosub_.clear();
   DiscardTrapContexts();
@@ -438,23 +464,26 @@ void Interpreter::ResetInit() {
   canContinue_ = false;
   memory_.SetStatementDelay(0);
   if (memory_.RestartRequested()) {
+    timerBase_ = host_.clock.TickCount();
     memory_.SetMirror(SettingsMemory::kRestartAddress, 0);
     host_.process.SetRestartAtExit(false);
   }
 }
 
+// The in-handler flags go too: a handler that restarts the program (RUN)
+// lets the new run trap again, which the nesting bound keeps finite.
 void Interpreter::ClearTraps() {
-  onError_ = {};
-  onBreak_ = {};
-  if (onTimer_.set) host_.timers.KillTimer(1);
-  onTimer_ = {};
-  inErrorHandler_ = false;
+  ClearErrorTrap();
+  ClearBreakTrap();
+  ClearTimerTrap();
+  onError_.inHandler = onBreak_.inHandler = onTimer_.inHandler = false;
 }
 
 void Interpreter::DiscardTrapContexts() {
-  // A saved INPUT (a trap taken while a line was being read) is cancelled.
-  if (trapContexts_ > 0 && inputMode_ == kReadingInput) inputEnd_ = InputEnd::Cancelled;
-  trapContexts_ = 0;
+  // A saved INPUT (a break taken while a line was being read) is cancelled.
+  for (const TrapContext& c : trapContexts_)
+    if (c.inputMode == kReadingInput) inputEnd_ = InputEnd::Cancelled;
+  trapContexts_.clear();
 }
 
 void Interpreter::DeactivateForRecords(bool immediateOnly) {

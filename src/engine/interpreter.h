@@ -51,17 +51,52 @@ struct ReturnPoint {
   size_t offset = 0;
 };
 
-// A FOR loop record; control flow fills in the rest of the loop state.
+// A FOR loop record, kept in the FOR list oldest first. A record is found
+// again by its run mode and variable, so a loop left by GOTO is reused by
+// the next FOR on the same variable and the list stays small.
 struct ForRecord {
   bool active = true;
-  bool immediate = false;  // created by a line typed at the prompt
+  bool immediate = false;        // run mode 0 when the FOR executed
+  int letter = -1;               // 0..25 for a letter variable, else -1
+  std::string name;              // the numeric scalar's name when letter is -1
+  double limit = 0;
+  double step = 1;
+  ProgramLine* line = nullptr;   // the FOR's line (null in immediate mode)
+  // The code the FOR ran in: an immediate loop only continues inside the
+  // same command line, never in another one that happens to be active.
+  const uint8_t* code = nullptr;
+  size_t offset = 0;             // just after the FOR statement
 };
 
-// Where a trap points: the ON statement's position (line and record).
+// Where a trap points: the ON statement's position (line and record); the
+// target is read from that statement each time the trap fires.
 struct TrapRegister {
   bool set = false;
   ProgramLine* line = nullptr;
+  size_t offset = 0;       // the ON statement's record frame
+  bool inHandler = false;  // its handler runs: the same event is not trapped
+};
+
+// What a trap handler interrupted, restored by RESUME. The three traps
+// share one stack of these, newest last.
+struct TrapContext {
+  ProgramLine* line = nullptr;
   size_t offset = 0;
+  bool lineChanged = false;
+  int32_t inputMode = 0;
+  int32_t inputLimit = 255;
+  // The partly typed INPUT line (only when inputMode was 2).
+  std::string inputText;
+  int32_t inputCursor = 0;
+};
+
+// The DATA pointer: the line and the offset of the next item's link field;
+// a null line when no DATA remains. A fresh pointer (after RUN, a program
+// edit) stands before the program's first DATA item.
+struct DataPointer {
+  const ProgramLine* line = nullptr;
+  size_t offset = 0;
+  bool fresh = true;
 };
 
 class Interpreter final : public platform::EventSink {
@@ -121,6 +156,22 @@ class Interpreter final : public platform::EventSink {
   // ON ERROR's hand-off point: 0 handled, positive = report this code,
   // negative = already reported. Without a trap the code comes back.
   int32_t ErrorTrap(int32_t code);
+  // ON BREAK and ON TIMER: run the handler (traps.cpp).
+  void BreakTrap();
+  void TimerTrap();
+  void ClearErrorTrap() { onError_.set = false, onError_.line = nullptr, onError_.offset = 0; }
+  void ClearBreakTrap() { onBreak_.set = false, onBreak_.line = nullptr, onBreak_.offset = 0; }
+  void ClearTimerTrap();  // also kills the window timer
+  // The trap context stack (RESUME pops it).
+  std::vector<TrapContext>& TrapContexts() { return trapContexts_; }
+  // RESUME's restore: line, offset, line changed and input mode; `full`
+  // adds the input limit and a waiting INPUT's line, shown again.
+  void ResumeContext(const TrapContext& c, bool full);
+  // Deepest nesting of stopped states and trap handlers together; past it
+  // "?Out of memory" is reported instead of nesting further, so no sequence
+  // of commands can exhaust the C++ stack.
+  static constexpr int32_t kMaxNesting = 96;
+  int32_t NestDepth() const { return nestDepth_; }
 
   // --- keyboard and line entry --------------------------------------------------
   void OnKeyDown(const platform::KeyEvent& e) override;
@@ -148,6 +199,7 @@ class Interpreter final : public platform::EventSink {
   bool Running() const { return runMode_ == 1; }
   int32_t RunMode() const { return runMode_; }
   int32_t InputModeValue() const { return inputMode_; }
+  void SetInputMode(int32_t mode) { inputMode_ = mode; }
   StopReason Reason() const { return stopReason_; }
   void SetReason(StopReason r) { stopReason_ = r; }
   bool CanContinue() const { return canContinue_; }
@@ -159,12 +211,21 @@ class Interpreter final : public platform::EventSink {
 
   ProgramLine* CurrentLine() const { return currentLine_; }
   size_t CurrentOffset() const { return currentOffset_; }
+  bool LineChanged() const { return lineChanged_; }
   // Moves execution: the run loop does not advance past a moved position.
-  void JumpTo(ProgramLine* line, size_t offset) {
+  void SetPosition(ProgramLine* line, size_t offset) {
     currentLine_ = line;
     currentOffset_ = offset;
     lineChanged_ = true;
   }
+  // Continues at the start of a line. In immediate mode this starts the
+  // program loop there at once: GOTO, GOSUB, RETURN and RUN typed at the
+  // prompt start or resume the stored program without clearing anything.
+  void JumpTo(ProgramLine* line);
+  // The line numbered n, searched from the current line when a program is
+  // running on a numbered line, else from the first line.
+  ProgramLine* FindLine(uint32_t n) const;
+  ProgramLine* FindLabel(std::string_view name) const { return program_.FindLabel(name); }
   // The record being executed: where it starts and where its operands end.
   size_t StatementStart() const { return statementStart_; }
   size_t PayloadEnd() const { return payloadEnd_; }
@@ -181,6 +242,11 @@ class Interpreter final : public platform::EventSink {
   int32_t Erl() const { return erl_; }
   void SetErr(int32_t err, int32_t erl) { err_ = err, erl_ = erl; }
   int32_t ErrorPosition() const { return errorPosition_; }
+  const ProgramLine* ErrorLine() const { return errorLine_; }
+  // The TIMER function reads the tick count minus this base.
+  uint32_t TimerBase() const { return timerBase_; }
+  void SetTimerBase(uint32_t base) { timerBase_ = base; }
+  DataPointer& Data() { return data_; }
   const std::string& LastCommandText() const { return lastCommand_; }
 
   // The current volume's name for the volume prompt styles.
@@ -204,6 +270,16 @@ class Interpreter final : public platform::EventSink {
   void BreakKey(bool fromInputEnd = false);
   void ClearTraps();
   void DiscardTrapContexts();
+  // Traps (traps.cpp): the window timer's event, the handler loop shared by
+  // the three traps, and an error raised by a trap that fires between
+  // statements (a missing target), handled as a statement error would be.
+  void TimerEvent();
+  void RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool saveInput,
+                      bool resetLimit);
+  void RaiseTrapError(int32_t code, const TrapRegister& trap);
+  bool NestingExhausted();
+  bool BreakKeyTrapped(bool fromInputEnd);
+  int32_t LineNumberOfCurrent() const;
   void DeactivateForRecords(bool immediateOnly);
   bool RunLoopTurn();  // one iteration of steps 3 to 5 of the program loop
   void LoopOverProgram(bool nested);
@@ -241,8 +317,10 @@ class Interpreter final : public platform::EventSink {
   std::vector<ReturnPoint> gosub_;
   std::vector<ForRecord> forList_;
   TrapRegister onError_, onBreak_, onTimer_;
-  bool inErrorHandler_ = false;
-  size_t trapContexts_ = 0;  // depth of the trap context stack
+  std::vector<TrapContext> trapContexts_;
+  int32_t nestDepth_ = 0;  // stopped states and trap handlers now running
+  uint32_t timerBase_ = 0;
+  DataPointer data_;
 
   int32_t err_ = 0, erl_ = 0;
   int32_t errorPosition_ = -1;

@@ -16,6 +16,7 @@ class ProgramLine;
 class ProgramList;
 
 struct JumpTarget {
+  bool valid = true;  // false for a kind byte other than 0 and 1 (a damaged line)
   bool byLabel = false;
   uint32_t number = 0;
   std::string_view label;
@@ -25,7 +26,8 @@ struct JumpTarget {
 JumpTarget ReadJumpTarget(const uint8_t* code, size_t& offset);
 
 // The line the target names, searching by number from `from` (the current
-// line) or by label; null with `error` set to 51 or 50 when there is none.
+// line) or by label; null with `error` set to 51 or 50 when there is none,
+// or 21 for a target that is not valid.
 ProgramLine* FindJumpTarget(const ProgramList& program, const JumpTarget& target,
                             const ProgramLine* from, int32_t& error);
 

@@ -138,7 +138,7 @@ void Interpreter::EditingChar(uint32_t c, bool shift) {
 
 void Interpreter::OnTimer(int timerId) {
   if (timerId == ConsoleScreen::kSteadyCursorTimer) screen_.OnSteadyCursorTimer();
-  // Timer 1 drives ON TIMER, whose trap is armed by the trap statements.
+  if (timerId == 1) TimerEvent();  // ON TIMER
 }
 
 void Interpreter::BreakKey(bool fromInputEnd) {
@@ -153,6 +153,7 @@ void Interpreter::BreakKey(bool fromInputEnd) {
     editor_.Clear();
     return;
   }
+  if (BreakKeyTrapped(fromInputEnd)) return;
   if (inputMode_ == kEditingLine || inputMode_ == kReadingInput) inputEnd_ = InputEnd::Cancelled;
   paused_ = false;
   keys_.Clear();

@@ -47,10 +47,9 @@ int32_t Run(Interpreter& in, const uint8_t* code, size_t& offset) {
     in.EndRun();
     return 0;
   }
-  in.JumpTo(start, 0);
   // Inside a running program RUN only moves execution back to the start; at
   // the prompt it starts the program loop inside this statement.
-  if (!in.Running()) in.RunProgram();
+  in.JumpTo(start);
   return 0;
 }
 

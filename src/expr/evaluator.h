@@ -55,6 +55,11 @@ class EvalEnvironment {
   // Host services for the function workers of other subsystems (may be null
   // in tests).
   virtual platform::Host* Host() = 0;
+  // The error registers read by err and erl, and the reading of timer (the
+  // tick count less the base that TIMER = sets).
+  virtual int32_t LastErrorCode() { return 0; }
+  virtual int32_t LastErrorLine() { return 0; }
+  virtual uint32_t TimerReading() { return 0; }
 };
 
 // Seconds since 1 January 1601 of a local date and time (item 133).

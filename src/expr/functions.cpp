@@ -32,6 +32,31 @@ int32_t ChrOfOne(CallContext&, const CValue* args, int, CValue& result) {
   return kOk;
 }
 
+// err, erl: the error registers; timer: milliseconds since the TIMER base.
+int32_t FnErr(CallContext& ctx, const CValue*, int, CValue& result) {
+  result.SetNumber(ctx.env.LastErrorCode());
+  return kOk;
+}
+int32_t FnErl(CallContext& ctx, const CValue*, int, CValue& result) {
+  result.SetNumber(ctx.env.LastErrorLine());
+  return kOk;
+}
+int32_t FnTimer(CallContext& ctx, const CValue*, int, CValue& result) {
+  result.SetNumber(ctx.env.TimerReading());
+  return kOk;
+}
+
+// err$(n): the message of exactly code n (no normalising) without its "?";
+// empty for a code without one.
+int32_t FnErrText(CallContext&, const CValue* args, int, CValue& result) {
+  const double n = RoundHalfUp(args[0].number);
+  if (!(n >= 0 && n <= 255)) return kErrFunctionCallError;
+  const char* message = ErrorMessage(static_cast<int32_t>(n));
+  result.MakeString();
+  if (message) result.SetString(message[0] == '?' ? message + 1 : message);
+  return kOk;
+}
+
 // The workers built so far, by function number. Workers of the numeric,
 // string, formatting, date and time, file, console and settings functions
 // are added here as they are built, one line each.
@@ -43,6 +68,10 @@ constexpr WorkerEntry kWorkers[] = {
     {fnum::kMax, MaxMinOfTwo},
     {fnum::kMin, MaxMinOfTwo},
     {fnum::kChr, ChrOfOne},
+    {38, FnErl},  // erl erlin
+    {39, FnErr},  // err ern erno
+    {40, FnErrText},  // err$
+    {129, FnTimer},  // timer
     {1, FnAbs},  // abs
     {3, FnAcos},  // acos
     {5, FnAlnum},  // alnum

@@ -11,39 +11,12 @@
 #include "console/settings.h"
 #include "engine/handlers.h"
 #include "platform/scripted_host.h"
+#include "session.h"
 
 namespace torvic {
 namespace {
 
 namespace vk = platform::vk;
-
-struct Session : EchoSink {
-  platform::ScriptedHost host;
-  platform::Host h = host.AsHost();
-  SettingsMemory memory;
-  ConsoleScreen screen{h, memory};
-  Interpreter in{h, screen, memory};
-  std::string transcript;
-  // Called with the transcript so far after every echoed line end.
-  std::function<void(const std::string&)> onLine;
-
-  Session() { screen.SetEchoSink(this); }
-  void Echo(const uint8_t* b, size_t n) override {
-    for (size_t i = 0; i < n; ++i) {
-      transcript += b[i] == 13 ? '\n' : static_cast<char>(b[i]);
-      if (b[i] == 13 && onLine) onLine(transcript);
-    }
-  }
-  std::string Run(std::string_view typed) {
-    host.TypeText(typed);
-    in.ShowPrompt();
-    in.RunSession();
-    return transcript;
-  }
-  static bool EndsWith(const std::string& s, std::string_view tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-  }
-};
 
 std::string Program(int lines) {
   std::string p;

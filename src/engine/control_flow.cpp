@@ -1,0 +1,320 @@
+// The statements that move the execution point or repeat code: GOTO, GOSUB,
+// RETURN, ON ... GOTO/GOSUB, IF, GOIF, FOR, NEXT and WAIT. Each reads the
+// operand layout its compile routine writes (compile_control.cpp, indexed in
+// frontend/operand_layouts.h).
+//
+// In a running program the `offset` a handler receives is the interpreter's
+// current offset itself, so a handler reads all its operands before it
+// jumps and never touches the offset after a jump. In immediate mode it is
+// the command line's own offset, and a jump runs the program at once.
+#include <cmath>
+#include <new>
+
+#include "engine/errors.h"
+#include "engine/expression_context.h"
+#include "engine/handlers.h"
+#include "engine/interpreter.h"
+#include "engine/statement_operands.h"
+#include "expr/expr_compiler.h"
+#include "expr/operators.h"
+
+namespace torvic::handlers {
+
+namespace {
+
+// GOSUB and ON ... GOSUB: push the return point, then jump. A GOSUB typed
+// at the prompt pushes a point in the immediate line; when its subroutine
+// returns there, a program that was stopped underneath goes on from where
+// it was stopped, not from the subroutine's RETURN.
+int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
+  const bool running = in.Running();
+  try {
+    in.GosubStack().push_back({running ? in.CurrentLine() : nullptr, running ? returnOffset : 0});
+  } catch (const std::bad_alloc&) {
+    return kErrOutOfMemory;
+  }
+  if (running) {
+    in.JumpTo(line);
+    return 0;
+  }
+  ProgramLine* const stoppedLine = in.CurrentLine();
+  const size_t stoppedOffset = in.CurrentOffset();
+  in.JumpTo(line);
+  if (in.Reason() == StopReason::ReturnedToImmediate) in.SetPosition(stoppedLine, stoppedOffset);
+  return 0;
+}
+
+// FOR and NEXT variable items: u8 5 | u16 link | u8 0 | u8 letter, or
+// u8 6 | u16 link | u8 0 | name field (expr_compiler.h).
+struct LoopVariable {
+  int letter = -1;
+  std::string_view name;
+};
+
+bool ReadLoopVariable(Code code, size_t& offset, LoopVariable& v) {
+  uint8_t kind = 0, letter = 0;
+  if (!ReadCode8(code, offset, kind) || !CodeHas(code, offset, 3)) return false;
+  offset += 3;
+  if (kind == item::kLetter) {
+    if (!ReadCode8(code, offset, letter) || letter >= 26) return false;
+    v.letter = letter;
+    return true;
+  }
+  return kind == item::kNumericScalar && ReadCodeName(code, offset, v.name);
+}
+
+bool SameVariable(const ForRecord& r, const LoopVariable& v) {
+  return v.letter >= 0 ? r.letter == v.letter : r.letter < 0 && r.name == v.name;
+}
+
+double* VariablePlace(Interpreter& in, int letter, std::string_view name) {
+  VariableStore& vars = in.Expressions().Vars();
+  if (letter >= 0) return &vars.Letter(letter);
+  CVariable* v = vars.Scalar(kNumericScalar, name);
+  return v ? &v->number : nullptr;
+}
+
+// The newest active loop of the current run mode (for `v`, when given). An
+// immediate loop only counts inside the command line that made it.
+ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariable* v) {
+  std::vector<ForRecord>& list = in.ForList();
+  const bool immediate = !in.Running();
+  for (size_t i = list.size(); i-- > 0;) {
+    ForRecord& r = list[i];
+    if (!r.active || r.immediate != immediate || (immediate && r.code != code)) continue;
+    if (!v || SameVariable(r, *v)) return &r;
+  }
+  return nullptr;
+}
+
+// One NEXT step for a loop: add the step, then decide. A NaN in the
+// variable, the limit or the step ends the loop, as every comparison with
+// a NaN is false; a step of 0 loops until Break.
+int32_t StepLoop(Interpreter& in, ForRecord& r, bool& goOn) {
+  double* place = VariablePlace(in, r.letter, r.name);
+  if (!place) return kErrOutOfMemory;
+  double next = 0;
+  if (int32_t e = NumericBinary(op::kPlus, *place, r.step, next)) return e;
+  *place = next;
+  if (std::isnan(next) || std::isnan(r.limit) || std::isnan(r.step))
+    goOn = false;
+  else if (r.step > 0)
+    goOn = next <= r.limit;
+  else if (r.step < 0)
+    goOn = next >= r.limit;
+  else
+    goOn = true;
+  return 0;
+}
+
+// A finished loop ends the loops made after it (the inner ones) too.
+void EndLoop(Interpreter& in, const ForRecord& r) {
+  std::vector<ForRecord>& list = in.ForList();
+  for (size_t i = static_cast<size_t>(&r - list.data()); i < list.size(); ++i)
+    list[i].active = false;
+}
+
+}  // namespace
+
+// GOTO target
+int32_t Goto(Interpreter& in, const uint8_t* code, size_t& offset) {
+  int32_t error = 0;
+  ProgramLine* line = TargetOperand(in, code, offset, error);
+  if (!line) return error;
+  in.JumpTo(line);
+  return 0;
+}
+
+// GOSUB target
+int32_t Gosub(Interpreter& in, const uint8_t* code, size_t& offset) {
+  int32_t error = 0;
+  ProgramLine* line = TargetOperand(in, code, offset, error);
+  if (!line) return error;
+  offset = in.PayloadEnd();
+  return GosubTo(in, line, in.PayloadEnd());
+}
+
+// RETURN [target]: u8 0, or u8 1 and a jump target
+int32_t Return(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const uint8_t form = code[offset++];
+  std::vector<ReturnPoint>& stack = in.GosubStack();
+  if (stack.empty()) return kErrReturnWithoutGosub;
+  const ReturnPoint back = stack.back();
+  stack.pop_back();
+  if (form == 1) {
+    int32_t error = 0;
+    ProgramLine* line = TargetOperand(in, code, offset, error);
+    if (!line) return error;
+    in.JumpTo(line);
+    return 0;
+  }
+  offset = in.PayloadEnd();
+  if (!back.line) {
+    // Back to the command line that made the GOSUB: the program loop that
+    // ran the subroutine ends and the immediate line goes on.
+    in.SetReason(StopReason::ReturnedToImmediate);
+    return 0;
+  }
+  in.SetPosition(back.line, back.offset);
+  // RETURN typed while the program is stopped in a subroutine resumes it.
+  if (!in.Running()) in.RunProgram();
+  return 0;
+}
+
+// ON expr GOTO|GOSUB target, ...:
+//   expr | u8 47 or 48 | u16 end of the statement | u8 count | targets
+int32_t OnGoto(Interpreter& in, const uint8_t* code, size_t& offset) {
+  double v = 0;
+  if (int32_t e = NumberOperand(in, code, offset, v); e || EvaluationStopped(in)) return e;
+  if (!(v >= 0 && v < 256)) return kErrCommandError;
+  const auto n = static_cast<uint32_t>(v);
+  const Code span = StatementSpan(in, code);
+  uint8_t choice = 0, count = 0;
+  uint16_t end = 0;
+  if (!ReadCode8(span, offset, choice) || !ReadCode16(span, offset, end) ||
+      !ReadCode8(span, offset, count) || (choice != 47 && choice != 48) || count < 1)
+    return kErrInternalError;
+  if (n == 0 || n > count) {
+    offset = in.PayloadEnd();
+    return 0;
+  }
+  for (uint32_t i = 1; i < n; ++i)
+    if (!ReadJumpTarget(code, offset).valid) return kErrInternalError;
+  int32_t error = 0;
+  ProgramLine* line = TargetOperand(in, code, offset, error);
+  if (!line) return error;
+  offset = in.PayloadEnd();
+  if (choice == 47) return GosubTo(in, line, end);
+  in.JumpTo(line);
+  return 0;
+}
+
+// IF condition THEN ... [ELSE ...]:
+//   u16 THEN start (for the cross-reference walk) | condition | u16 false target
+// The THEN part's records follow inside this record's operand area, so a
+// true condition simply goes on with them.
+int32_t If(Interpreter& in, const uint8_t* code, size_t& offset) {
+  offset += 2;
+  double v = 0;
+  if (int32_t e = NumberOperand(in, code, offset, v); e || EvaluationStopped(in)) return e;
+  uint16_t falseTarget = 0;
+  if (!ReadCode16(StatementSpan(in, code), offset, falseTarget) || falseTarget < offset ||
+      falseTarget > in.PayloadEnd())
+    return kErrInternalError;
+  if (v == 0 || std::isnan(v)) offset = falseTarget;
+  return 0;
+}
+
+// GOIF condition, target1 [, target2]:
+//   condition | u16 offset of the flag byte | target1 | u8 0, or u8 1 | target2
+int32_t Goif(Interpreter& in, const uint8_t* code, size_t& offset) {
+  double v = 0;
+  if (int32_t e = NumberOperand(in, code, offset, v); e || EvaluationStopped(in)) return e;
+  uint16_t flagAt = 0;
+  if (!ReadCode16(StatementSpan(in, code), offset, flagAt) || flagAt < offset ||
+      flagAt >= in.PayloadEnd())
+    return kErrInternalError;
+  if (v == 0 || std::isnan(v)) {
+    offset = flagAt;
+    if (code[offset++] == 0) {
+      offset = in.PayloadEnd();
+      return 0;
+    }
+  }
+  int32_t error = 0;
+  ProgramLine* line = TargetOperand(in, code, offset, error);
+  if (!line) return error;
+  offset = in.PayloadEnd();
+  in.JumpTo(line);
+  return 0;
+}
+
+// FOR variable = start TO limit [STEP step]:
+//   variable item (5 or 6) | start | limit | step (the number 1 when omitted)
+int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
+  LoopVariable var;
+  if (!ReadLoopVariable(StatementSpan(in, code), offset, var)) return kErrInternalError;
+  // All three first, in this order: FOR I = I TO I + 5 takes the old I.
+  double start = 0, limit = 0, step = 0;
+  if (int32_t e = NumberOperand(in, code, offset, start); e || EvaluationStopped(in)) return e;
+  if (int32_t e = NumberOperand(in, code, offset, limit); e || EvaluationStopped(in)) return e;
+  if (int32_t e = NumberOperand(in, code, offset, step); e || EvaluationStopped(in)) return e;
+  double* place = VariablePlace(in, var.letter, var.name);
+  if (!place) return kErrOutOfMemory;
+
+  std::vector<ForRecord>& list = in.ForList();
+  const bool immediate = !in.Running();
+  try {
+    ForRecord r;
+    for (size_t i = list.size(); i-- > 0;) {
+      if (list[i].immediate == immediate && SameVariable(list[i], var)) {
+        r = std::move(list[i]);
+        list.erase(list.begin() + static_cast<ptrdiff_t>(i));
+        break;
+      }
+    }
+    r.active = true;
+    r.immediate = immediate;
+    r.letter = var.letter;
+    if (var.letter < 0) r.name.assign(var.name);
+    r.limit = limit;
+    r.step = step;
+    r.line = immediate ? nullptr : in.CurrentLine();
+    r.code = code;
+    r.offset = in.PayloadEnd();
+    list.push_back(std::move(r));
+  } catch (const std::bad_alloc&) {
+    return kErrOutOfMemory;
+  }
+  *place = start;
+  offset = in.PayloadEnd();
+  return 0;
+}
+
+// NEXT [variable, ...]: variable items (5 or 6) | u8 0
+int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const Code span = StatementSpan(in, code);
+  const bool named = offset < in.PayloadEnd() && code[offset] != 0;
+  do {
+    LoopVariable var;
+    if (named && !ReadLoopVariable(span, offset, var)) return kErrInternalError;
+    ForRecord* r = FindActiveLoop(in, code, named ? &var : nullptr);
+    if (!r) return kErrNextWithoutFor;
+    bool goOn = false;
+    if (int32_t e = StepLoop(in, *r, goOn)) return e;
+    if (goOn) {
+      if (in.Running())
+        in.SetPosition(r->line, r->offset);
+      else
+        offset = r->offset;
+      return 0;
+    }
+    EndLoop(in, *r);
+  } while (named && offset < in.PayloadEnd() && code[offset] != 0);
+  offset = in.PayloadEnd();
+  return 0;
+}
+
+// WAIT milliseconds (1000 when omitted): the window is served meanwhile, so
+// Break and the timer trap act during the wait.
+int32_t Wait(Interpreter& in, const uint8_t* code, size_t& offset) {
+  double ms = 0;
+  if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
+  if (!(ms >= 0 && ms < 2147483648.0)) return kErrCommandError;
+  // Before any pump: a trap handler that runs meanwhile comes back here.
+  offset = in.PayloadEnd();
+  const auto total = static_cast<uint32_t>(ms);
+  platform::Clock& clock = in.Host().clock;
+  const uint32_t start = clock.TickCount();
+  for (;;) {
+    in.PumpOnce();
+    if (in.Reason() == StopReason::RetryStatement) in.SetReason(StopReason::None);
+    if (in.Reason() != StopReason::None) return 0;
+    const uint32_t elapsed = clock.TickCount() - start;
+    if (elapsed >= total) return 0;
+    if (!in.Host().pump.AnyPending())
+      in.Host().pump.WaitForEvent(platform::WaitFor::AnyEvent, static_cast<int>(total - elapsed));
+  }
+}
+
+}  // namespace torvic::handlers

@@ -1,0 +1,395 @@
+// Error, Break and timer traps, and the statements that set them and end
+// their handlers: ON ERROR, ON BREAK, ON TIMER, RESUME, TIMER ON/OFF/STOP,
+// TIMER =, GOTO TIMER, ERROR, and ASSERT and LOG (which only evaluate).
+//
+// A trap register holds the position of its ON statement, not the target:
+// the target is read from that statement's operands each time the trap
+// fires, so a missing target is reported then. A handler runs in a nested
+// program loop (RunNested) with what it interrupted saved on the trap
+// context stack; a RESUME form pops the context and ends the nested loop.
+//
+// Operand layouts read here (compile_control.cpp, CompileOn, CompileResume,
+// CompileTimer; pattern "e" and the lists of compile_console.cpp):
+//   ON ERROR   u8 48 | target, or u8 100 (RESUME NEXT)
+//   ON BREAK   target
+//   ON TIMER   u16 offset of the target | interval expr | target
+//   RESUME     u8 1 (NEXT), or u8 0 | target (plain RESUME: line 0)
+//   TIMER      u8 78 ON, 249 OFF, 112 STOP      TIMER =   expr
+//   ERROR      expr
+//   ASSERT     u8 count | expressions           LOG   u8 word | u8 count | expressions
+#include <new>
+
+#include "console/screen.h"
+#include "console/settings.h"
+#include "engine/errors.h"
+#include "engine/expression_context.h"
+#include "engine/handlers.h"
+#include "engine/interpreter.h"
+#include "engine/statement_operands.h"
+#include "frontend/compiled_line.h"
+
+namespace torvic {
+
+namespace {
+
+constexpr int kOnTimerId = 1;
+constexpr uint8_t kOnErrorGoto = 48, kOnErrorResumeNext = 100;
+constexpr uint8_t kTimerOn = 78, kTimerOff = 249, kTimerStop = 112;
+
+// A line-number target of 0 (ON ... GOTO 0, plain RESUME): u8 0 | u32 0.
+bool IsLineZero(const uint8_t* code, size_t offset) {
+  return code[offset] == 0 && ReadU32(code + offset + 1) == 0;
+}
+
+// The operands of the ON statement a trap register points at.
+size_t TrapOperands(const TrapRegister& trap) { return trap.offset + kRecordFrameSize; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The traps
+
+bool Interpreter::NestingExhausted() {
+  if (nestDepth_ < kMaxNesting) return false;
+  ReportError(kErrOutOfMemory, Running() ? LineNumberOfCurrent() : -1, std::nullopt);
+  AbortRun();
+  return true;
+}
+
+void Interpreter::RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool saveInput,
+                                 bool resetLimit) {
+  TrapContext c;
+  c.line = currentLine_;
+  c.offset = currentOffset_;
+  c.lineChanged = lineChanged_;
+  c.inputMode = inputMode_;
+  c.inputLimit = editor_.MaxLength();
+  if (saveInput && inputMode_ == kReadingInput) {
+    c.inputText = editor_.Text();
+    c.inputCursor = editor_.Position();
+  }
+  const size_t depth = trapContexts_.size();
+  try {
+    trapContexts_.push_back(std::move(c));
+  } catch (const std::bad_alloc&) {
+    ReportError(kErrOutOfMemory, LineNumberOfCurrent(), std::nullopt);
+    AbortRun();
+    return;
+  }
+  const size_t savedStart = statementStart_, savedEnd = payloadEnd_;
+  trap.inHandler = true;
+  ++nestDepth_;
+  SetPosition(target, 0);
+  inputMode_ = kExecuting;
+  if (resetLimit) editor_.SetMaxLength(LineEditor::kCapacity);
+  RunNested();
+  --nestDepth_;
+  trap.inHandler = false;
+  statementStart_ = savedStart;
+  payloadEnd_ = savedEnd;
+  // A handler left another way than by RESUME (a RETURN to the prompt's
+  // GOSUB) leaves its context behind; the stack follows the nesting.
+  if (trapContexts_.size() > depth) trapContexts_.resize(depth);
+}
+
+void Interpreter::RaiseTrapError(int32_t code, const TrapRegister& trap) {
+  // As the dispatcher raises a statement error, positioned at the ON
+  // statement, so that ON ERROR can trap it.
+  const RecordFrame f = ReadFrame(trap.line->Code(), trap.offset);
+  err_ = code;
+  erl_ = std::max(0, LineNumberOfCurrent());
+  errorPosition_ = f.column;
+  errorLine_ = trap.line;
+  int32_t result = code;
+  if (Running() && onError_.set) result = ErrorTrap(code);
+  if (result == 0) return;
+  if (result > 0) RaiseAt(result, f.column, f.textLength, trap.line);
+  AbortRun();
+}
+
+int32_t Interpreter::ErrorTrap(int32_t code) {
+  if (!onError_.set) return code;
+  const uint8_t* on = onError_.line->Code();
+  size_t p = TrapOperands(onError_);
+  const RecordFrame f = ReadFrame(on, onError_.offset);
+  const uint8_t choice = on[p++];
+  if (choice == kOnErrorResumeNext) {
+    stopReason_ = StopReason::SkipStatement;
+    return 0;
+  }
+  if (choice != kOnErrorGoto) {
+    RaiseAt(kErrInternalError, f.column, f.textLength, onError_.line);
+    return -kErrInternalError;
+  }
+  int32_t error = 0;
+  ProgramLine* target = TargetOperand(*this, on, p, error);
+  if (!target) {
+    err_ = error;
+    erl_ = std::max(0, onError_.line->SignedNumber());
+    RaiseAt(error, f.column, f.textLength, onError_.line);
+    return -error;
+  }
+  // An error inside the error handler is reported, not trapped again.
+  if (onError_.inHandler) return code;
+  if (nestDepth_ >= kMaxNesting) return kErrOutOfMemory;
+  RunTrapHandler(onError_, target, /*saveInput=*/false, /*resetLimit=*/true);
+  return 0;
+}
+
+void Interpreter::BreakTrap() {
+  if (!onBreak_.set || onBreak_.inHandler) return;
+  size_t p = TrapOperands(onBreak_);
+  int32_t error = 0;
+  ProgramLine* target = TargetOperand(*this, onBreak_.line->Code(), p, error);
+  if (!target) return RaiseTrapError(error, onBreak_);
+  if (NestingExhausted()) return;
+  RunTrapHandler(onBreak_, target, /*saveInput=*/true, /*resetLimit=*/true);
+}
+
+void Interpreter::TimerTrap() {
+  if (!onTimer_.set || onTimer_.inHandler) return;
+  const uint8_t* on = onTimer_.line->Code();
+  size_t p = ReadU16(on + TrapOperands(onTimer_));
+  int32_t error = 0;
+  ProgramLine* target = TargetOperand(*this, on, p, error);
+  if (!target) return RaiseTrapError(error, onTimer_);
+  if (NestingExhausted()) return;
+  RunTrapHandler(onTimer_, target, /*saveInput=*/false, /*resetLimit=*/false);
+}
+
+void Interpreter::ClearTimerTrap() {
+  host_.timers.KillTimer(kOnTimerId);
+  onTimer_.set = false;
+  onTimer_.line = nullptr;
+  onTimer_.offset = 0;
+  memory_.SetTimerArmed(SettingsMemory::kTimerStopped);
+}
+
+// Window timer 1. Not delivered while stopped (run mode 0), while an INPUT
+// waits, or while the timer's own handler runs.
+void Interpreter::TimerEvent() {
+  if (!onTimer_.set || !memory_.TimerArmed() || !Running() || inputMode_ == kReadingInput ||
+      onTimer_.inHandler)
+    return;
+  TimerTrap();
+}
+
+// The Break key while a program runs with ON BREAK set. True when the trap
+// took the key.
+bool Interpreter::BreakKeyTrapped(bool fromInputEnd) {
+  // At the end of scripted input the run must end: a handler could never
+  // be interrupted by a key again.
+  if (fromInputEnd || !commandExecuting_ || !Running() || !onBreak_.set) return false;
+  const bool inputWaiting = inputMode_ == kReadingInput;
+  BreakTrap();
+  if (inputWaiting) {
+    // RESUME: the INPUT goes on waiting with its restored line.
+    if (stopReason_ == StopReason::RetryStatement)
+      stopReason_ = StopReason::None;
+    else if (stopReason_ != StopReason::None)
+      inputEnd_ = InputEnd::Cancelled;
+  }
+  return true;
+}
+
+// RESUME's restore of what the handler interrupted.
+void Interpreter::ResumeContext(const TrapContext& c, bool full) {
+  SetPosition(c.line, c.offset);
+  lineChanged_ = c.lineChanged;
+  inputMode_ = c.inputMode;
+  if (!full) return;
+  editor_.SetMaxLength(c.inputLimit);
+  if (c.inputMode == kReadingInput) {
+    // The INPUT line comes back as it was typed, on a line of its own when
+    // the handler wrote something.
+    if (screen_.Column() != 0) screen_.NewLine();
+    editor_.Clear();
+    editor_.SetEchoSuppressed(!memory_.InputEcho());
+    editor_.SetText(c.inputText, c.inputCursor);
+    inputEnd_ = InputEnd::None;
+  }
+}
+
+int32_t Interpreter::LineNumberOfCurrent() const {
+  return currentLine_ ? currentLine_->SignedNumber() : -1;
+}
+
+// ---------------------------------------------------------------------------
+// The statements
+
+namespace handlers {
+
+namespace {
+
+// The ON statement being executed becomes the trap's position.
+void SetTrap(Interpreter& in, TrapRegister& trap) {
+  trap.set = true;
+  trap.line = in.CurrentLine();
+  trap.offset = in.StatementStart();
+}
+
+}  // namespace
+
+// ON ERROR GOTO target | ON ERROR RESUME NEXT
+int32_t OnError(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const uint8_t choice = code[offset];
+  offset = in.PayloadEnd();
+  if (!in.Running()) return kErrModeError;
+  if (choice == kOnErrorGoto && IsLineZero(code, in.StatementStart() + kRecordFrameSize + 1))
+    in.ClearErrorTrap();
+  else
+    SetTrap(in, in.OnErrorTrap());
+  return 0;
+}
+
+// ON BREAK GOTO target
+int32_t OnBreak(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const size_t target = offset;
+  offset = in.PayloadEnd();
+  if (!in.Running()) return kErrModeError;
+  if (IsLineZero(code, target)) {
+    in.ClearBreakTrap();
+    return 0;
+  }
+  SetTrap(in, in.OnBreakTrap());
+  in.Memory().SetFlag(SettingsMemory::kBreakEnableAddress, true);
+  return 0;
+}
+
+// ON TIMER [= interval | (interval)] GOTO target
+int32_t OnTimer(Interpreter& in, const uint8_t* code, size_t& offset) {
+  if (!in.Running()) {
+    offset = in.PayloadEnd();
+    return kErrModeError;
+  }
+  const size_t target = ReadU16(code + offset);
+  offset += 2;
+  double ms = 0;
+  if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
+  offset = in.PayloadEnd();
+  if (!(ms > 0 && ms < 2147483648.0)) return kErrCommandError;
+  if (target >= in.PayloadEnd()) return kErrInternalError;
+  if (IsLineZero(code, target)) {
+    in.ClearTimerTrap();
+    return 0;
+  }
+  if (!in.Host().timers.SetTimer(kOnTimerId, static_cast<uint32_t>(ms)))
+    return kErrUnableToCreateTimer;
+  in.Memory().SetTimerArmed(SettingsMemory::kTimerArmed);
+  SetTrap(in, in.OnTimerTrap());
+  return 0;
+}
+
+// RESUME | RESUME 0 | RESUME NEXT | RESUME line | RESUME label
+int32_t Resume(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const uint8_t form = code[offset++];
+  if (!in.Running()) {
+    offset = in.PayloadEnd();
+    return kErrModeError;
+  }
+  std::vector<TrapContext>& stack = in.TrapContexts();
+  if (stack.empty()) {
+    offset = in.PayloadEnd();
+    return kErrResumeWithoutOn;
+  }
+  const TrapContext c = std::move(stack.back());
+  stack.pop_back();
+  if (form == 1) {
+    in.ResumeContext(c, /*full=*/false);
+    in.SetReason(StopReason::ResumeNext);
+    return 0;
+  }
+  if (IsLineZero(code, offset)) {
+    in.ResumeContext(c, /*full=*/true);
+    in.SetReason(StopReason::ResumeRetry);
+    return 0;
+  }
+  in.SetInputMode(c.inputMode);
+  int32_t error = 0;
+  ProgramLine* line = TargetOperand(in, code, offset, error);
+  if (!line) return error;
+  in.JumpTo(line);
+  in.SetReason(StopReason::ResumeAt);
+  return 0;
+}
+
+// TIMER ON | OFF | STOP
+int32_t Timer(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const uint8_t word = code[offset];
+  offset = in.PayloadEnd();
+  if (word == kTimerStop) {
+    in.ClearTimerTrap();
+    return 0;
+  }
+  if (word != kTimerOn && word != kTimerOff) return kErrInternalError;
+  if (!in.OnTimerTrap().set) return kErrTimerNotSet;
+  in.Memory().SetTimerArmed(word == kTimerOn ? SettingsMemory::kTimerArmed
+                                             : SettingsMemory::kTimerDisarmed);
+  return 0;
+}
+
+// TIMER = milliseconds: the TIMER function then reads about that many.
+int32_t TimerSet(Interpreter& in, const uint8_t* code, size_t& offset) {
+  double ms = 0;
+  if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
+  offset = in.PayloadEnd();
+  if (!(ms >= 0 && ms < 4294967296.0)) return kErrCommandError;
+  const uint32_t n = static_cast<uint32_t>(ms);
+  const uint32_t now = in.Host().clock.TickCount();
+  in.SetTimerBase(now >= n ? now - n : 0);
+  return 0;
+}
+
+// GOTO TIMER: the timer handler runs now, armed or not.
+int32_t GotoTimer(Interpreter& in, const uint8_t*, size_t& offset) {
+  offset = in.PayloadEnd();
+  if (!in.Running()) return kErrModeError;
+  if (!in.OnTimerTrap().set) return kErrTimerNotSet;
+  in.TimerTrap();
+  return 0;
+}
+
+// ERROR n: raises error n (1 to 255) like any statement error.
+int32_t Error(Interpreter& in, const uint8_t* code, size_t& offset) {
+  double n = 0;
+  if (int32_t e = NumberOperand(in, code, offset, n, /*round=*/true); e || EvaluationStopped(in))
+    return e;
+  offset = in.PayloadEnd();
+  if (!(n >= 1 && n < 256)) return kErrCommandError;
+  return static_cast<int32_t>(n);
+}
+
+namespace {
+
+// Evaluates `count` expressions in order (the arguments' own errors come
+// first), then answers "?Not supported": no log file exists.
+int32_t EvaluateThenNotSupported(Interpreter& in, const uint8_t* code, size_t& offset,
+                                 uint8_t count) {
+  const Code span = StatementSpan(in, code);
+  for (uint8_t i = 0; i < count; ++i) {
+    CValue v;
+    if (int32_t e = in.Expressions().Eval().EvaluateValue(span, offset, v); e || EvaluationStopped(in))
+      return e;
+  }
+  offset = in.PayloadEnd();
+  return kErrNotSupported;
+}
+
+}  // namespace
+
+// ASSERT condition [, message]
+int32_t Assert(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const uint8_t count = code[offset++];
+  return EvaluateThenNotSupported(in, code, offset, count);
+}
+
+// LOG [ON | OFF] [expr, ...]
+int32_t Log(Interpreter& in, const uint8_t* code, size_t& offset) {
+  offset += 1;  // the ON / OFF word
+  const uint8_t count = code[offset++];
+  return EvaluateThenNotSupported(in, code, offset, count);
+}
+
+}  // namespace handlers
+
+}  // namespace torvic
