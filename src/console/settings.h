@@ -57,6 +57,23 @@ class SettingsMemory {
   bool RestoreColorsAfterRun() const { return Byte(21493) == 128; }
   bool ClearScreenAfterRun() const { return Byte(10131) == 8; }
   void ClearClearScreenAfterRun() { SetMirror(10131, 0); }
+  // The console statements.
+  bool GetNoWait() const { return Byte(15041) == 7; }
+  bool ScreenClearAfterSave() const { return Byte(17984) != 2; }
+  bool ScreenRestoreRepaintOnce() const { return Byte(59325) == 255; }
+  bool AboutShowsSystem() const { return Byte(45254) == 20; }
+  bool CursorOnWait() const { return Byte(32783) != 5; }
+  int32_t ExecWindowCommand() const { return Byte(9388); }
+  int32_t ExecCaseConversion() const { return Byte(3800); }  // 64 upper, 128 lower
+  int32_t ExecListingStyle() const { return Byte(49549); }
+  // The number of saved screen images, mirrored at both addresses.
+  static constexpr uint32_t kScreenImageCountAddress = 33307;
+  static constexpr uint32_t kScreenImageCountAddress2 = 33934;
+  void SetScreenImageCount(uint8_t n) {
+    SetMirror(kScreenImageCountAddress, n);
+    SetMirror(kScreenImageCountAddress2, n);
+  }
+
   static constexpr uint32_t kRestartAddress = 1032;
   // ON TIMER's armed state as PEEK shows it: 1 armed, 0 disarmed (TIMER
   // OFF), 255 stopped (no timer running).

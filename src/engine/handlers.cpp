@@ -90,6 +90,58 @@ constexpr Row kHandlers[] = {
     {37, handlers::Error},
     {147, handlers::Assert},
     {168, handlers::Log},
+    {86, handlers::Print},        // PRINT, ?, DISPLAY
+    {87, handlers::PrintUsing},
+    {54, handlers::Input},
+    {63, handlers::LineInput},
+    {62, handlers::LineEdit},
+    {45, handlers::Get},
+    {15, handlers::Cls},          // CLS, HOME
+    {51, handlers::Htab},
+    {125, handlers::Vtab},
+    {68, handlers::Locate},       // LOCATE, AT, @
+    {16, handlers::Color},
+    {56, handlers::Inverse},      // INVERSE, NORMAL and their aliases
+    {21, handlers::Cursor},
+    {3, handlers::Ask},
+    {110, handlers::Set},
+    {109, handlers::Select},
+    {57, handlers::Invert},
+    {14, handlers::ClrRectangle},
+    {43, handlers::Frame},
+    {199, handlers::Line},        // LINE of cells; graphics LINE, BOX, HLINE
+    {10, handlers::Call},
+    {111, handlers::Sound},
+    {7, handlers::Beep},
+    {223, handlers::Title},
+    {121, handlers::Ver},
+    {2, handlers::About},
+    {38, handlers::Exec},
+    {113, handlers::Sys},
+    {159, handlers::Fill},
+    {161, handlers::Font},
+    {175, handlers::Prompt},
+    // Graphics and region statements: arguments evaluated, then "?Not supported".
+    {192, handlers::CountedListNotSupported},  // CHORD
+    {193, handlers::CountedListNotSupported},  // CIRCLE, ARC, HCIRCLE
+    {197, handlers::CountedListNotSupported},  // HLIN
+    {198, handlers::CountedListNotSupported},  // HPLOT
+    {200, handlers::CountedListNotSupported},  // PAINT, HPAINT
+    {201, handlers::CountedListNotSupported},  // PCLR
+    {202, handlers::CountedListNotSupported},  // PCLS, HCLS
+    {205, handlers::CountedListNotSupported},  // PIE
+    {210, handlers::CountedListNotSupported},  // VLIN
+    {64, handlers::CountedListNotSupported},   // LINE ,
+    {195, handlers::CountedListNotSupported},  // GET (x, y), HGET
+    {209, handlers::CountedListNotSupported},  // PUT (x, y), HPUT
+    {203, handlers::CountedListNotSupported},  // PCOLOR, COLOR =, HCOLOR
+    {163, handlers::CountedListNotSupported},  // HIDE
+    {170, handlers::CountedListNotSupported},  // MODE
+    {164, handlers::CountedListNotSupported},  // HSCROLL
+    {188, handlers::CountedListNotSupported},  // VSCROLL
+    {208, handlers::FormAndListNotSupported},  // PSET, PLOT, PRESET
+    {194, handlers::OneValueNotSupported},     // DRAW, HDRAW
+    {204, handlers::OneValueNotSupported},     // PFONT
 };
 
 // Statements this system does not implement: they compile and answer

@@ -79,6 +79,44 @@ int32_t GotoTimer(Interpreter&, const uint8_t*, size_t&);
 int32_t Error(Interpreter&, const uint8_t*, size_t&);
 int32_t Assert(Interpreter&, const uint8_t*, size_t&);
 int32_t Log(Interpreter&, const uint8_t*, size_t&);
+// PRINT and PRINT USING on the screen (print_statement.cpp).
+int32_t Print(Interpreter&, const uint8_t*, size_t&);
+int32_t PrintUsing(Interpreter&, const uint8_t*, size_t&);
+// The keyboard reads (input_statements.cpp).
+int32_t Input(Interpreter&, const uint8_t*, size_t&);
+int32_t LineInput(Interpreter&, const uint8_t*, size_t&);
+int32_t LineEdit(Interpreter&, const uint8_t*, size_t&);
+int32_t Get(Interpreter&, const uint8_t*, size_t&);
+// The screen statements and the checked "?Not supported" group
+// (screen_statements.cpp).
+int32_t Cls(Interpreter&, const uint8_t*, size_t&);
+int32_t Htab(Interpreter&, const uint8_t*, size_t&);
+int32_t Vtab(Interpreter&, const uint8_t*, size_t&);
+int32_t Locate(Interpreter&, const uint8_t*, size_t&);
+int32_t Color(Interpreter&, const uint8_t*, size_t&);
+int32_t Inverse(Interpreter&, const uint8_t*, size_t&);
+int32_t Cursor(Interpreter&, const uint8_t*, size_t&);
+int32_t Ask(Interpreter&, const uint8_t*, size_t&);
+int32_t Set(Interpreter&, const uint8_t*, size_t&);
+int32_t Select(Interpreter&, const uint8_t*, size_t&);
+int32_t Invert(Interpreter&, const uint8_t*, size_t&);
+int32_t ClrRectangle(Interpreter&, const uint8_t*, size_t&);
+int32_t Frame(Interpreter&, const uint8_t*, size_t&);
+int32_t Line(Interpreter&, const uint8_t*, size_t&);
+int32_t Call(Interpreter&, const uint8_t*, size_t&);
+int32_t Sound(Interpreter&, const uint8_t*, size_t&);
+int32_t Beep(Interpreter&, const uint8_t*, size_t&);
+int32_t Title(Interpreter&, const uint8_t*, size_t&);
+int32_t Ver(Interpreter&, const uint8_t*, size_t&);
+int32_t About(Interpreter&, const uint8_t*, size_t&);
+int32_t Exec(Interpreter&, const uint8_t*, size_t&);
+int32_t Sys(Interpreter&, const uint8_t*, size_t&);
+int32_t Fill(Interpreter&, const uint8_t*, size_t&);
+int32_t Font(Interpreter&, const uint8_t*, size_t&);
+int32_t Prompt(Interpreter&, const uint8_t*, size_t&);
+int32_t CountedListNotSupported(Interpreter&, const uint8_t*, size_t&);
+int32_t FormAndListNotSupported(Interpreter&, const uint8_t*, size_t&);
+int32_t OneValueNotSupported(Interpreter&, const uint8_t*, size_t&);
 }  // namespace handlers
 
 }  // namespace torvic

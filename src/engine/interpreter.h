@@ -51,6 +51,15 @@ struct ReturnPoint {
   size_t offset = 0;
 };
 
+// A line read interrupted before Enter: what had been typed, where the
+// edit position stood and the length limit in force (the Break trap keeps
+// it across its handler; RESUME puts it back).
+struct PartialInput {
+  std::string text;
+  int32_t position = 0;
+  int32_t maxLength = LineEditor::kCapacity;
+};
+
 // A FOR loop record, kept in the FOR list oldest first. A record is found
 // again by its run mode and variable, so a loop left by GOTO is reused by
 // the next FOR on the same variable and the list stays small.
@@ -184,6 +193,14 @@ class Interpreter final : public platform::EventSink {
   bool AskYesNo(std::string_view question);
   bool WaitMore();
   std::string NextKey();
+  // Waits, serving events, until a key is queued or a stop is requested;
+  // true when a key is waiting (GET, "Press any key to continue...").
+  bool WaitForKey();
+  // The INPUT line being typed, and its return after a trap handler: the
+  // output line is ended if needed and the typed text shown again with the
+  // cursor where it was; the read goes on waiting.
+  PartialInput SavePartialInput() const;
+  void RestorePartialInput(const PartialInput& saved);
   void DrainKeyQueue();
   void PrintPrompt();
   void ExecuteEnteredLine();

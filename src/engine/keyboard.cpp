@@ -332,6 +332,25 @@ bool Interpreter::WaitMore() {
   return true;
 }
 
+bool Interpreter::WaitForKey() {
+  while (keys_.Empty() && stopReason_ == StopReason::None && !quitPending_)
+    if (!WaitTurn(true)) InputExhaustedInProgram();
+  return !keys_.Empty();
+}
+
+PartialInput Interpreter::SavePartialInput() const {
+  return {editor_.Text(), editor_.Position(), editor_.MaxLength()};
+}
+
+void Interpreter::RestorePartialInput(const PartialInput& saved) {
+  if (screen_.Column() != 0) screen_.NewLine();
+  editor_.Clear();
+  editor_.SetMaxLength(saved.maxLength);
+  editor_.SetEchoSuppressed(!memory_.InputEcho());
+  editor_.SetText(saved.text, saved.position);
+  inputEnd_ = InputEnd::None;
+}
+
 std::string Interpreter::NextKey() {
   if (keys_.Empty()) {
     // A key function is a keyboard wait without a wait: the batch mode types
