@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iomanip>
 #include <random>
 
 #include "expr/numeric_rules.h"
@@ -120,6 +121,40 @@ TEST(Evaluator, NumbersRoundTo15DigitsLikePrintf) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15G", x);
     EXPECT_EQ(Round15(x), std::strtod(buf, nullptr)) << buf;
+  }
+}
+
+// The values where a cheaper rounding could part from printf: exact decimal
+// ties (ties go to even), carries into the next power of ten, the edges of
+// every decade, binary fractions, quotients of small integers, and
+// neighbours one ulp away from each.
+TEST(Evaluator, RoundingMatchesPrintfAtTiesDecadeEdgesAndNeighbours) {
+  std::vector<double> cases = {123456789012345.5, 123456789012346.5, 0.5, 1.5, 2.5,
+                               99999999999999.95, 9.999999999999995, 0.9999999999999995,
+                               0.1 + 0.2, 1.0 / 3, 2.0 / 3, 1e-8 / 3, 1e15 - 0.5,
+                               4503599627370495.5, 1e-9 / 7, 0.000123456789012345678};
+  for (int k = -10; k <= 16; ++k) {
+    const double p = std::pow(10.0, k);
+    for (double f : {1.0, 1.5, 9.99999999999999, 9.999999999999999, 3.3333333333333335})
+      cases.push_back(p * f);
+  }
+  for (int n = 1; n <= 2000; ++n) {
+    cases.push_back(n / 7.0);
+    cases.push_back(n / 1024.0 + 1e6);
+    cases.push_back(n * 0.1);
+    cases.push_back(n / 2.0 * 3 + 4 - 5);
+  }
+  for (double c : std::vector<double>(cases)) {
+    cases.push_back(std::nextafter(c, 0.0));
+    cases.push_back(std::nextafter(c, 1e300));
+  }
+  for (double c : cases) {
+    for (double x : {c, -c}) {
+      if (x == std::trunc(x)) continue;
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.15G", x);
+      EXPECT_EQ(Round15(x), std::strtod(buf, nullptr)) << std::setprecision(17) << x << " " << buf;
+    }
   }
 }
 
