@@ -14,11 +14,14 @@ constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-constexpr unsigned __int128 PowerOfTen(int n) {
-  unsigned __int128 p = 1;
-  for (int i = 0; i < n; ++i) p *= 10;
-  return p;
-}
+struct PowersOfTen128 {
+  unsigned __int128 p[23];
+  constexpr PowersOfTen128() : p() {
+    p[0] = 1;
+    for (int i = 1; i < 23; ++i) p[i] = p[i - 1] * 10;
+  }
+};
+constexpr PowersOfTen128 kPowers128;
 
 constexpr uint64_t kLow15 = 100000000000000ULL;    // 10^14: the smallest 15-digit number
 constexpr uint64_t kHigh15 = 1000000000000000ULL;  // 10^15
@@ -40,10 +43,11 @@ bool Round15Exactly(double x, double& out) {
   if (shift <= 0 || shift >= 128) return false;
   const int binaryExponent = biased - 1023;  // 2^b <= |x| < 2^(b+1)
   // floor(b * log10 2) is the decimal exponent or one below it.
-  int s = 14 - static_cast<int>(std::floor(binaryExponent * 0.30102999566398120));
+  // (b * 78913) >> 18 is floor(b * log10 2) for |b| < 2^11.
+  int s = 14 - ((binaryExponent * 78913) >> 18);
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (s < 0 || s > 22) return false;
-    const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * PowerOfTen(s);
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPowers128.p[s];
     const unsigned __int128 whole = scaled >> shift;
     if (whole >= kHigh15) {
       --s;
