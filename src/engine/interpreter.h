@@ -154,7 +154,13 @@ class Interpreter final : public platform::EventSink {
   void ResetAfterEdit();
   void ResetInit();
   // Gives the window system one turn; never blocks (except while paused).
-  void PumpOnce();
+  // Called after every statement, so the usual turn is inline: the host's
+  // quiet turns cost a test and a decrement.
+  void PumpOnce() {
+    if (!paused_ && !quitPending_) host_.pump.Turn();
+    else PumpWhilePaused();
+    *pendingStop_ = stopReason_ != StopReason::None;
+  }
 
   // --- errors ----------------------------------------------------------------
   // Prints "message[ in line][, /excerpt/]" on a line of its own.
@@ -284,6 +290,7 @@ class Interpreter final : public platform::EventSink {
   void InputExhaustedAtPrompt();
   void InputExhaustedInProgram();
   void EnterStoppedState();
+  void PumpWhilePaused();
   void BreakKey(bool fromInputEnd = false);
   void ClearTraps();
   void DiscardTrapContexts();
@@ -315,6 +322,9 @@ class Interpreter final : public platform::EventSink {
   CodeBuffer scratch_;
   std::vector<RunStateListener*> listeners_;
   std::unique_ptr<ExpressionContext> expressions_;
+  // The handler table, looked up once: dispatch is one indexed call.
+  int32_t (*const* handlers_)(Interpreter&, const uint8_t*, size_t&) = nullptr;
+  bool* pendingStop_ = nullptr;  // the evaluator's pending-stop flag
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;
