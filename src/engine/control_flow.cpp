@@ -14,7 +14,7 @@
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "engine/statement_operands.h"
+#include "engine/control_operands.h"
 #include "expr/expr_compiler.h"
 #include "expr/operators.h"
 

@@ -15,7 +15,7 @@
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "engine/statement_operands.h"
+#include "engine/control_operands.h"
 #include "expr/numeric_functions.h"
 #include "frontend/compiled_line.h"
 

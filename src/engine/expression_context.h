@@ -14,6 +14,9 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   explicit ExpressionContext(Interpreter& in);
 
   Evaluator& Eval() { return evaluator_; }
+  // The interpreter behind the evaluator, for the function workers that
+  // act on the console (console_functions.h).
+  Interpreter& Owner() { return in_; }
   VariableStore& Vars() { return vars_; }
   // The stop flag the evaluator polls after every item; refreshed by the
   // interpreter whenever the stop reason may have changed under it.

@@ -142,6 +142,7 @@ constexpr Row kHandlers[] = {
     {208, handlers::FormAndListNotSupported},  // PSET, PLOT, PRESET
     {194, handlers::OneValueNotSupported},     // DRAW, HDRAW
     {204, handlers::OneValueNotSupported},     // PFONT
+    {106, handlers::Screen},
 };
 
 // Statements this system does not implement: they compile and answer

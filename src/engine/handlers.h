@@ -117,6 +117,8 @@ int32_t Prompt(Interpreter&, const uint8_t*, size_t&);
 int32_t CountedListNotSupported(Interpreter&, const uint8_t*, size_t&);
 int32_t FormAndListNotSupported(Interpreter&, const uint8_t*, size_t&);
 int32_t OneValueNotSupported(Interpreter&, const uint8_t*, size_t&);
+// SCREEN (screen_images.cpp).
+int32_t Screen(Interpreter&, const uint8_t*, size_t&);
 }  // namespace handlers
 
 }  // namespace torvic

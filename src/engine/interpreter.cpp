@@ -6,6 +6,7 @@
 #include "console/settings.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
+#include "engine/screen_images.h"
 #include "engine/handlers.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
@@ -30,6 +31,8 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
   handlers_ = HandlerTable().data();
   pendingStop_ = &expressions_->PendingStopFlag();
   AddListener(expressions_.get());
+  screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
+  AddListener(screenImages_.get());
   timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
 }
 

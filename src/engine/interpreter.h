@@ -32,6 +32,7 @@ namespace torvic {
 
 class ConsoleScreen;
 class ExpressionContext;
+class ScreenImageStack;
 class SettingsMemory;
 
 // The resets a run-time store takes part in.
@@ -277,6 +278,7 @@ class Interpreter final : public platform::EventSink {
   const std::string& StatusText() const { return status_; }
   const std::string& VolumeName() const { return volumeName_; }
   ExpressionContext& Expressions() { return *expressions_; }
+  ScreenImageStack& ScreenImages() { return *screenImages_; }
 
   // Compiled-line scratch buffer of the command being entered.
   CodeBuffer& Scratch() { return scratch_; }
@@ -325,6 +327,7 @@ class Interpreter final : public platform::EventSink {
   // The handler table, looked up once: dispatch is one indexed call.
   int32_t (*const* handlers_)(Interpreter&, const uint8_t*, size_t&) = nullptr;
   bool* pendingStop_ = nullptr;  // the evaluator's pending-stop flag
+  std::unique_ptr<ScreenImageStack> screenImages_;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;

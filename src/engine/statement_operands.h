@@ -1,7 +1,3 @@
-// Operand reads shared by the engine's statement handlers: the reader of
-// an operand area, expressions evaluated inside the statement's own operand
-// area, and jump targets resolved to their line.
-//
 // Reading a statement's operand area in the order its compile routine wrote
 // it (layouts: frontend/operand_layouts.h and the diagrams it points to).
 //
@@ -16,13 +12,11 @@
 // where it was, so that CONT after Break executes the statement again.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
-#include "engine/jump_target.h"
 #include "expr/code_reader.h"
 
 namespace torvic {
@@ -69,36 +63,5 @@ class OperandReader {
 
 // True when x, truncated toward zero, lies in lo..hi; the whole value in `out`.
 bool TruncatedInRange(double x, int32_t lo, int32_t hi, int32_t& out);
-
-
-// The code of the statement being executed, bounded by its operand area, so
-// no evaluation reads past the record.
-inline Code StatementSpan(Interpreter& in, const uint8_t* code) {
-  return Code(code, in.PayloadEnd());
-}
-
-// A handler that evaluates returns at once when the evaluation failed or
-// left a stop reason (Break inside a function, an exit).
-inline bool EvaluationStopped(Interpreter& in) { return in.Reason() != StopReason::None; }
-
-inline int32_t NumberOperand(Interpreter& in, const uint8_t* code, size_t& offset, double& out,
-                             bool round = false) {
-  return in.Expressions().Eval().EvaluateNumber(StatementSpan(in, code), offset, out, round);
-}
-
-// The jump target at `offset` (moved past it) as a line: null with `error`
-// 51, 50 or 21 when it names no line. Numbers are searched from the
-// current line.
-inline ProgramLine* TargetOperand(Interpreter& in, const uint8_t* code, size_t& offset,
-                                  int32_t& error) {
-  const JumpTarget t = ReadJumpTarget(code, offset);
-  if (!t.valid) {
-    error = kErrInternalError;
-    return nullptr;
-  }
-  ProgramLine* line = t.byLabel ? in.FindLabel(t.label) : in.FindLine(t.number);
-  error = line ? 0 : (t.byLabel ? kErrUndefinedLabel : kErrUndefinedLine);
-  return line;
-}
 
 }  // namespace torvic

@@ -25,7 +25,7 @@
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "engine/statement_operands.h"
+#include "engine/control_operands.h"
 #include "frontend/compiled_line.h"
 
 namespace torvic {
@@ -65,8 +65,9 @@ void Interpreter::RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool s
   c.inputMode = inputMode_;
   c.inputLimit = editor_.MaxLength();
   if (saveInput && inputMode_ == kReadingInput) {
-    c.inputText = editor_.Text();
-    c.inputCursor = editor_.Position();
+    PartialInput typed = SavePartialInput();
+    c.inputText = std::move(typed.text);
+    c.inputCursor = typed.position;
   }
   const size_t depth = trapContexts_.size();
   try {
@@ -199,15 +200,10 @@ void Interpreter::ResumeContext(const TrapContext& c, bool full) {
   inputMode_ = c.inputMode;
   if (!full) return;
   editor_.SetMaxLength(c.inputLimit);
-  if (c.inputMode == kReadingInput) {
-    // The INPUT line comes back as it was typed, on a line of its own when
-    // the handler wrote something.
-    if (screen_.Column() != 0) screen_.NewLine();
-    editor_.Clear();
-    editor_.SetEchoSuppressed(!memory_.InputEcho());
-    editor_.SetText(c.inputText, c.inputCursor);
-    inputEnd_ = InputEnd::None;
-  }
+  // The INPUT line comes back as it was typed, on a line of its own when
+  // the handler wrote something, and the read goes on waiting.
+  if (c.inputMode == kReadingInput)
+    RestorePartialInput(PartialInput{c.inputText, c.inputCursor, c.inputLimit});
 }
 
 int32_t Interpreter::LineNumberOfCurrent() const {

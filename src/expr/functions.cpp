@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "engine/console_functions.h"
 #include "engine/errors.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
@@ -72,6 +73,9 @@ constexpr WorkerEntry kWorkers[] = {
     {39, FnErr},  // err ern erno
     {40, FnErrText},  // err$
     {129, FnTimer},  // timer
+    {56, FnNextKey},  // get$
+    {61, FnNextKey},  // inkey$
+    {244, FnScreen},  // screen
     {1, FnAbs},  // abs
     {3, FnAcos},  // acos
     {5, FnAlnum},  // alnum

@@ -87,6 +87,10 @@ WaitResult ScriptedHost::WaitForEvent(WaitFor what, int timeoutMs) {
     typed_.pop_front();
     return WaitResult::EventPending;
   }
+  // Only a key can end an open-ended keyboard wait: with nothing left to
+  // type, a running window timer (ON TIMER through STOP) must not keep it
+  // waiting for ever.
+  if (what == WaitFor::Keyboard && timeoutMs < 0) return WaitResult::InputExhausted;
   // Nothing to type: let virtual time run to the next timer or the timeout.
   uint32_t due = 0;
   bool haveTimer = NextTimerDue(due);

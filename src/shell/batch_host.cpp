@@ -146,7 +146,8 @@ WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
     // key blocks the look-ahead while the core waits for something else.
     const bool inputMayHelp = !reader_.Exhausted() && (what == WaitFor::Keyboard || !held_);
     if (!inputMayHelp) {
-      if (wait < 0) return WaitResult::InputExhausted;
+      // Only a key can end a keyboard wait, whatever timers still run.
+      if (wait < 0 || what == WaitFor::Keyboard) return WaitResult::InputExhausted;
       std::this_thread::sleep_for(std::chrono::milliseconds(wait));
       continue;
     }

@@ -9,7 +9,9 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/errors.h"
 #include "engine/handlers.h"
+#include "engine/screen_images.h"
 #include "platform/scripted_host.h"
 #include "session.h"
 
@@ -22,6 +24,63 @@ std::string Program(int lines) {
   std::string p;
   for (int i = 1; i <= lines; ++i) p += std::to_string(i * 10) + " A=A+1\n";
   return p;
+}
+
+// --- console statements ------------------------------------------------------
+
+TEST(ConsoleStatements, SoundBeepAndTitleReachTheHost) {
+  Session s;
+  s.Run("SOUND 440,250:BEEP:TITLE \"A\"+CHR$(0)+\"B\"\nSOUND 32767,0\nTITLE \"\"\n");
+  ASSERT_EQ(s.host.Tones().size(), 2u);
+  EXPECT_EQ(s.host.Tones()[0].hertz, 440u);
+  EXPECT_EQ(s.host.Tones()[0].ms, 250u);
+  EXPECT_EQ(s.host.Tones()[1].hertz, 32767u);
+  EXPECT_EQ(s.host.Beeps(), 1);
+  // NUL dropped; an empty title gives the window its own back.
+  EXPECT_EQ(s.host.WindowTitle(), "TORVIC");
+  Session t;
+  t.Run("TITLE \"A\"+CHR$(0)+\"B\"\n");
+  EXPECT_EQ(t.host.WindowTitle(), "AB");
+}
+
+TEST(ConsoleStatements, GetWithTheNoWaitSettingLeavesTheTargetAlone) {
+  Session s;
+  s.memory.SetMirror(15041, 7);
+  const std::string out = s.Run("10 K$=\"kept\":GET K$:PRINT K$\nRUN\n");
+  EXPECT_NE(out.find("RUN\nkept\n"), std::string::npos) << out;
+}
+
+TEST(ConsoleStatements, ScreenImagesStopAt255AndGoWithTheRunState) {
+  Session s;
+  ScreenImageStack& images = s.in.ScreenImages();
+  const CellRect cell{0, 0, 1, 1};
+  for (int i = 0; i < 255; ++i) ASSERT_EQ(images.Open(cell, 1, 2), 0);
+  EXPECT_EQ(images.Open(cell, 1, 2), kErrCommandError);
+  EXPECT_EQ(s.memory.Byte(33307), 255);
+  EXPECT_EQ(s.memory.Byte(33934), 255);
+  s.in.ResetAfterEdit();
+  EXPECT_EQ(images.Count(), 0u);
+  EXPECT_EQ(s.memory.Byte(33307), 0);
+  // Saving with clear-after-save off leaves the cells as they were.
+  s.screen.WriteText("xyz");
+  s.memory.SetMirror(17984, 2);
+  ASSERT_EQ(images.Open({0, 0, 3, 1}, 1, 2), 0);
+  EXPECT_EQ(s.screen.RowText(0).substr(0, 3), "xyz");
+  s.memory.SetMirror(17984, 0);
+  ASSERT_EQ(images.Open({0, 0, 3, 1}, 3, 4), 0);
+  EXPECT_EQ(s.screen.RowText(0), "");
+  images.Restore(-1);
+  EXPECT_EQ(s.screen.RowText(0).substr(0, 3), "xyz");
+  EXPECT_EQ(s.screen.TextColor(), 1);
+  EXPECT_EQ(s.screen.BackColor(), 2);
+  s.in.EndRun();
+  EXPECT_EQ(images.Count(), 0u);
+}
+
+TEST(ConsoleStatements, PressAnyKeyTakesOneKey) {
+  Session s;
+  const std::string out = s.Run("10 EXEC 37637:GET K$:PRINT ASC(K$)\nRUN\nab");
+  EXPECT_NE(out.find("Press any key to continue... 98\n"), std::string::npos) << out;
 }
 
 TEST(InterpreterSession, BreakDuringARunThenContinueFinishesTheProgram) {
