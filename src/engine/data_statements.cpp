@@ -57,7 +57,7 @@ bool OnlyBlanks(std::string_view s) { return s.find_first_not_of(' ') == std::st
 int32_t ItemNumber(std::string_view item, double& out) {
   size_t end = 0;
   if (int32_t e = ReadLeadingNumber(item, out, &end)) return e;
-  if (end == std::string_view::npos || !OnlyBlanks(item.substr(end))) return kErrSyntaxError;
+  if (end == 0 || !OnlyBlanks(item.substr(end))) return kErrSyntaxError;
   return 0;
 }
 

@@ -79,7 +79,7 @@ bool ParseField(std::string_view line, size_t& pos, bool isString, CValue& out, 
     size_t end;
     error = ReadLeadingNumber(line.substr(pos), v, &end);
     if (error) return true;
-    if (end == std::string_view::npos) return false;
+    if (end == 0) return false;  // no number there
     pos += end;
     skipBlanks();
     out.SetNumber(v);

@@ -222,13 +222,15 @@ int32_t PrintUsing(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (int32_t r = ops.String(format)) return r;
   if (ops.Stopped()) return 0;
   UsingFormat fields(format.View());
-  if (fields.Kind() == FieldKind::None) return kErrCommandError;
   CBasicString out;
   auto flush = [&] {
     screen.WriteText(out.Data(), static_cast<size_t>(out.Length()));
     out.SetEmpty();
   };
+  // The literal text before the first field is held back until the format
+  // is known to have a field: a format without one writes nothing.
   if (int32_t r = fields.Start(out)) return r;
+  if (fields.Kind() == FieldKind::None) return kErrCommandError;
   flush();
   CValue value;
   for (;;) {

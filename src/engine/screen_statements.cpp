@@ -12,6 +12,7 @@
 // statement changes anything.
 #include <sys/utsname.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -302,15 +303,26 @@ int32_t Call(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // --- sound, title, texts ----------------------------------------------------------
 
-// SOUND frequency, duration: blocks for the duration.
+// SOUND frequency, duration: blocks for the duration. A long tone is
+// played in slices with a turn of the event pump between them, so that
+// Break can still end a program that asked for a tone of days; the
+// statement ends early when a stop reason appears.
 int32_t Sound(Interpreter& in, const uint8_t* code, size_t& offset) {
+  static constexpr uint32_t kSliceMs = 1000;
   OperandReader ops(in, code, offset);
   int32_t hertz, ms;
   if (int32_t r = ops.Whole(hertz, 37, 32767)) return r;
   if (int32_t r = ops.Whole(ms, 0, INT32_MAX)) return r;
   if (ops.Stopped()) return 0;
-  in.Host().sound.Tone(static_cast<uint32_t>(hertz), static_cast<uint32_t>(ms));
-  return ops.Done(offset);
+  ops.Done(offset);
+  uint32_t left = static_cast<uint32_t>(ms);
+  do {
+    const uint32_t part = std::min(left, kSliceMs);
+    in.Host().sound.Tone(static_cast<uint32_t>(hertz), part);
+    left -= part;
+    if (left) in.PumpOnce();
+  } while (left && in.Reason() == StopReason::None);
+  return 0;
 }
 
 int32_t Beep(Interpreter& in, const uint8_t*, size_t&) {
@@ -363,7 +375,8 @@ void WriteSystemInformation(Interpreter& in) {
     screen.WriteText(text);
     screen.NewLine();
   };
-  line("32 bit edition for Windows 95\xAE, Windows 98\xAE and Windows NT\xAE (4.0 or\rlater)\r");
+  // Its carriage returns end its two lines.
+  screen.WriteText("32 bit edition for Windows 95\xAE, Windows 98\xAE and Windows NT\xAE (4.0 or\rlater)\r");
   line("Release " + std::to_string(kReleaseBuild) + ": torvic");
   utsname u{};
   if (::uname(&u) == 0)

@@ -77,7 +77,8 @@ int32_t ClassTest(const CValue* args, CValue& result, bool (*test)(uint8_t)) {
 // expression compiler reads such a literal: leading zeros skipped, at most 8
 // hexadecimal, 11 octal (the eleventh beginning with 3 at most) or 32 binary
 // significant digits. False when no literal is there.
-bool ReadRadixLiteral(std::string_view s, size_t p, double& value, bool& overflow, size_t& end) {
+bool ReadRadixLiteral(std::string_view s, size_t p, double& value, bool& overflow,
+                      size_t* end = nullptr) {
   if (p + 1 >= s.size()) return false;
   const char kind = static_cast<char>(s[p + 1] | 0x20);
   const int bits = kind == 'h' ? 4 : kind == 'o' ? 3 : kind == 'b' ? 1 : 0;
@@ -99,7 +100,7 @@ bool ReadRadixLiteral(std::string_view s, size_t p, double& value, bool& overflo
   const size_t limit = bits == 4 ? 8 : bits == 1 ? 32 : 11;
   overflow = significant > limit || (bits == 3 && significant == 11 && s[first] > '3');
   value = static_cast<double>(v);
-  end = q;
+  if (end) *end = q;
   return true;
 }
 
@@ -386,17 +387,15 @@ double AvailableMemory() {
 
 int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end) {
   out = 0;
-  if (end) *end = std::string_view::npos;
+  if (end) *end = 0;
   size_t p = 0;
   while (p < s.size() && s[p] == ' ') ++p;
   if (p < s.size() && s[p] == '&') {
     bool overflow = false;
     double v;
-    size_t q;
-    if (!ReadRadixLiteral(s, p, v, overflow, q)) return kOk;
+    if (!ReadRadixLiteral(s, p, v, overflow, end)) return kOk;
     if (overflow) return kErrOverflow;
     out = v;
-    if (end) *end = q;
     return kOk;
   }
   bool negative = false;
@@ -418,6 +417,7 @@ int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end) {
       p = q;  // an E without digits is not part of the number
     }
   }
+  if (end) *end = p;
   const std::string_view text = s.substr(start, p - start);
   const std::string_view mantissa = s.substr(start, mantissaEnd - start);
   double v = 0;
@@ -427,7 +427,6 @@ int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end) {
     return DecimalOrder(mantissa, exponent) > 0 ? kErrOverflow : kErrUnderflow;
   }
   if (res.ec != std::errc()) return kOk;
-  if (end) *end = p;
   // A non-zero number that only fits as a subnormal is an underflow, as it
   // is for a literal in an expression.
   if ((v == 0 || std::fpclassify(v) == FP_SUBNORMAL) && mantissa.find_first_of("123456789") != std::string_view::npos)

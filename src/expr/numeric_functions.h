@@ -55,9 +55,9 @@ uint32_t RandomSeed();
 uint32_t RandomDraw();
 
 // val's reading of the number at the start of s: 0 when there is none, or
-// "?Overflow error" / "?Underflow error" for a number beyond a double. With
-// `end`, the position after the number, or npos when none was read (INPUT
-// and READ need to know what follows it).
+// "?Overflow error" / "?Underflow error" for a number beyond a double.
+// With `end`, where the number text ends (0 when there is no number), for
+// readers that refuse text after the number (READ).
 int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end = nullptr);
 
 // Bytes of memory still available to the interpreter (the value of mem and

@@ -12,8 +12,8 @@
 // expressions are the bounds):
 //
 //   LET      for each group: u8 1 | ref ... | u8 0 | expr ; then u8 0
-//   DIM      element ... | u8 0
-//   REDIM    u8 preserve (1 with PRESERVE) | element ... | u8 0
+//   DIM      for each array: u8 1 | element ; then u8 0
+//   REDIM    u8 preserve (1 with PRESERVE) | as DIM
 //   ERASE    array ... | u8 0            (no names: every array)
 //   CLEAR    array ... | u8 0            (no names: scalars and arrays)
 //   OPTION   u8 0 | u8 base (0 or 1)     OPTION BASE

@@ -43,6 +43,21 @@ TEST(ConsoleStatements, SoundBeepAndTitleReachTheHost) {
   EXPECT_EQ(t.host.WindowTitle(), "AB");
 }
 
+TEST(ConsoleStatements, ALongToneIsPlayedInSlicesThatBreakCanEnd) {
+  Session s;
+  s.Run("SOUND 440,2500\n");
+  ASSERT_EQ(s.host.Tones().size(), 3u);
+  EXPECT_EQ(s.host.Tones()[0].ms, 1000u);
+  EXPECT_EQ(s.host.Tones()[2].ms, 500u);
+  Session t;
+  t.onLine = [&](const std::string& line) {
+    if (Session::EndsWith(line, "RUN\n")) t.host.PostBreak();
+  };
+  const std::string out = t.Run("10 SOUND 440,2147483647\n20 PRINT \"after\"\nRUN\n");
+  EXPECT_NE(out.find("Break in 10"), std::string::npos) << out;
+  EXPECT_LE(t.host.Tones().size(), 2u);
+}
+
 TEST(ConsoleStatements, GetWithTheNoWaitSettingLeavesTheTargetAlone) {
   Session s;
   s.memory.SetMirror(15041, 7);
@@ -75,6 +90,33 @@ TEST(ConsoleStatements, ScreenImagesStopAt255AndGoWithTheRunState) {
   EXPECT_EQ(s.screen.BackColor(), 2);
   s.in.EndRun();
   EXPECT_EQ(images.Count(), 0u);
+}
+
+TEST(ConsoleStatements, AboutAddsTheSystemInformationWhenAsked) {
+  Session plain;
+  const std::string out = plain.Run("ABOUT\n");
+  EXPECT_NE(out.find("ABOUT\nTORVIC Version "), std::string::npos) << out;
+  EXPECT_EQ(out.find("Free Disk Space"), std::string::npos);
+  Session full;
+  full.memory.SetMirror(45254, 20);
+  const std::string more = full.Run("ABOUT\n");
+  EXPECT_NE(more.find("32 bit edition for Windows 95"), std::string::npos) << more;
+  EXPECT_NE(more.find("Physical Memory Available to Windows: "), std::string::npos);
+  EXPECT_NE(more.find("Free Disk Space: "), std::string::npos);
+}
+
+TEST(ConsoleStatements, ExecConvertsTheProgramCaseOutsideStrings) {
+  Session s;
+  s.memory.SetMirror(3800, 64);
+  s.Run("10 print \"keep\":a=1\nEXEC 55939\n");
+  ASSERT_NE(s.in.Program().First(), nullptr);
+  EXPECT_EQ(s.in.Program().First()->text, "PRINT \"keep\":A=1");
+  EXPECT_TRUE(s.in.Program().Modified());
+  Session lower;
+  lower.memory.SetMirror(3800, 128);
+  lower.Run("10 PRINT \"KEEP\":A=1\nEXEC 55939\n");
+  ASSERT_NE(lower.in.Program().First(), nullptr);
+  EXPECT_EQ(lower.in.Program().First()->text, "print \"KEEP\":a=1");
 }
 
 TEST(ConsoleStatements, PressAnyKeyTakesOneKey) {
