@@ -186,6 +186,10 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
   statementStart_ = start;
   offset += kRecordFrameSize;
   payloadEnd_ = end;
+  // The variable cache serves the running program's lines only.
+  expressions_->Eval().SetCachedCode(
+      runMode_ == 1 && currentLine_ && code == currentLine_->Code() ? code : nullptr,
+      ProgramLine::CodeEpoch());
   int32_t result = handlers_[recordCode](*this, code, offset);
   statementStart_ = start;
   payloadEnd_ = end;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iomanip>
 #include <random>
 
@@ -156,6 +157,41 @@ TEST(Evaluator, RoundingMatchesPrintfAtTiesDecadeEdgesAndNeighbours) {
       EXPECT_EQ(Round15(x), std::strtod(buf, nullptr)) << std::setprecision(17) << x << " " << buf;
     }
   }
+}
+
+// The variable cache keeps records by the address of the item that names
+// them. Code rewritten at the same address under a new epoch names its own
+// variables; an erased and re-dimensioned array is found anew; without
+// SetCachedCode nothing is kept.
+TEST(Evaluator, VariableCacheFollowsTheEpochAndRecordRemovals) {
+  Session s;
+  ASSERT_EQ(s.Let("AB = 1"), 0);
+  ASSERT_EQ(s.Let("CD = 2"), 0);
+  ASSERT_EQ(s.Dim("QQ(3)"), 0);
+  ASSERT_EQ(s.Let("QQ(1) = 7"), 0);
+  uint8_t buffer[128] = {};
+  auto eval = [&](std::string_view text, uint64_t epoch) {
+    CodeBuffer out;
+    size_t pos = 0;
+    const size_t start = out.Size();
+    EXPECT_TRUE(CompileExpression(text, pos, out));
+    std::memcpy(buffer, out.Data(), out.Size());
+    s.ev.SetCachedCode(buffer, epoch);
+    size_t at = start;
+    CValue v;
+    EXPECT_EQ(s.ev.EvaluateValue(Code(buffer, out.Size()), at, v), 0);
+    s.ev.SetCachedCode(nullptr, 0);
+    return v.IsNumber() ? v.number : -1;
+  };
+  EXPECT_EQ(eval("AB", 1), 1);
+  EXPECT_EQ(eval("AB", 1), 1);  // from the cache
+  EXPECT_EQ(eval("CD", 2), 2);  // same address, new epoch: looked up again
+  EXPECT_EQ(eval("QQ(1)", 3), 7);
+  ASSERT_EQ(s.Erase("QQ"), 0);
+  ASSERT_EQ(s.Dim("QQ(3)"), 0);
+  EXPECT_EQ(eval("QQ(1)", 3), 0);  // the erased record is not used again
+  ASSERT_EQ(s.Let("QQ(1) = 5"), 0);
+  EXPECT_EQ(eval("QQ(1)", 3), 5);
 }
 
 TEST(Evaluator, PendingStopEndsTheEvaluationWithoutError) {
