@@ -184,6 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int commands = d.ConsumeIntegralInRange(0, 4);
   for (int i = 0; i < commands; ++i) typed += maker.Line() + "\n";
   scripted.TypeText(typed);
+  if (std::getenv("TORVIC_FUZZ_SHOW")) std::fputs(typed.c_str(), stderr);  // to replay a finding
 
   in.ShowPrompt();
   in.RunSession();

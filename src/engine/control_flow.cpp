@@ -40,7 +40,8 @@ int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
   ProgramLine* const stoppedLine = in.CurrentLine();
   const size_t stoppedOffset = in.CurrentOffset();
   in.JumpTo(line);
-  if (in.Reason() == StopReason::ReturnedToImmediate) in.SetPosition(stoppedLine, stoppedOffset);
+  if (in.Reason() == StopReason::ReturnedToImmediate && in.StopDepth() > 0)
+    in.SetPosition(stoppedLine, stoppedOffset);
   return 0;
 }
 

@@ -115,7 +115,9 @@ int32_t Interpreter::ErrorTrap(int32_t code) {
   const RecordFrame f = ReadFrame(on, onError_.offset);
   const uint8_t choice = on[p++];
   if (choice == kOnErrorResumeNext) {
-    stopReason_ = StopReason::SkipStatement;
+    // A reason already set (the window closing meanwhile) must not be
+    // replaced by one that the loops clear.
+    if (stopReason_ == StopReason::None) stopReason_ = StopReason::SkipStatement;
     return 0;
   }
   if (choice != kOnErrorGoto) {
@@ -167,10 +169,11 @@ void Interpreter::ClearTimerTrap() {
 }
 
 // Window timer 1. Not delivered while stopped (run mode 0), while an INPUT
-// waits, or while the timer's own handler runs.
+// waits, or while the timer's own handler runs; nor once the run is ending
+// (a stop reason is pending), since a handler's RESUME would hide it.
 void Interpreter::TimerEvent() {
   if (!onTimer_.set || !memory_.TimerArmed() || !Running() || inputMode_ == kReadingInput ||
-      onTimer_.inHandler)
+      onTimer_.inHandler || stopReason_ != StopReason::None || quitPending_)
     return;
   TimerTrap();
 }
@@ -181,6 +184,7 @@ bool Interpreter::BreakKeyTrapped(bool fromInputEnd) {
   // At the end of scripted input the run must end: a handler could never
   // be interrupted by a key again.
   if (fromInputEnd || !commandExecuting_ || !Running() || !onBreak_.set) return false;
+  if (stopReason_ != StopReason::None || quitPending_) return true;  // the run is ending anyway
   const bool inputWaiting = inputMode_ == kReadingInput;
   BreakTrap();
   if (inputWaiting) {

@@ -203,6 +203,15 @@ TEST(Traps, TimerEventsWaitWhileStopped) {
   EXPECT_FALSE(s.Has("?")) << s.transcript;
 }
 
+TEST(Traps, TimerEventsWaitWhileAnInputWaits) {
+  Session s;
+  s.host.SetAutoAdvance(5);
+  s.Run("10 ON TIMER = 20 GOTO 100\n20 INPUT A\n30 B=T: END\n100 T=T+1: RESUME\nRUN\n1234567890\n");
+  EXPECT_EQ(s.Var('A'), 1234567890);
+  EXPECT_LE(s.Var('B'), 1);  // at most the one message queued when the INPUT ended
+  EXPECT_TRUE(Session::EndsWith(s.transcript, "? 1234567890\nReady\n")) << s.transcript;
+}
+
 TEST(Traps, TimerFunctionAndItsBase) {
   Session s;
   s.host.Advance(12345);
