@@ -33,7 +33,7 @@ struct Rig {
   shell::SystemClock clock;
   shell::BatchHost host{-1, false, clock};  // no input: nothing is ever pending
   shell::QtSettingsStore settings;
-  shell::SystemSound sound{false};
+  shell::SystemSound sound;
   shell::SystemProcess process;
   platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
   SettingsMemory memory;

@@ -21,6 +21,9 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   // The stop flag the evaluator polls after every item; refreshed by the
   // interpreter whenever the stop reason may have changed under it.
   void SyncPendingStop() { pendingStop_ = in_.Reason() != StopReason::None; }
+  // The flag itself, for the interpreter's pump, which keeps it in step
+  // after every turn without a call.
+  bool& PendingStopFlag() { return pendingStop_; }
 
   // EvalEnvironment
   bool ProgramRunning() override { return in_.Running(); }

@@ -31,6 +31,8 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
                          SettingsMemory& memory)
     : host_(host), screen_(screen), memory_(memory), editor_(screen) {
   expressions_ = std::make_unique<ExpressionContext>(*this);
+  handlers_ = HandlerTable().data();
+  pendingStop_ = &expressions_->PendingStopFlag();
   AddListener(expressions_.get());
   settingsBridge_ = std::make_unique<SettingsBridge>(*this);
   settingsMap_ =
@@ -193,7 +195,11 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
   statementStart_ = start;
   offset += kRecordFrameSize;
   payloadEnd_ = end;
-  int32_t result = HandlerTable()[recordCode](*this, code, offset);
+  // The variable cache serves the running program's lines only.
+  expressions_->Eval().SetCachedCode(
+      runMode_ == 1 && currentLine_ && code == currentLine_->Code() ? code : nullptr,
+      ProgramLine::CodeEpoch());
+  int32_t result = handlers_[recordCode](*this, code, offset);
   statementStart_ = start;
   payloadEnd_ = end;
   if (result == 0) {
@@ -323,7 +329,7 @@ void Interpreter::LoopOverProgram(bool nested) {
   }
 }
 
-void Interpreter::PumpOnce() {
+void Interpreter::PumpWhilePaused() {
   // The Pause key holds the program here while the window is still served;
   // Break (or turning the Pause key off) releases it.
   while (paused_ && !quitPending_) {
@@ -333,7 +339,6 @@ void Interpreter::PumpOnce() {
       paused_ = false;
   }
   if (!quitPending_) host_.pump.PumpOnce();
-  expressions_->SyncPendingStop();
 }
 
 // ---------------------------------------------------------------------------

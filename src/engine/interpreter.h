@@ -157,7 +157,13 @@ class Interpreter final : public platform::EventSink {
   void ResetAfterEdit();
   void ResetInit();
   // Gives the window system one turn; never blocks (except while paused).
-  void PumpOnce();
+  // Called after every statement, so the usual turn is inline: the host's
+  // quiet turns cost a test and a decrement.
+  void PumpOnce() {
+    if (!paused_ && !quitPending_) host_.pump.Turn();
+    else PumpWhilePaused();
+    *pendingStop_ = stopReason_ != StopReason::None;
+  }
 
   // --- errors ----------------------------------------------------------------
   // Prints "message[ in line][, /excerpt/]" on a line of its own.
@@ -296,6 +302,7 @@ class Interpreter final : public platform::EventSink {
   void InputExhaustedAtPrompt();
   void InputExhaustedInProgram();
   void EnterStoppedState();
+  void PumpWhilePaused();
   void BreakKey(bool fromInputEnd = false);
   void ClearTraps();
   void DiscardTrapContexts();
@@ -329,6 +336,9 @@ class Interpreter final : public platform::EventSink {
   std::unique_ptr<ExpressionContext> expressions_;
   std::unique_ptr<SettingsBridge> settingsBridge_;
   std::unique_ptr<SettingsMap> settingsMap_;
+  // The handler table, looked up once: dispatch is one indexed call.
+  int32_t (*const* handlers_)(Interpreter&, const uint8_t*, size_t&) = nullptr;
+  bool* pendingStop_ = nullptr;  // the evaluator's pending-stop flag
   std::unique_ptr<ScreenImageStack> screenImages_;
 
   int32_t runMode_ = 0;

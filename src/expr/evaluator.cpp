@@ -160,9 +160,10 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
       case item::kNumericScalar:
       case item::kStringScalar: {
         std::string_view name;
+        const size_t site = pos - 1;
         pos += 3;
         if (!ReadCodeName(code, pos, name)) return kErrInternalError;
-        CVariable* v = vars_.Scalar(c, name);
+        CVariable* v = ScalarAt(code, site, c, name);
         if (!v) return kErrOutOfMemory;
         if (c == item::kNumericScalar)
           PushNumber(v->number);
@@ -236,10 +237,11 @@ int32_t Evaluator::ResolveReference(Code code, size_t& pos, ResolvedRef& ref) {
     pos += 4;
     return kOk;
   }
+  const size_t site = pos - 1;
   pos += 3;
   if (!ReadCodeName(code, pos, ref.name)) return kErrInternalError;
   if (c == item::kNumericScalar || c == item::kStringScalar) {
-    CVariable* v = vars_.Scalar(c, ref.name);
+    CVariable* v = ScalarAt(code, site, c, ref.name);
     if (!v) return kErrOutOfMemory;
     ref.slot = c == item::kNumericScalar ? VarSlot{&v->number, nullptr} : VarSlot{nullptr, &v->str};
     return kOk;
@@ -253,7 +255,15 @@ int32_t Evaluator::ResolveReference(Code code, size_t& pos, ResolvedRef& ref) {
     if (!Top().IsNumber()) return kErrTypeMismatch;
     subs[i] = stack_[--sp_].number;
   }
-  return vars_.Element(c, ref.name, count, subs, env_.ProgramRunning(), ref.slot, &ref.element);
+  // The subscripts ran first: they may have removed records (a user
+  // function's service), which the cache check sees.
+  if (CVariable* v = CachedRecord(code, site))
+    return vars_.ElementOf(*v, count, subs, ref.slot, &ref.element);
+  CVariable* record = nullptr;
+  const int32_t e = vars_.Element(c, ref.name, count, subs, env_.ProgramRunning(), ref.slot,
+                                  &ref.element, &record);
+  if (e == kOk) CacheRecord(code, site, record);
+  return e;
 }
 
 int32_t Evaluator::ReadArrayName(Code code, size_t& pos, uint32_t& kind, std::string_view& name) {

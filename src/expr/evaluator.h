@@ -127,7 +127,49 @@ class Evaluator {
   // Letter index to its name ("A".."Z") for array names written as item 5.
   static std::string_view LetterName(int index);
 
+  // Named scalars and arrays are found again by where they are named: the
+  // record found for an item of `code` is kept by the item's address and
+  // reused without a name lookup while no record has been removed and
+  // `epoch` (which the owner of the code changes whenever code is freed or
+  // rewritten) is the same. Only code starting at `code` is cached; null
+  // turns the cache off. Programs cannot tell: the same record is found.
+  void SetCachedCode(const uint8_t* code, uint64_t epoch) {
+    cachedCode_ = code;
+    codeEpoch_ = epoch;
+  }
+
  private:
+  struct SiteEntry {
+    const uint8_t* site = nullptr;
+    uint64_t removals = 0;
+    uint64_t epoch = 0;
+    CVariable* record = nullptr;
+  };
+  static constexpr size_t kSiteEntries = 256;
+  SiteEntry& SiteSlot(const uint8_t* site) {
+    const auto a = reinterpret_cast<uintptr_t>(site);
+    return sites_[(a ^ (a >> 8)) & (kSiteEntries - 1)];
+  }
+  // The cached record of the item at code[itemPos], or null.
+  CVariable* CachedRecord(Code code, size_t itemPos) {
+    if (code.data() != cachedCode_) return nullptr;
+    const uint8_t* site = code.data() + itemPos;
+    const SiteEntry& e = SiteSlot(site);
+    if (e.site == site && e.removals == vars_.Removals() && e.epoch == codeEpoch_) return e.record;
+    return nullptr;
+  }
+  void CacheRecord(Code code, size_t itemPos, CVariable* record) {
+    if (code.data() != cachedCode_ || !record) return;
+    const uint8_t* site = code.data() + itemPos;
+    SiteSlot(site) = SiteEntry{site, vars_.Removals(), codeEpoch_, record};
+  }
+  CVariable* ScalarAt(Code code, size_t itemPos, uint32_t kind, std::string_view name) {
+    if (CVariable* v = CachedRecord(code, itemPos)) return v;
+    CVariable* v = vars_.Scalar(kind, name);
+    CacheRecord(code, itemPos, v);
+    return v;
+  }
+
   int32_t Run(Code code, size_t& pos);
   int32_t RunItems(Code code, size_t& pos);
   int32_t Call(Code code, size_t& pos);
@@ -153,6 +195,9 @@ class Evaluator {
   size_t fnDepth_ = 0;
   static constexpr size_t kMaxRunDepth = 1000;
   size_t runDepth_ = 0;
+  const uint8_t* cachedCode_ = nullptr;
+  uint64_t codeEpoch_ = 0;
+  std::array<SiteEntry, kSiteEntries> sites_{};
 
   friend struct CallContext;
 };

@@ -2,16 +2,81 @@
 
 #include <cfenv>
 #include <charconv>
+#include <cstring>
 
 #include "engine/errors.h"
 
 namespace torvic {
 
+namespace {
+
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+struct PowersOfTen128 {
+  unsigned __int128 p[23];
+  constexpr PowersOfTen128() : p() {
+    p[0] = 1;
+    for (int i = 1; i < 23; ++i) p[i] = p[i - 1] * 10;
+  }
+};
+constexpr PowersOfTen128 kPowers128;
+
+constexpr uint64_t kLow15 = 100000000000000ULL;    // 10^14: the smallest 15-digit number
+constexpr uint64_t kHigh15 = 1000000000000000ULL;  // 10^15
+
+// The 15-digit rounding done exactly in integers, for the magnitudes where
+// it is cheap: |x| = m * 2^-shift, and |x| * 10^s is brought into
+// [10^14, 10^15) with s from 0 to 22. The 15-digit decimal D is that value
+// rounded to the nearest integer, ties to even (what "%.15G" does in the
+// default rounding mode), and reading "D E-s" back gives the double nearest
+// D / 10^s, which one division of two exactly represented doubles also
+// gives (D < 2^53 and 10^s <= 10^22 are exact). False outside that range.
+bool Round15Exactly(double x, double& out) {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  if (biased == 0) return false;  // zero and subnormals: not fractional work worth a path
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int shift = 1075 - biased;  // |x| = m / 2^shift
+  if (shift <= 0 || shift >= 128) return false;
+  const int binaryExponent = biased - 1023;  // 2^b <= |x| < 2^(b+1)
+  // floor(b * log10 2) is the decimal exponent or one below it.
+  // (b * 78913) >> 18 is floor(b * log10 2) for |b| < 2^11.
+  int s = 14 - ((binaryExponent * 78913) >> 18);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (s < 0 || s > 22) return false;
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPowers128.p[s];
+    const unsigned __int128 whole = scaled >> shift;
+    if (whole >= kHigh15) {
+      --s;
+      continue;
+    }
+    if (whole < kLow15) {
+      ++s;
+      continue;
+    }
+    const unsigned __int128 rest = scaled & ((static_cast<unsigned __int128>(1) << shift) - 1);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    uint64_t digits = static_cast<uint64_t>(whole);
+    if (rest > half || (rest == half && (digits & 1))) ++digits;
+    const double r = static_cast<double>(digits) / kExactPowersOfTen[s];
+    out = std::signbit(x) ? -r : r;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 double Round15(double x) {
   if (!std::isfinite(x) || x == std::trunc(x)) return x;
-  // Scientific notation with 14 digits after the point is the same correctly
-  // rounded 15-digit decimal as "%.15G"; to_chars/from_chars do it without
-  // the locale and without allocating.
+  double fast;
+  if (Round15Exactly(x, fast)) return fast;
+  // Elsewhere: scientific notation with 14 digits after the point is the
+  // same correctly rounded 15-digit decimal as "%.15G"; to_chars/from_chars
+  // do it without the locale and without allocating.
   char buf[40];
   const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
   double y = x;

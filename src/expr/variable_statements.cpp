@@ -25,15 +25,15 @@ int32_t ReadBoundsItem(Evaluator& ev, Code code, size_t& pos, uint8_t c, uint32_
   return kOk;
 }
 
-// DIM and REDIM share the walk over their element items.
+// DIM and REDIM share the walk over their element items, each one after
+// a 1 byte, the list closed by a 0 byte (the layout is CompileDim's).
 template <typename Make>
 int32_t ForEachBoundsItem(Evaluator& ev, Code code, size_t pos, Make&& make) {
   for (;;) {
-    uint8_t c;
-    if (!ReadCode8(code, pos, c)) return kErrInternalError;
-    if (c == item::kEnd) return kOk;
-    // Each array: u8 1 | element item (CompileDim's layout).
-    if (c != 1 || !ReadCode8(code, pos, c)) return kErrInternalError;
+    uint8_t marker, c;
+    if (!ReadCode8(code, pos, marker)) return kErrInternalError;
+    if (marker == 0) return kOk;
+    if (marker != 1 || !ReadCode8(code, pos, c)) return kErrInternalError;
     uint32_t kind;
     std::string_view name;
     int count;
@@ -43,14 +43,17 @@ int32_t ForEachBoundsItem(Evaluator& ev, Code code, size_t pos, Make&& make) {
   }
 }
 
-// ERASE and CLEAR share the walk over their array names; false in *any
-// when the list is empty.
+// ERASE and CLEAR share the walk over their array names, each one after a
+// 1 byte, the list closed by a 0 byte (CompileArrayList's layout); false in
+// *any when the list is empty.
 template <typename Act>
 int32_t ForEachArrayName(Evaluator& ev, Code code, size_t pos, bool& any, Act&& act) {
   any = false;
   for (;;) {
-    if (!CodeHas(code, pos, 1)) return kErrInternalError;
-    if (code[pos] == item::kEnd) return kOk;
+    uint8_t marker;
+    if (!ReadCode8(code, pos, marker)) return kErrInternalError;
+    if (marker == 0) return kOk;
+    if (marker != 1) return kErrInternalError;
     any = true;
     uint32_t kind;
     std::string_view name;

@@ -52,19 +52,24 @@ bool VariableStore::NameList::Remove(std::string_view name) {
   auto it = index.find(name);
   if (it == index.end()) return false;
   CVariable* p = it->second;
+  ++*removals;
   index.erase(it);
   order.erase(std::find_if(order.begin(), order.end(), [p](const auto& u) { return u.get() == p; }));
   return true;
 }
 
 void VariableStore::NameList::Clear() {
+  ++*removals;
   index.clear();
   order.clear();
 }
 
 // --- store -------------------------------------------------------------------
 
-VariableStore::VariableStore() { frames_.resize(1); }
+VariableStore::VariableStore() {
+  frames_.resize(1);
+  for (NameList& l : lists_) l.removals = &removals_;
+}
 
 CVariable* VariableStore::Scalar(uint32_t kind, std::string_view name) {
   NameList& list = List(kind);
@@ -103,7 +108,8 @@ int32_t VariableStore::AllocateArray(CVariable& v, int count,
 }
 
 int32_t VariableStore::Element(uint32_t kind, std::string_view name, int count, const double* subscripts,
-                               bool running, VarSlot& slot, uint64_t* linearIndex) {
+                               bool running, VarSlot& slot, uint64_t* linearIndex,
+                               CVariable** record) {
   if (count < 1 || count > kMaxDimensions) return kErrBadSubscript;
   int32_t subs[kMaxDimensions];
   for (int d = 0; d < count; ++d)
@@ -132,14 +138,24 @@ int32_t VariableStore::Element(uint32_t kind, std::string_view name, int count, 
     }
     arraysExist_ = true;
   }
+  if (record) *record = v;
+  return ElementOf(*v, count, subscripts, slot, linearIndex);
+}
+
+int32_t VariableStore::ElementOf(CVariable& record, int count, const double* subscripts,
+                                 VarSlot& slot, uint64_t* linearIndex) {
+  CVariable* v = &record;
   if (count != v->dimensions) return kErrBadSubscript;
+  int32_t subs[kMaxDimensions];
+  for (int d = 0; d < count; ++d)
+    if (!WholeSubscript(subscripts[d], subs[d])) return kErrBadSubscript;
   uint64_t at = 0;
   for (int d = 0; d < count; ++d) {
     const int32_t i = subs[d] - v->base;
     if (i < 0 || i >= v->extents[d]) return kErrBadSubscript;
     at = at * static_cast<uint64_t>(v->extents[d]) + static_cast<uint64_t>(i);
   }
-  if (kind == kNumericArray)
+  if (v->kind == kNumericArray)
     slot = VarSlot{&v->numbers[at], nullptr};
   else
     slot = VarSlot{nullptr, &v->strings[at]};

@@ -106,8 +106,17 @@ class VariableStore {
   // Element reference: subscripts as evaluated (rounded half up here),
   // creating the array automatically when the rules allow. `running` tells
   // whether a program runs (the option base and OPTION EXPLICIT apply then).
+  // `record`, when given, receives the array's record (also one created
+  // here), for ElementOf on later accesses.
   int32_t Element(uint32_t kind, std::string_view name, int count, const double* subscripts,
-                  bool running, VarSlot& slot, uint64_t* linearIndex = nullptr);
+                  bool running, VarSlot& slot, uint64_t* linearIndex = nullptr,
+                  CVariable** record = nullptr);
+  // The element of an existing array record, with Element's checks.
+  int32_t ElementOf(CVariable& v, int count, const double* subscripts, VarSlot& slot,
+                    uint64_t* linearIndex = nullptr);
+  // Counts removals of scalar and array records: a record pointer taken
+  // while the count was n stays valid as long as it is still n.
+  uint64_t Removals() const { return removals_; }
   // DIM of one array.
   int32_t CreateArray(uint32_t kind, std::string_view name, int count, const double* bounds,
                       bool running);
@@ -179,6 +188,7 @@ class VariableStore {
   using NameMap = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
 
   struct NameList {
+    uint64_t* removals = nullptr;  // the store's count, bumped on Remove and Clear
     std::vector<std::unique_ptr<CVariable>> order;
     NameMap<CVariable*> index;
     CVariable* Find(std::string_view name) const;
@@ -198,6 +208,7 @@ class VariableStore {
   int32_t BoundsToExtents(uint32_t kind, int count, const double* bounds, int32_t base,
                           std::array<int32_t, kMaxDimensions>& extents) const;
 
+  uint64_t removals_ = 0;
   std::array<double, 26> letters_{};
   std::array<NameList, 4> lists_;
   std::vector<std::pair<std::string, double>> constants_;

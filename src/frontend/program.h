@@ -21,11 +21,22 @@ namespace torvic {
 class ProgramLine {
  public:
   ProgramLine(uint32_t number, std::string text, const uint8_t* code, size_t codeLength)
-      : number(number), text(std::move(text)), code(code, code + codeLength) {}
+      : number(number), text(std::move(text)), code(code, code + codeLength) {
+    ++codeEpoch_;
+  }
+  ~ProgramLine() { ++codeEpoch_; }
+  ProgramLine(const ProgramLine&) = delete;
+  ProgramLine& operator=(const ProgramLine&) = delete;
+
+  // Changes whenever a line is made or freed, so that what is remembered
+  // about code by its address (the evaluator's variable cache) is dropped
+  // when that memory may hold another line. Code is rewritten by replacing
+  // its line, never in place.
+  static uint64_t CodeEpoch() { return codeEpoch_; }
 
   uint32_t number;                 // 1..65535, or kNoLineNumber
   std::string text;                // as typed after the number, trailing spaces removed
-  std::vector<uint8_t> code;       // the compiled line, exact length
+  std::vector<uint8_t> code;       // the compiled line, exact length (replace the line to change it)
   uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
 
   bool IsNumbered() const { return number != kNoLineNumber; }
@@ -40,6 +51,7 @@ class ProgramLine {
 
  private:
   friend class ProgramList;
+  static inline uint64_t codeEpoch_ = 0;
   ProgramLine* prev_ = nullptr;
   ProgramLine* next_ = nullptr;
 };

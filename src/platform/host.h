@@ -90,6 +90,17 @@ class EventPump {
   virtual bool PumpOnce() = 0;
   // Cheap: is anything waiting to be served?
   virtual bool AnyPending() = 0;
+  // The run loop's turn after every statement: PumpOnce, except for the
+  // turns the host has declared quiet, in which nothing can be waiting and
+  // its PumpOnce would only count. Inline, so a quiet turn costs a test and
+  // a decrement instead of a virtual call.
+  bool Turn() {
+    if (quietTurns_ != 0) {
+      --quietTurns_;
+      return false;
+    }
+    return PumpOnce();
+  }
   // Blocks until an event is pending, the timeout (milliseconds, negative =
   // none) passes, or no event can ever come.
   virtual WaitResult WaitForEvent(WaitFor what, int timeoutMs) = 0;
@@ -98,6 +109,13 @@ class EventPump {
   // and release of the key (false when the desktop does not allow it).
   virtual std::optional<bool> LockKeyState(LockKey key) { return std::nullopt; }
   virtual bool PressLockKey(LockKey key) { return false; }
+
+ protected:
+  // A host that queues an event ends any quiet turns (SetQuietTurns(0)).
+  void SetQuietTurns(uint32_t n) { quietTurns_ = n; }
+
+ private:
+  uint32_t quietTurns_ = 0;
 };
 
 // ---------------------------------------------------------------------------

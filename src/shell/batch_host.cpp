@@ -61,6 +61,7 @@ void BatchHost::Post(const ScriptKey& key) {
   e.key.ctrl = key.ctrl;
   e.key.shift = key.shift;
   posted_.push_back(e);
+  SetQuietTurns(0);
 }
 
 void BatchHost::LookAheadForBreak() {
@@ -91,7 +92,14 @@ bool BatchHost::PumpOnce() {
     FireDueTimers();
     LookAheadForBreak();
   }
-  if (posted_.empty()) return false;
+  if (posted_.empty()) {
+    // Nothing can arrive before the next clock-reading turn: the turns up
+    // to it are quiet, counted now.
+    const uint32_t quiet = 15 - (turns_ & 15);
+    turns_ += quiet;
+    SetQuietTurns(quiet);
+    return false;
+  }
   Event e = posted_.front();
   posted_.pop_front();
   Dispatch(e);
@@ -178,7 +186,10 @@ void BatchHost::FireDueTimers() {
     bool queued = false;
     for (const Event& e : posted_)
       if (e.kind == Event::Timer && e.timerId == id) queued = true;
-    if (!queued) posted_.push_back(Event{Event::Timer, {}, id});
+    if (!queued) {
+      posted_.push_back(Event{Event::Timer, {}, id});
+      SetQuietTurns(0);
+    }
   }
 }
 

@@ -11,7 +11,7 @@
 #include "engine/interpreter.h"
 #include "frontend/program.h"
 #include "shell/batch_host.h"
-#include "shell/settings_store.h"
+#include "shell/deferred_settings.h"
 #include "shell/system_services.h"
 
 namespace torvic::shell {
@@ -76,8 +76,8 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch,
 int RunBatch(const BatchOptions& options) {
   SystemClock clock;
   BatchHost host(STDIN_FILENO, options.braceNames, clock);
-  QtSettingsStore settings;
-  SystemSound sound(/*toolkitBeep=*/false);
+  DeferredSettingsStore settings;
+  SystemSound sound;
   SystemProcess process;
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
 

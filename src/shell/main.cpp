@@ -3,11 +3,13 @@
 //   torvic                       the window titled "TORVIC" (the batch mode on
 //                                the terminal when no display is available)
 //   torvic --batch [--keys] [--screen] [PROGRAM]
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QMainWindow>
-#include <QScrollArea>
+//
+// This executable does not link the GUI toolkit: the batch mode runs here,
+// so a batch run starts as fast as a plain terminal program, and the window
+// is the sibling executable torvic-window, which replaces this process.
+#include <unistd.h>
+
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -15,19 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "console/screen.h"
-#include "console/settings.h"
-#include "engine/interpreter.h"
 #include "shell/batch_mode.h"
-#include "shell/qt_surface.h"
-#include "shell/settings_store.h"
 #include "shell/system_services.h"
-#include "shell/torvic_view.h"
-#include "shell/window_host.h"
 
 namespace {
-
-using namespace torvic;
 
 bool DisplayAvailable() {
   const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -37,78 +30,22 @@ bool DisplayAvailable() {
   return (x && *x) || (wayland && *wayland);
 }
 
-// The frame: closing it asks the interpreter to unwind instead of
-// destroying the window under a running statement.
-class MainWindow final : public QMainWindow {
- public:
-  void SetInterpreter(Interpreter* in, shell::WindowHost* host) {
-    interpreter_ = in;
-    host_ = host;
-  }
-  void AllowClose() { allowClose_ = true; }
+// The locale as the toolkit sets it for the window, with numbers kept in
+// the C locale: BASIC's decimal point is always ".".
+void AdoptLocale() {
+  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_NUMERIC, "C");
+}
 
- protected:
-  void closeEvent(QCloseEvent* e) override {
-    if (allowClose_ || !interpreter_) {
-      e->accept();
-      return;
-    }
-    e->ignore();
-    interpreter_->RequestExit();
-    host_->Wake();
-  }
-
- private:
-  Interpreter* interpreter_ = nullptr;
-  shell::WindowHost* host_ = nullptr;
-  bool allowClose_ = false;
-};
-
-// The toolkit adopts the user's locale at start; numbers are formatted and
-// read by the C library, and BASIC's decimal point is always ".".
-void KeepNumbersInTheCLocale() { std::setlocale(LC_NUMERIC, "C"); }
-
-int RunWindow(int argc, char** argv) {
-  QApplication app(argc, argv);
-  KeepNumbersInTheCLocale();
-  shell::SystemClock clock;
-  shell::WindowHost host(clock);
-  shell::QtSettingsStore settings;
-  shell::SystemSound sound(/*toolkitBeep=*/true);
-  shell::SystemProcess process;
-  shell::QtSurface surface;
-  const platform::Host h{host, clock, host, host, settings, sound, process, &surface};
-
-  SettingsMemory memory;
-  ConsoleScreen screen(h, memory);
-  MainWindow frame;
-  frame.setWindowTitle("TORVIC");
-  auto* scroll = new QScrollArea(&frame);
-  scroll->setWidgetResizable(true);
-  scroll->setAlignment(Qt::AlignCenter);
-  if (!screen.Create()) {
-    std::fprintf(stderr, "torvic: the console screen could not be created\n");
-    return 1;
-  }
-  auto* view = new shell::CTorvicView(screen, surface, host);
-  scroll->setWidget(view);
-  frame.setCentralWidget(scroll);
-  process.SetTitleTarget(&frame);
-  host.SetDialogParent(&frame);
-  host.SetBeforeTurn([view] { view->SyncFromScreen(); });
-  frame.resize(view->sizeHint() + QSize(8, 8));
-  Interpreter interpreter(h, screen, memory);
-  view->SetInterpreter(&interpreter);
-  frame.SetInterpreter(&interpreter, &host);
-  frame.show();
-  view->setFocus();
-  interpreter.ShowPrompt();
-  interpreter.RunSession();
-  screen.SaveSettings();
-  frame.AllowClose();
-  frame.close();
-  process.RestartIfRequested();
-  return 0;
+int StartWindow(char** argv) {
+  std::string path = torvic::shell::ExecutablePath();
+  const size_t slash = path.rfind('/');
+  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+         "torvic-window";
+  argv[0] = path.data();
+  execv(path.c_str(), argv);
+  std::fprintf(stderr, "torvic: cannot start %s: %s\n", path.c_str(), std::strerror(errno));
+  return 1;
 }
 
 }  // namespace
@@ -122,17 +59,16 @@ int main(int argc, char** argv) {
     }
   }
   bool isBatch = false;
-  shell::BatchOptions options;
+  torvic::shell::BatchOptions options;
   std::string error;
-  if (!shell::ParseBatchArguments(args, isBatch, options, error)) {
+  if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error)) {
     std::fprintf(stderr, "torvic: %s\nusage: torvic [--batch [--keys] [--screen] [PROGRAM]]\n",
                  error.c_str());
     return 2;
   }
   if (isBatch || !DisplayAvailable()) {
-    QCoreApplication app(argc, argv);
-    KeepNumbersInTheCLocale();
-    return shell::RunBatch(options);
+    AdoptLocale();
+    return torvic::shell::RunBatch(options);
   }
-  return RunWindow(argc, argv);
+  return StartWindow(argv);
 }

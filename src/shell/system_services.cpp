@@ -1,9 +1,9 @@
 #include "shell/system_services.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QProcess>
-#include <QWidget>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
 #include <ctime>
 #include <thread>
 
@@ -37,29 +37,51 @@ platform::LocalTime SystemClock::Now() {
 void SystemClock::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 void SystemSound::Beep() {
-  if (toolkitBeep_ && qobject_cast<QApplication*>(QCoreApplication::instance()))
-    QApplication::beep();
+  if (beep_) beep_();
 }
 
 void SystemSound::Tone(uint32_t hertz, uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool SystemProcess::StartSecondInstance() {
-  if (!QCoreApplication::instance()) return false;
-  return QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+std::string ExecutablePath() {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
+
+namespace {
+
+// Starts the executable again, detached: the intermediate child exits at
+// once so the new instance is nobody's zombie.
+bool StartDetached(const std::string& path) {
+  if (path.empty()) return false;
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    setsid();
+    if (fork() == 0) {
+      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+bool SystemProcess::StartSecondInstance() { return StartDetached(ExecutablePath()); }
 
 void SystemProcess::SetWindowTitle(std::string_view title) {
   title_ = std::string(title);
-  if (window_)
-    window_->setWindowTitle(
-        QString::fromLatin1(title_.data(), static_cast<qsizetype>(title_.size())));
+  if (titleSink_) titleSink_(title_);
 }
 
 void SystemProcess::RestartIfRequested() {
-  if (restart_ && QCoreApplication::instance())
-    QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+  if (restart_) StartDetached(ExecutablePath());
   restart_ = false;
 }
 

@@ -1,13 +1,14 @@
 // Host services that the window and the batch mode share: the clock, sound
-// without an audio device, and process control.
+// without an audio device, and process control. Nothing here uses the GUI
+// toolkit, so the batch mode starts without loading it; the window hands in
+// its beep and its title bar as callbacks.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "platform/host.h"
-
-class QWidget;
 
 namespace torvic::shell {
 
@@ -26,12 +27,12 @@ class SystemClock final : public platform::Clock {
 // programs keep their timing; the beep is the toolkit's (or nothing).
 class SystemSound final : public platform::Sound {
  public:
-  explicit SystemSound(bool toolkitBeep) : toolkitBeep_(toolkitBeep) {}
+  explicit SystemSound(std::function<void()> beep = {}) : beep_(std::move(beep)) {}
   void Beep() override;
   void Tone(uint32_t hertz, uint32_t ms) override;
 
  private:
-  bool toolkitBeep_;
+  std::function<void()> beep_;
 };
 
 class SystemProcess final : public platform::Process {
@@ -44,13 +45,16 @@ class SystemProcess final : public platform::Process {
   bool RestartRequested() const { return restart_; }
   // Starts the new instance asked for by RESTART; called once at exit.
   void RestartIfRequested();
-  // The window whose title follows SetWindowTitle (none in batch mode).
-  void SetTitleTarget(QWidget* window) { window_ = window; }
+  // Where SetWindowTitle shows the title (nowhere in batch mode).
+  void SetTitleSink(std::function<void(const std::string&)> sink) { titleSink_ = std::move(sink); }
 
  private:
   bool restart_ = false;
   std::string title_ = "TORVIC";
-  QWidget* window_ = nullptr;
+  std::function<void(const std::string&)> titleSink_;
 };
+
+// The path of the running executable, or empty when it cannot be read.
+std::string ExecutablePath();
 
 }  // namespace torvic::shell

@@ -35,7 +35,15 @@ bool WindowHost::PumpOnce() {
   // The toolkit's turn at most once a millisecond; the clock is read on
   // every 16th turn only.
   if ((++turns_ & 15) == 0 && clock_.TickCount() != lastTurn_) ToolkitTurn(false);
-  if (queue_.empty()) return false;
+  if (queue_.empty()) {
+    // Events are queued only while the toolkit has its turn (or through
+    // Post, which ends the quiet turns): none can arrive before the next
+    // turn that reads the clock.
+    const uint32_t quiet = 15 - (turns_ & 15);
+    turns_ += quiet;
+    SetQuietTurns(quiet);
+    return false;
+  }
   const Event e = queue_.front();
   queue_.pop_front();
   Dispatch(e);

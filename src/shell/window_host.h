@@ -63,7 +63,10 @@ class WindowHost final : public QObject, public platform::EventPump, public plat
     platform::KeyEvent key;
     int timerId;
   };
-  void Post(const Event& e) { queue_.push_back(e); }
+  void Post(const Event& e) {
+    queue_.push_back(e);
+    SetQuietTurns(0);
+  }
   void Dispatch(const Event& e);
 
   platform::Clock& clock_;

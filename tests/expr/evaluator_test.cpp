@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iomanip>
 #include <random>
 
 #include "expr/numeric_rules.h"
@@ -121,6 +123,75 @@ TEST(Evaluator, NumbersRoundTo15DigitsLikePrintf) {
     std::snprintf(buf, sizeof buf, "%.15G", x);
     EXPECT_EQ(Round15(x), std::strtod(buf, nullptr)) << buf;
   }
+}
+
+// The values where a cheaper rounding could part from printf: exact decimal
+// ties (ties go to even), carries into the next power of ten, the edges of
+// every decade, binary fractions, quotients of small integers, and
+// neighbours one ulp away from each.
+TEST(Evaluator, RoundingMatchesPrintfAtTiesDecadeEdgesAndNeighbours) {
+  std::vector<double> cases = {123456789012345.5, 123456789012346.5, 0.5, 1.5, 2.5,
+                               99999999999999.95, 9.999999999999995, 0.9999999999999995,
+                               0.1 + 0.2, 1.0 / 3, 2.0 / 3, 1e-8 / 3, 1e15 - 0.5,
+                               4503599627370495.5, 1e-9 / 7, 0.000123456789012345678};
+  for (int k = -10; k <= 16; ++k) {
+    const double p = std::pow(10.0, k);
+    for (double f : {1.0, 1.5, 9.99999999999999, 9.999999999999999, 3.3333333333333335})
+      cases.push_back(p * f);
+  }
+  for (int n = 1; n <= 2000; ++n) {
+    cases.push_back(n / 7.0);
+    cases.push_back(n / 1024.0 + 1e6);
+    cases.push_back(n * 0.1);
+    cases.push_back(n / 2.0 * 3 + 4 - 5);
+  }
+  for (double c : std::vector<double>(cases)) {
+    cases.push_back(std::nextafter(c, 0.0));
+    cases.push_back(std::nextafter(c, 1e300));
+  }
+  for (double c : cases) {
+    for (double x : {c, -c}) {
+      if (x == std::trunc(x)) continue;
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.15G", x);
+      EXPECT_EQ(Round15(x), std::strtod(buf, nullptr)) << std::setprecision(17) << x << " " << buf;
+    }
+  }
+}
+
+// The variable cache keeps records by the address of the item that names
+// them. Code rewritten at the same address under a new epoch names its own
+// variables; an erased and re-dimensioned array is found anew; without
+// SetCachedCode nothing is kept.
+TEST(Evaluator, VariableCacheFollowsTheEpochAndRecordRemovals) {
+  Session s;
+  ASSERT_EQ(s.Let("AB = 1"), 0);
+  ASSERT_EQ(s.Let("CD = 2"), 0);
+  ASSERT_EQ(s.Dim("QQ(3)"), 0);
+  ASSERT_EQ(s.Let("QQ(1) = 7"), 0);
+  uint8_t buffer[128] = {};
+  auto eval = [&](std::string_view text, uint64_t epoch) {
+    CodeBuffer out;
+    size_t pos = 0;
+    const size_t start = out.Size();
+    EXPECT_TRUE(CompileExpression(text, pos, out));
+    std::memcpy(buffer, out.Data(), out.Size());
+    s.ev.SetCachedCode(buffer, epoch);
+    size_t at = start;
+    CValue v;
+    EXPECT_EQ(s.ev.EvaluateValue(Code(buffer, out.Size()), at, v), 0);
+    s.ev.SetCachedCode(nullptr, 0);
+    return v.IsNumber() ? v.number : -1;
+  };
+  EXPECT_EQ(eval("AB", 1), 1);
+  EXPECT_EQ(eval("AB", 1), 1);  // from the cache
+  EXPECT_EQ(eval("CD", 2), 2);  // same address, new epoch: looked up again
+  EXPECT_EQ(eval("QQ(1)", 3), 7);
+  ASSERT_EQ(s.Erase("QQ"), 0);
+  ASSERT_EQ(s.Dim("QQ(3)"), 0);
+  EXPECT_EQ(eval("QQ(1)", 3), 0);  // the erased record is not used again
+  ASSERT_EQ(s.Let("QQ(1) = 5"), 0);
+  EXPECT_EQ(eval("QQ(1)", 3), 5);
 }
 
 TEST(Evaluator, PendingStopEndsTheEvaluationWithoutError) {

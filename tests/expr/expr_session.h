@@ -93,14 +93,15 @@ class Session {
     out.Put8(0);
     return pos == text.size() ? Exec(ExecuteLet, out) : -1;
   }
-  // element [, element ...] for DIM and REDIM; `preserve` < 0 for DIM.
+  // element [, element ...] for DIM and REDIM, each after a 1 byte as the
+  // statement compiler writes them; `preserve` < 0 for DIM.
   int32_t Dim(std::string_view text, int preserve = -1) {
     CodeBuffer& out = Fresh();
     if (preserve >= 0) out.Put8(static_cast<uint8_t>(preserve));
     size_t pos = 0;
     for (;;) {
       uint8_t code;
-      out.Put8(1);  // each array: u8 1 | element item, as CompileDim writes it
+      out.Put8(1);
       if (!CompileVariableReference(text, pos, out, &code) || code < item::kNumericElement) return -1;
       SkipBlanks(text, pos);
       if (pos < text.size() && text[pos] == ',') { ++pos; continue; }
@@ -113,6 +114,7 @@ class Session {
     CodeBuffer& out = Fresh();
     size_t pos = 0;
     while (pos < text.size()) {
+      out.Put8(1);
       if (!CompileArrayName(text, pos, out)) return -1;
       SkipBlanks(text, pos);
       if (pos < text.size() && text[pos] == ',') ++pos;

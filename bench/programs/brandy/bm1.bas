@@ -1,0 +1,6 @@
+1 REM result: 3000001; scale: 1
+2 OSCLI "SPOOL brandy.out"
+100 N=3000000
+200 FOR K=1 TO N
+300 NEXT K
+700 PRINT K

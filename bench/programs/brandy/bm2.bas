@@ -1,0 +1,6 @@
+1 REM result: 1000000; scale: 1
+2 OSCLI "SPOOL brandy.out"
+100 N=1000000: K=0
+200 K=K+1
+500 IF K<N THEN 200
+700 PRINT K

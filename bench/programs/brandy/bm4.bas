@@ -1,0 +1,7 @@
+1 REM result: 1499999; scale: 1
+2 OSCLI "SPOOL brandy.out"
+100 N=1000000: K=0
+200 K=K+1
+300 A=K/2*3+4-5
+500 IF K<N THEN 200
+700 PRINT A

@@ -1,0 +1,2 @@
+1 REM result: ; scale: 1
+10 END

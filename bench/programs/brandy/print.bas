@@ -1,0 +1,5 @@
+1 REM result: LINE 20000; scale: 1
+2 OSCLI "SPOOL brandy.out"
+10 FOR I=1 TO 20000
+20 PRINT "LINE";I
+30 NEXT I

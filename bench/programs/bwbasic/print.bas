@@ -1,0 +1,4 @@
+1 REM result: LINE 20000; scale: 1
+10 FOR I=1 TO 20000
+20 PRINT "LINE";I
+30 NEXT I

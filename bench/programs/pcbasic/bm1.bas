@@ -1,0 +1,5 @@
+1 REM result: 3001; scale: 1000
+100 N=3000
+200 FOR K=1 TO N
+300 NEXT K
+700 PRINT K

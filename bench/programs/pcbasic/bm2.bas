@@ -1,0 +1,5 @@
+1 REM result: 1000; scale: 1000
+100 N=1000: K=0
+200 K=K+1
+500 IF K<N THEN 200
+700 PRINT K

@@ -1,0 +1,6 @@
+1 REM result: 1499; scale: 1000
+100 N=1000: K=0
+200 K=K+1
+300 A=K/2*3+4-5
+500 IF K<N THEN 200
+700 PRINT A

@@ -1,0 +1,4 @@
+1 REM result: LINE 200; scale: 100
+10 FOR I=1 TO 200
+20 PRINT "LINE";I
+30 NEXT I
