@@ -2,6 +2,7 @@
 // interpreter switches: RUN, CONT, STOP, END, INIT, EXIT, RESTART, START,
 // MENU, TRON, TROFF, BKON, BKOFF, CONFIRM, SECURE, PUSH, POP, $COLOR, PAUSE.
 #include "console/settings.h"
+#include "engine/control_operands.h"
 #include "engine/errors.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
@@ -176,9 +177,11 @@ int32_t DollarColor(Interpreter& in, const uint8_t*, size_t&) {
   return in.Running() ? 0 : kErrModeError;
 }
 
-// PAUSE [n]: does nothing once its argument is checked. The argument is
-// passed over until expressions can be evaluated here.
-int32_t Pause(Interpreter& in, const uint8_t*, size_t& offset) {
+// PAUSE [n]: evaluates its argument, 0 to 2147483647, and then does nothing.
+int32_t Pause(Interpreter& in, const uint8_t* code, size_t& offset) {
+  double ms = 0;
+  if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
+  if (!(ms >= 0 && ms < 2147483648.0)) return kErrCommandError;
   offset = in.PayloadEnd();
   return 0;
 }
