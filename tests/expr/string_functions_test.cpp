@@ -5,48 +5,10 @@
 #include <string>
 
 #include "expr/string_functions.h"
-#include "expr_session.h"
+#include "function_cases.h"
 
 namespace torvic::testing {
 namespace {
-
-struct StrCase {
-  const char* text;
-  std::string value;  // when error is 0
-  int32_t error;
-};
-
-void RunStringCases(Session& s, const StrCase* cases, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    const StrCase& c = cases[i];
-    Result r = s.Eval(c.text);
-    ASSERT_TRUE(r.compiled) << c.text;
-    EXPECT_EQ(r.error, c.error) << c.text;
-    if (c.error == 0 && r.error == 0) {
-      ASSERT_TRUE(r.value.IsString()) << c.text;
-      EXPECT_EQ(r.value.str.ToStdString(), c.value) << c.text;
-    }
-  }
-}
-
-struct NumCase {
-  const char* text;
-  double value;
-  int32_t error;
-};
-
-void RunNumericCases(Session& s, const NumCase* cases, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    const NumCase& c = cases[i];
-    Result r = s.Eval(c.text);
-    ASSERT_TRUE(r.compiled) << c.text;
-    EXPECT_EQ(r.error, c.error) << c.text;
-    if (c.error == 0 && r.error == 0) {
-      ASSERT_TRUE(r.value.IsNumber()) << c.text;
-      EXPECT_EQ(r.value.number, c.value) << c.text;
-    }
-  }
-}
 
 TEST(StringFunctions, CuttingAndBuilding) {
   const StrCase cases[] = {
