@@ -16,9 +16,12 @@ PACKAGES=(g++ clang libclang-rt-14-dev cmake ninja-build ccache
           qt6-base-dev libgl-dev fonts-liberation fontconfig
           libgtest-dev libgmock-dev libbenchmark-dev)
 
+# The benchmark suite's runner and its memory figures.
+BENCH_PACKAGES=(python3 time)
+
 setup() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -63,7 +66,7 @@ case "$cmd" in
       runtests build-san
     fi
     ;;
-  bench) setup; build build; bench/run "$ROOT/build" "$@" ;;
+  bench) setup "${BENCH_PACKAGES[@]}"; build build; bench/run "$ROOT/build" "$@" ;;
   fuzz)
     setup
     build build-fuzz -DTORVIC_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DTORVIC_BUILD_SHELL=OFF
