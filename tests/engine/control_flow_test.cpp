@@ -13,27 +13,8 @@
 namespace torvic {
 namespace {
 
-struct Case {
-  const char* name;
-  const char* typed;
-  std::vector<std::pair<char, double>> letters;  // expected values afterwards
-  const char* shown = nullptr;                    // a text the console must show
-  const char* notShown = nullptr;                 // one it must not show
-};
-
-void RunCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    Session s;
-    s.Run(c.typed);
-    for (const auto& [letter, value] : c.letters)
-      EXPECT_EQ(s.Var(letter), value) << c.name << ": " << letter << "\n" << s.transcript;
-    if (c.shown) EXPECT_TRUE(s.Has(c.shown)) << c.name << "\n" << s.transcript;
-    if (c.notShown) EXPECT_FALSE(s.Has(c.notShown)) << c.name << "\n" << s.transcript;
-  }
-}
-
 TEST(ControlFlow, JumpsAndSubroutines) {
-  RunCases({
+  RunSessionCases({
       {"goto skips", "10 GOTO 30\n20 A=1\n30 B=1\nRUN\n", {{'A', 0}, {'B', 1}}},
       {"goto backward and by label",
        "10 A=A+1\n20 IF A<3 THEN 10\n30 GOTO *L\n40 B=9\n50 *L: C=1\nRUN\n",
@@ -63,7 +44,7 @@ TEST(ControlFlow, JumpsAndSubroutines) {
 }
 
 TEST(ControlFlow, IfAndGoif) {
-  RunCases({
+  RunSessionCases({
       {"the rest of the line is the then part", "IF 0 THEN A=1: B=2\n", {{'A', 0}, {'B', 0}}},
       {"true runs the then part", "X=1: IF X THEN A=1 ELSE B=2: C=3\n", {{'A', 1}, {'B', 0}, {'C', 0}}},
       {"else runs to the end of the line", "X=0: IF X THEN A=1 ELSE B=2: C=3\n",
@@ -81,7 +62,7 @@ TEST(ControlFlow, IfAndGoif) {
 }
 
 TEST(ControlFlow, ForAndNext) {
-  RunCases({
+  RunSessionCases({
       {"the body runs once when the limit is passed", "10 FOR I=1 TO 0\n20 A=A+1\n30 NEXT\nRUN\n",
        {{'A', 1}, {'I', 2}}},
       {"counting and stepping down", "FOR I=10 TO 1 STEP -3: A=A+I: NEXT I\n", {{'A', 22}, {'I', -2}}},
@@ -130,7 +111,7 @@ TEST(ControlFlow, DataPointer) {
   EXPECT_EQ(s.Var('I'), 16);
   EXPECT_EQ(s.transcript.find('?'), std::string::npos) << s.transcript;
 
-  RunCases({
+  RunSessionCases({
       {"a word into a number", "10 DATA ABC\n20 READ A\nRUN\n", {}, "?Syntax error in 20, /READ A/"},
       {"text after a number", "10 DATA 12X\n20 READ A\nRUN\n", {}, "?Syntax error in 20"},
       {"text after a closing quote", "10 DATA \"AB\"C\n20 READ A$\nRUN\n", {}, "?Syntax error in 20"},

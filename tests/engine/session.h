@@ -4,9 +4,13 @@
 // interpreter's state after a session.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "console/screen.h"
 #include "console/settings.h"
@@ -60,5 +64,30 @@ struct Session : EchoSink {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
   }
 };
+
+// A table case: a typed session, the letter variables it must leave, and a
+// text the console must (or must not) show.
+struct SessionCase {
+  const char* name;
+  const char* typed;
+  std::vector<std::pair<char, double>> letters;  // expected values afterwards
+  const char* shown = nullptr;                    // a text the console must show
+  const char* notShown = nullptr;                 // one it must not show
+};
+
+inline void RunSessionCases(const std::vector<SessionCase>& cases) {
+  for (const SessionCase& c : cases) {
+    Session s;
+    s.Run(c.typed);
+    for (const auto& [letter, value] : c.letters)
+      EXPECT_EQ(s.Var(letter), value) << c.name << ": " << letter << "\n" << s.transcript;
+    if (c.shown) {
+      EXPECT_TRUE(s.Has(c.shown)) << c.name << "\n" << s.transcript;
+    }
+    if (c.notShown) {
+      EXPECT_FALSE(s.Has(c.notShown)) << c.name << "\n" << s.transcript;
+    }
+  }
+}
 
 }  // namespace torvic

@@ -13,27 +13,8 @@
 namespace torvic {
 namespace {
 
-struct Case {
-  const char* name;
-  const char* typed;
-  std::vector<std::pair<char, double>> letters;
-  const char* shown = nullptr;
-  const char* notShown = nullptr;
-};
-
-void RunCases(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    Session s;
-    s.Run(c.typed);
-    for (const auto& [letter, value] : c.letters)
-      EXPECT_EQ(s.Var(letter), value) << c.name << ": " << letter << "\n" << s.transcript;
-    if (c.shown) EXPECT_TRUE(s.Has(c.shown)) << c.name << "\n" << s.transcript;
-    if (c.notShown) EXPECT_FALSE(s.Has(c.notShown)) << c.name << "\n" << s.transcript;
-  }
-}
-
 TEST(Traps, OnErrorAndResume) {
-  RunCases({
+  RunSessionCases({
       {"resume next skips the failing statement with ERR and ERL kept",
        "10 ON ERROR GOTO 100\n20 A=1/0\n30 B=1: END\n100 E=ERR: L=ERL: RESUME NEXT\nRUN\n",
        {{'E', 9}, {'L', 20}, {'B', 1}, {'A', 0}}, nullptr, "?"},
@@ -91,7 +72,7 @@ TEST(Traps, ErrorStatementAndErrorTexts) {
 }
 
 TEST(Traps, AssertAndLogEvaluateThenAreNotSupported) {
-  RunCases({
+  RunSessionCases({
       {"assert", "ASSERT 1, \"X\"\n", {}, "?Not supported, /ASSERT 1, \"X\"/"},
       {"assert evaluates first", "ASSERT 1/0\n", {}, "?/0 error"},
       {"log", "LOG ON\n", {}, "?Not supported, /LOG ON/"},
@@ -177,7 +158,7 @@ TEST(Traps, OnTimerOnTheVirtualClock) {
     EXPECT_TRUE(s.host.IsTimerActive(1));
     EXPECT_FALSE(s.Has("?")) << s.transcript;
   }
-  RunCases({
+  RunSessionCases({
       {"interval 0", "10 ON TIMER = 0 GOTO 100\nRUN\n", {}, "?Command error in 10, /ON TIMER = 0 GOTO 100/"},
       {"goto 0 stops the timer", "10 ON TIMER = 1000 GOTO 100\n20 ON TIMER = 1000 GOTO 0\n30 TIMER ON\n100 END\nRUN\n",
        {}, "?Timer not set in 30, /TIMER ON/"},
