@@ -56,7 +56,7 @@ double SecondsSince1601(const platform::LocalTime& t) {
 std::string_view Evaluator::LetterName(int index) { return std::string_view(kLetterNames + index, 1); }
 
 Evaluator::Evaluator(VariableStore& vars, EvalEnvironment& env)
-    : vars_(vars), env_(env), stop_(env.PendingStop()) {
+    : vars_(vars), env_(env), stop_(env.PendingStop()), quick_(&vars.Letter(0)) {
   stack_.resize(64);
 }
 
@@ -69,7 +69,7 @@ CValue& Evaluator::Push() {
 
 int32_t Evaluator::Evaluate(Code code, size_t& pos) {
   const size_t base = sp_;
-  const int32_t e = Run(code, pos);
+  const int32_t e = RunOne(code, pos);
   if (e == kStopped) {
     sp_ = base;
     PushNumber(0);
@@ -85,6 +85,16 @@ int32_t Evaluator::EvaluateValue(Code code, size_t& pos, CValue& out) {
 }
 
 int32_t Evaluator::EvaluateNumber(Code code, size_t& pos, double& out, bool round) {
+  if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
+    const int32_t e = RunPlan(*plan, pos, out);
+    if (e == kStopped) {
+      out = 0;
+      return kOk;
+    }
+    if (e) return e;
+    if (round) out = RoundHalfUp(out);
+    return kOk;
+  }
   if (int32_t e = Evaluate(code, pos)) return e;
   if (!Top().IsNumber()) return kErrTypeMismatch;
   out = stack_[--sp_].number;
@@ -100,6 +110,163 @@ int32_t Evaluator::EvaluateString(Code code, size_t& pos, CBasicString& out) {
 }
 
 // --- the loop ------------------------------------------------------------------
+
+// --- the quick path ----------------------------------------------------------------
+
+namespace {
+
+// The plain arithmetic when its result is a normal number: no check of
+// ArithmeticResultError can object, and the result is rounded as
+// NumericBinary rounds it. Anything else takes NumericBinary's whole way.
+inline int32_t QuickArithmetic(uint8_t code, double a, double b, double r, double& out) {
+  if (std::isnormal(r)) [[likely]] {
+    out = Round15(r);
+    return kOk;
+  }
+  return NumericBinary(code, a, b, out);
+}
+
+inline double Truth(bool t) { return t ? -1 : 0; }
+
+}  // namespace
+
+int32_t Evaluator::RunOne(Code code, size_t& pos) {
+  if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
+    double v;
+    const int32_t e = RunPlan(*plan, pos, v);
+    if (e == kOk) PushNumber(v);
+    return e;
+  }
+  return Run(code, pos);
+}
+
+int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
+  using quick::Op;
+  const quick::Plan plan = found;  // the pools may grow while it runs
+  double st[quick::kMaxDepth + 1];
+  int sp = 0;
+  const quick::Step* s = quick_.Steps().data() + plan.firstStep;
+  const quick::Step* last = s + plan.stepCount;
+  for (; s != last; ++s) {
+    switch (s->op) {
+      case Op::Number:
+        st[sp++] = s->number;
+        break;
+      case Op::Letter:
+        st[sp++] = *s->place;
+        break;
+      case Op::Scalar: {
+        quick::Site& site = quick_.Sites()[s->site];
+        if (site.removals != vars_.Removals()) {
+          CVariable* v = vars_.Scalar(kNumericScalar, site.name);
+          if (!v) return kErrOutOfMemory;
+          site.record = v;
+          site.removals = vars_.Removals();
+        }
+        st[sp++] = site.record->number;
+        break;
+      }
+      case Op::Element: {
+        quick::Site& site = quick_.Sites()[s->site];
+        sp -= s->count;
+        VarSlot slot;
+        int32_t e;
+        if (site.removals == vars_.Removals()) {
+          e = vars_.ElementOf(*site.record, s->count, st + sp, slot);
+        } else {
+          CVariable* record = nullptr;
+          e = vars_.Element(kNumericArray, site.name, s->count, st + sp, env_.ProgramRunning(), slot,
+                            nullptr, &record);
+          if (e == kOk && record) {
+            site.record = record;
+            site.removals = vars_.Removals();
+          }
+        }
+        if (e) return e;
+        st[sp++] = *slot.number;
+        break;
+      }
+      case Op::Constant: {
+        const double* v = vars_.FindConstant(quick_.Sites()[s->site].name);
+        if (!v) return kErrUndefinedConstant;
+        st[sp++] = *v;
+        break;
+      }
+      case Op::Negate:
+        st[sp - 1] = -st[sp - 1];
+        break;
+      case Op::Not: {
+        quickLeft_.SetNumber(st[sp - 1]);
+        if (int32_t e = ApplyUnaryOperator(op::kNot, quickLeft_)) return e;
+        st[sp - 1] = quickLeft_.number;
+        break;
+      }
+      case Op::Add: {
+        const double a = st[sp - 2], b = st[sp - 1];
+        if (int32_t e = QuickArithmetic(op::kPlus, a, b, a + b, st[sp - 2])) return e;
+        --sp;
+        break;
+      }
+      case Op::Subtract: {
+        const double a = st[sp - 2], b = st[sp - 1];
+        if (int32_t e = QuickArithmetic(op::kMinus, a, b, a - b, st[sp - 2])) return e;
+        --sp;
+        break;
+      }
+      case Op::Multiply: {
+        const double a = st[sp - 2], b = st[sp - 1];
+        if (int32_t e = QuickArithmetic(op::kMultiply, a, b, a * b, st[sp - 2])) return e;
+        --sp;
+        break;
+      }
+      case Op::Divide: {
+        const double a = st[sp - 2], b = st[sp - 1];
+        if (int32_t e = QuickArithmetic(op::kDivide, a, b, a / b, st[sp - 2])) return e;
+        --sp;
+        break;
+      }
+      // Comparisons: a NaN compares unequal to everything, as in the general
+      // operator.
+      case Op::Less: --sp; st[sp - 1] = Truth(st[sp - 1] < st[sp]); break;
+      case Op::Greater: --sp; st[sp - 1] = Truth(st[sp - 1] > st[sp]); break;
+      case Op::Equal: --sp; st[sp - 1] = Truth(st[sp - 1] == st[sp]); break;
+      case Op::NotEqual: --sp; st[sp - 1] = Truth(!(st[sp - 1] == st[sp])); break;
+      case Op::LessEqual: --sp; st[sp - 1] = Truth(st[sp - 1] <= st[sp]); break;
+      case Op::GreaterEqual: --sp; st[sp - 1] = Truth(st[sp - 1] >= st[sp]); break;
+      case Op::Binary: {
+        quickLeft_.SetNumber(st[sp - 2]);
+        quickRight_.SetNumber(st[sp - 1]);
+        if (int32_t e = ApplyBinaryOperator(s->code, quickLeft_, quickRight_)) return e;
+        st[sp - 2] = quickLeft_.number;
+        --sp;
+        break;
+      }
+      case Op::Call: {
+        const int n = s->count;
+        const size_t index = static_cast<size_t>(s - quick_.Steps().data());
+        sp -= n;
+        for (int i = 0; i < n; ++i) quickArgs_[static_cast<size_t>(i)].SetNumber(st[sp + i]);
+        CallContext ctx{*this, vars_, env_, s->code, s->signature};
+        result_.SetNumber(0);
+        if (int32_t e = WorkerFor(s->code)(ctx, quickArgs_.data(), n, result_)) return e;
+        if (!result_.IsNumber()) return kErrInternalError;  // a worker broke its signature
+        st[sp++] = result_.number;
+        // A worker that evaluated code of its own may have grown the pools.
+        if (plan.firstStep + plan.stepCount > quick_.Steps().size()) return kErrInternalError;
+        s = quick_.Steps().data() + index;
+        last = quick_.Steps().data() + plan.firstStep + plan.stepCount;
+        if (stop_) {
+          pos = s->end;  // where the general loop stops: just past the call
+          return kStopped;
+        }
+        break;
+      }
+    }
+  }
+  out = st[0];
+  pos += plan.length;
+  return kOk;
+}
 
 int32_t Evaluator::Run(Code code, size_t& pos) {
   // Subscripts and FN bodies run nested; the depth bound keeps malformed or
@@ -251,6 +418,10 @@ int32_t Evaluator::ResolveReference(Code code, size_t& pos, ResolvedRef& ref) {
   if (count == 0 || count > kMaxDimensions) return kErrBadSubscript;
   double subs[kMaxDimensions];
   for (int i = 0; i < count; ++i) {
+    if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
+      if (int32_t e = RunPlan(*plan, pos, subs[i])) return e;
+      continue;
+    }
     if (int32_t e = Run(code, pos)) return e;
     if (!Top().IsNumber()) return kErrTypeMismatch;
     subs[i] = stack_[--sp_].number;

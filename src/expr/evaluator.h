@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "expr/code_reader.h"
+#include "expr/quick_code.h"
 #include "expr/value.h"
 #include "expr/variables.h"
 
@@ -172,6 +173,19 @@ class Evaluator {
 
   int32_t Run(Code code, size_t& pos);
   int32_t RunItems(Code code, size_t& pos);
+  // The quick path (quick_code.h): the plan of the expression at code[pos]
+  // when the code is the cached program code, no stop is pending and the
+  // expression qualifies; else null.
+  const quick::Plan* QuickPlanFor(Code code, size_t pos) {
+    if (code.data() != cachedCode_ || stop_) return nullptr;
+    return quick_.Find(code, pos, codeEpoch_);
+  }
+  // Runs a plan as RunItems would run its expression: kOk with the number
+  // in `out` and pos past the 0 byte, an error, or kStopped.
+  int32_t RunPlan(const quick::Plan& plan, size_t& pos, double& out);
+  // One expression that must leave one value on the stack: quick when it
+  // can be, else Run.
+  int32_t RunOne(Code code, size_t& pos);
   int32_t Call(Code code, size_t& pos);
   int32_t CallFixed(uint8_t number, uint8_t signature);
   int32_t CallUserFunction(Code code, size_t& pos);
@@ -198,6 +212,9 @@ class Evaluator {
   const uint8_t* cachedCode_ = nullptr;
   uint64_t codeEpoch_ = 0;
   std::array<SiteEntry, kSiteEntries> sites_{};
+  quick::PlanCache quick_;
+  std::array<CValue, 6> quickArgs_;  // arguments of a quick built-in call
+  CValue quickLeft_, quickRight_;    // operands of the rarer quick operators
 
   friend struct CallContext;
 };

@@ -1,0 +1,195 @@
+#include "expr/quick_code.h"
+
+#include "expr/expr_compiler.h"
+#include "expr/function_table.h"
+#include "expr/operators.h"
+#include "expr/variables.h"
+
+namespace torvic::quick {
+
+namespace {
+
+// The fixed signatures that take and give numbers only: "", "N", "NN",
+// "NNN", "NNNNNN" (functions.cpp has the whole list). Their argument counts.
+int NumberSignatureArgs(uint8_t signature) {
+  switch (signature) {
+    case 1: return 0;
+    case 2: return 1;
+    case 4: return 2;
+    case 5: return 3;
+    case 6: return 6;
+    default: return -1;
+  }
+}
+
+Op OperatorStep(uint8_t code) {
+  switch (code) {
+    case op::kPlus: return Op::Add;
+    case op::kMinus: return Op::Subtract;
+    case op::kMultiply: return Op::Multiply;
+    case op::kDivide: return Op::Divide;
+    case op::kLess: return Op::Less;
+    case op::kGreater: return Op::Greater;
+    case op::kEqual: return Op::Equal;
+    case op::kNotEqual: return Op::NotEqual;
+    case op::kLessEqual: return Op::LessEqual;
+    case op::kGreaterEqual: return Op::GreaterEqual;
+    case op::kNegate: return Op::Negate;
+    case op::kNot: return Op::Not;
+    default: return Op::Binary;
+  }
+}
+
+// The walk over one expression (up to its 0 byte), as the general evaluator
+// reads it; `depth` is the number stack depth reached.
+class Decoder {
+ public:
+  Decoder(Code code, double* letters, std::vector<Step>& steps, std::vector<Site>& sites)
+      : code_(code), letters_(letters), steps_(steps), sites_(sites) {}
+
+  // One expression at pos that leaves exactly one number.
+  bool Expression(size_t& pos, int baseDepth) {
+    int depth = baseDepth;
+    for (;;) {
+      uint8_t c;
+      if (!ReadCode8(code_, pos, c)) return false;
+      Step s;
+      switch (c) {
+        case item::kEnd:
+          return depth == baseDepth + 1;
+        case item::kNumber:
+          if (!CodeHas(code_, pos, 8)) return false;
+          s.op = Op::Number;
+          s.number = ReadF64(code_.data() + pos);
+          pos += 8;
+          ++depth;
+          break;
+        case item::kOperator: {
+          uint8_t o;
+          if (!ReadCode8(code_, pos, o) || o == 0 || o > op::kLast || o == op::kConcat) return false;
+          s.op = OperatorStep(o);
+          s.code = o;
+          if (o == op::kNegate || o == op::kNot) {
+            if (depth <= baseDepth) return false;
+          } else {
+            if (depth < baseDepth + 2) return false;
+            --depth;
+          }
+          break;
+        }
+        case item::kCall: {
+          if (!CodeHas(code_, pos, 6)) return false;
+          const uint8_t number = code_[pos + 3];
+          const uint8_t signature = code_[pos + 5];
+          const int n = NumberSignatureArgs(signature);
+          if (n < 0 || depth < baseDepth + n) return false;
+          pos += 6;
+          s.op = Op::Call;
+          s.code = number;
+          s.count = static_cast<uint8_t>(n);
+          s.signature = signature;
+          s.end = static_cast<uint32_t>(pos);
+          depth = depth - n + 1;
+          break;
+        }
+        case item::kLetter:
+          if (!CodeHas(code_, pos, 4) || code_[pos + 3] > 25) return false;
+          s.op = Op::Letter;
+          s.place = letters_ + code_[pos + 3];
+          pos += 4;
+          ++depth;
+          break;
+        case item::kNumericScalar:
+        case item::kConstant: {
+          Site site;
+          site.itemCode = c;
+          site.itemPos = static_cast<uint32_t>(pos - 1);
+          pos += 3;
+          if (!ReadCodeName(code_, pos, site.name)) return false;
+          s.op = c == item::kConstant ? Op::Constant : Op::Scalar;
+          s.site = static_cast<uint32_t>(sites_.size());
+          sites_.push_back(site);
+          ++depth;
+          break;
+        }
+        case item::kNumericElement: {
+          Site site;
+          site.itemCode = c;
+          site.itemPos = static_cast<uint32_t>(pos - 1);
+          pos += 3;
+          uint8_t count;
+          if (!ReadCodeName(code_, pos, site.name) || !ReadCode8(code_, pos, count)) return false;
+          if (count == 0 || count > kMaxDimensions) return false;
+          for (int i = 0; i < count; ++i)
+            if (!Expression(pos, depth + i)) return false;
+          s.op = Op::Element;
+          s.count = count;
+          s.site = static_cast<uint32_t>(sites_.size());
+          sites_.push_back(site);
+          ++depth;
+          break;
+        }
+        default:
+          return false;  // strings, FN, parameters, pseudo-operands
+      }
+      if (depth > kMaxDepth) return false;
+      steps_.push_back(s);
+    }
+  }
+
+ private:
+  Code code_;
+  double* letters_;
+  std::vector<Step>& steps_;
+  std::vector<Site>& sites_;
+};
+
+}  // namespace
+
+bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
+            std::vector<Site>& sites, Plan& plan) {
+  const size_t stepMark = steps.size(), siteMark = sites.size(), start = pos;
+  Decoder d(code, letters, steps, sites);
+  if (!d.Expression(pos, 0)) {
+    steps.resize(stepMark);
+    sites.resize(siteMark);
+    return false;
+  }
+  plan.firstStep = static_cast<uint32_t>(stepMark);
+  plan.stepCount = static_cast<uint32_t>(steps.size() - stepMark);
+  plan.length = static_cast<uint32_t>(pos - start);
+  return true;
+}
+
+void PlanCache::Reset(uint64_t epoch) {
+  epoch_ = epoch;
+  table_.assign(256, Entry{});
+  mask_ = table_.size() - 1;
+  used_ = 0;
+  plans_.clear();
+  steps_.clear();
+  sites_.clear();
+}
+
+const Plan* PlanCache::Add(Code code, size_t pos, size_t slot) {
+  Plan plan;
+  const bool ok = Decode(code, pos, letters_, steps_, sites_, plan);
+  if (ok) plans_.push_back(plan);
+  table_[slot] = Entry{code.data() + pos, ok ? static_cast<uint32_t>(plans_.size()) : 0};
+  if (++used_ * 2 > table_.size()) {
+    // Grow, keeping every entry.
+    std::vector<Entry> old;
+    old.swap(table_);
+    table_.assign(old.size() * 2, Entry{});
+    mask_ = table_.size() - 1;
+    for (const Entry& e : old) {
+      if (!e.at) continue;
+      size_t i = Hash(e.at);
+      while (table_[i].at) i = (i + 1) & mask_;
+      table_[i] = e;
+    }
+  }
+  return ok ? &plans_.back() : nullptr;
+}
+
+}  // namespace torvic::quick

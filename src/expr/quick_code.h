@@ -1,0 +1,136 @@
+// Quick code: number expressions of program lines decoded once into fixed
+// steps, so that running them again reads no item headers, checks no bounds
+// and touches no value of the general stack.
+//
+// Only expressions whose every item gives a number qualify: number
+// literals, letters, named numeric scalars, numeric array elements (with
+// quick subscripts), named constants, the number operators, and built-in
+// functions whose fixed signature takes and gives numbers only. Anything
+// else (strings, FN, USR, the pseudo-operands, malformed code) is left to
+// the general evaluator, which also reports every error of malformed code.
+//
+// A plan runs the same operations in the same order as the general
+// evaluator: variables are created when read, arrays dimensioned on first
+// use, errors and the pending-stop rule are the same, so a program cannot
+// tell which path ran. Plans are found by the address of the expression's
+// first byte and live while the program's code is unchanged (the code epoch
+// of ProgramLine); every variable record a plan keeps is checked against the
+// variable store's removal count before use.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "expr/code_reader.h"
+
+namespace torvic {
+
+struct CVariable;
+
+namespace quick {
+
+enum class Op : uint8_t {
+  Number,    // push `number`
+  Letter,    // push *place
+  Scalar,    // push the named scalar of site `site`
+  Element,   // pop `count` subscripts, push the element of site `site`
+  Constant,  // push the named constant of site `site`
+  Negate,
+  Not,
+  Add,
+  Subtract,
+  Multiply,
+  Divide,
+  Less,
+  Greater,
+  Equal,
+  NotEqual,
+  LessEqual,
+  GreaterEqual,
+  Binary,    // any other number operator `code`
+  Call,      // built-in `code` (function number) with `count` numbers, signature `signature`
+};
+
+struct Step {
+  Op op;
+  uint8_t code = 0;       // operator code or function number
+  uint8_t count = 0;      // subscripts or arguments
+  uint8_t signature = 0;  // Call
+  uint32_t site = 0;      // Scalar, Element, Constant
+  uint32_t end = 0;       // Call: code offset just past the item (a stop leaves pos there)
+  union {
+    double number;
+    double* place;
+  };
+  Step() : op(Op::Number), number(0) {}
+};
+
+// A named variable or constant a plan reads: its name (pointing into the
+// line's code, which lives as long as the plan) and the record found for
+// it, valid while the store's removal count is `removals`.
+struct Site {
+  uint8_t itemCode = 0;  // 6 numeric scalar, 8 numeric element, 10 constant
+  uint32_t itemPos = 0;  // the item's offset in the code
+  std::string_view name;
+  CVariable* record = nullptr;
+  uint64_t removals = ~uint64_t{0};
+};
+
+struct Plan {
+  uint32_t firstStep = 0;
+  uint32_t stepCount = 0;
+  uint32_t length = 0;  // bytes of the expression with its 0 byte
+};
+
+// The deepest number stack a plan may need; deeper expressions stay general.
+inline constexpr int kMaxDepth = 32;
+
+// Decodes the expression at code[pos] into steps and sites appended to the
+// pools; false (pools unchanged) when it does not qualify. `letters` is the
+// place of letter variable A (B follows it, and so on).
+bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
+            std::vector<Site>& sites, Plan& plan);
+
+// Every plan of the current code, found by expression address. Cleared
+// whenever the code epoch changes.
+class PlanCache {
+ public:
+  explicit PlanCache(double* letters) : letters_(letters) {}
+  // The plan for the expression at `at`, decoding it on first sight; null
+  // when the expression does not qualify.
+  const Plan* Find(Code code, size_t pos, uint64_t epoch) {
+    if (epoch != epoch_) Reset(epoch);
+    const uint8_t* at = code.data() + pos;
+    for (size_t i = Hash(at);; i = (i + 1) & mask_) {
+      Entry& e = table_[i];
+      if (e.at == at) return e.plan == 0 ? nullptr : &plans_[e.plan - 1];
+      if (!e.at) return Add(code, pos, i);
+    }
+  }
+  std::vector<Step>& Steps() { return steps_; }
+  std::vector<Site>& Sites() { return sites_; }
+
+ private:
+  struct Entry {
+    const uint8_t* at = nullptr;
+    uint32_t plan = 0;  // index + 1; 0: does not qualify
+  };
+  size_t Hash(const uint8_t* at) const {
+    return static_cast<size_t>((reinterpret_cast<uintptr_t>(at) * 0x9E3779B97F4A7C15ULL) >> 40) & mask_;
+  }
+  void Reset(uint64_t epoch);
+  const Plan* Add(Code code, size_t pos, size_t slot);
+
+  double* letters_;
+  uint64_t epoch_ = ~uint64_t{0};
+  std::vector<Entry> table_;
+  size_t mask_ = 0;
+  size_t used_ = 0;
+  std::vector<Plan> plans_;
+  std::vector<Step> steps_;
+  std::vector<Site> sites_;
+};
+
+}  // namespace quick
+}  // namespace torvic
