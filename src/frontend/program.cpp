@@ -150,7 +150,7 @@ LineEntryResult EnterNumberedLine(ProgramList& program, std::string_view typed) 
       std::string newText(text);
       std::vector<uint8_t> newCode(buffer.Data(), buffer.Data() + buffer.Size());
       old->text.swap(newText);
-      old->code.swap(newCode);
+      old->ReplaceCode(newCode);
       r.line = old;
     } else {
       r.line = program.InsertByNumber(

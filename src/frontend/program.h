@@ -28,15 +28,22 @@ class ProgramLine {
   ProgramLine(const ProgramLine&) = delete;
   ProgramLine& operator=(const ProgramLine&) = delete;
 
-  // Changes whenever a line is made or freed, so that what is remembered
-  // about code by its address (the evaluator's variable cache) is dropped
-  // when that memory may hold another line. Code is rewritten by replacing
-  // its line, never in place.
+  // Changes whenever a line is made or freed or its code is replaced or
+  // rewritten, so that what is remembered about code by its address (the
+  // evaluator's variable cache and decoded expressions) is dropped when that
+  // memory may hold other code.
   static uint64_t CodeEpoch() { return codeEpoch_; }
+  // Gives the line new code (swapped in: the old code ends up in `c`).
+  void ReplaceCode(std::vector<uint8_t>& c) noexcept {
+    code.swap(c);
+    ++codeEpoch_;
+  }
+  // Code was rewritten in place (RENUM).
+  static void NoteCodeRewritten() { ++codeEpoch_; }
 
   uint32_t number;                 // 1..65535, or kNoLineNumber
   std::string text;                // as typed after the number, trailing spaces removed
-  std::vector<uint8_t> code;       // the compiled line, exact length (replace the line to change it)
+  std::vector<uint8_t> code;       // the compiled line, exact length (change it with ReplaceCode)
   uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
 
   bool IsNumbered() const { return number != kNoLineNumber; }

@@ -205,6 +205,7 @@ RenumberResult Renumber(ProgramList& program, const RenumberRequest& request,
   }
   for (ProgramLine* line = program.First(); line; line = line->Next())
     RewriteLine(program, *line, onMissing);
+  ProgramLine::NoteCodeRewritten();
   for (ProgramLine* line = program.First(); line; line = line->Next()) {
     if (line->newNumber != kNoLineNumber) line->number = line->newNumber;
     line->newNumber = kNoLineNumber;
