@@ -161,53 +161,66 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
     offset = ReadU16(code + offset + 1);
     return true;
   }
-  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
-  if (recordCode == kRecordUncompiled) {
-    const uint16_t column = ReadU16(code + offset + 1);
-    const uint16_t length = ReadU16(code + offset + 3);
-    statementStart_ = offset;
-    offset += kUncompiledRecordSize;
-    payloadEnd_ = offset;
-    err_ = kErrSyntaxError;
-    erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
-    errorPosition_ = column;
-    errorLine_ = reportLine;
-    int32_t result = kErrSyntaxError;
-    if (Running() && onError_.set && !memory_.SyntaxErrorsBypassOnError()) {
-      const size_t start = statementStart_;
-      result = ErrorTrap(kErrSyntaxError);
-      if (result == 0) {
-        if (stopReason_ == StopReason::RetryStatement) offset = start;
-        return true;
-      }
-    }
-    if (result > 0) RaiseAt(result, column, length, reportLine);
-    AbortRun();
-    return false;
-  }
+  if (recordCode == kRecordUncompiled) [[unlikely]]
+    return ExecuteUncompiled(code, offset);
 
+  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
   expressions_->SyncPendingStop();
-  const RecordFrame frame = ReadFrame(code, offset);
   // Kept here as well as in the members: a trap handler or a stopped state
   // that runs inside the handler executes other statements meanwhile.
   const size_t start = offset;
+  const RecordFrame frame = ReadFrame(code, offset);
   const size_t end = offset + kRecordFrameSize + frame.operandLength;
   statementStart_ = start;
   offset += kRecordFrameSize;
   payloadEnd_ = end;
-  // The variable cache serves the running program's lines only.
+  // The variable cache and the decoded expressions serve the running
+  // program's lines only.
   expressions_->Eval().SetCachedCode(
-      runMode_ == 1 && currentLine_ && code == currentLine_->Code() ? code : nullptr,
-      ProgramLine::CodeEpoch());
-  int32_t result = handlers_[recordCode](*this, code, offset);
+      reportLine && code == reportLine->Code() ? code : nullptr, ProgramLine::CodeEpoch());
+  const int32_t result = handlers_[recordCode](*this, code, offset);
   statementStart_ = start;
   payloadEnd_ = end;
-  if (result == 0) {
+  if (result == 0) [[likely]] {
+    if (stopReason_ == StopReason::None) [[likely]] return true;
     if (stopReason_ == StopReason::BreakKey && offset < end) offset = start;
     else if (stopReason_ == StopReason::SkipStatement) offset = end;
     return true;
   }
+  return StatementFailed(frame, offset, start, end, result, reportLine);
+}
 
+// A 250 record: the text that did not compile fails with a syntax error
+// where it stands (ON ERROR may take it).
+bool Interpreter::ExecuteUncompiled(const uint8_t* code, size_t& offset) {
+  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
+  const uint16_t column = ReadU16(code + offset + 1);
+  const uint16_t length = ReadU16(code + offset + 3);
+  statementStart_ = offset;
+  offset += kUncompiledRecordSize;
+  payloadEnd_ = offset;
+  err_ = kErrSyntaxError;
+  erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
+  errorPosition_ = column;
+  errorLine_ = reportLine;
+  int32_t result = kErrSyntaxError;
+  if (Running() && onError_.set && !memory_.SyntaxErrorsBypassOnError()) {
+    const size_t start = statementStart_;
+    result = ErrorTrap(kErrSyntaxError);
+    if (result == 0) {
+      if (stopReason_ == StopReason::RetryStatement) offset = start;
+      return true;
+    }
+  }
+  if (result > 0) RaiseAt(result, column, length, reportLine);
+  AbortRun();
+  return false;
+}
+
+// The statement at `start` failed with `result`: the error registers, ON
+// ERROR, or the report and the end of the run.
+bool Interpreter::StatementFailed(const RecordFrame& frame, size_t& offset, size_t start, size_t end,
+                                  int32_t result, const ProgramLine* reportLine) {
   err_ = std::abs(result);
   erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
   errorPosition_ = frame.column;
@@ -290,7 +303,9 @@ void Interpreter::LoopOverProgram(bool nested) {
     do {
       // The line object may be freed by a command typed in the stopped state;
       // that always leaves a non-zero stop reason, checked before any reuse.
-      const bool ok = ExecuteStatement(currentLine_->Code(), currentOffset_);
+      // The end record does nothing: the next line follows without a call.
+      const uint8_t* code = currentLine_->Code();
+      const bool ok = code[currentOffset_] == kRecordEnd || ExecuteStatement(code, currentOffset_);
       if (ok && stopReason_ == StopReason::None) {
         if (!lineChanged_ && currentLine_->Code()[currentOffset_] == kRecordEnd) {
           ProgramLine* next = currentLine_->Next();

@@ -25,6 +25,7 @@
 #include "console/lineeditor.h"
 #include "engine/stop_reason.h"
 #include "frontend/code_buffer.h"
+#include "frontend/compiled_line.h"
 #include "frontend/program.h"
 #include "platform/host.h"
 
@@ -144,6 +145,10 @@ class Interpreter final : public platform::EventSink {
   // Executes the record at `offset` and advances it; false when an error
   // aborted the run.
   bool ExecuteStatement(const uint8_t* code, size_t& offset);
+  // The rare ways of ExecuteStatement, kept out of its path.
+  [[gnu::noinline]] bool ExecuteUncompiled(const uint8_t* code, size_t& offset);
+  [[gnu::noinline]] bool StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,
+                                         size_t end, int32_t result, const ProgramLine* reportLine);
   // Executes a compiled command line from its first record; false when an
   // error was reported.
   bool RunImmediate(const uint8_t* code);

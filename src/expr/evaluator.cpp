@@ -56,7 +56,7 @@ double SecondsSince1601(const platform::LocalTime& t) {
 std::string_view Evaluator::LetterName(int index) { return std::string_view(kLetterNames + index, 1); }
 
 Evaluator::Evaluator(VariableStore& vars, EvalEnvironment& env)
-    : vars_(vars), env_(env), stop_(env.PendingStop()), quick_(&vars.Letter(0)) {
+    : vars_(vars), env_(env), stop_(env.PendingStop()), quick_(&vars.Letter(0)), quickTargets_(&vars.Letter(0), /*targets=*/true) {
   stack_.resize(64);
 }
 
@@ -141,11 +141,65 @@ int32_t Evaluator::RunOne(Code code, size_t& pos) {
 }
 
 int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
-  using quick::Op;
   const quick::Plan plan = found;  // the pools may grow while it runs
   double st[quick::kMaxDepth + 1];
+  if (int32_t e = RunSteps(quick_, plan, st, pos)) return e;
+  out = st[0];
+  pos += plan.length;
+  return kOk;
+}
+
+bool Evaluator::QuickTarget(Code code, size_t& pos, double*& place, int32_t& e) {
+  if (code.data() != cachedCode_ || stop_) return false;
+  const quick::Plan* found = quickTargets_.Find(code, pos, codeEpoch_);
+  if (!found) return false;
+  const quick::Plan plan = *found;
+  e = kOk;
+  if (plan.target == item::kLetter) {
+    place = plan.place;
+    pos += plan.length;
+    return true;
+  }
+  if (plan.target == item::kNumericScalar) {
+    quick::Site& site = quickTargets_.Sites()[plan.site];
+    if (site.removals != vars_.Removals()) {
+      CVariable* v = vars_.Scalar(kNumericScalar, site.name);
+      if (!v) {
+        e = kErrOutOfMemory;
+        return true;
+      }
+      site.record = v;
+      site.removals = vars_.Removals();
+    }
+    place = &site.record->number;
+    pos += plan.length;
+    return true;
+  }
+  double st[quick::kMaxDepth + 1];
+  if ((e = RunSteps(quickTargets_, plan, st, pos))) return true;
+  quick::Site& site = quickTargets_.Sites()[plan.site];
+  const int count = site.itemCode;
+  VarSlot slot;
+  if (site.removals == vars_.Removals()) {
+    e = vars_.ElementOf(*site.record, count, st, slot);
+  } else {
+    CVariable* record = nullptr;
+    e = vars_.Element(kNumericArray, site.name, count, st, env_.ProgramRunning(), slot, nullptr, &record);
+    if (e == kOk && record) {
+      site.record = record;
+      site.removals = vars_.Removals();
+    }
+  }
+  if (e) return true;
+  place = slot.number;
+  pos += plan.length;
+  return true;
+}
+
+int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos) {
+  using quick::Op;
   int sp = 0;
-  const quick::Step* s = quick_.Steps().data() + plan.firstStep;
+  const quick::Step* s = cache.Steps().data() + plan.firstStep;
   const quick::Step* last = s + plan.stepCount;
   for (; s != last; ++s) {
     switch (s->op) {
@@ -156,7 +210,7 @@ int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
         st[sp++] = *s->place;
         break;
       case Op::Scalar: {
-        quick::Site& site = quick_.Sites()[s->site];
+        quick::Site& site = cache.Sites()[s->site];
         if (site.removals != vars_.Removals()) {
           CVariable* v = vars_.Scalar(kNumericScalar, site.name);
           if (!v) return kErrOutOfMemory;
@@ -167,7 +221,7 @@ int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
         break;
       }
       case Op::Element: {
-        quick::Site& site = quick_.Sites()[s->site];
+        quick::Site& site = cache.Sites()[s->site];
         sp -= s->count;
         VarSlot slot;
         int32_t e;
@@ -187,7 +241,7 @@ int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
         break;
       }
       case Op::Constant: {
-        const double* v = vars_.FindConstant(quick_.Sites()[s->site].name);
+        const double* v = vars_.FindConstant(cache.Sites()[s->site].name);
         if (!v) return kErrUndefinedConstant;
         st[sp++] = *v;
         break;
@@ -243,7 +297,7 @@ int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
       }
       case Op::Call: {
         const int n = s->count;
-        const size_t index = static_cast<size_t>(s - quick_.Steps().data());
+        const size_t index = static_cast<size_t>(s - cache.Steps().data());
         sp -= n;
         for (int i = 0; i < n; ++i) quickArgs_[static_cast<size_t>(i)].SetNumber(st[sp + i]);
         CallContext ctx{*this, vars_, env_, s->code, s->signature};
@@ -252,9 +306,9 @@ int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
         if (!result_.IsNumber()) return kErrInternalError;  // a worker broke its signature
         st[sp++] = result_.number;
         // A worker that evaluated code of its own may have grown the pools.
-        if (plan.firstStep + plan.stepCount > quick_.Steps().size()) return kErrInternalError;
-        s = quick_.Steps().data() + index;
-        last = quick_.Steps().data() + plan.firstStep + plan.stepCount;
+        if (plan.firstStep + plan.stepCount > cache.Steps().size()) return kErrInternalError;
+        s = cache.Steps().data() + index;
+        last = cache.Steps().data() + plan.firstStep + plan.stepCount;
         if (stop_) {
           pos = s->end;  // where the general loop stops: just past the call
           return kStopped;
@@ -263,8 +317,6 @@ int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
       }
     }
   }
-  out = st[0];
-  pos += plan.length;
   return kOk;
 }
 

@@ -121,6 +121,12 @@ class Evaluator {
   // DEF USR slot = address.
   int32_t DefineUsr(int32_t slot, double address);
 
+  // The only target of an assignment at code[pos] the quick way (see
+  // quick_code.h): true when it qualifies, with the result in `e` and, on
+  // success, the place in `place` and pos past the item. False when the
+  // general ResolveReference must run; nothing has happened then.
+  bool QuickTarget(Code code, size_t& pos, double*& place, int32_t& e);
+
   // Empties the evaluation stack (program reset, error stops).
   void ResetStack() { sp_ = 0; }
   size_t StackDepth() const { return sp_; }
@@ -183,6 +189,10 @@ class Evaluator {
   // Runs a plan as RunItems would run its expression: kOk with the number
   // in `out` and pos past the 0 byte, an error, or kStopped.
   int32_t RunPlan(const quick::Plan& plan, size_t& pos, double& out);
+  // Runs a plan's steps on `st` (a plan of `cache`): its value, or a
+  // target's subscripts, are left there. On a stop pos is left where the
+  // general loop stops.
+  int32_t RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos);
   // One expression that must leave one value on the stack: quick when it
   // can be, else Run.
   int32_t RunOne(Code code, size_t& pos);
@@ -213,6 +223,7 @@ class Evaluator {
   uint64_t codeEpoch_ = 0;
   std::array<SiteEntry, kSiteEntries> sites_{};
   quick::PlanCache quick_;
+  quick::PlanCache quickTargets_;
   std::array<CValue, 6> quickArgs_;  // arguments of a quick built-in call
   CValue quickLeft_, quickRight_;    // operands of the rarer quick operators
 

@@ -47,6 +47,35 @@ class Decoder {
   Decoder(Code code, double* letters, std::vector<Step>& steps, std::vector<Site>& sites)
       : code_(code), letters_(letters), steps_(steps), sites_(sites) {}
 
+  // The target item at pos.
+  bool Target(size_t& pos, Plan& plan) {
+    uint8_t c;
+    if (!ReadCode8(code_, pos, c)) return false;
+    plan.target = c;
+    if (c == item::kLetter) {
+      if (!CodeHas(code_, pos, 4) || code_[pos + 3] > 25) return false;
+      plan.place = letters_ + code_[pos + 3];
+      pos += 4;
+      return true;
+    }
+    if (c != item::kNumericScalar && c != item::kNumericElement) return false;
+    Site site;
+    site.itemCode = c;
+    site.itemPos = static_cast<uint32_t>(pos - 1);
+    pos += 3;
+    if (!ReadCodeName(code_, pos, site.name)) return false;
+    if (c == item::kNumericElement) {
+      uint8_t count;
+      if (!ReadCode8(code_, pos, count) || count == 0 || count > kMaxDimensions) return false;
+      for (int i = 0; i < count; ++i)
+        if (!Expression(pos, i)) return false;
+      site.itemCode = count;  // an element target's site keeps the subscript count
+    }
+    plan.site = static_cast<uint32_t>(sites_.size());
+    sites_.push_back(site);
+    return true;
+  }
+
   // One expression at pos that leaves exactly one number.
   bool Expression(size_t& pos, int baseDepth) {
     int depth = baseDepth;
@@ -161,6 +190,21 @@ bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
   return true;
 }
 
+bool DecodeTarget(Code code, size_t pos, double* letters, std::vector<Step>& steps,
+                  std::vector<Site>& sites, Plan& plan) {
+  const size_t stepMark = steps.size(), siteMark = sites.size(), start = pos;
+  Decoder d(code, letters, steps, sites);
+  if (!d.Target(pos, plan) || !CodeHas(code, pos, 1) || code[pos] != item::kEnd) {
+    steps.resize(stepMark);
+    sites.resize(siteMark);
+    return false;
+  }
+  plan.firstStep = static_cast<uint32_t>(stepMark);
+  plan.stepCount = static_cast<uint32_t>(steps.size() - stepMark);
+  plan.length = static_cast<uint32_t>(pos - start);
+  return true;
+}
+
 void PlanCache::Reset(uint64_t epoch) {
   epoch_ = epoch;
   table_.assign(256, Entry{});
@@ -173,7 +217,8 @@ void PlanCache::Reset(uint64_t epoch) {
 
 const Plan* PlanCache::Add(Code code, size_t pos, size_t slot) {
   Plan plan;
-  const bool ok = Decode(code, pos, letters_, steps_, sites_, plan);
+  const bool ok = targets_ ? DecodeTarget(code, pos, letters_, steps_, sites_, plan)
+                           : Decode(code, pos, letters_, steps_, sites_, plan);
   if (ok) plans_.push_back(plan);
   table_[slot] = Entry{code.data() + pos, ok ? static_cast<uint32_t>(plans_.size()) : 0};
   if (++used_ * 2 > table_.size()) {

@@ -80,7 +80,12 @@ struct Site {
 struct Plan {
   uint32_t firstStep = 0;
   uint32_t stepCount = 0;
-  uint32_t length = 0;  // bytes of the expression with its 0 byte
+  uint32_t length = 0;  // bytes of the expression with its 0 byte (a target: of its item)
+  // Targets only: the item code (5 letter, 6 scalar, 8 element, whose
+  // subscripts are the steps), and the letter's place or the site.
+  uint8_t target = 0;
+  uint32_t site = 0;
+  double* place = nullptr;
 };
 
 // The deepest number stack a plan may need; deeper expressions stay general.
@@ -91,12 +96,18 @@ inline constexpr int kMaxDepth = 32;
 // place of letter variable A (B follows it, and so on).
 bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
             std::vector<Site>& sites, Plan& plan);
+// The same for the only target of an assignment: a numeric variable item
+// (letter, scalar or element with quick subscripts) followed by the 0 byte
+// that ends the target list.
+bool DecodeTarget(Code code, size_t pos, double* letters, std::vector<Step>& steps,
+                  std::vector<Site>& sites, Plan& plan);
 
 // Every plan of the current code, found by expression address. Cleared
 // whenever the code epoch changes.
 class PlanCache {
  public:
-  explicit PlanCache(double* letters) : letters_(letters) {}
+  // Plans of expressions, or (`targets`) of assignment targets.
+  explicit PlanCache(double* letters, bool targets = false) : letters_(letters), targets_(targets) {}
   // The plan for the expression at `at`, decoding it on first sight; null
   // when the expression does not qualify.
   const Plan* Find(Code code, size_t pos, uint64_t epoch) {
@@ -123,6 +134,7 @@ class PlanCache {
   const Plan* Add(Code code, size_t pos, size_t slot);
 
   double* letters_;
+  bool targets_;
   uint64_t epoch_ = ~uint64_t{0};
   std::vector<Entry> table_;
   size_t mask_ = 0;

@@ -73,6 +73,17 @@ int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
     uint8_t marker;
     if (!ReadCode8(code, pos, marker)) return kErrInternalError;
     if (marker == 0) return kOk;
+    // One numeric target: resolved and assigned without the general lists.
+    double* place = nullptr;
+    int32_t e = kOk;
+    if (ev.QuickTarget(code, pos, place, e)) {
+      if (e) return e;
+      ++pos;  // the 0 byte after the target
+      double v;
+      if ((e = ev.EvaluateNumber(code, pos, v))) return e;
+      *place = v;  // stored unrounded
+      continue;
+    }
     targets.clear();
     // Resolve every target first; the first fixes the kind.
     for (;;) {
