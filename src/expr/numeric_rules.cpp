@@ -23,16 +23,22 @@ struct PowersOfTen128 {
 };
 constexpr PowersOfTen128 kPowers128;
 
-constexpr uint64_t kLow15 = 100000000000000ULL;    // 10^14: the smallest 15-digit number
 constexpr uint64_t kHigh15 = 1000000000000000ULL;  // 10^15
 
 // The 15-digit rounding done exactly in integers, for the magnitudes where
 // it is cheap: |x| = m * 2^-shift, and |x| * 10^s is brought into
-// [10^14, 10^15) with s from 0 to 22. The 15-digit decimal D is that value
+// [10^14, 10^15) with s from -1 to 22. The 15-digit decimal D is that value
 // rounded to the nearest integer, ties to even (what "%.15G" does in the
 // default rounding mode), and reading "D E-s" back gives the double nearest
-// D / 10^s, which one division of two exactly represented doubles also
-// gives (D < 2^53 and 10^s <= 10^22 are exact). False outside that range.
+// D / 10^s, which one division (or for s = -1 one multiplication) of two
+// exactly represented doubles also gives (D < 2^53 and 10^s <= 10^22 are
+// exact). False outside that range.
+//
+// The scale needs no retries: with 2^b <= |x| < 2^(b+1), the first guess
+// s = 14 - floor(b log10 2) puts |x| * 10^s in [10^14, 10^16), so either it
+// is right or the scaled value has one digit too many, and that digit is
+// split off the integer part by one division by 10 with the binary rest
+// deciding the rounding.
 bool Round15Exactly(double x, double& out) {
   uint64_t bits;
   std::memcpy(&bits, &x, sizeof bits);
@@ -42,36 +48,44 @@ bool Round15Exactly(double x, double& out) {
   const int shift = 1075 - biased;  // |x| = m / 2^shift
   if (shift <= 0 || shift >= 128) return false;
   const int binaryExponent = biased - 1023;  // 2^b <= |x| < 2^(b+1)
-  // floor(b * log10 2) is the decimal exponent or one below it.
   // (b * 78913) >> 18 is floor(b * log10 2) for |b| < 2^11.
   int s = 14 - ((binaryExponent * 78913) >> 18);
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    if (s < 0 || s > 22) return false;
-    const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPowers128.p[s];
-    const unsigned __int128 whole = scaled >> shift;
-    if (whole >= kHigh15) {
-      --s;
-      continue;
-    }
-    if (whole < kLow15) {
-      ++s;
-      continue;
-    }
-    const unsigned __int128 rest = scaled & ((static_cast<unsigned __int128>(1) << shift) - 1);
+  if (s > 22) return false;
+  // s = -1 (|x| from 2^50 to 2^52) is scaled as s = 0 and always takes the
+  // extra-digit branch below.
+  if (s < 0) s = 0;
+  const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * kPowers128.p[s];
+  const uint64_t whole = static_cast<uint64_t>(scaled >> shift);  // < 10^16
+  const unsigned __int128 rest = scaled & ((static_cast<unsigned __int128>(1) << shift) - 1);
+  uint64_t digits;
+  bool up;
+  if (whole < kHigh15) {
     const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-    uint64_t digits = static_cast<uint64_t>(whole);
-    if (rest > half || (rest == half && (digits & 1))) ++digits;
-    const double r = static_cast<double>(digits) / kExactPowersOfTen[s];
-    out = std::signbit(x) ? -r : r;
-    return true;
+    digits = whole;
+    up = rest > half || (rest == half && (digits & 1));
+  } else {
+    // One digit too many: the scaled value is whole + rest / 2^shift, its
+    // tenth is digits + (last + rest / 2^shift) / 10.
+    digits = whole / 10;
+    const uint64_t last = whole % 10;
+    up = last > 5 || (last == 5 && (rest != 0 || (digits & 1)));
+    --s;
   }
-  return false;
+  if (up) ++digits;
+  const double r = s < 0 ? static_cast<double>(digits) * 10 : static_cast<double>(digits) / kExactPowersOfTen[s];
+  out = std::signbit(x) ? -r : r;
+  return true;
 }
 
 }  // namespace
 
-double Round15(double x) {
-  if (!std::isfinite(x) || x == std::trunc(x)) return x;
+double Round15Fraction(double x) {
+  if (!(std::fabs(x) < 0x1p52) || x == static_cast<double>(static_cast<int64_t>(x))) return x;
+  // A value with at most four binary places and at most eleven digits
+  // before the point (halves, quarters: the common fractions of programs)
+  // has at most fifteen significant decimal digits and is its own rounding.
+  const double sixteenths = x * 16;
+  if (std::fabs(x) < 1e11 && sixteenths == static_cast<double>(static_cast<int64_t>(sixteenths))) return x;
   double fast;
   if (Round15Exactly(x, fast)) return fast;
   // Elsewhere: scientific notation with 14 digits after the point is the
@@ -103,7 +117,7 @@ int32_t FpGuard::Error() {
   return kErrUnderflow;
 }
 
-int32_t ArithmeticResultError(double a, double b, double r, bool product) {
+int32_t UnusualResultError(double a, double b, double r, bool product) {
   if (std::isfinite(r) && r != 0 && std::fpclassify(r) != FP_SUBNORMAL) return kOk;
   if (std::isnan(r)) return (std::isnan(a) || std::isnan(b)) ? kOk : kErrFunctionCallError;
   if (std::isinf(r)) return (std::isinf(a) || std::isinf(b)) ? kOk : kErrOverflow;

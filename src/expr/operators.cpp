@@ -48,35 +48,59 @@ std::span<const OperatorRow> BinaryOperatorSpellings() { return kBinaryOperators
 
 uint8_t OperatorPrecedence(uint8_t code) { return code < sizeof kPrecedence ? kPrecedence[code] : 0; }
 
-int32_t NumericBinary(uint8_t code, double a, double b, double& out) {
-  double r;
-  switch (code) {
-    case op::kPower: {
-      FpGuard guard;
-      r = std::pow(a, b);
-      if (int32_t e = guard.Error()) return e;
-      // pow reports no flag for an infinite result of a finite base only in
-      // odd library builds; the result check covers them.
-      if (int32_t e = ArithmeticResultError(a, b, r, true)) return e;
-      break;
+namespace {
+
+// a ^ b. A whole base with a small whole exponent is raised by
+// multiplication when the exact power is below 2^53: every step is then an
+// exact product of whole numbers, so the result is the one pow gives for it
+// (an exact result is exact either way), and no exception can occur. A
+// larger power shows it itself: once a step is 2^53 or more, so are the
+// steps after it.
+//
+// pow is first called without the floating-point environment: a finite
+// result well inside the normal range, or the zero of a zero base, proves
+// that it raised none of the exceptions that count (division by zero gives
+// an infinity, an invalid operation a NaN, an overflow an infinity, an
+// underflow at most DBL_MIN). Anything else is computed again between
+// FpGuard's brackets, so that errors and their order stay those of the
+// guarded computation.
+int32_t PowerNumbers(double a, double b, double& out) {
+  if (b >= 1 && b <= 64 && b == static_cast<double>(static_cast<int>(b)) && std::fabs(a) < 0x1p53 &&
+      a == static_cast<double>(static_cast<int64_t>(a))) {
+    double r = 1, square = a;
+    for (int k = static_cast<int>(b);;) {
+      if (k & 1) r *= square;
+      k >>= 1;
+      if (k == 0) break;
+      square *= square;
     }
-    case op::kMultiply:
-      r = a * b;
-      if (int32_t e = ArithmeticResultError(a, b, r, true)) return e;
-      break;
-    case op::kDivide:
-      if (b == 0) return kErrDivisionByZero;
-      r = a / b;
-      if (int32_t e = ArithmeticResultError(a, b, r, true)) return e;
-      break;
-    case op::kPlus:
-      r = a + b;
-      if (int32_t e = ArithmeticResultError(a, b, r, false)) return e;
-      break;
-    case op::kMinus:
-      r = a - b;
-      if (int32_t e = ArithmeticResultError(a, b, r, false)) return e;
-      break;
+    if (std::fabs(r) < 0x1p53) {
+      out = r;
+      return kOk;
+    }
+  }
+  double r = std::pow(a, b);
+  const double m = std::fabs(r);
+  if ((m >= 0x1p-1020 && m <= 0x1p1020) || (r == 0 && a == 0)) {
+    out = Round15(r);
+    return kOk;
+  }
+  FpGuard guard;
+  r = std::pow(a, b);
+  if (int32_t e = guard.Error()) return e;
+  // pow reports no flag for an infinite result of a finite base only in
+  // odd library builds; the result check covers them.
+  if (int32_t e = ArithmeticResultError(a, b, r, true)) return e;
+  out = Round15(r);
+  return kOk;
+}
+
+}  // namespace
+
+int32_t OtherNumericBinary(uint8_t code, double a, double b, double& out) {
+  switch (code) {
+    case op::kPower:
+      return PowerNumbers(a, b, out);
     case op::kIntDivide:
     case op::kMod: {
       int32_t x, y;
@@ -87,20 +111,19 @@ int32_t NumericBinary(uint8_t code, double a, double b, double& out) {
       out = code == op::kIntDivide ? x / y : x % y;
       return kOk;
     }
-    case op::kDiv:
+    case op::kDiv: {
       if (b == 0) return kErrDivisionByZero;
-      r = a / b;
+      const double r = a / b;
       if (int32_t e = ArithmeticResultError(a, b, r, true)) return e;
       out = std::trunc(r);
       return kOk;
+    }
     default:
       return kErrInternalError;
   }
-  out = Round15(r);
-  return kOk;
 }
 
-int32_t ApplyBinaryOperator(uint8_t code, CValue& left, const CValue& right) {
+int32_t ApplyGeneralBinaryOperator(uint8_t code, CValue& left, const CValue& right) {
   if (code == op::kConcat || (code == op::kPlus && left.IsString() && right.IsString())) {
     if (!left.IsString() || !right.IsString()) return kErrTypeMismatch;
     if (!left.str.FitsAppend(right.str.Length())) return kErrStringTooLong;
@@ -109,13 +132,11 @@ int32_t ApplyBinaryOperator(uint8_t code, CValue& left, const CValue& right) {
   }
   if (code >= op::kEqual && code <= op::kGreaterEqual) {
     if (left.kind != right.kind) return kErrTypeMismatch;
-    int c;
     if (left.IsNumber()) {
-      const double a = left.number, b = right.number;
-      c = a < b ? -1 : (a > b ? 1 : (a == b ? 0 : 2));  // 2: unordered (NaN)
-    } else {
-      c = left.str.Compare(right.str);
+      left.number = CompareNumbers(code, left.number, right.number);
+      return kOk;
     }
+    const int c = left.str.Compare(right.str);
     bool t = false;
     switch (code) {
       case op::kEqual: t = c == 0; break;

@@ -7,6 +7,8 @@
 #include <span>
 #include <string_view>
 
+#include "engine/errors.h"
+#include "expr/numeric_rules.h"
 #include "expr/value.h"
 
 namespace torvic {
@@ -39,16 +41,102 @@ std::span<const OperatorRow> BinaryOperatorSpellings();
 // Precedence by operator code (unary minus 12, NOT 5, the marker 0).
 uint8_t OperatorPrecedence(uint8_t code);
 
+// ---------------------------------------------------------------------------
+// The numeric binary operators on doubles, with the shared rules (15-digit
+// rounding of fractional results, error mapping). Each returns 0 and stores
+// the result in `out`, or returns the error code and leaves `out` alone
+// (`out` may be one of the operands' own places).
+//
+// + - * / and the comparisons are inline so that the evaluator, NEXT and
+// the functions computed through an operator pay only for the arithmetic and
+// a compare or two in the common case; they give exactly what
+// ApplyBinaryOperator gives on two numbers.
+
+// a + b and a - b: "?Overflow error" (36) for an infinity from finite
+// operands, "?Function call error" (18) for a NaN from non-NaN operands.
+inline int32_t AddNumbers(double a, double b, double& out) {
+  const double r = a + b;
+  if (int32_t e = ArithmeticResultError(a, b, r, false)) return e;
+  out = Round15(r);
+  return kOk;
+}
+inline int32_t SubtractNumbers(double a, double b, double& out) {
+  const double r = a - b;
+  if (int32_t e = ArithmeticResultError(a, b, r, false)) return e;
+  out = Round15(r);
+  return kOk;
+}
+// a * b and a / b: as + and -, and "?Underflow error" (52) for a zero or
+// subnormal result of non-zero operands; a / 0 is "?/0 error" (9).
+inline int32_t MultiplyNumbers(double a, double b, double& out) {
+  const double r = a * b;
+  if (int32_t e = ArithmeticResultError(a, b, r, true)) return e;
+  out = Round15(r);
+  return kOk;
+}
+inline int32_t DivideNumbers(double a, double b, double& out) {
+  if (b == 0) return kErrDivisionByZero;
+  const double r = a / b;
+  if (int32_t e = ArithmeticResultError(a, b, r, true)) return e;
+  out = Round15(r);
+  return kOk;
+}
+
+// A relational operator (op::kEqual .. op::kGreaterEqual) on two numbers:
+// -1 for true, 0 for false. A NaN is unordered: only <> is true for it.
+inline double CompareNumbers(uint8_t code, double a, double b) {
+  bool t = false;
+  switch (code) {
+    case op::kEqual: t = a == b; break;
+    case op::kNotEqual: t = !(a == b); break;
+    case op::kLess: t = a < b; break;
+    case op::kGreater: t = a > b; break;
+    case op::kLessEqual: t = a <= b; break;
+    case op::kGreaterEqual: t = a >= b; break;
+  }
+  return t ? -1 : 0;
+}
+
+// ^, \, DIV and MOD on doubles (and any other code: "?Internal error").
+int32_t OtherNumericBinary(uint8_t code, double a, double b, double& out);
+
+// Every numeric binary operator on doubles. Exposed for the numeric
+// functions that compute "through" an operator and for NEXT.
+inline int32_t NumericBinary(uint8_t code, double a, double b, double& out) {
+  switch (code) {
+    case op::kPlus: return AddNumbers(a, b, out);
+    case op::kMinus: return SubtractNumbers(a, b, out);
+    case op::kMultiply: return MultiplyNumbers(a, b, out);
+    case op::kDivide: return DivideNumbers(a, b, out);
+    default: return OtherNumericBinary(code, a, b, out);
+  }
+}
+
+// The operators on values of any kind: strings, mixed kinds, the integer
+// operators, and numbers with the operators NumericBinary has out of line.
+int32_t ApplyGeneralBinaryOperator(uint8_t code, CValue& left, const CValue& right);
+
 // Applies a binary operator to two stack values: the result replaces `left`.
-// Returns an error code; on error the operands are left as they were.
-int32_t ApplyBinaryOperator(uint8_t code, CValue& left, const CValue& right);
+// Returns an error code; on error the operands are left as they were. Two
+// numbers under + - * / or a comparison are handled inline.
+inline int32_t ApplyBinaryOperator(uint8_t code, CValue& left, const CValue& right) {
+  if (left.IsNumber() && right.IsNumber()) {
+    switch (code) {
+      case op::kPlus: return AddNumbers(left.number, right.number, left.number);
+      case op::kMinus: return SubtractNumbers(left.number, right.number, left.number);
+      case op::kMultiply: return MultiplyNumbers(left.number, right.number, left.number);
+      case op::kDivide: return DivideNumbers(left.number, right.number, left.number);
+      case op::kEqual: case op::kNotEqual: case op::kLess: case op::kGreater:
+      case op::kLessEqual: case op::kGreaterEqual:
+        left.number = CompareNumbers(code, left.number, right.number);
+        return kOk;
+      default: break;
+    }
+  }
+  return ApplyGeneralBinaryOperator(code, left, right);
+}
 
 // Applies unary minus or NOT to the value in place.
 int32_t ApplyUnaryOperator(uint8_t code, CValue& v);
-
-// The numeric binary operators on doubles, with the shared rules (15-digit
-// rounding of fractional results, error mapping). Exposed for the numeric
-// functions that compute "through" an operator.
-int32_t NumericBinary(uint8_t code, double a, double b, double& out);
 
 }  // namespace torvic
