@@ -90,8 +90,7 @@ class SettingsMemory {
   // The flag a stored row derives from its byte.
   template <uint16_t Address>
   bool Flag() const {
-    constexpr FlagRule rule = FlagRuleAt(Address);
-    return rule.Holds(Byte(Address));
+    return kFlagRuleOf<Address>.Holds(Byte(Address));
   }
   // Printing (font size 0 means 10 points; footer, line numbers, margins).
   uint8_t PrintFontSize() const { return Byte(872); }

@@ -213,13 +213,16 @@ struct FlagRule {
   constexpr bool Holds(uint8_t v) const { return onWhenEqual ? v == trigger : v != trigger; }
 };
 
-// The flag rule of a stored row; not a constant expression (a compile
-// error) for an address whose row has no test.
-consteval FlagRule FlagRuleAt(uint16_t address) {
+// The flag rule of a stored row; through kFlagRuleOf, an address whose row
+// has no test is a compile error.
+constexpr FlagRule FlagRuleAt(uint16_t address) {
   for (const SettingRow& r : kWriteRows)
     if (r.address == address && r.stores && r.test != SettingTest::None)
       return {address, r.trigger, r.test == SettingTest::Equal};
   throw "no flag row at this address";
 }
+// The same as a constant per address (evaluated once, at compile time).
+template <uint16_t Address>
+inline constexpr FlagRule kFlagRuleOf = FlagRuleAt(Address);
 
 }  // namespace torvic
