@@ -56,7 +56,7 @@ double SecondsSince1601(const platform::LocalTime& t) {
 std::string_view Evaluator::LetterName(int index) { return std::string_view(kLetterNames + index, 1); }
 
 Evaluator::Evaluator(VariableStore& vars, EvalEnvironment& env)
-    : vars_(vars), env_(env), stop_(env.PendingStop()), quick_(&vars.Letter(0)), quickTargets_(&vars.Letter(0), /*targets=*/true) {
+    : vars_(vars), env_(env), stop_(env.PendingStop()), quick_(&vars.Letter(0)), quickAssignments_(&vars.Letter(0), /*assignments=*/true) {
   stack_.resize(64);
 }
 
@@ -149,54 +149,28 @@ int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
   return kOk;
 }
 
-bool Evaluator::QuickTarget(Code code, size_t& pos, double*& place, int32_t& e) {
+bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e) {
   if (code.data() != cachedCode_ || stop_) return false;
-  const quick::Plan* found = quickTargets_.Find(code, pos, codeEpoch_);
+  const quick::Plan* found = quickAssignments_.Find(code, pos, codeEpoch_);
   if (!found) return false;
   const quick::Plan plan = *found;
-  e = kOk;
-  if (plan.target == item::kLetter) {
-    place = plan.place;
-    pos += plan.length;
-    return true;
-  }
-  if (plan.target == item::kNumericScalar) {
-    quick::Site& site = quickTargets_.Sites()[plan.site];
-    if (site.removals != vars_.Removals()) {
-      CVariable* v = vars_.Scalar(kNumericScalar, site.name);
-      if (!v) {
-        e = kErrOutOfMemory;
-        return true;
-      }
-      site.record = v;
-      site.removals = vars_.Removals();
-    }
-    place = &site.record->number;
-    pos += plan.length;
-    return true;
-  }
+  const size_t start = pos;
+  double* place = plan.place;
   double st[quick::kMaxDepth + 1];
-  if ((e = RunSteps(quickTargets_, plan, st, pos))) return true;
-  quick::Site& site = quickTargets_.Sites()[plan.site];
-  const int count = site.itemCode;
-  VarSlot slot;
-  if (site.removals == vars_.Removals()) {
-    e = vars_.ElementOf(*site.record, count, st, slot);
-  } else {
-    CVariable* record = nullptr;
-    e = vars_.Element(kNumericArray, site.name, count, st, env_.ProgramRunning(), slot, nullptr, &record);
-    if (e == kOk && record) {
-      site.record = record;
-      site.removals = vars_.Removals();
-    }
+  e = RunSteps(quickAssignments_, plan, st, pos, &place);
+  if (e == kStopped && place) {
+    // Stopped in the expression: it gives 0, as Evaluate gives it.
+    st[0] = 0;
+    e = kOk;
   }
-  if (e) return true;
-  place = slot.number;
-  pos += plan.length;
+  if (e) return true;  // a stop in the subscripts returns as ResolveReference does
+  *place = st[0];      // stored unrounded
+  pos = start + plan.length;
   return true;
 }
 
-int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos) {
+int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
+                            double** place) {
   using quick::Op;
   int sp = 0;
   const quick::Step* s = cache.Steps().data() + plan.firstStep;
@@ -238,6 +212,37 @@ int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, do
         }
         if (e) return e;
         st[sp++] = *slot.number;
+        break;
+      }
+      case Op::TargetScalar: {
+        quick::Site& site = cache.Sites()[s->site];
+        if (site.removals != vars_.Removals()) {
+          CVariable* v = vars_.Scalar(kNumericScalar, site.name);
+          if (!v) return kErrOutOfMemory;
+          site.record = v;
+          site.removals = vars_.Removals();
+        }
+        *place = &site.record->number;
+        break;
+      }
+      case Op::TargetElement: {
+        quick::Site& site = cache.Sites()[s->site];
+        sp -= s->count;
+        VarSlot slot;
+        int32_t e;
+        if (site.removals == vars_.Removals()) {
+          e = vars_.ElementOf(*site.record, s->count, st + sp, slot);
+        } else {
+          CVariable* record = nullptr;
+          e = vars_.Element(kNumericArray, site.name, s->count, st + sp, env_.ProgramRunning(), slot,
+                            nullptr, &record);
+          if (e == kOk && record) {
+            site.record = record;
+            site.removals = vars_.Removals();
+          }
+        }
+        if (e) return e;
+        *place = slot.number;
         break;
       }
       case Op::Constant: {

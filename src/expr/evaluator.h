@@ -121,11 +121,14 @@ class Evaluator {
   // DEF USR slot = address.
   int32_t DefineUsr(int32_t slot, double address);
 
-  // The only target of an assignment at code[pos] the quick way (see
-  // quick_code.h): true when it qualifies, with the result in `e` and, on
-  // success, the place in `place` and pos past the item. False when the
-  // general ResolveReference must run; nothing has happened then.
-  bool QuickTarget(Code code, size_t& pos, double*& place, int32_t& e);
+  // One assignment of LET (its only target, the 0 byte, the expression, at
+  // code[pos]) the quick way (see quick_code.h): true when it qualifies,
+  // with the result in `e` and, on success, pos past the expression. False
+  // when the general way must run; nothing has happened then.
+  bool QuickAssign(Code code, size_t& pos, int32_t& e);
+
+  // The pending-stop flag (see EvalEnvironment::PendingStop).
+  bool StopPending() const { return stop_; }
 
   // Empties the evaluation stack (program reset, error stops).
   void ResetStack() { sp_ = 0; }
@@ -192,7 +195,9 @@ class Evaluator {
   // Runs a plan's steps on `st` (a plan of `cache`): its value, or a
   // target's subscripts, are left there. On a stop pos is left where the
   // general loop stops.
-  int32_t RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos);
+  // Target steps store the place they find in *place.
+  int32_t RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
+                   double** place = nullptr);
   // One expression that must leave one value on the stack: quick when it
   // can be, else Run.
   int32_t RunOne(Code code, size_t& pos);
@@ -223,7 +228,7 @@ class Evaluator {
   uint64_t codeEpoch_ = 0;
   std::array<SiteEntry, kSiteEntries> sites_{};
   quick::PlanCache quick_;
-  quick::PlanCache quickTargets_;
+  quick::PlanCache quickAssignments_;
   std::array<CValue, 6> quickArgs_;  // arguments of a quick built-in call
   CValue quickLeft_, quickRight_;    // operands of the rarer quick operators
 

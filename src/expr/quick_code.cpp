@@ -47,11 +47,11 @@ class Decoder {
   Decoder(Code code, double* letters, std::vector<Step>& steps, std::vector<Site>& sites)
       : code_(code), letters_(letters), steps_(steps), sites_(sites) {}
 
-  // The target item at pos.
+  // The target item at pos as its steps: the subscripts of an element,
+  // then the step that finds the place (a letter's place is in the plan).
   bool Target(size_t& pos, Plan& plan) {
     uint8_t c;
     if (!ReadCode8(code_, pos, c)) return false;
-    plan.target = c;
     if (c == item::kLetter) {
       if (!CodeHas(code_, pos, 4) || code_[pos + 3] > 25) return false;
       plan.place = letters_ + code_[pos + 3];
@@ -64,15 +64,19 @@ class Decoder {
     site.itemPos = static_cast<uint32_t>(pos - 1);
     pos += 3;
     if (!ReadCodeName(code_, pos, site.name)) return false;
+    Step s;
+    s.op = Op::TargetScalar;
     if (c == item::kNumericElement) {
       uint8_t count;
       if (!ReadCode8(code_, pos, count) || count == 0 || count > kMaxDimensions) return false;
       for (int i = 0; i < count; ++i)
         if (!Expression(pos, i)) return false;
-      site.itemCode = count;  // an element target's site keeps the subscript count
+      s.op = Op::TargetElement;
+      s.count = count;
     }
-    plan.site = static_cast<uint32_t>(sites_.size());
+    s.site = static_cast<uint32_t>(sites_.size());
     sites_.push_back(site);
+    steps_.push_back(s);
     return true;
   }
 
@@ -190,11 +194,17 @@ bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
   return true;
 }
 
-bool DecodeTarget(Code code, size_t pos, double* letters, std::vector<Step>& steps,
-                  std::vector<Site>& sites, Plan& plan) {
+bool DecodeAssignment(Code code, size_t pos, double* letters, std::vector<Step>& steps,
+                      std::vector<Site>& sites, Plan& plan) {
   const size_t stepMark = steps.size(), siteMark = sites.size(), start = pos;
   Decoder d(code, letters, steps, sites);
-  if (!d.Target(pos, plan) || !CodeHas(code, pos, 1) || code[pos] != item::kEnd) {
+  plan.place = nullptr;
+  bool ok = d.Target(pos, plan) && CodeHas(code, pos, 1) && code[pos] == item::kEnd;
+  if (ok) {
+    ++pos;
+    ok = d.Expression(pos, 0);
+  }
+  if (!ok) {
     steps.resize(stepMark);
     sites.resize(siteMark);
     return false;
@@ -217,7 +227,7 @@ void PlanCache::Reset(uint64_t epoch) {
 
 const Plan* PlanCache::Add(Code code, size_t pos, size_t slot) {
   Plan plan;
-  const bool ok = targets_ ? DecodeTarget(code, pos, letters_, steps_, sites_, plan)
+  const bool ok = assignments_ ? DecodeAssignment(code, pos, letters_, steps_, sites_, plan)
                            : Decode(code, pos, letters_, steps_, sites_, plan);
   if (ok) plans_.push_back(plan);
   table_[slot] = Entry{code.data() + pos, ok ? static_cast<uint32_t>(plans_.size()) : 0};

@@ -50,6 +50,10 @@ enum class Op : uint8_t {
   GreaterEqual,
   Binary,    // any other number operator `code`
   Call,      // built-in `code` (function number) with `count` numbers, signature `signature`
+  // Assignment targets: find the place the value will go to, before the
+  // expression runs (as the general LET resolves its targets first).
+  TargetScalar,   // the named scalar of site `site`
+  TargetElement,  // pop `count` subscripts: the element of site `site`
 };
 
 struct Step {
@@ -80,11 +84,8 @@ struct Site {
 struct Plan {
   uint32_t firstStep = 0;
   uint32_t stepCount = 0;
-  uint32_t length = 0;  // bytes of the expression with its 0 byte (a target: of its item)
-  // Targets only: the item code (5 letter, 6 scalar, 8 element, whose
-  // subscripts are the steps), and the letter's place or the site.
-  uint8_t target = 0;
-  uint32_t site = 0;
+  uint32_t length = 0;  // bytes of the expression with its 0 byte
+  // Assignments: a letter target's place (else a target step finds it).
   double* place = nullptr;
 };
 
@@ -96,18 +97,19 @@ inline constexpr int kMaxDepth = 32;
 // place of letter variable A (B follows it, and so on).
 bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
             std::vector<Site>& sites, Plan& plan);
-// The same for the only target of an assignment: a numeric variable item
-// (letter, scalar or element with quick subscripts) followed by the 0 byte
-// that ends the target list.
-bool DecodeTarget(Code code, size_t pos, double* letters, std::vector<Step>& steps,
-                  std::vector<Site>& sites, Plan& plan);
+// The same for an assignment of LET with one target: a numeric variable
+// item (letter, scalar or element with quick subscripts), the 0 byte that
+// ends the target list, and the expression; `length` covers all three.
+bool DecodeAssignment(Code code, size_t pos, double* letters, std::vector<Step>& steps,
+                      std::vector<Site>& sites, Plan& plan);
 
 // Every plan of the current code, found by expression address. Cleared
 // whenever the code epoch changes.
 class PlanCache {
  public:
-  // Plans of expressions, or (`targets`) of assignment targets.
-  explicit PlanCache(double* letters, bool targets = false) : letters_(letters), targets_(targets) {}
+  // Plans of expressions, or (`assignments`) of one-target assignments.
+  explicit PlanCache(double* letters, bool assignments = false)
+      : letters_(letters), assignments_(assignments) {}
   // The plan for the expression at `at`, decoding it on first sight; null
   // when the expression does not qualify.
   const Plan* Find(Code code, size_t pos, uint64_t epoch) {
@@ -134,7 +136,7 @@ class PlanCache {
   const Plan* Add(Code code, size_t pos, size_t slot);
 
   double* letters_;
-  bool targets_;
+  bool assignments_;
   uint64_t epoch_ = ~uint64_t{0};
   std::vector<Entry> table_;
   size_t mask_ = 0;

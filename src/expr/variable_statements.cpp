@@ -73,15 +73,11 @@ int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
     uint8_t marker;
     if (!ReadCode8(code, pos, marker)) return kErrInternalError;
     if (marker == 0) return kOk;
-    // One numeric target: resolved and assigned without the general lists.
-    double* place = nullptr;
+    // One numeric target: resolved and assigned the quick way.
     int32_t e = kOk;
-    if (ev.QuickTarget(code, pos, place, e)) {
+    if (ev.QuickAssign(code, pos, e)) {
       if (e) return e;
-      ++pos;  // the 0 byte after the target
-      double v;
-      if ((e = ev.EvaluateNumber(code, pos, v))) return e;
-      *place = v;  // stored unrounded
+      if (ev.StopPending()) return kOk;  // the rest waits for the stop
       continue;
     }
     targets.clear();
@@ -108,6 +104,9 @@ int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
       if (int32_t e = ev.EvaluateNumber(code, pos, v)) return e;
       for (VarSlot& t : targets) *t.number = v;  // stored unrounded
     }
+    // A stop in the expression left pos inside it: the rest of the
+    // statement waits for the stop.
+    if (ev.StopPending()) return kOk;
   }
 }
 
