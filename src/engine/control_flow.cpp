@@ -46,14 +46,24 @@ int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
 }
 
 // FOR and NEXT variable items: u8 5 | u16 link | u8 0 | u8 letter, or
-// u8 6 | u16 link | u8 0 | name field (expr_compiler.h).
+// u8 6 | u16 link | u8 0 | name field (expr_compiler.h). `item` is where
+// the item starts, the identity NEXT remembers it by.
 struct LoopVariable {
   int letter = -1;
   std::string_view name;
+  const uint8_t* item = nullptr;
 };
 
-bool ReadLoopVariable(Code code, size_t& offset, LoopVariable& v) {
+inline bool ReadLoopVariable(Code code, size_t& offset, LoopVariable& v) {
   uint8_t kind = 0, letter = 0;
+  v.item = code.data() + offset;
+  if (CodeHas(code, offset, 5) && code[offset] == item::kLetter) {
+    // The usual item, read in one step.
+    letter = code[offset + 4];
+    offset += 5;
+    v.letter = letter;
+    return letter < 26;
+  }
   if (!ReadCode8(code, offset, kind) || !CodeHas(code, offset, 3)) return false;
   offset += 3;
   if (kind == item::kLetter) {
@@ -68,11 +78,39 @@ bool SameVariable(const ForRecord& r, const LoopVariable& v) {
   return v.letter >= 0 ? r.letter == v.letter : r.letter < 0 && r.name == v.name;
 }
 
+// NEXT's test: the item that named this loop before names it again while
+// the code is unchanged; otherwise the names are compared, and a match is
+// remembered for a program line's item.
+bool NextNames(ForRecord& r, const LoopVariable& v) {
+  if (v.letter >= 0) return r.letter == v.letter;
+  if (r.letter >= 0) return false;
+  const uint64_t epoch = ProgramLine::CodeEpoch();
+  if (r.nextItem == v.item && r.nextEpoch == epoch) return true;
+  if (r.name != v.name) return false;
+  if (!r.immediate) {
+    r.nextItem = v.item;
+    r.nextEpoch = epoch;
+  }
+  return true;
+}
+
 double* VariablePlace(Interpreter& in, int letter, std::string_view name) {
   VariableStore& vars = in.Expressions().Vars();
   if (letter >= 0) return &vars.Letter(letter);
   CVariable* v = vars.Scalar(kNumericScalar, name);
   return v ? &v->number : nullptr;
+}
+
+// The loop variable's number: the place the FOR found while no variable
+// record has been removed since (a letter's place never changes), else
+// found again by name, as a new record when CLEAR or ERASE removed it.
+double* LoopPlace(Interpreter& in, ForRecord& r) {
+  if (r.letter >= 0) return r.place;
+  const uint64_t removals = in.Expressions().Vars().Removals();
+  if (r.place && r.removals == removals) return r.place;
+  r.place = VariablePlace(in, r.letter, r.name);
+  r.removals = removals;
+  return r.place;
 }
 
 // The newest active loop of the current run mode (for `v`, when given). An
@@ -83,7 +121,7 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
   for (size_t i = list.size(); i-- > 0;) {
     ForRecord& r = list[i];
     if (!r.active || r.immediate != immediate || (immediate && r.code != code)) continue;
-    if (!v || SameVariable(r, *v)) return &r;
+    if (!v || NextNames(r, *v)) return &r;
   }
   return nullptr;
 }
@@ -91,28 +129,29 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
 // One NEXT step for a loop: add the step, then decide. A NaN in the
 // variable, the limit or the step ends the loop, as every comparison with
 // a NaN is false; a step of 0 loops until Break.
-int32_t StepLoop(Interpreter& in, ForRecord& r, bool& goOn) {
-  double* place = VariablePlace(in, r.letter, r.name);
+inline int32_t StepLoop(Interpreter& in, ForRecord& r, bool& goOn) {
+  double* place = LoopPlace(in, r);
   if (!place) return kErrOutOfMemory;
   double next = 0;
   if (int32_t e = NumericBinary(op::kPlus, *place, r.step, next)) return e;
   *place = next;
-  if (std::isnan(next) || std::isnan(r.limit) || std::isnan(r.step))
-    goOn = false;
-  else if (r.step > 0)
+  // Comparisons with a NaN are false, so only a step of 0 tests for one.
+  if (r.step > 0)
     goOn = next <= r.limit;
   else if (r.step < 0)
     goOn = next >= r.limit;
   else
-    goOn = true;
+    goOn = !std::isnan(r.step) && !std::isnan(next) && !std::isnan(r.limit);
   return 0;
 }
 
-// A finished loop ends the loops made after it (the inner ones) too.
+// A finished loop ends the loops made after it (the inner ones) too. Ended
+// records are dropped rather than kept inactive: nothing finds an inactive
+// record except a FOR on its variable, which replaces it all the same, and
+// without them the next NEXT finds its loop at the end of the list.
 void EndLoop(Interpreter& in, const ForRecord& r) {
   std::vector<ForRecord>& list = in.ForList();
-  for (size_t i = static_cast<size_t>(&r - list.data()); i < list.size(); ++i)
-    list[i].active = false;
+  list.erase(list.begin() + (&r - list.data()), list.end());
 }
 
 }  // namespace
@@ -263,6 +302,9 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
     r.line = immediate ? nullptr : in.CurrentLine();
     r.code = code;
     r.offset = in.PayloadEnd();
+    r.place = place;
+    r.removals = in.Expressions().Vars().Removals();
+    r.nextItem = nullptr;
     list.push_back(std::move(r));
   } catch (const std::bad_alloc&) {
     return kErrOutOfMemory;
@@ -272,10 +314,15 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
   return 0;
 }
 
-// NEXT [variable, ...]: variable items (5 or 6) | u8 0
-int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
-  const Code span = StatementSpan(in, code);
-  const bool named = offset < in.PayloadEnd() && code[offset] != 0;
+namespace {
+
+// NEXT from the item at `offset` on, each variable's loop found by a scan
+// of the FOR list.
+[[gnu::noinline]] int32_t NextItems(Interpreter& in, const uint8_t* code, size_t& offset,
+                                    bool named) {
+  // Nothing a step does moves the statement's end: read it once.
+  const size_t end = in.PayloadEnd();
+  const Code span(code, end);
   do {
     LoopVariable var;
     if (named && !ReadLoopVariable(span, offset, var)) return kErrInternalError;
@@ -291,8 +338,40 @@ int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
       return 0;
     }
     EndLoop(in, *r);
-  } while (named && offset < in.PayloadEnd() && code[offset] != 0);
-  offset = in.PayloadEnd();
+  } while (named && offset < end && code[offset] != 0);
+  offset = end;
+  return 0;
+}
+
+}  // namespace
+
+// NEXT [variable, ...]: variable items (5 or 6) | u8 0
+//
+// The usual NEXT of a running program names no variable or the letter of
+// the newest loop, which is then the loop the scan would find: that case
+// steps at once, and everything else (and the items after a loop that
+// ended) goes through NextItems.
+int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
+  const size_t end = in.PayloadEnd();
+  std::vector<ForRecord>& list = in.ForList();
+  if (!in.Running() || list.empty()) return NextItems(in, code, offset, offset < end && code[offset] != 0);
+  ForRecord& r = list.back();
+  const bool named = offset < end && code[offset] != 0;
+  if (!r.active || r.immediate || r.letter < 0) return NextItems(in, code, offset, named);
+  if (named) {
+    if (end - offset < 5 || code[offset] != item::kLetter || code[offset + 4] != r.letter)
+      return NextItems(in, code, offset, named);
+    offset += 5;
+  }
+  bool goOn = false;
+  if (int32_t e = StepLoop(in, r, goOn)) return e;
+  if (goOn) {
+    in.SetPosition(r.line, r.offset);
+    return 0;
+  }
+  EndLoop(in, r);
+  if (named && offset < end && code[offset] != 0) return NextItems(in, code, offset, true);
+  offset = end;
   return 0;
 }
 

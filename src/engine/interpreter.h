@@ -79,6 +79,17 @@ struct ForRecord {
   // same command line, never in another one that happens to be active.
   const uint8_t* code = nullptr;
   size_t offset = 0;             // just after the FOR statement
+  // The variable's number, found once by the FOR so that NEXT needs no
+  // lookup: a letter's place never moves; a named scalar's record stays
+  // while VariableStore::Removals() equals `removals`, and is found again
+  // by name when it does not.
+  double* place = nullptr;
+  uint64_t removals = 0;
+  // The program NEXT item last found to name this loop's variable, and the
+  // code epoch then: while the epoch holds, those bytes are unchanged, so
+  // the same item names the same variable without comparing names.
+  const uint8_t* nextItem = nullptr;
+  uint64_t nextEpoch = 0;
 };
 
 // Where a trap points: the ON statement's position (line and record); the

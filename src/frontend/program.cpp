@@ -7,6 +7,17 @@
 
 namespace torvic {
 
+void ProgramList::CheckOrder(const ProgramLine* l) {
+  ++shape_;
+  if (!ordered_ || !l->IsNumbered()) return;
+  const ProgramLine* before = l->prev_;
+  while (before && !before->IsNumbered()) before = before->prev_;
+  const ProgramLine* after = l->next_;
+  while (after && !after->IsNumbered()) after = after->next_;
+  if ((before && before->number >= l->number) || (after && after->number <= l->number))
+    ordered_ = false;
+}
+
 ProgramLine* ProgramList::Append(std::unique_ptr<ProgramLine> line) {
   ProgramLine* l = line.release();
   l->prev_ = last_;
@@ -17,6 +28,7 @@ ProgramLine* ProgramList::Append(std::unique_ptr<ProgramLine> line) {
     first_ = l;
   last_ = l;
   ++count_;
+  CheckOrder(l);
   return l;
 }
 
@@ -31,6 +43,7 @@ ProgramLine* ProgramList::InsertBefore(ProgramLine* before, std::unique_ptr<Prog
     first_ = l;
   before->prev_ = l;
   ++count_;
+  CheckOrder(l);
   return l;
 }
 
@@ -45,6 +58,7 @@ std::unique_ptr<ProgramLine> ProgramList::Detach(ProgramLine* line) {
     last_ = line->prev_;
   line->prev_ = line->next_ = nullptr;
   --count_;
+  ++shape_;
   return std::unique_ptr<ProgramLine>(line);
 }
 
@@ -57,6 +71,8 @@ void ProgramList::Clear() {
   }
   first_ = last_ = nullptr;
   count_ = 0;
+  ++shape_;
+  ordered_ = true;
 }
 
 void ProgramList::TakeAllFrom(ProgramList& other) {
@@ -80,10 +96,25 @@ ProgramLine* ProgramList::InsertByNumber(std::unique_ptr<ProgramLine> line) {
 ProgramLine* ProgramList::FindLine(uint32_t n, const ProgramLine* start) const {
   const ProgramLine* s = start ? start : first_;
   if (!s || n == kNoLineNumber) return nullptr;  // unnumbered lines are never targets
-  if (s->number == n) return const_cast<ProgramLine*>(s);
   const bool forward = s->SignedNumber() <= static_cast<int32_t>(n);
-  for (const ProgramLine* l = s; l; l = forward ? l->next_ : l->prev_)
+  // The lines next to the start are looked at first: most jumps are short,
+  // and that walk is cheaper than the remembered lines.
+  const ProgramLine* l = s;
+  for (int near = 0; near < 2; ++near) {
     if (l->number == n) return const_cast<ProgramLine*>(l);
+    l = forward ? l->next_ : l->prev_;
+    if (!l) return nullptr;
+  }
+  // From an unnumbered line other than the first, what is found depends on
+  // where the start stands: such searches always walk.
+  const bool remembered = ordered_ && (s->IsNumbered() || s == first_);
+  FoundLine& f = found_[FoundSlot(n)];
+  if (remembered && f.number == n && f.shape == shape_ && f.line->number == n) return f.line;
+  for (; l; l = forward ? l->next_ : l->prev_) {
+    if (l->number != n) continue;
+    if (remembered) f = FoundLine{n, shape_, const_cast<ProgramLine*>(l)};
+    return const_cast<ProgramLine*>(l);
+  }
   return nullptr;
 }
 
@@ -149,8 +180,7 @@ LineEntryResult EnterNumberedLine(ProgramList& program, std::string_view typed) 
       // Copies first, so a failed allocation leaves the old line intact.
       std::string newText(text);
       std::vector<uint8_t> newCode(buffer.Data(), buffer.Data() + buffer.Size());
-      old->text.swap(newText);
-      old->ReplaceCode(newCode);
+      old->ReplaceTextAndCode(newText, newCode);
       r.line = old;
     } else {
       r.line = program.InsertByNumber(

@@ -33,17 +33,12 @@ class ProgramLine {
   // evaluator's variable cache and decoded expressions) is dropped when that
   // memory may hold other code.
   static uint64_t CodeEpoch() { return codeEpoch_; }
-  // Gives the line new code (swapped in: the old code ends up in `c`).
-  void ReplaceCode(std::vector<uint8_t>& c) noexcept {
-    code.swap(c);
-    ++codeEpoch_;
-  }
   // Code was rewritten in place (RENUM).
   static void NoteCodeRewritten() { ++codeEpoch_; }
 
   uint32_t number;                 // 1..65535, or kNoLineNumber
   std::string text;                // as typed after the number, trailing spaces removed
-  std::vector<uint8_t> code;       // the compiled line, exact length (change it with ReplaceCode)
+  std::vector<uint8_t> code;       // the compiled line, exact length (change it with ReplaceTextAndCode)
   uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
 
   bool IsNumbered() const { return number != kNoLineNumber; }
@@ -55,6 +50,15 @@ class ProgramLine {
 
   ProgramLine* Next() const { return next_; }
   ProgramLine* Prev() const { return prev_; }
+
+  // Gives the line new text and code (swapped in: the old ones come back in
+  // the arguments). The old code's memory is freed afterwards, so this
+  // counts as code freed for CodeEpoch.
+  void ReplaceTextAndCode(std::string& newText, std::vector<uint8_t>& newCode) {
+    text.swap(newText);
+    code.swap(newCode);
+    ++codeEpoch_;
+  }
 
  private:
   friend class ProgramList;
@@ -96,6 +100,8 @@ class ProgramList {
 
   // The line with number n, searching from `start` (the first line when
   // null): forward when start's signed number is at most n, else backward.
+  // Lines found are remembered by number (see FoundLine below), so a jump
+  // far across a long program is not a walk every time.
   ProgramLine* FindLine(uint32_t n, const ProgramLine* start = nullptr) const;
 
   // The first line in program order whose label equals `name` (upper case,
@@ -108,10 +114,31 @@ class ProgramList {
   ProgramLine* FindDuplicateLabel() const;
 
  private:
+  // Lines found by number. While the numbered lines stand in ascending
+  // order (as every insertion by number and RENUM keep them), each number
+  // names at most one line, and a walk from the first line or from any
+  // numbered line finds that line or none; so a line found once is the
+  // answer again while the list keeps its shape (no line linked or
+  // unlinked since) and the line still has that number (RENUM and UNNUM
+  // change numbers in place). Misses are not remembered.
+  struct FoundLine {
+    uint32_t number = kNoLineNumber;
+    uint64_t shape = 0;
+    ProgramLine* line = nullptr;
+  };
+  static constexpr size_t kFoundLines = 128;
+  static size_t FoundSlot(uint32_t n) { return (n * 0x9E3779B1u) >> 25; }
+  // Keeps `ordered_` after `l` was linked in: false for good (until the
+  // list is emptied) when a numbered neighbour is out of order.
+  void CheckOrder(const ProgramLine* l);
+
   ProgramLine* first_ = nullptr;
   ProgramLine* last_ = nullptr;
   size_t count_ = 0;
   bool modified_ = false;
+  bool ordered_ = true;    // numbered lines strictly ascend in list order
+  uint64_t shape_ = 1;     // changes whenever a line is linked or unlinked
+  mutable FoundLine found_[kFoundLines];
 };
 
 // Entering a typed line that begins (after spaces) with a digit.

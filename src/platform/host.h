@@ -118,6 +118,55 @@ class EventPump {
   uint32_t quietTurns_ = 0;
 };
 
+// When a pump reads its clock. A host looks at its input (and the toolkit,
+// the timers) at most once a millisecond; reading the clock on every turn to
+// learn whether a millisecond has begun would cost more than a statement. So
+// the clock is read on every stride-th turn only, and the stride follows how
+// fast the statements run: it doubles while a reading shows the millisecond
+// of the one before, and is divided by the milliseconds that passed when
+// more than one did. Readings come a few times a millisecond in a tight loop
+// and on nearly every turn when statements are slow, so Break and a due
+// timer still wait about a millisecond, not a number of statements.
+class TurnPacer {
+ public:
+  static constexpr uint32_t kFirstStride = 16;
+  static constexpr uint32_t kMaxStride = 256;
+
+  // The millisecond of the last look at the input (also taken by waits).
+  void Looked(uint32_t now) { last_ = now; }
+  // Counts a turn: true when this one reads the clock.
+  bool Due() {
+    if (++turns_ < stride_) return false;
+    turns_ = 0;
+    return true;
+  }
+  // The reading of a due turn: true when a millisecond has begun since the
+  // last look (the turn looks, and that is remembered).
+  bool NewMillisecond(uint32_t now) {
+    uint32_t elapsed = now - last_;
+    if (elapsed == 0) {
+      if (stride_ < kMaxStride) stride_ *= 2;
+      return false;
+    }
+    for (; elapsed > 1 && stride_ > 1; elapsed >>= 1) stride_ >>= 1;
+    last_ = now;
+    return true;
+  }
+  // After a turn that found nothing queued: the turns before the next
+  // reading, counted now, for the host to declare quiet.
+  uint32_t QuietTurns() {
+    const uint32_t quiet = stride_ - 1 - turns_;
+    turns_ += quiet;
+    return quiet;
+  }
+  uint32_t Stride() const { return stride_; }
+
+ private:
+  uint32_t stride_ = kFirstStride;
+  uint32_t turns_ = 0;  // since the last reading; always below stride_
+  uint32_t last_ = 0;
+};
+
 // ---------------------------------------------------------------------------
 struct LocalTime {
   int year = 1601, month = 1, day = 1;  // month 1..12, day 1..31

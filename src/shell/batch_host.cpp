@@ -16,7 +16,7 @@ using platform::WaitResult;
 
 BatchHost::BatchHost(int fd, bool braceNames, platform::Clock& clock)
     : fd_(fd), reader_(braceNames), clock_(clock) {
-  lastPoll_ = clock_.TickCount();
+  pacer_.Looked(clock_.TickCount());
 }
 
 bool BatchHost::ReadInput(int waitMs) {
@@ -41,6 +41,11 @@ bool BatchHost::ReadInput(int waitMs) {
 
 std::optional<ScriptKey> BatchHost::TakeKey(int waitMs) {
   if (auto key = reader_.Next()) return key;
+  if (waitMs == 0) {
+    // The look-ahead of every poll: one look at what has arrived, no clock.
+    ReadInput(0);
+    return reader_.Next();
+  }
   const uint32_t start = clock_.TickCount();
   while (!reader_.Exhausted() && !inputEnded_) {
     int left = waitMs;
@@ -83,21 +88,21 @@ void BatchHost::Dispatch(const Event& e) {
 }
 
 // Polling standard input and the timers costs a system call, so it is done
-// at most once a millisecond; the clock itself is read only every 16th turn
-// (a clock read can cost more than a statement on some machines), so most
-// turns are a counter and an empty-queue test.
+// at most once a millisecond; the clock itself is read on the pacer's turns
+// only (a clock read can cost more than a statement on some machines), so
+// most turns are quiet ones, a test and a decrement in the core.
 bool BatchHost::PumpOnce() {
-  if ((++turns_ & 15) == 0 && clock_.TickCount() != lastPoll_) {
-    lastPoll_ = clock_.TickCount();
-    FireDueTimers();
-    LookAheadForBreak();
+  if (pacer_.Due()) {
+    const uint32_t now = clock_.TickCount();
+    if (pacer_.NewMillisecond(now)) {
+      FireDueTimers(now);
+      LookAheadForBreak();
+    }
   }
   if (posted_.empty()) {
     // Nothing can arrive before the next clock-reading turn: the turns up
-    // to it are quiet, counted now.
-    const uint32_t quiet = 15 - (turns_ & 15);
-    turns_ += quiet;
-    SetQuietTurns(quiet);
+    // to it are quiet.
+    SetQuietTurns(pacer_.QuietTurns());
     return false;
   }
   Event e = posted_.front();
@@ -178,8 +183,10 @@ void BatchHost::KillTimer(int id) {
 }
 
 void BatchHost::FireDueTimers() {
-  if (timers_.empty()) return;
-  const uint32_t now = clock_.TickCount();
+  if (!timers_.empty()) FireDueTimers(clock_.TickCount());
+}
+
+void BatchHost::FireDueTimers(uint32_t now) {
   for (auto& [id, t] : timers_) {
     if (static_cast<int32_t>(now - t.due) < 0) continue;
     while (static_cast<int32_t>(now - t.due) >= 0) t.due += t.interval;

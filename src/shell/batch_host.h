@@ -64,6 +64,7 @@ class BatchHost final : public platform::EventPump, public platform::Timers,
   // Keeps the one-key look-ahead filled and presses a Break found there.
   void LookAheadForBreak();
   void FireDueTimers();
+  void FireDueTimers(uint32_t now);
   // Milliseconds to the next timer, or -1 without timers.
   int MsToNextTimer();
   void Dispatch(const Event& e);
@@ -76,8 +77,7 @@ class BatchHost final : public platform::EventPump, public platform::Timers,
   platform::EventSink* sink_ = nullptr;
   std::deque<Event> posted_;
   std::map<int, TimerState> timers_;
-  uint32_t lastPoll_ = 0;
-  uint32_t turns_ = 0;
+  platform::TurnPacer pacer_;
 };
 
 }  // namespace torvic::shell

@@ -28,20 +28,18 @@ void WindowHost::Dispatch(const Event& e) {
 void WindowHost::ToolkitTurn(bool wait) {
   if (beforeTurn_) beforeTurn_();
   QCoreApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-  lastTurn_ = clock_.TickCount();
+  pacer_.Looked(clock_.TickCount());
 }
 
 bool WindowHost::PumpOnce() {
   // The toolkit's turn at most once a millisecond; the clock is read on
-  // every 16th turn only.
-  if ((++turns_ & 15) == 0 && clock_.TickCount() != lastTurn_) ToolkitTurn(false);
+  // the pacer's turns only.
+  if (pacer_.Due() && pacer_.NewMillisecond(clock_.TickCount())) ToolkitTurn(false);
   if (queue_.empty()) {
     // Events are queued only while the toolkit has its turn (or through
     // Post, which ends the quiet turns): none can arrive before the next
     // turn that reads the clock.
-    const uint32_t quiet = 15 - (turns_ & 15);
-    turns_ += quiet;
-    SetQuietTurns(quiet);
+    SetQuietTurns(pacer_.QuietTurns());
     return false;
   }
   const Event e = queue_.front();

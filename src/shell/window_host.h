@@ -3,8 +3,9 @@
 // The view turns Qt key events into core events and posts them here; window
 // timers post timer events. PumpOnce serves one posted event and gives Qt
 // its own turn (input, painting) at most once per millisecond of the clock,
-// so a statement that finds nothing pending pays a clock read, not a trip
-// through the toolkit's event loop.
+// so a statement that finds nothing pending pays a quiet turn or now and
+// then a clock read (platform::TurnPacer), not a trip through the
+// toolkit's event loop.
 #pragma once
 
 #include <QObject>
@@ -75,8 +76,7 @@ class WindowHost final : public QObject, public platform::EventPump, public plat
   std::map<int, std::unique_ptr<QTimer>> timers_;
   std::function<void()> beforeTurn_;
   QWidget* dialogParent_ = nullptr;
-  uint32_t lastTurn_ = 0;
-  uint32_t turns_ = 0;
+  platform::TurnPacer pacer_;
   bool wake_ = false;
 };
 

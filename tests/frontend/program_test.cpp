@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
 #include "frontend/program.h"
+#include "frontend/renumber.h"
 
 namespace torvic {
 namespace {
@@ -129,6 +131,94 @@ TEST(ProgramStore, UncompiledStatementsKeepTheirTextBesideCompiledOnes) {
   EXPECT_EQ(recs[0].length, 7);
   EXPECT_EQ(recs[1].column, 27);
   EXPECT_EQ(recs[1].length, 1);
+}
+
+// FindLine remembers the lines it found; after any change to the list or
+// to the numbers it must still answer exactly as the plain walk from the
+// start line does.
+ProgramLine* WalkTo(const ProgramList& p, uint32_t n, const ProgramLine* start) {
+  const ProgramLine* s = start ? start : p.First();
+  if (!s || n == kNoLineNumber) return nullptr;
+  const bool forward = s->SignedNumber() <= static_cast<int32_t>(n);
+  for (const ProgramLine* l = s; l; l = forward ? l->Next() : l->Prev())
+    if (l->number == n) return const_cast<ProgramLine*>(l);
+  return nullptr;
+}
+
+void ExpectFindLineAsWalk(const ProgramList& p, const char* step) {
+  std::vector<const ProgramLine*> starts{nullptr};
+  for (const ProgramLine* l = p.First(); l; l = l->Next()) starts.push_back(l);
+  for (int pass = 0; pass < 2; ++pass)  // the second pass answers from what the first found
+    for (const ProgramLine* from : starts)
+      for (uint32_t n = 5; n <= 1100; n += 5)
+        ASSERT_EQ(p.FindLine(n, from), WalkTo(p, n, from))
+            << step << ": " << n << " from " << (from ? from->SignedNumber() : 0) << "\n"
+            << Listing(p);
+}
+
+TEST(ProgramStore, RememberedLinesFollowEveryChange) {
+  ProgramList p;
+  ProgramList other;
+  for (int n = 10; n <= 200; n += 10) EnterNumberedLine(p, std::to_string(n) + " L" + std::to_string(n));
+  struct Step {
+    const char* name;
+    std::function<void()> change;
+  };
+  const Step steps[] = {
+      {"as entered", [] {}},
+      {"a line inserted", [&] { EnterNumberedLine(p, "55 NEW"); }},
+      {"a line deleted", [&] { EnterNumberedLine(p, "120"); }},
+      {"a line replaced", [&] { EnterNumberedLine(p, "150 OTHER"); }},
+      {"renumbered", [&] {
+         RenumberRequest r;
+         r.start = 1000;
+         r.step = 5;
+         ASSERT_EQ(Renumber(p, r, nullptr).kind, RenumberResult::Renumbered);
+       }},
+      {"renumbered back", [&] {
+         RenumberRequest r;
+         r.start = 10;
+         r.step = 10;
+         ASSERT_EQ(Renumber(p, r, nullptr).kind, RenumberResult::Renumbered);
+       }},
+      {"unnumbered", [&] { Unnumber(p); }},
+      {"numbers set again", [&] {
+         uint32_t n = 10;
+         for (ProgramLine* l = p.First(); l; l = l->Next(), n += 10) l->number = n;
+       }},
+      {"an unnumbered line in between", [&] { p.InsertBefore(p.First()->Next()->Next(), Unnumbered("U")); }},
+      {"moved to another list and back", [&] {
+         other.TakeAllFrom(p);
+         EnterNumberedLine(p, "30 ONLY");
+         ExpectFindLineAsWalk(p, "while moved");
+         p.Clear();
+         p.TakeAllFrom(other);
+       }},
+      {"numbers out of order", [&] {
+         CodeBuffer b;
+         CompileLine("A", b);
+         p.Append(std::make_unique<ProgramLine>(40, "SECOND 40", b.Data(), b.Size()));
+       }},
+      {"cleared", [&] {
+         p.Clear();
+         for (int n = 100; n >= 10; n -= 10) EnterNumberedLine(p, std::to_string(n) + " X");
+       }},
+  };
+  for (const Step& s : steps) {
+    s.change();
+    ExpectFindLineAsWalk(p, s.name);
+  }
+}
+
+TEST(ProgramStore, ReplacingALinesCodeCountsAsFreeingCode) {
+  // What is remembered about code by its address must be dropped when a
+  // stored line gets new code in place.
+  ProgramList p;
+  EnterNumberedLine(p, "10 A=1");
+  const uint64_t before = ProgramLine::CodeEpoch();
+  EnterNumberedLine(p, "10 B=2");
+  EXPECT_NE(ProgramLine::CodeEpoch(), before);
+  EXPECT_EQ(Listing(p), "10 B=2");
 }
 
 }  // namespace
