@@ -306,7 +306,7 @@ void Interpreter::LoopOverProgram(bool nested) {
       // The end record does nothing: the next line follows without a call.
       const uint8_t* code = currentLine_->Code();
       const bool ok = code[currentOffset_] == kRecordEnd || ExecuteStatement(code, currentOffset_);
-      if (ok && stopReason_ == StopReason::None) {
+      if (ok && stopReason_ == StopReason::None) [[likely]] {
         if (!lineChanged_ && currentLine_->Code()[currentOffset_] == kRecordEnd) {
           ProgramLine* next = currentLine_->Next();
           if (!next) {
@@ -322,6 +322,7 @@ void Interpreter::LoopOverProgram(bool nested) {
             PumpOnce();
         }
         PumpOnce();
+        if (stopReason_ == StopReason::None) [[likely]] continue;
       }
       switch (stopReason_) {
         case StopReason::None: break;
