@@ -1,6 +1,7 @@
 // The variable statements on the evaluator: LET, DIM, REDIM, ERASE, CLEAR,
 // OPTION, CONST, DEF FN, DEF USR, INC, DEC, SWAP. Each hands its operand
 // area to the statement worker of the expression subsystem.
+#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "expr/variable_statements.h"
@@ -22,7 +23,25 @@ int32_t RunWorker(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 }  // namespace
 
-int32_t Let(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteLet>(in, c, o); }
+// LET: the usual statement, one number assignment, goes straight to its
+// decoded plan; the rest (and anything that does not qualify) is
+// ExecuteLet's, from the assignment the plan could not take on.
+int32_t Let(Interpreter& in, const uint8_t* c, size_t& o) {
+  Evaluator& ev = in.Expressions().Eval();
+  const Code code = StatementCode(in, c);
+  size_t pos = o;
+  if (pos < code.size() && c[pos] == 1) {
+    ++pos;
+    int32_t e = kOk;
+    if (ev.QuickAssign(code, pos, e)) {
+      o = in.PayloadEnd();
+      if (e || ev.StopPending()) return e;
+      if (pos < code.size() && c[pos] == 0) return kOk;
+      return ExecuteLet(ev, code, pos);
+    }
+  }
+  return RunWorker<ExecuteLet>(in, c, o);
+}
 int32_t Dim(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteDim>(in, c, o); }
 int32_t Redim(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteRedim>(in, c, o); }
 int32_t Erase(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteErase>(in, c, o); }
