@@ -30,7 +30,7 @@ bool Character(const CValue& a, char& c) {
 }
 
 int32_t Text(CValue& result, std::string_view s) {
-  result.MakeString().Append(s);
+  result.SetString(s);  // into the result's own block: no temporary
   return kOk;
 }
 
