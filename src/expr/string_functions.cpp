@@ -14,11 +14,14 @@ namespace {
 
 constexpr double kMaxCount = CBasicString::kMaxLength;
 
-// A count or position argument: rounded half up, lo..65535.
+// A count or position argument: rounded half up, lo..65535 (lo >= 0).
+// floor(x + 0.5) lies in lo..65535 exactly when x + 0.5 lies in
+// [lo, 65536), and truncating a non-negative y is its floor, so no rounding
+// call is made.
 bool Whole(double x, int32_t lo, int32_t& out) {
-  const double r = RoundHalfUp(x);
-  if (!(r >= lo && r <= kMaxCount)) return false;
-  out = static_cast<int32_t>(r);
+  const double y = x + 0.5;
+  if (!(y >= lo && y < kMaxCount + 1)) return false;
+  out = static_cast<int32_t>(y);
   return true;
 }
 
@@ -30,7 +33,7 @@ bool Character(const CValue& a, char& c) {
 }
 
 int32_t Text(CValue& result, std::string_view s) {
-  result.MakeString().Append(s);
+  result.SetString(s);  // into the result's own block: no temporary
   return kOk;
 }
 

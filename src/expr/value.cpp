@@ -5,29 +5,21 @@
 
 namespace torvic {
 
-CBasicString& CBasicString::operator=(CBasicString&& o) noexcept {
-  if (this != &o) {
-    Release();
-    Steal(o);
-  }
-  return *this;
+namespace {
+
+// The capacity to give a block that must hold n bytes: what the allocator's
+// size class holds anyway (blocks come in 16-byte steps with 8 bytes of
+// bookkeeping, the smallest holding 24), less the byte the block keeps
+// beyond the capacity, and never above the longest string.
+int32_t CapacityFor(int32_t n) {
+  const int64_t block = std::max<int64_t>(24, ((static_cast<int64_t>(n) + 1 + 8 + 15) & ~int64_t{15}) - 8);
+  return static_cast<int32_t>(std::min<int64_t>(block - 1, CBasicString::kMaxLength));
 }
 
-void CBasicString::Steal(CBasicString& o) noexcept {
-  data_ = o.data_;
-  capacity_ = o.capacity_;
-  length_ = o.length_;
-  borrowed_ = o.borrowed_;
-  o.data_ = nullptr;
-  o.capacity_ = o.length_ = 0;
-  o.borrowed_ = false;
-}
+}  // namespace
 
-void CBasicString::Release() noexcept {
-  if (!borrowed_) delete[] data_;
-  data_ = nullptr;
-  capacity_ = length_ = 0;
-  borrowed_ = false;
+void CBasicString::MoveLong(uint8_t* to, const char* from, int32_t n) {
+  std::memmove(to, from, static_cast<size_t>(n));
 }
 
 void CBasicString::Clear() { Release(); }
@@ -35,7 +27,7 @@ void CBasicString::Clear() { Release(); }
 void CBasicString::Reserve(int32_t n) {
   if (!borrowed_ && n <= capacity_) return;
   // Grow by half again so that repeated appends stay linear.
-  int32_t cap = std::max(n, borrowed_ ? n : std::min(kMaxLength, capacity_ + capacity_ / 2));
+  int32_t cap = CapacityFor(std::max(n, borrowed_ ? n : std::min(kMaxLength, capacity_ + capacity_ / 2)));
   uint8_t* p = new uint8_t[static_cast<size_t>(cap) + 1];
   if (length_ > 0) std::memcpy(p, data_, static_cast<size_t>(length_));
   if (!borrowed_) delete[] data_;
@@ -44,15 +36,16 @@ void CBasicString::Reserve(int32_t n) {
   borrowed_ = false;
 }
 
-void CBasicString::Assign(std::string_view s) {
+void CBasicString::AssignSlow(std::string_view s) {
   const int32_t n = static_cast<int32_t>(std::min<size_t>(s.size(), kMaxLength));
   if (borrowed_ || n > capacity_) {
     // s may point into our own storage: build the new block before freeing.
-    uint8_t* p = new uint8_t[static_cast<size_t>(n) + 1];
+    const int32_t cap = CapacityFor(n);
+    uint8_t* p = new uint8_t[static_cast<size_t>(cap) + 1];
     if (n > 0) std::memcpy(p, s.data(), static_cast<size_t>(n));
     if (!borrowed_) delete[] data_;
     data_ = p;
-    capacity_ = n;
+    capacity_ = cap;
     borrowed_ = false;
   } else if (n > 0) {
     std::memmove(data_, s.data(), static_cast<size_t>(n));
@@ -60,7 +53,7 @@ void CBasicString::Assign(std::string_view s) {
   length_ = n;
 }
 
-void CBasicString::Append(std::string_view s) {
+void CBasicString::AppendSlow(std::string_view s) {
   const int32_t n = static_cast<int32_t>(std::min<size_t>(s.size(), kMaxLength - length_));
   if (n <= 0) return;
   if (borrowed_ || length_ + n > capacity_) {
@@ -135,6 +128,10 @@ int32_t CBasicString::Find(std::string_view pat, int32_t start) const {
   if (length_ == 0) return -1;
   if (start < 1) start = 1;
   if (start > length_) return -1;
+  if (pat.size() == 1) {  // one byte, the usual INSTR: a plain byte scan
+    const void* hit = std::memchr(data_ + start - 1, static_cast<uint8_t>(pat[0]), static_cast<size_t>(length_ - start + 1));
+    return hit ? static_cast<int32_t>(static_cast<const uint8_t*>(hit) - data_) + 1 : -1;
+  }
   const size_t at = View().find(pat, static_cast<size_t>(start - 1));
   return at == std::string_view::npos ? -1 : static_cast<int32_t>(at) + 1;
 }

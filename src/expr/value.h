@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,14 @@ namespace torvic {
 // silently; the operations that can exceed the limit (concatenation,
 // repeating, formatting) check first with FitsAppend and raise
 // "?String too long" themselves.
+//
+// Storage is kept for reuse: Assign and Append write into the block they
+// have when it is large enough, which is what nearly every string operation
+// of a running program finds (the evaluation stack's strings and the
+// variables keep their blocks), so the common case is inline and copies
+// short texts without a library call. Blocks are sized to what the
+// allocator hands out anyway, so a string that grows by a few bytes does
+// not need a new block each time.
 class CBasicString {
  public:
   static constexpr int32_t kMaxLength = 65535;
@@ -33,7 +42,13 @@ class CBasicString {
     if (this != &o) Assign(o.View());
     return *this;
   }
-  CBasicString& operator=(CBasicString&& o) noexcept;
+  CBasicString& operator=(CBasicString&& o) noexcept {
+    if (this != &o) {
+      Release();
+      Steal(o);
+    }
+    return *this;
+  }
   ~CBasicString() { Release(); }
 
   const uint8_t* Data() const { return data_; }
@@ -50,12 +65,30 @@ class CBasicString {
 
   // Copies s (clamped). A borrowed string is unbound first, so the record
   // buffer it pointed into is never written by an assignment.
-  void Assign(std::string_view s);
+  void Assign(std::string_view s) {
+    if (!borrowed_ && s.size() <= static_cast<size_t>(capacity_)) {
+      const int32_t n = static_cast<int32_t>(s.size());  // capacity_ <= kMaxLength: no clamp
+      MoveBytes(data_, s.data(), n);
+      length_ = n;
+    } else {
+      AssignSlow(s);
+    }
+  }
   void Assign(const uint8_t* p, int32_t n) {
     Assign(std::string_view(reinterpret_cast<const char*>(p), n < 0 ? 0 : static_cast<size_t>(n)));
   }
   // Appends s, clamping the result at kMaxLength.
-  void Append(std::string_view s);
+  void Append(std::string_view s) {
+    // s cannot overlap the free space after our text, so copying there is
+    // safe even when s views this string's own bytes.
+    if (!borrowed_ && s.size() <= static_cast<size_t>(capacity_ - length_)) {
+      const int32_t n = static_cast<int32_t>(s.size());  // within capacity: no clamp
+      MoveBytes(data_ + length_, s.data(), n);
+      length_ += n;
+    } else {
+      AppendSlow(s);
+    }
+  }
   void Append(const CBasicString& s) { Append(s.View()); }
   void AppendByte(uint8_t b) { Append(std::string_view(reinterpret_cast<const char*>(&b), 1)); }
   // Appends s repeated count times, clamped.
@@ -95,9 +128,54 @@ class CBasicString {
   int32_t FindLastByte(uint8_t b) const;
 
  private:
-  void Steal(CBasicString& o) noexcept;
-  void Release() noexcept;
+  void Steal(CBasicString& o) noexcept {
+    data_ = o.data_;
+    capacity_ = o.capacity_;
+    length_ = o.length_;
+    borrowed_ = o.borrowed_;
+    o.data_ = nullptr;
+    o.capacity_ = o.length_ = 0;
+    o.borrowed_ = false;
+  }
+  void Release() noexcept {
+    if (!borrowed_) delete[] data_;
+    data_ = nullptr;
+    capacity_ = length_ = 0;
+    borrowed_ = false;
+  }
   void Reserve(int32_t n);  // owned storage of at least n bytes, text kept
+  // Assign and Append when the block is too small or borrowed.
+  void AssignSlow(std::string_view s);
+  void AppendSlow(std::string_view s);
+  // memmove for n bytes. Texts of up to 32 bytes, most of what programs
+  // build, are copied as two overlapping words loaded before either store,
+  // which is exact for any overlap; longer ones go to the library.
+  static void MoveBytes(uint8_t* to, const char* from, int32_t n) {
+    if (n > 32) {
+      MoveLong(to, from, n);
+    } else if (n >= 16) {
+      MoveTwo<16>(to, from, n);
+    } else if (n >= 8) {
+      MoveTwo<8>(to, from, n);
+    } else if (n >= 4) {
+      MoveTwo<4>(to, from, n);
+    } else if (n > 0) {
+      const char a = from[0], b = from[n / 2], c = from[n - 1];
+      to[0] = static_cast<uint8_t>(a);
+      to[n / 2] = static_cast<uint8_t>(b);
+      to[n - 1] = static_cast<uint8_t>(c);
+    }
+  }
+  static void MoveLong(uint8_t* to, const char* from, int32_t n);  // memmove, out of line
+  // The first and the last W bytes of n (W <= n <= 2W).
+  template <int W>
+  static void MoveTwo(uint8_t* to, const char* from, int32_t n) {
+    char head[W], tail[W];
+    std::memcpy(head, from, W);
+    std::memcpy(tail, from + n - W, W);
+    std::memcpy(to, head, W);
+    std::memcpy(to + n - W, tail, W);
+  }
 
   uint8_t* data_ = nullptr;
   int32_t capacity_ = 0;

@@ -142,27 +142,6 @@ int32_t VariableStore::Element(uint32_t kind, std::string_view name, int count, 
   return ElementOf(*v, count, subscripts, slot, linearIndex);
 }
 
-int32_t VariableStore::ElementOf(CVariable& record, int count, const double* subscripts,
-                                 VarSlot& slot, uint64_t* linearIndex) {
-  CVariable* v = &record;
-  if (count != v->dimensions) return kErrBadSubscript;
-  int32_t subs[kMaxDimensions];
-  for (int d = 0; d < count; ++d)
-    if (!WholeSubscript(subscripts[d], subs[d])) return kErrBadSubscript;
-  uint64_t at = 0;
-  for (int d = 0; d < count; ++d) {
-    const int32_t i = subs[d] - v->base;
-    if (i < 0 || i >= v->extents[d]) return kErrBadSubscript;
-    at = at * static_cast<uint64_t>(v->extents[d]) + static_cast<uint64_t>(i);
-  }
-  if (v->kind == kNumericArray)
-    slot = VarSlot{&v->numbers[at], nullptr};
-  else
-    slot = VarSlot{nullptr, &v->strings[at]};
-  if (linearIndex) *linearIndex = at;
-  return kOk;
-}
-
 int32_t VariableStore::BoundsToExtents(uint32_t kind, int count, const double* bounds, int32_t base,
                                        std::array<int32_t, kMaxDimensions>& extents) const {
   if (count < 1 || count > kMaxDimensions) return kErrBadSubscript;

@@ -23,6 +23,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/errors.h"
 #include "expr/value.h"
 
 namespace torvic {
@@ -59,6 +60,44 @@ struct CVariable {
 
   bool IsArray() const { return kind == kNumericArray || kind == kStringArray; }
   uint64_t ElementCount() const;
+
+  // Element addressing. A subscript x names the element RoundHalfUp(x);
+  // it must lie in base .. base + extent - 1. Because base is 0 or 1 and
+  // every extent fits in 65537 - base, that one range test also keeps the
+  // rounded subscript within 0 .. 65536, so no other check is needed.
+  // floor(x + 0.5) >= lo holds exactly when x + 0.5 >= lo for a whole lo,
+  // and likewise for "<", so the range is tested on x + 0.5 itself and no
+  // rounding call is made; NaN fails both tests.
+  //
+  // The position of subscript x in dimension d, or false when out of range.
+  bool IndexIn(int d, double x, uint64_t& index) const {
+    const double y = x + 0.5;
+    const double lo = base;
+    if (!(y >= lo && y < lo + extents[d])) return false;
+    index = static_cast<uint64_t>(static_cast<int64_t>(y) - base);  // y >= 0: truncation is floor
+    return true;
+  }
+  // The linear (row-major) index of the element at `count` subscripts;
+  // false when the count is not the array's or a subscript is out of range.
+  // One and two subscripts, the common cases, take no loop.
+  bool LinearIndex(int count, const double* subscripts, uint64_t& at) const {
+    if (count != dimensions) return false;
+    if (count == 1) return IndexIn(0, subscripts[0], at);
+    if (count == 2) {
+      uint64_t i, j;
+      if (!IndexIn(0, subscripts[0], i) || !IndexIn(1, subscripts[1], j)) return false;
+      at = i * static_cast<uint64_t>(extents[1]) + j;
+      return true;
+    }
+    if (count < 1) return false;  // a record that is no array
+    at = 0;
+    for (int d = 0; d < count; ++d) {
+      uint64_t i;
+      if (!IndexIn(d, subscripts[d], i)) return false;
+      at = at * static_cast<uint64_t>(extents[d]) + i;
+    }
+    return true;
+  }
 };
 
 // A writable place: a number or a string, as reference resolution yields it.
@@ -111,9 +150,32 @@ class VariableStore {
   int32_t Element(uint32_t kind, std::string_view name, int count, const double* subscripts,
                   bool running, VarSlot& slot, uint64_t* linearIndex = nullptr,
                   CVariable** record = nullptr);
-  // The element of an existing array record, with Element's checks.
+  // The element of an existing array record, with Element's checks
+  // ("?Bad subscript" for a wrong count or a subscript out of range). Inline
+  // and allocation-free: this is the path of every element access once the
+  // evaluator has cached the record.
   int32_t ElementOf(CVariable& v, int count, const double* subscripts, VarSlot& slot,
-                    uint64_t* linearIndex = nullptr);
+                    uint64_t* linearIndex = nullptr) {
+    uint64_t at;
+    if (!v.LinearIndex(count, subscripts, at)) return kErrBadSubscript;
+    if (v.kind == kNumericArray)
+      slot = VarSlot{v.numbers.data() + at, nullptr};
+    else
+      slot = VarSlot{nullptr, v.strings.data() + at};
+    if (linearIndex) *linearIndex = at;
+    return kOk;
+  }
+  // The same for callers that know the kind: the element's place, or null
+  // for "?Bad subscript". NumberAt needs a numeric array record, StringAt a
+  // string array record.
+  static double* NumberAt(CVariable& v, int count, const double* subscripts) {
+    uint64_t at;
+    return v.LinearIndex(count, subscripts, at) ? v.numbers.data() + at : nullptr;
+  }
+  static CBasicString* StringAt(CVariable& v, int count, const double* subscripts) {
+    uint64_t at;
+    return v.LinearIndex(count, subscripts, at) ? v.strings.data() + at : nullptr;
+  }
   // Counts removals of scalar and array records: a record pointer taken
   // while the count was n stays valid as long as it is still n.
   uint64_t Removals() const { return removals_; }

@@ -21,6 +21,11 @@ TEST(StringFunctions, CuttingAndBuilding) {
       {"MID$(\"abcdef\", 0)", "", kErrFunctionCallError}, {"MID$(\"abcdef\", 5, 10)", "ef", 0},
       {"MID$(\"abcdef\", 2)", "b", 0}, {"SEG$(\"abcdef\", 6, 0)", "", 0},
       {"MID$(\"abc\", 1, -1)", "", kErrFunctionCallError},
+      // Counts and positions round half up at both ends of their ranges.
+      {"LEFT$(\"abc\", -0.5)", "", 0}, {"LEFT$(\"abc\", -0.51)", "", kErrFunctionCallError},
+      {"LEFT$(\"abc\", 65535.49)", "abc", 0}, {"LEFT$(\"abc\", 65535.5)", "", kErrFunctionCallError},
+      {"MID$(\"abc\", 0.5, 1)", "a", 0}, {"MID$(\"abc\", 0.49, 1)", "", kErrFunctionCallError},
+      {"MID$(\"abc\", 2.5, 0.5)", "c", 0}, {"MID$(\"abc\", 1, 0.49)", "", 0},
       {"STRING$(\"XYZ\", 3)", "XXX", 0}, {"STRING$(\"\", 3)", "", kErrFunctionCallError},
       {"STRING$(\"a\", -1)", "", kErrFunctionCallError}, {"SPACE$(3)", "   ", 0},
       {"SPACE$(-1)", "", kErrFunctionCallError},
