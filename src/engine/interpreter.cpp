@@ -33,6 +33,7 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
   expressions_ = std::make_unique<ExpressionContext>(*this);
   handlers_ = HandlerTable().data();
   pendingStop_ = &expressions_->PendingStopFlag();
+  eval_ = &expressions_->Eval();
   AddListener(expressions_.get());
   settingsBridge_ = std::make_unique<SettingsBridge>(*this);
   settingsMap_ =
@@ -165,7 +166,7 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
     return ExecuteUncompiled(code, offset);
 
   const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
-  expressions_->SyncPendingStop();
+  *pendingStop_ = stopReason_ != StopReason::None;
   // Kept here as well as in the members: a trap handler or a stopped state
   // that runs inside the handler executes other statements meanwhile.
   const size_t start = offset;
@@ -176,7 +177,7 @@ bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
   payloadEnd_ = end;
   // The variable cache and the decoded expressions serve the running
   // program's lines only.
-  expressions_->Eval().SetCachedCode(
+  eval_->SetCachedCode(
       reportLine && code == reportLine->Code() ? code : nullptr, ProgramLine::CodeEpoch());
   const int32_t result = handlers_[recordCode](*this, code, offset);
   statementStart_ = start;

@@ -32,6 +32,7 @@
 namespace torvic {
 
 class ConsoleScreen;
+class Evaluator;
 class ExpressionContext;
 class SettingsBridge;
 class SettingsMap;
@@ -355,6 +356,7 @@ class Interpreter final : public platform::EventSink {
   // The handler table, looked up once: dispatch is one indexed call.
   int32_t (*const* handlers_)(Interpreter&, const uint8_t*, size_t&) = nullptr;
   bool* pendingStop_ = nullptr;  // the evaluator's pending-stop flag
+  Evaluator* eval_ = nullptr;    // the evaluator, looked up once
   std::unique_ptr<ScreenImageStack> screenImages_;
 
   int32_t runMode_ = 0;

@@ -140,36 +140,7 @@ int32_t Evaluator::RunOne(Code code, size_t& pos) {
   return Run(code, pos);
 }
 
-int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
-  const quick::Plan plan = found;  // the pools may grow while it runs
-  double st[quick::kMaxDepth + 1];
-  if (int32_t e = RunSteps(quick_, plan, st, pos)) return e;
-  out = st[0];
-  pos += plan.length;
-  return kOk;
-}
-
-bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e) {
-  if (code.data() != cachedCode_ || stop_) return false;
-  const quick::Plan* found = quickAssignments_.Find(code, pos, codeEpoch_);
-  if (!found) return false;
-  const quick::Plan plan = *found;
-  const size_t start = pos;
-  double* place = plan.place;
-  double st[quick::kMaxDepth + 1];
-  e = RunSteps(quickAssignments_, plan, st, pos, &place);
-  if (e == kStopped && place) {
-    // Stopped in the expression: it gives 0, as Evaluate gives it.
-    st[0] = 0;
-    e = kOk;
-  }
-  if (e) return true;  // a stop in the subscripts returns as ResolveReference does
-  *place = st[0];      // stored unrounded
-  pos = start + plan.length;
-  return true;
-}
-
-int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
+[[gnu::always_inline]] inline int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
                             double** place) {
   using quick::Op;
   int sp = 0;
@@ -292,6 +263,12 @@ int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, do
       case Op::NotEqual: --sp; st[sp - 1] = Truth(!(st[sp - 1] == st[sp])); break;
       case Op::LessEqual: --sp; st[sp - 1] = Truth(st[sp - 1] <= st[sp]); break;
       case Op::GreaterEqual: --sp; st[sp - 1] = Truth(st[sp - 1] >= st[sp]); break;
+      case Op::Power: {
+        const double a = st[sp - 2], b = st[sp - 1];
+        if (int32_t e = NumericBinary(op::kPower, a, b, st[sp - 2])) return e;
+        --sp;
+        break;
+      }
       case Op::Binary: {
         quickLeft_.SetNumber(st[sp - 2]);
         quickRight_.SetNumber(st[sp - 1]);
@@ -323,6 +300,35 @@ int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, do
     }
   }
   return kOk;
+}
+
+int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
+  const quick::Plan plan = found;  // the pools may grow while it runs
+  double st[quick::kMaxDepth + 1];
+  if (int32_t e = RunSteps(quick_, plan, st, pos)) return e;
+  out = st[0];
+  pos += plan.length;
+  return kOk;
+}
+
+bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e) {
+  if (code.data() != cachedCode_ || stop_) return false;
+  const quick::Plan* found = quickAssignments_.Find(code, pos, codeEpoch_);
+  if (!found) return false;
+  const quick::Plan plan = *found;
+  const size_t start = pos;
+  double* place = plan.place;
+  double st[quick::kMaxDepth + 1];
+  e = RunSteps(quickAssignments_, plan, st, pos, &place);
+  if (e == kStopped && place) {
+    // Stopped in the expression: it gives 0, as Evaluate gives it.
+    st[0] = 0;
+    e = kOk;
+  }
+  if (e) return true;  // a stop in the subscripts returns as ResolveReference does
+  *place = st[0];      // stored unrounded
+  pos = start + plan.length;
+  return true;
 }
 
 int32_t Evaluator::Run(Code code, size_t& pos) {

@@ -28,6 +28,7 @@ Op OperatorStep(uint8_t code) {
     case op::kMinus: return Op::Subtract;
     case op::kMultiply: return Op::Multiply;
     case op::kDivide: return Op::Divide;
+    case op::kPower: return Op::Power;
     case op::kLess: return Op::Less;
     case op::kGreater: return Op::Greater;
     case op::kEqual: return Op::Equal;

@@ -48,6 +48,7 @@ enum class Op : uint8_t {
   NotEqual,
   LessEqual,
   GreaterEqual,
+  Power,
   Binary,    // any other number operator `code`
   Call,      // built-in `code` (function number) with `count` numbers, signature `signature`
   // Assignment targets: find the place the value will go to, before the
