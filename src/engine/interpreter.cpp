@@ -155,7 +155,7 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
 // ---------------------------------------------------------------------------
 // Dispatch
 
-bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
+[[gnu::always_inline]] inline bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
   const uint8_t recordCode = code[offset];
   if (recordCode == kRecordEnd) return true;
   if (recordCode == kRecordJump) {

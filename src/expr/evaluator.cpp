@@ -84,24 +84,6 @@ int32_t Evaluator::EvaluateValue(Code code, size_t& pos, CValue& out) {
   return kOk;
 }
 
-int32_t Evaluator::EvaluateNumber(Code code, size_t& pos, double& out, bool round) {
-  if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
-    const int32_t e = RunPlan(*plan, pos, out);
-    if (e == kStopped) {
-      out = 0;
-      return kOk;
-    }
-    if (e) return e;
-    if (round) out = RoundHalfUp(out);
-    return kOk;
-  }
-  if (int32_t e = Evaluate(code, pos)) return e;
-  if (!Top().IsNumber()) return kErrTypeMismatch;
-  out = stack_[--sp_].number;
-  if (round) out = RoundHalfUp(out);
-  return kOk;
-}
-
 int32_t Evaluator::EvaluateString(Code code, size_t& pos, CBasicString& out) {
   if (int32_t e = Evaluate(code, pos)) return e;
   if (!Top().IsString()) return kErrTypeMismatch;
@@ -302,12 +284,31 @@ int32_t Evaluator::RunOne(Code code, size_t& pos) {
   return kOk;
 }
 
-int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos, double& out) {
+[[gnu::always_inline]] inline int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos,
+                                                       double& out) {
   const quick::Plan plan = found;  // the pools may grow while it runs
   double st[quick::kMaxDepth + 1];
   if (int32_t e = RunSteps(quick_, plan, st, pos)) return e;
   out = st[0];
   pos += plan.length;
+  return kOk;
+}
+
+int32_t Evaluator::EvaluateNumber(Code code, size_t& pos, double& out, bool round) {
+  if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
+    const int32_t e = RunPlan(*plan, pos, out);
+    if (e == kStopped) {
+      out = 0;
+      return kOk;
+    }
+    if (e) return e;
+    if (round) out = RoundHalfUp(out);
+    return kOk;
+  }
+  if (int32_t e = Evaluate(code, pos)) return e;
+  if (!Top().IsNumber()) return kErrTypeMismatch;
+  out = stack_[--sp_].number;
+  if (round) out = RoundHalfUp(out);
   return kOk;
 }
 
