@@ -142,6 +142,10 @@ TEST(QuickCode, PlansFollowEditsAndRemovedVariables) {
        "10 FOR I=1 TO 3:V(1)=V(1)+I:S=S+V(1):ERASE V:NEXT I\nRUN\n", {{'S', 6}}},
       {"an array element read before and after REDIM",
        "10 DIM W(2):W(2)=5:A=W(2):REDIM W(9):W(9)=3:B=W(9)+W(2)\nRUN\n", {{'A', 5}, {'B', 3}}},
+      // USR of an unknown address stops the run inside the expression: the
+      // rest of the LET must not be read from inside that expression.
+      {"a stop inside a LET expression ends the statement",
+       "10 DEF USR1=999:A=5:A=USR1(2)+3,B=9\nRUN\n", {{'B', 0}}, "Break in 10", "Internal error"},
       {"the same line run twice after a variable is created elsewhere",
        "10 P=P+K1\n20 K1=K1+1:IF K1<5 THEN 10\nRUN\n", {{'P', 10}}},
   };
