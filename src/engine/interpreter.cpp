@@ -304,9 +304,20 @@ void Interpreter::LoopOverProgram(bool nested) {
     do {
       // The line object may be freed by a command typed in the stopped state;
       // that always leaves a non-zero stop reason, checked before any reuse.
-      // The end record does nothing: the next line follows without a call.
+      // The end of a line (reached by a jump to just after its last
+      // statement, as NEXT makes) is no statement: the next line follows
+      // at once, without a pump turn or the statement delay.
       const uint8_t* code = currentLine_->Code();
-      const bool ok = code[currentOffset_] == kRecordEnd || ExecuteStatement(code, currentOffset_);
+      if (code[currentOffset_] == kRecordEnd) {
+        ProgramLine* next = currentLine_->Next();
+        if (!next) {
+          EndRun();
+          return;
+        }
+        SetPosition(next, 0);
+        continue;
+      }
+      const bool ok = ExecuteStatement(code, currentOffset_);
       if (ok && stopReason_ == StopReason::None) [[likely]] {
         if (!lineChanged_ && currentLine_->Code()[currentOffset_] == kRecordEnd) {
           ProgramLine* next = currentLine_->Next();

@@ -175,10 +175,16 @@ class Interpreter final : public platform::EventSink {
   void ResetInit();
   // Gives the window system one turn; never blocks (except while paused).
   // Called after every statement, so the usual turn is inline: the host's
-  // quiet turns cost a test and a decrement.
+  // quiet turns cost a test and a decrement. A quiet turn serves nothing, so
+  // it cannot change the stop reason and leaves the evaluator's pending-stop
+  // flag alone (every statement sets that flag when it starts).
   void PumpOnce() {
-    if (!paused_ && !quitPending_) host_.pump.Turn();
-    else PumpWhilePaused();
+    if (!paused_ && !quitPending_) [[likely]] {
+      if (host_.pump.QuietTurn()) return;
+      host_.pump.PumpOnce();
+    } else {
+      PumpWhilePaused();
+    }
     *pendingStop_ = stopReason_ != StopReason::None;
   }
 

@@ -95,11 +95,14 @@ class EventPump {
   // its PumpOnce would only count. Inline, so a quiet turn costs a test and
   // a decrement instead of a virtual call.
   bool Turn() {
-    if (quietTurns_ != 0) {
-      --quietTurns_;
-      return false;
-    }
+    if (QuietTurn()) return false;
     return PumpOnce();
+  }
+  // Takes one of the quiet turns, if any is left: nothing happens in it.
+  bool QuietTurn() {
+    if (quietTurns_ == 0) return false;
+    --quietTurns_;
+    return true;
   }
   // Blocks until an event is pending, the timeout (milliseconds, negative =
   // none) passes, or no event can ever come.
