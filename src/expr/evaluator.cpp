@@ -97,17 +97,6 @@ int32_t Evaluator::EvaluateString(Code code, size_t& pos, CBasicString& out) {
 
 namespace {
 
-// The plain arithmetic when its result is a normal number: no check of
-// ArithmeticResultError can object, and the result is rounded as
-// NumericBinary rounds it. Anything else takes NumericBinary's whole way.
-inline int32_t QuickArithmetic(uint8_t code, double a, double b, double r, double& out) {
-  if (std::isnormal(r)) [[likely]] {
-    out = Round15(r);
-    return kOk;
-  }
-  return NumericBinary(code, a, b, out);
-}
-
 inline double Truth(bool t) { return t ? -1 : 0; }
 
 }  // namespace
@@ -120,6 +109,38 @@ int32_t Evaluator::RunOne(Code code, size_t& pos) {
     return e;
   }
   return Run(code, pos);
+}
+
+// A scalar site's record, looked up again (and created as a read creates
+// it) when records were removed since it was found; null when memory runs
+// out.
+inline CVariable* Evaluator::SiteScalar(quick::Site& site) {
+  if (site.removals != vars_.Removals()) {
+    site.record = vars_.Scalar(kNumericScalar, site.name);
+    if (!site.record) return nullptr;
+    site.removals = vars_.Removals();
+  }
+  return site.record;
+}
+
+// An element site's number for these subscripts: through the kept record,
+// or found (and dimensioned on first use) as the general reference does.
+inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double* subs, double*& at) {
+  VarSlot slot;
+  int32_t e;
+  if (site.removals == vars_.Removals()) {
+    e = vars_.ElementOf(*site.record, count, subs, slot);
+  } else {
+    CVariable* record = nullptr;
+    e = vars_.Element(kNumericArray, site.name, count, subs, env_.ProgramRunning(), slot, nullptr,
+                      &record);
+    if (e == kOk && record) {
+      site.record = record;
+      site.removals = vars_.Removals();
+    }
+  }
+  if (e == kOk) at = slot.number;
+  return e;
 }
 
 [[gnu::always_inline]] inline int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
@@ -137,65 +158,27 @@ int32_t Evaluator::RunOne(Code code, size_t& pos) {
         st[sp++] = *s->place;
         break;
       case Op::Scalar: {
-        quick::Site& site = cache.Sites()[s->site];
-        if (site.removals != vars_.Removals()) {
-          CVariable* v = vars_.Scalar(kNumericScalar, site.name);
-          if (!v) return kErrOutOfMemory;
-          site.record = v;
-          site.removals = vars_.Removals();
-        }
-        st[sp++] = site.record->number;
+        const CVariable* v = SiteScalar(cache.Sites()[s->site]);
+        if (!v) return kErrOutOfMemory;
+        st[sp++] = v->number;
         break;
       }
       case Op::Element: {
-        quick::Site& site = cache.Sites()[s->site];
         sp -= s->count;
-        VarSlot slot;
-        int32_t e;
-        if (site.removals == vars_.Removals()) {
-          e = vars_.ElementOf(*site.record, s->count, st + sp, slot);
-        } else {
-          CVariable* record = nullptr;
-          e = vars_.Element(kNumericArray, site.name, s->count, st + sp, env_.ProgramRunning(), slot,
-                            nullptr, &record);
-          if (e == kOk && record) {
-            site.record = record;
-            site.removals = vars_.Removals();
-          }
-        }
-        if (e) return e;
-        st[sp++] = *slot.number;
+        double* at;
+        if (int32_t e = SiteElement(cache.Sites()[s->site], s->count, st + sp, at)) return e;
+        st[sp++] = *at;
         break;
       }
       case Op::TargetScalar: {
-        quick::Site& site = cache.Sites()[s->site];
-        if (site.removals != vars_.Removals()) {
-          CVariable* v = vars_.Scalar(kNumericScalar, site.name);
-          if (!v) return kErrOutOfMemory;
-          site.record = v;
-          site.removals = vars_.Removals();
-        }
-        *place = &site.record->number;
+        CVariable* v = SiteScalar(cache.Sites()[s->site]);
+        if (!v) return kErrOutOfMemory;
+        *place = &v->number;
         break;
       }
       case Op::TargetElement: {
-        quick::Site& site = cache.Sites()[s->site];
         sp -= s->count;
-        VarSlot slot;
-        int32_t e;
-        if (site.removals == vars_.Removals()) {
-          e = vars_.ElementOf(*site.record, s->count, st + sp, slot);
-        } else {
-          CVariable* record = nullptr;
-          e = vars_.Element(kNumericArray, site.name, s->count, st + sp, env_.ProgramRunning(), slot,
-                            nullptr, &record);
-          if (e == kOk && record) {
-            site.record = record;
-            site.removals = vars_.Removals();
-          }
-        }
-        if (e) return e;
-        *place = slot.number;
+        if (int32_t e = SiteElement(cache.Sites()[s->site], s->count, st + sp, *place)) return e;
         break;
       }
       case Op::Constant: {
@@ -213,30 +196,22 @@ int32_t Evaluator::RunOne(Code code, size_t& pos) {
         st[sp - 1] = quickLeft_.number;
         break;
       }
-      case Op::Add: {
-        const double a = st[sp - 2], b = st[sp - 1];
-        if (int32_t e = QuickArithmetic(op::kPlus, a, b, a + b, st[sp - 2])) return e;
+      case Op::Add:
+        if (int32_t e = AddNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
         --sp;
         break;
-      }
-      case Op::Subtract: {
-        const double a = st[sp - 2], b = st[sp - 1];
-        if (int32_t e = QuickArithmetic(op::kMinus, a, b, a - b, st[sp - 2])) return e;
+      case Op::Subtract:
+        if (int32_t e = SubtractNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
         --sp;
         break;
-      }
-      case Op::Multiply: {
-        const double a = st[sp - 2], b = st[sp - 1];
-        if (int32_t e = QuickArithmetic(op::kMultiply, a, b, a * b, st[sp - 2])) return e;
+      case Op::Multiply:
+        if (int32_t e = MultiplyNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
         --sp;
         break;
-      }
-      case Op::Divide: {
-        const double a = st[sp - 2], b = st[sp - 1];
-        if (int32_t e = QuickArithmetic(op::kDivide, a, b, a / b, st[sp - 2])) return e;
+      case Op::Divide:
+        if (int32_t e = DivideNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
         --sp;
         break;
-      }
       // Comparisons: a NaN compares unequal to everything, as in the general
       // operator.
       case Op::Less: --sp; st[sp - 1] = Truth(st[sp - 1] < st[sp]); break;

@@ -195,6 +195,8 @@ class Evaluator {
   // Runs a plan's steps on `st` (a plan of `cache`): its value, or a
   // target's subscripts, are left there. On a stop pos is left where the
   // general loop stops.
+  CVariable* SiteScalar(quick::Site& site);
+  int32_t SiteElement(quick::Site& site, int count, const double* subs, double*& at);
   // Target steps store the place they find in *place.
   int32_t RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
                    double** place = nullptr);
