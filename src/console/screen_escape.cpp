@@ -21,7 +21,6 @@
 // it (nothing, or the digits, or up to and including the ";") and is then
 // drawn as text. Everything consumed is echoed.
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "console/screen.h"
@@ -55,7 +54,8 @@ size_t ConsoleScreen::InterpretEscape(const uint8_t* s, size_t count) {
     ++pos;
     hasM = ReadNumber(s, count, pos, m);
   }
-  const int letter = pos < count ? std::toupper(s[pos]) : -1;
+  // Letters are matched in ASCII upper case, whatever the host's locale.
+  const int letter = pos >= count ? -1 : (s[pos] >= 'a' && s[pos] <= 'z') ? s[pos] - 32 : s[pos];
 
   // After a ";" only C and L are sequences.
   const bool known = hasSemicolon ? (letter == 'C' || letter == 'L')

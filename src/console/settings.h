@@ -129,7 +129,7 @@ class SettingsMemory {
   bool RenumKeepsUnnumbered() const { return Flag<39072>(); }
 
  private:
-  std::array<uint8_t, kSize> bytes_{};
+  std::array<uint8_t, kSize> bytes_;  // filled by ResetToDefaults
 };
 
 }  // namespace torvic

@@ -13,7 +13,6 @@
 #include <sys/utsname.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -444,8 +443,10 @@ void ConvertProgramCase(Interpreter& in) {
     bool quoted = false;
     for (char& c : line->text) {
       if (c == '"') quoted = !quoted;
-      else if (!quoted) c = static_cast<char>(mode == 64 ? std::toupper(static_cast<unsigned char>(c))
-                                                         : std::tolower(static_cast<unsigned char>(c)));
+      else if (quoted) continue;
+      // ASCII letters only: the program text means the same in every locale.
+      else if (mode == 64 && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      else if (mode == 128 && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     }
   }
   in.Program().SetModified(true);

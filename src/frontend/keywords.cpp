@@ -1,5 +1,7 @@
 #include "frontend/keywords.h"
 
+#include <array>
+
 #include "expr/function_table.h"
 
 namespace torvic {
@@ -333,16 +335,29 @@ bool ReadIdentifier(std::string_view text, size_t& pos, std::string& name) {
   return true;
 }
 
+namespace {
+
+// The listing names by code, indexed once at compile time: listing, the
+// statement table and every error message look names up by code.
+template <size_t N>
+constexpr std::array<const char*, 256> IndexByCode(const NameEntry (&entries)[N]) {
+  std::array<const char*, 256> byCode{};
+  for (const NameEntry& e : entries)
+    if (e.code >= 0 && e.code < 256 && !byCode[e.code]) byCode[e.code] = e.name;
+  return byCode;
+}
+
+constexpr auto kStatementNameByCode = IndexByCode(kStatementNames);
+constexpr auto kFunctionNameByCode = IndexByCode(kFunctionNames);
+
+}  // namespace
+
 const char* StatementListingName(int recordCode) {
-  for (const NameEntry& e : kStatementNames)
-    if (e.code == recordCode) return e.name;
-  return nullptr;
+  return recordCode >= 0 && recordCode < 256 ? kStatementNameByCode[recordCode] : nullptr;
 }
 
 const char* FunctionListingName(int functionId) {
-  for (const NameEntry& e : kFunctionNames)
-    if (e.code == functionId) return e.name;
-  return nullptr;
+  return functionId >= 0 && functionId < 256 ? kFunctionNameByCode[functionId] : nullptr;
 }
 
 int DefaultRecordCode(int token) {

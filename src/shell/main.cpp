@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,13 +27,6 @@ bool DisplayAvailable() {
   const char* x = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   return (x && *x) || (wayland && *wayland);
-}
-
-// The locale as the toolkit sets it for the window, with numbers kept in
-// the C locale: BASIC's decimal point is always ".".
-void AdoptLocale() {
-  std::setlocale(LC_ALL, "");
-  std::setlocale(LC_NUMERIC, "C");
 }
 
 int StartWindow(char** argv) {
@@ -66,8 +58,11 @@ int main(int argc, char** argv) {
                  error.c_str());
     return 2;
   }
+  // The batch mode stays in the C library's starting "C" locale: nothing it
+  // does depends on the host's locale (case rules are ASCII, the decimal
+  // point is "."), and loading the locale files would be most of the
+  // start-up time of a short run.
   if (isBatch || !DisplayAvailable()) {
-    AdoptLocale();
     return torvic::shell::RunBatch(options);
   }
   return StartWindow(argv);

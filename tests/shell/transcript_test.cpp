@@ -93,6 +93,18 @@ TEST(BatchCommandLine, BadArgumentsAndUnreadableFilesGiveStatusTwo) {
   EXPECT_EQ(RunBatch("a.tvc b.tvc", empty).status, 2);
 }
 
+TEST(BatchCommandLine, ProgramFileKeepsEveryLineWhateverItsEnding) {
+  // CR LF and LF endings, blank and space-only lines passed over, and a
+  // last line without an ending.
+  const fs::path program = fs::temp_directory_path() / "torvic-endings.tvc";
+  std::ofstream(program, std::ios::binary) << "10 PRINT \"A\"\r\n\r\n   \n20 PRINT \"B\"\n30 PRINT \"C\"";
+  const fs::path input = fs::temp_directory_path() / "torvic-endings-input";
+  std::ofstream(input).close();
+  const Result r = RunBatch("'" + program.string() + "'", input);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.substr(0, 6), "A\nB\nC\n") << r.out;
+}
+
 TEST(BatchCommandLine, ScreenDumpIsExactlyTwentyFiveTrimmedRows) {
   const fs::path input = fs::temp_directory_path() / "torvic-screen-input";
   std::ofstream(input) << "A=1\n";
