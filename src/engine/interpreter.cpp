@@ -13,6 +13,7 @@
 #include "expr/numeric_functions.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
+#include "frontend/keywords.h"
 
 namespace torvic {
 
@@ -179,7 +180,18 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
   // program's lines only.
   eval_->SetCachedCode(
       reportLine && code == reportLine->Code() ? code : nullptr, ProgramLine::CodeEpoch());
-  const int32_t result = handlers_[recordCode](*this, code, offset);
+  int32_t result;
+  // The usual LET of a program line (one number target, decoded) runs here
+  // without its handler, as the handler would run it.
+  if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
+    size_t pos = offset + 1;
+    if (eval_->QuickAssign(Code(code, end), pos, result, /*wholeStatement=*/true))
+      offset = end;
+    else
+      result = handlers_[recordCode](*this, code, offset);
+  } else {
+    result = handlers_[recordCode](*this, code, offset);
+  }
   statementStart_ = start;
   payloadEnd_ = end;
   if (result == 0) [[likely]] {

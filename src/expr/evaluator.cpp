@@ -226,6 +226,16 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
         --sp;
         break;
       }
+      case Op::Square: {
+        // A whole number below 2^26 squares exactly, as the general rule
+        // multiplies whole powers; anything else takes the general rule.
+        const double a = st[sp - 1];
+        if (std::fabs(a) < 0x1p26 && a == static_cast<double>(static_cast<int64_t>(a)))
+          st[sp - 1] = a * a;
+        else if (int32_t e = NumericBinary(op::kPower, a, 2, st[sp - 1]))
+          return e;
+        break;
+      }
       case Op::Binary: {
         quickLeft_.SetNumber(st[sp - 2]);
         quickRight_.SetNumber(st[sp - 1]);
@@ -234,6 +244,9 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
         --sp;
         break;
       }
+      case Op::Kernel:
+        if (int32_t e = s->kernel(st[sp - 1], st[sp - 1])) return e;
+        break;
       case Op::Call: {
         const int n = s->count;
         const size_t index = static_cast<size_t>(s - cache.Steps().data());
@@ -287,12 +300,14 @@ int32_t Evaluator::EvaluateNumber(Code code, size_t& pos, double& out, bool roun
   return kOk;
 }
 
-bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e) {
+bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e, bool wholeStatement) {
   if (code.data() != cachedCode_ || stop_) return false;
   const quick::Plan* found = quickAssignments_.Find(code, pos, codeEpoch_);
   if (!found) return false;
   const quick::Plan plan = *found;
   const size_t start = pos;
+  if (wholeStatement && (start + plan.length >= code.size() || code[start + plan.length] != 0))
+    return false;
   double* place = plan.place;
   double st[quick::kMaxDepth + 1];
   e = RunSteps(quickAssignments_, plan, st, pos, &place);

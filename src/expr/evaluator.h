@@ -124,8 +124,10 @@ class Evaluator {
   // One assignment of LET (its only target, the 0 byte, the expression, at
   // code[pos]) the quick way (see quick_code.h): true when it qualifies,
   // with the result in `e` and, on success, pos past the expression. False
-  // when the general way must run; nothing has happened then.
-  bool QuickAssign(Code code, size_t& pos, int32_t& e);
+  // when the general way must run; nothing has happened then. With
+  // `wholeStatement` it qualifies only when the statement ends after the
+  // expression (the program loop runs such a LET without its handler).
+  bool QuickAssign(Code code, size_t& pos, int32_t& e, bool wholeStatement = false);
 
   // The pending-stop flag (see EvalEnvironment::PendingStop).
   bool StopPending() const { return stop_; }

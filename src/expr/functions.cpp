@@ -95,49 +95,27 @@ constexpr WorkerEntry kWorkers[] = {
     {56, FnNextKey},  // get$
     {61, FnNextKey},  // inkey$
     {244, FnScreen},  // screen
-    {1, FnAbs},  // abs
-    {3, FnAcos},  // acos
     {5, FnAlnum},  // alnum
     {6, FnAlpha},  // alpha
     {7, FnAngle},  // angle
-    {8, FnAsin},  // asin
-    {9, FnAtn},  // atn
     {11, FnBinText},  // bin$
-    {12, FnCbr},  // cbr cbrt
     {13, FnCdn},  // cdn
-    {14, FnCeil},  // ceil
     {15, FnChn},  // chn
     {17, FnCntrl},  // cntrl
     {19, FnCompress},  // compress$ squeeze$
-    {20, FnCos},  // cos
-    {21, FnCosh},  // cosh
     {22, FnCopySign},  // copysign
-    {23, FnCot},  // cot
-    {24, FnCsc},  // csc
-    {26, FnCube},  // cube
     {27, FnCvn},  // cvn
-    {34, FnDeg},  // deg rtd
     {35, FnDigit},  // digit
     {41, FnEsc},  // esc$
-    {43, FnExp},  // exp
-    {44, FnExp2},  // exp2
-    {45, FnExp10},  // exp10
     {46, FnFalse},  // false
-    {52, FnFp},  // fp
     {55, FnFullName},  // fullname$
     {57, FnHex},  // hex
     {58, FnHexText},  // hex$
     {60, FnHypot},  // hypot
     {63, FnInstr},  // instr indexof match
-    {64, FnInt},  // int floor
-    {65, FnInv},  // inv rcp
-    {66, FnFix},  // ip fix
     {67, FnLCase},  // lcase$ lower$
     {69, FnLeft},  // left$
     {70, FnLen},  // len
-    {73, FnLog},  // log
-    {74, FnLog2},  // log2
-    {75, FnLog10},  // log10
     {76, FnLower},  // lower
     {77, FnLTrim},  // ltrim$
     {80, FnMaxNum},  // maxnum
@@ -152,7 +130,6 @@ constexpr WorkerEntry kWorkers[] = {
     {98, FnPi},  // pi
     {99, FnPrint},  // print
     {100, FnQuote},  // quote$ enclose$
-    {101, FnRad},  // rad dtr
     {104, FnRemainder},  // remainder
     {105, FnRepeat},  // repeat$
     {106, FnReverse},  // reverse$
@@ -160,18 +137,11 @@ constexpr WorkerEntry kWorkers[] = {
     {108, FnRnd},  // rnd
     {109, FnRound},  // round
     {111, FnRTrim},  // rtrim$
-    {114, FnSec},  // sec
     {116, FnSet},  // set$
-    {117, FnSgn},  // sgn
-    {118, FnSin},  // sin
-    {119, FnSinh},  // sinh
     {120, FnSpace},  // space$
     {121, FnSplitName},  // splitname$
-    {122, FnSqr},  // sqr sqrt
     {123, FnStr},  // str$
     {124, FnStringOf},  // string$
-    {125, FnTan},  // tan
-    {126, FnTanh},  // tanh
     {130, FnTrim},  // trim$
     {131, FnTrue},  // true
     {132, FnTruncate},  // truncate
@@ -199,11 +169,66 @@ constexpr WorkerEntry kWorkers[] = {
     {249, FnEndsWith},  // endswith
 };
 
+// The one-number built-ins that need nothing but their number: each number's
+// worker is OneNumber, which calls the kernel; decoded expressions call the
+// kernel themselves (NumberKernelFor).
+struct KernelEntry {
+  uint8_t number;
+  NumberKernel kernel;
+};
+
+constexpr KernelEntry kKernels[] = {
+    {1, kernel::Abs},  // abs
+    {3, kernel::Acos},  // acos
+    {8, kernel::Asin},  // asin
+    {9, kernel::Atn},  // atn
+    {12, kernel::Cbr},  // cbr cbrt
+    {14, kernel::Ceil},  // ceil
+    {20, kernel::Cos},  // cos
+    {21, kernel::Cosh},  // cosh
+    {23, kernel::Cot},  // cot
+    {24, kernel::Csc},  // csc
+    {26, kernel::Cube},  // cube
+    {34, kernel::Deg},  // deg rtd
+    {43, kernel::Exp},  // exp
+    {44, kernel::Exp2},  // exp2
+    {45, kernel::Exp10},  // exp10
+    {52, kernel::Fp},  // fp
+    {64, kernel::Int},  // int floor
+    {65, kernel::Inv},  // inv rcp
+    {66, kernel::Fix},  // ip fix
+    {73, kernel::Log},  // log
+    {74, kernel::Log2},  // log2
+    {75, kernel::Log10},  // log10
+    {101, kernel::Rad},  // rad dtr
+    {114, kernel::Sec},  // sec
+    {117, kernel::Sgn},  // sgn
+    {118, kernel::Sin},  // sin
+    {119, kernel::Sinh},  // sinh
+    {122, kernel::Sqr},  // sqr sqrt
+    {125, kernel::Tan},  // tan
+    {126, kernel::Tanh},  // tanh
+};
+
+constexpr std::array<NumberKernel, 256> kKernelByNumber = [] {
+  std::array<NumberKernel, 256> t{};
+  for (const KernelEntry& e : kKernels) t[e.number] = e.kernel;
+  return t;
+}();
+
+int32_t OneNumber(CallContext& ctx, const CValue* args, int, CValue& result) {
+  double v;
+  if (int32_t e = kKernelByNumber[ctx.number](args[0].number, v)) return e;
+  result.SetNumber(v);
+  return kOk;
+}
+
 const std::array<FunctionWorker, 256>& DispatchTable() {
   static const std::array<FunctionWorker, 256> table = [] {
     std::array<FunctionWorker, 256> t;
     t.fill(NotSupported);
     for (const WorkerEntry& e : kWorkers) t[e.number] = e.worker;
+    for (const KernelEntry& e : kKernels) t[e.number] = OneNumber;
     return t;
   }();
   return table;
@@ -241,6 +266,8 @@ constexpr SignatureKinds kFixed[26] = {
 }  // namespace
 
 FunctionWorker WorkerFor(uint8_t number) { return DispatchTable()[number]; }
+
+NumberKernel NumberKernelFor(uint8_t number) { return kKernelByNumber[number]; }
 
 const SignatureKinds* FixedSignature(uint8_t signature) {
   if (signature == 0 || signature > 25) return nullptr;

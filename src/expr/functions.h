@@ -36,6 +36,11 @@ using FunctionWorker = int32_t (*)(CallContext& ctx, const CValue* args, int cou
 // The worker of a function number (never null: unbuilt ones answer 33).
 FunctionWorker WorkerFor(uint8_t number);
 
+// The kernel of a one-number function that needs nothing but its number
+// (abs, sin, log, ...; see numeric_functions.h), or null.
+using NumberKernel = int32_t (*)(double x, double& out);
+NumberKernel NumberKernelFor(uint8_t number);
+
 // Argument kinds of the fixed signatures 1..25: one letter per argument,
 // 'N' number, 'S' string, '?' either kind, '=' the same kind as the
 // argument before it; and whether the result is a string.

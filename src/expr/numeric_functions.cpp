@@ -47,6 +47,16 @@ int32_t Checked(double v, CValue& result) {
   return Number(result, v);
 }
 
+// The same for the one-number kernels.
+inline int32_t Out(double& out, double v) {
+  out = v;
+  return kOk;
+}
+inline int32_t CheckedOut(double v, double& out) {
+  if (std::isnan(v)) return kErrFunctionCallError;
+  return Out(out, v);
+}
+
 // Character classes of the default locale's ASCII range; bytes 128..255
 // belong to none.
 bool IsUpper(uint8_t c) { return c >= 'A' && c <= 'Z'; }
@@ -148,94 +158,96 @@ int32_t FnTrue(CallContext&, const CValue*, int, CValue& r) { return Number(r, -
 int32_t FnFalse(CallContext&, const CValue*, int, CValue& r) { return Number(r, 0); }
 
 // ---------------------------------------------------------------------------
-// One number.
+// One number: the kernels (see numeric_functions.h).
 
-int32_t FnAbs(CallContext&, const CValue* a, int, CValue& r) { return Number(r, std::fabs(a[0].number)); }
-int32_t FnSgn(CallContext&, const CValue* a, int, CValue& r) {
-  const double x = a[0].number;
-  return Number(r, x > 0 ? 1 : x < 0 ? -1 : 0);
+namespace kernel {
+
+int32_t Abs(double x, double& out) { return Out(out, std::fabs(x)); }
+int32_t Sgn(double x, double& out) {
+  return Out(out, x > 0 ? 1 : x < 0 ? -1 : 0);
 }
-int32_t FnInt(CallContext&, const CValue* a, int, CValue& r) { return Number(r, std::floor(a[0].number)); }
-int32_t FnCeil(CallContext&, const CValue* a, int, CValue& r) { return Number(r, std::ceil(a[0].number)); }
-int32_t FnFix(CallContext&, const CValue* a, int, CValue& r) { return Number(r, std::trunc(a[0].number)); }
-int32_t FnFp(CallContext&, const CValue* a, int, CValue& r) {
-  return Number(r, a[0].number - std::trunc(a[0].number));
+int32_t Int(double x, double& out) { return Out(out, std::floor(x)); }
+int32_t Ceil(double x, double& out) { return Out(out, std::ceil(x)); }
+int32_t Fix(double x, double& out) { return Out(out, std::trunc(x)); }
+int32_t Fp(double x, double& out) {
+  return Out(out, x - std::trunc(x));
 }
-int32_t FnSqr(CallContext&, const CValue* a, int, CValue& r) {
-  if (a[0].number < 0) return kErrFunctionCallError;
-  return Number(r, std::sqrt(a[0].number));
+int32_t Sqr(double x, double& out) {
+  if (x < 0) return kErrFunctionCallError;
+  return Out(out, std::sqrt(x));
 }
 // The real cube root: |x| ^ (1/3) with the sign of x.
-int32_t FnCbr(CallContext&, const CValue* a, int, CValue& r) {
-  const double x = a[0].number;
+int32_t Cbr(double x, double& out) {
   double v;
   if (int32_t e = NumericBinary(op::kPower, std::fabs(x), 1.0 / 3.0, v)) return e;
-  return Number(r, x < 0 ? -v : v);
+  return Out(out, x < 0 ? -v : v);
 }
-int32_t FnCube(CallContext&, const CValue* a, int, CValue& r) { return Through(op::kPower, a[0].number, 3, r); }
-int32_t FnExp(CallContext&, const CValue* a, int, CValue& r) { return Through(op::kPower, kE, a[0].number, r); }
-int32_t FnExp2(CallContext&, const CValue* a, int, CValue& r) { return Through(op::kPower, 2, a[0].number, r); }
-int32_t FnExp10(CallContext&, const CValue* a, int, CValue& r) { return Through(op::kPower, 10, a[0].number, r); }
-int32_t FnLog(CallContext&, const CValue* a, int, CValue& r) {
-  if (!(a[0].number > 0)) return kErrFunctionCallError;
-  return Number(r, std::log(a[0].number));
+int32_t Cube(double x, double& out) { return NumericBinary(op::kPower, x, 3, out); }
+int32_t Exp(double x, double& out) { return NumericBinary(op::kPower, kE, x, out); }
+int32_t Exp2(double x, double& out) { return NumericBinary(op::kPower, 2, x, out); }
+int32_t Exp10(double x, double& out) { return NumericBinary(op::kPower, 10, x, out); }
+int32_t Log(double x, double& out) {
+  if (!(x > 0)) return kErrFunctionCallError;
+  return Out(out, std::log(x));
 }
-int32_t FnLog2(CallContext&, const CValue* a, int, CValue& r) {
-  if (!(a[0].number > 0)) return kErrFunctionCallError;
-  return Through(op::kDivide, std::log(a[0].number), std::log(2.0), r);
+int32_t Log2(double x, double& out) {
+  if (!(x > 0)) return kErrFunctionCallError;
+  return NumericBinary(op::kDivide, std::log(x), std::log(2.0), out);
 }
-int32_t FnLog10(CallContext&, const CValue* a, int, CValue& r) {
-  if (!(a[0].number > 0)) return kErrFunctionCallError;
-  return Number(r, std::log10(a[0].number));
+int32_t Log10(double x, double& out) {
+  if (!(x > 0)) return kErrFunctionCallError;
+  return Out(out, std::log10(x));
 }
-int32_t FnInv(CallContext&, const CValue* a, int, CValue& r) { return Through(op::kDivide, 1, a[0].number, r); }
-int32_t FnSin(CallContext&, const CValue* a, int, CValue& r) { return Checked(std::sin(a[0].number), r); }
-int32_t FnCos(CallContext&, const CValue* a, int, CValue& r) { return Checked(std::cos(a[0].number), r); }
-int32_t FnTan(CallContext&, const CValue* a, int, CValue& r) { return Checked(std::tan(a[0].number), r); }
+int32_t Inv(double x, double& out) { return NumericBinary(op::kDivide, 1, x, out); }
+int32_t Sin(double x, double& out) { return CheckedOut(std::sin(x), out); }
+int32_t Cos(double x, double& out) { return CheckedOut(std::cos(x), out); }
+int32_t Tan(double x, double& out) { return CheckedOut(std::tan(x), out); }
 // The reciprocal functions refuse only an exact zero below them.
-int32_t FnSec(CallContext&, const CValue* a, int, CValue& r) {
-  const double c = std::cos(a[0].number);
+int32_t Sec(double x, double& out) {
+  const double c = std::cos(x);
   if (c == 0) return kErrDivisionByZero;
-  return Checked(1 / c, r);
+  return CheckedOut(1 / c, out);
 }
-int32_t FnCsc(CallContext&, const CValue* a, int, CValue& r) {
-  const double s = std::sin(a[0].number);
+int32_t Csc(double x, double& out) {
+  const double s = std::sin(x);
   if (s == 0) return kErrDivisionByZero;
-  return Checked(1 / s, r);
+  return CheckedOut(1 / s, out);
 }
-int32_t FnCot(CallContext&, const CValue* a, int, CValue& r) {
-  const double t = std::tan(a[0].number);
+int32_t Cot(double x, double& out) {
+  const double t = std::tan(x);
   if (t == 0) return kErrDivisionByZero;
-  return Checked(1 / t, r);
+  return CheckedOut(1 / t, out);
 }
-int32_t FnAsin(CallContext&, const CValue* a, int, CValue& r) {
-  if (!(a[0].number >= -1 && a[0].number <= 1)) return kErrFunctionCallError;
-  return Number(r, std::asin(a[0].number));
+int32_t Asin(double x, double& out) {
+  if (!(x >= -1 && x <= 1)) return kErrFunctionCallError;
+  return Out(out, std::asin(x));
 }
-int32_t FnAcos(CallContext&, const CValue* a, int, CValue& r) {
-  if (!(a[0].number >= -1 && a[0].number <= 1)) return kErrFunctionCallError;
-  return Number(r, std::acos(a[0].number));
+int32_t Acos(double x, double& out) {
+  if (!(x >= -1 && x <= 1)) return kErrFunctionCallError;
+  return Out(out, std::acos(x));
 }
-int32_t FnAtn(CallContext&, const CValue* a, int, CValue& r) { return Number(r, std::atan(a[0].number)); }
+int32_t Atn(double x, double& out) { return Out(out, std::atan(x)); }
 // sinh and cosh overflow for large arguments; an infinity of either sign is
 // refused, so no infinite value ever reaches a variable.
-int32_t FnSinh(CallContext&, const CValue* a, int, CValue& r) {
-  const double v = std::sinh(a[0].number);
+int32_t Sinh(double x, double& out) {
+  const double v = std::sinh(x);
   if (std::isinf(v)) return kErrFunctionCallError;
-  return Number(r, v);
+  return Out(out, v);
 }
-int32_t FnCosh(CallContext&, const CValue* a, int, CValue& r) {
-  const double v = std::cosh(a[0].number);
+int32_t Cosh(double x, double& out) {
+  const double v = std::cosh(x);
   if (std::isinf(v)) return kErrFunctionCallError;
-  return Number(r, v);
+  return Out(out, v);
 }
-int32_t FnTanh(CallContext&, const CValue* a, int, CValue& r) { return Number(r, std::tanh(a[0].number)); }
-int32_t FnDeg(CallContext&, const CValue* a, int, CValue& r) {
-  return Through(op::kMultiply, a[0].number, kDegreesPerRadian, r);
+int32_t Tanh(double x, double& out) { return Out(out, std::tanh(x)); }
+int32_t Deg(double x, double& out) {
+  return NumericBinary(op::kMultiply, x, kDegreesPerRadian, out);
 }
-int32_t FnRad(CallContext&, const CValue* a, int, CValue& r) {
-  return Through(op::kMultiply, a[0].number, kRadiansPerDegree, r);
+int32_t Rad(double x, double& out) {
+  return NumericBinary(op::kMultiply, x, kRadiansPerDegree, out);
 }
+
+}  // namespace kernel
 
 // rnd(0) and rnd(1): a fraction 0 <= r < 1 in steps of 1/32768; rnd(n) for
 // n = 2..32767: a whole number 1..n.

@@ -23,10 +23,24 @@ using WorkerFunction = int32_t(CallContext& ctx, const CValue* args, int count, 
 // Constants (no argument).
 WorkerFunction FnPi, FnTwoPi, FnMaxNum, FnMinNum, FnTrue, FnFalse;
 
-// One number.
-WorkerFunction FnAbs, FnSgn, FnInt, FnCeil, FnFix, FnFp, FnSqr, FnCbr, FnCube, FnExp, FnExp2,
-    FnExp10, FnLog, FnLog2, FnLog10, FnInv, FnSin, FnCos, FnTan, FnSec, FnCsc, FnCot, FnAsin,
-    FnAcos, FnAtn, FnSinh, FnCosh, FnTanh, FnDeg, FnRad, FnRnd;
+// One number, computed from that number alone: kernels that take the
+// argument and give the result or an error code. One kernel serves the
+// general call of its function (functions.cpp wraps it into the worker)
+// and the decoded expressions, which call it directly (NumberKernel,
+// functions.h).
+namespace kernel {
+int32_t Abs(double, double&), Sgn(double, double&), Int(double, double&), Ceil(double, double&),
+    Fix(double, double&), Fp(double, double&), Sqr(double, double&), Cbr(double, double&),
+    Cube(double, double&), Exp(double, double&), Exp2(double, double&), Exp10(double, double&),
+    Log(double, double&), Log2(double, double&), Log10(double, double&), Inv(double, double&),
+    Sin(double, double&), Cos(double, double&), Tan(double, double&), Sec(double, double&),
+    Csc(double, double&), Cot(double, double&), Asin(double, double&), Acos(double, double&),
+    Atn(double, double&), Sinh(double, double&), Cosh(double, double&), Tanh(double, double&),
+    Deg(double, double&), Rad(double, double&);
+}  // namespace kernel
+
+// One number, with state: the random-number generator.
+WorkerFunction FnRnd;
 
 // Two numbers.
 WorkerFunction FnMod, FnRemainder, FnRound, FnTruncate, FnHypot, FnCopySign, FnAngle, FnComb,

@@ -2,6 +2,7 @@
 
 #include "expr/expr_compiler.h"
 #include "expr/function_table.h"
+#include "expr/functions.h"
 #include "expr/operators.h"
 #include "expr/variables.h"
 
@@ -109,6 +110,11 @@ class Decoder {
             if (depth < baseDepth + 2) return false;
             --depth;
           }
+          // x^2: the exponent (the last number pushed) folds into one step.
+          if (o == op::kPower && steps_.back().op == Op::Number && steps_.back().number == 2) {
+            steps_.back().op = Op::Square;
+            continue;
+          }
           break;
         }
         case item::kCall: {
@@ -118,6 +124,13 @@ class Decoder {
           const int n = NumberSignatureArgs(signature);
           if (n < 0 || depth < baseDepth + n) return false;
           pos += 6;
+          if (signature == 2) {
+            if (NumberKernel k = NumberKernelFor(number)) {
+              s.op = Op::Kernel;
+              s.kernel = k;
+              break;
+            }
+          }
           s.op = Op::Call;
           s.code = number;
           s.count = static_cast<uint8_t>(n);

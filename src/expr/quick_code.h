@@ -49,8 +49,10 @@ enum class Op : uint8_t {
   LessEqual,
   GreaterEqual,
   Power,
+  Square,    // ^ 2
   Binary,    // any other number operator `code`
   Call,      // built-in `code` (function number) with `count` numbers, signature `signature`
+  Kernel,    // a one-number built-in that needs nothing but its number: `kernel`
   // Assignment targets: find the place the value will go to, before the
   // expression runs (as the general LET resolves its targets first).
   TargetScalar,   // the named scalar of site `site`
@@ -67,6 +69,7 @@ struct Step {
   union {
     double number;
     double* place;
+    int32_t (*kernel)(double x, double& out);
   };
   Step() : op(Op::Number), number(0) {}
 };
