@@ -10,6 +10,8 @@
 #include <cmath>
 #include <new>
 
+#include <algorithm>
+
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
@@ -285,27 +287,30 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
   std::vector<ForRecord>& list = in.ForList();
   const bool immediate = !in.Running();
   try {
-    ForRecord r;
+    // A loop of the same variable is replaced: its record moves up to be
+    // the newest and is filled anew; otherwise a record is added.
+    ForRecord* r = nullptr;
     for (size_t i = list.size(); i-- > 0;) {
       if (list[i].immediate == immediate && SameVariable(list[i], var)) {
-        r = std::move(list[i]);
-        list.erase(list.begin() + static_cast<ptrdiff_t>(i));
+        std::rotate(list.begin() + static_cast<ptrdiff_t>(i),
+                    list.begin() + static_cast<ptrdiff_t>(i) + 1, list.end());
+        r = &list.back();
         break;
       }
     }
-    r.active = true;
-    r.immediate = immediate;
-    r.letter = var.letter;
-    if (var.letter < 0) r.name.assign(var.name);
-    r.limit = limit;
-    r.step = step;
-    r.line = immediate ? nullptr : in.CurrentLine();
-    r.code = code;
-    r.offset = in.PayloadEnd();
-    r.place = place;
-    r.removals = in.Expressions().Vars().Removals();
-    r.nextItem = nullptr;
-    list.push_back(std::move(r));
+    if (!r) r = &list.emplace_back();
+    r->active = true;
+    r->immediate = immediate;
+    r->letter = var.letter;
+    if (var.letter < 0) r->name.assign(var.name);
+    r->limit = limit;
+    r->step = step;
+    r->line = immediate ? nullptr : in.CurrentLine();
+    r->code = code;
+    r->offset = in.PayloadEnd();
+    r->place = place;
+    r->removals = in.Expressions().Vars().Removals();
+    r->nextItem = nullptr;
   } catch (const std::bad_alloc&) {
     return kErrOutOfMemory;
   }

@@ -2,6 +2,7 @@
 // files. Every multi-byte field of a compiled line is stored this way.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -16,7 +17,11 @@ inline uint32_t ReadU32(const uint8_t* p) {
 }
 inline double ReadF64(const uint8_t* p) {
   uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&bits, p, sizeof bits);  // one load: literals are read on every evaluation
+  } else {
+    for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
+  }
   double d;
   std::memcpy(&d, &bits, sizeof d);
   return d;
