@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "frontend/code_buffer.h"
+#include "frontend/codebytes.h"
+
 namespace torvic {
 
 class ProgramLine;
@@ -22,8 +25,23 @@ struct JumpTarget {
   std::string_view label;
 };
 
-// Reads the target at `offset` and moves the offset past it.
-JumpTarget ReadJumpTarget(const uint8_t* code, size_t& offset);
+// Reads the target at `offset` and moves the offset past it. Inline: every
+// GOTO and GOSUB of a running program reads one.
+inline JumpTarget ReadJumpTarget(const uint8_t* code, size_t& offset) {
+  JumpTarget t;
+  if (code[offset] == 0) {
+    t.number = ReadU32(code + offset + 1);
+    offset += kJumpTargetItemSize;
+  } else if (code[offset] != 1) {
+    t.valid = false;
+  } else {
+    t.byLabel = true;
+    const size_t length = code[offset + 4];
+    t.label = std::string_view(reinterpret_cast<const char*>(code + offset + 5), length);
+    offset += 6 + length;
+  }
+  return t;
+}
 
 // The line the target names, searching by number from `from` (the current
 // line) or by label; null with `error` set to 51 or 50 when there is none,
