@@ -215,9 +215,14 @@ int KeywordAt(std::string_view text, size_t& pos) {
     pos += 5;
     return stmt::kLines;
   }
+  if (pos >= text.size()) return tok::kNone;
+  // Every name matches from its first letter on: entries with another first
+  // letter are passed over before their length is even taken.
+  const char first = Lower(text[pos]);
   size_t bestLength = 0;
   int bestToken = tok::kNone;
   for (const KeywordEntry& e : kKeywords) {
+    if (e.name[0] != first) continue;
     std::string_view name(e.name);
     size_t length = 0;
     int token = e.token;
@@ -295,9 +300,12 @@ int StatementKeywordAt(std::string_view line, size_t& pos) {
 
 int FunctionNameAt(std::string_view text, size_t& pos) {
   std::span<const FunctionRow> table = FunctionTable();
+  if (pos >= text.size()) return -1;
+  const char first = Lower(text[pos]);  // as in KeywordAt
   size_t bestLength = 0;
   int bestRow = -1;
   for (size_t i = 0; i < table.size(); ++i) {
+    if (table[i].name[0] != first) continue;
     std::string_view name(table[i].name);
     size_t length = 0;
     if (table[i].stringResult && !name.empty() && name.back() == '$')
