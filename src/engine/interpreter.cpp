@@ -156,6 +156,7 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
 // ---------------------------------------------------------------------------
 // Dispatch
 
+template <bool ofCurrentLine>
 [[gnu::always_inline]] inline bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
   const uint8_t recordCode = code[offset];
   if (recordCode == kRecordEnd) return true;
@@ -179,7 +180,8 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
   // The variable cache and the decoded expressions serve the running
   // program's lines only.
   eval_->SetCachedCode(
-      reportLine && code == reportLine->Code() ? code : nullptr, ProgramLine::CodeEpoch());
+      reportLine && (ofCurrentLine || code == reportLine->Code()) ? code : nullptr,
+      ProgramLine::CodeEpoch());
   int32_t result;
   // The usual LET of a program line (one number target, decoded) runs here
   // without its handler, as the handler would run it.
@@ -261,7 +263,7 @@ bool Interpreter::StatementFailed(const RecordFrame& frame, size_t& offset, size
 bool Interpreter::RunImmediate(const uint8_t* code) {
   size_t offset = kLineHeaderSize;
   for (;;) {
-    if (!ExecuteStatement(code, offset)) return false;
+    if (!ExecuteStatement<false>(code, offset)) return false;
     if (stopReason_ == StopReason::ReturnedToImmediate) stopReason_ = StopReason::None;
     if (stopReason_ != StopReason::None || code[offset] == kRecordEnd) return true;
     if (const uint8_t delay = memory_.StatementDelay()) host_.clock.Sleep(delay);
@@ -329,7 +331,7 @@ void Interpreter::LoopOverProgram(bool nested) {
         SetPosition(next, 0);
         continue;
       }
-      const bool ok = ExecuteStatement(code, currentOffset_);
+      const bool ok = ExecuteStatement<true>(code, currentOffset_);
       if (ok && stopReason_ == StopReason::None) [[likely]] {
         if (!lineChanged_ && currentLine_->Code()[currentOffset_] == kRecordEnd) {
           ProgramLine* next = currentLine_->Next();
@@ -337,7 +339,15 @@ void Interpreter::LoopOverProgram(bool nested) {
             EndRun();
             return;
           }
-          SetPosition(next, 0);
+          // The next line's first statement follows in this loop; only a
+          // trace, which prints the line number, takes the way round the
+          // outer loop.
+          if (memory_.Trace()) {
+            SetPosition(next, 0);
+          } else {
+            currentLine_ = next;
+            currentOffset_ = kLineHeaderSize;
+          }
         }
         if (const uint8_t delay = memory_.StatementDelay()) {
           // A busy wait that keeps serving the window.

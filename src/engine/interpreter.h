@@ -156,6 +156,8 @@ class Interpreter final : public platform::EventSink {
   bool EnterCommandLine(std::string_view line);
   // Executes the record at `offset` and advances it; false when an error
   // aborted the run.
+  // `ofCurrentLine`: the code is the current line's (the program loop).
+  template <bool ofCurrentLine>
   bool ExecuteStatement(const uint8_t* code, size_t& offset);
   // The rare ways of ExecuteStatement, kept out of its path.
   [[gnu::noinline]] bool ExecuteUncompiled(const uint8_t* code, size_t& offset);
