@@ -106,7 +106,7 @@ double* VariablePlace(Interpreter& in, int letter, std::string_view name) {
 // The loop variable's number: the place the FOR found while no variable
 // record has been removed since (a letter's place never changes), else
 // found again by name, as a new record when CLEAR or ERASE removed it.
-double* LoopPlace(Interpreter& in, ForRecord& r) {
+[[gnu::always_inline]] inline double* LoopPlace(Interpreter& in, ForRecord& r) {
   if (r.letter >= 0) return r.place;
   const uint64_t removals = in.Expressions().Vars().Removals();
   if (r.place && r.removals == removals) return r.place;
@@ -131,11 +131,11 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
 // One NEXT step for a loop: add the step, then decide. A NaN in the
 // variable, the limit or the step ends the loop, as every comparison with
 // a NaN is false; a step of 0 loops until Break.
-inline int32_t StepLoop(Interpreter& in, ForRecord& r, bool& goOn) {
+[[gnu::always_inline]] inline int32_t StepLoop(Interpreter& in, ForRecord& r, bool& goOn) {
   double* place = LoopPlace(in, r);
   if (!place) return kErrOutOfMemory;
   double next = 0;
-  if (int32_t e = NumericBinary(op::kPlus, *place, r.step, next)) return e;
+  if (int32_t e = AddNumbers(*place, r.step, next)) return e;
   *place = next;
   // Comparisons with a NaN are false, so only a step of 0 tests for one.
   if (r.step > 0)
