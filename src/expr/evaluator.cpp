@@ -284,16 +284,7 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
   return kOk;
 }
 
-int32_t Evaluator::EvaluateNumber(Code code, size_t& pos, double& out, bool round) {
-  // A lone number literal (FOR's 1 and TO 5, a STEP left out) gives itself.
-  constexpr size_t kLiteral = 1 + 8 + 1;  // item, value, end byte
-  if (CodeHas(code, pos, kLiteral) && code[pos] == item::kNumber && code[pos + 9] == item::kEnd &&
-      !stop_) {
-    out = ReadF64(code.data() + pos + 1);
-    pos += kLiteral;
-    if (round) out = RoundHalfUp(out);
-    return kOk;
-  }
+int32_t Evaluator::EvaluateNumberOf(Code code, size_t& pos, double& out, bool round) {
   if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
     const int32_t e = RunPlan(*plan, pos, out);
     if (e == kStopped) {

@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "expr/code_reader.h"
+#include "expr/expr_compiler.h"
+#include "expr/numeric_rules.h"
 #include "expr/quick_code.h"
 #include "expr/value.h"
 #include "expr/variables.h"
@@ -98,9 +100,24 @@ class Evaluator {
   // The same, popping the result.
   int32_t EvaluateValue(Code code, size_t& pos, CValue& out);
   // A number ("?Type mismatch" for a string); with `round` rounded half up.
-  int32_t EvaluateNumber(Code code, size_t& pos, double& out, bool round = false);
+  // A lone number literal (FOR's 1 and TO 5) gives itself at once.
+  int32_t EvaluateNumber(Code code, size_t& pos, double& out, bool round = false) {
+    constexpr size_t kLiteral = 1 + 8 + 1;  // item, value, end byte
+    if (CodeHas(code, pos, kLiteral) && code[pos] == item::kNumber &&
+        code[pos + 9] == item::kEnd && !stop_) {
+      out = ReadF64(code.data() + pos + 1);
+      pos += kLiteral;
+      if (round) out = RoundHalfUp(out);
+      return kOk;
+    }
+    return EvaluateNumberOf(code, pos, out, round);
+  }
   // A string ("?Type mismatch" for a number).
   int32_t EvaluateString(Code code, size_t& pos, CBasicString& out);
+ private:
+  int32_t EvaluateNumberOf(Code code, size_t& pos, double& out, bool round);
+
+ public:
 
   // Resolves the variable item 5..9 at code[pos] (subscripts evaluated,
   // scalars and arrays created as a read would) to a writable place; pos

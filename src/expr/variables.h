@@ -81,6 +81,10 @@ struct CVariable {
   // false when the count is not the array's or a subscript is out of range.
   // One and two subscripts, the common cases, take no loop.
   bool LinearIndex(int count, const double* subscripts, uint64_t& at) const {
+    if (count == 1 && dimensions == 1) return IndexIn(0, subscripts[0], at);
+    return LinearIndexOfMany(count, subscripts, at);
+  }
+  bool LinearIndexOfMany(int count, const double* subscripts, uint64_t& at) const {
     if (count != dimensions) return false;
     if (count == 1) return IndexIn(0, subscripts[0], at);
     if (count == 2) {
