@@ -75,6 +75,7 @@ void Interpreter::RunSession() {
 void Interpreter::RequestExit() {
   keys_.Clear();
   quitPending_ = true;
+  NoQuietTurns();
   exiting_ = true;
   stopReason_ = StopReason::ExitRequested;
   inputEnd_ = InputEnd::Cancelled;
@@ -474,6 +475,7 @@ void Interpreter::EnterStoppedState() {
     stopReason_ = StopReason::None;
   } else if (stopReason_ != StopReason::None && !quitPending_) {
     quitPending_ = true;
+    NoQuietTurns();
     unwindDone_ = true;
   }
   statementStart_ = statementStart;

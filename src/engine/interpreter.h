@@ -180,15 +180,19 @@ class Interpreter final : public platform::EventSink {
   // quiet turns cost a test and a decrement. A quiet turn serves nothing, so
   // it cannot change the stop reason and leaves the evaluator's pending-stop
   // flag alone (every statement sets that flag when it starts).
+  // No quiet turn is left while the pause is on or the session is ending
+  // (NoQuietTurns), so a quiet turn needs no other test.
   void PumpOnce() {
+    if (host_.pump.QuietTurn()) [[likely]] return;
     if (!paused_ && !quitPending_) [[likely]] {
-      if (host_.pump.QuietTurn()) return;
       host_.pump.PumpOnce();
     } else {
       PumpWhilePaused();
     }
     *pendingStop_ = stopReason_ != StopReason::None;
   }
+  // Ends the host's quiet turns: the next turn is a real one.
+  void NoQuietTurns() { host_.pump.EndQuietTurns(); }
 
   // --- errors ----------------------------------------------------------------
   // Prints "message[ in line][, /excerpt/]" on a line of its own.

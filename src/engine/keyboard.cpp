@@ -49,6 +49,7 @@ void Interpreter::OnKeyDown(const platform::KeyEvent& e) {
   // The Pause key is taken before the view sees it: it toggles the pause.
   if (e.key == vk::kPause && !e.ctrl && !e.shift && memory_.PauseKeyEnabled()) {
     paused_ = !paused_;
+    if (paused_) NoQuietTurns();
     return;
   }
   const bool isBreak = e.key == vk::kCancel && e.ctrl && !e.shift;

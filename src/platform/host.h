@@ -104,6 +104,10 @@ class EventPump {
     --quietTurns_;
     return true;
   }
+  // The core's way to make the next turn a real one (the pause started, the
+  // session is ending). A host grants quiet turns only from a call that
+  // served no event, so one served meanwhile cannot undo this.
+  void EndQuietTurns() { quietTurns_ = 0; }
   // Blocks until an event is pending, the timeout (milliseconds, negative =
   // none) passes, or no event can ever come.
   virtual WaitResult WaitForEvent(WaitFor what, int timeoutMs) = 0;

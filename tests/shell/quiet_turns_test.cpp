@@ -111,3 +111,19 @@ TEST(QuietTurns, ThePacerFollowsTheSpeedOfTheTurns) {
 }
 
 }  // namespace
+
+// The core ends the quiet turns when the pause starts or the session ends:
+// the next turn must reach the host, and the host serving nothing then
+// grants new ones.
+TEST(QuietTurns, EndingThemMakesTheNextTurnReal) {
+  HandClock clock;
+  torvic::shell::BatchHost host(-1, false, clock);
+  Sink sink;
+  host.SetSink(&sink);
+  EXPECT_FALSE(host.Turn());
+  ASSERT_TRUE(host.QuietTurn());  // granted by the turn that found nothing
+  host.EndQuietTurns();
+  EXPECT_FALSE(host.QuietTurn());
+  EXPECT_FALSE(host.Turn());
+  EXPECT_TRUE(host.QuietTurn());
+}
