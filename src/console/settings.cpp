@@ -4,8 +4,12 @@ namespace torvic {
 
 void SettingsMemory::ResetToDefaults() {
   bytes_.fill(0);
-  // Mirrors whose defaults are not 0. The lock-key mirrors (1107, 1210,
-  // 5776) are filled from the real keyboard state by the console view.
+  ApplyDefaults();
+}
+
+void SettingsMemory::ApplyDefaults() {
+  // The lock-key mirrors (1107, 1210, 5776) are filled from the real
+  // keyboard state by the console view.
   struct Default { uint16_t address; uint8_t value; };
   static constexpr Default kDefaults[] = {
       {872, 10},   {1995, 15},  {5794, 255},  {7822, 238},  {11266, 255},

@@ -21,6 +21,11 @@ class SettingsMemory {
   static constexpr uint32_t kSize = 65536;
 
   SettingsMemory() { ResetToDefaults(); }
+  // For an object of static storage, whose bytes are zero before any
+  // constructor runs: only the defaults are written, so the pages a
+  // program never touches are never faulted in.
+  struct StaticStorage {};
+  explicit SettingsMemory(StaticStorage) { ApplyDefaults(); }
 
   void ResetToDefaults();
 
@@ -129,7 +134,10 @@ class SettingsMemory {
   bool RenumKeepsUnnumbered() const { return Flag<39072>(); }
 
  private:
-  std::array<uint8_t, kSize> bytes_;  // filled by ResetToDefaults
+  // The mirrors whose defaults are not 0.
+  void ApplyDefaults();
+
+  std::array<uint8_t, kSize> bytes_;  // cleared by the constructors
 };
 
 }  // namespace torvic

@@ -88,7 +88,12 @@ int RunBatch(const BatchOptions& options) {
   SystemProcess process;
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
 
-  SettingsMemory memory;
+  // Static storage: the 64 KB start as zero pages that are only faulted in
+  // where they are used. A second run in the same process starts afresh.
+  static SettingsMemory memory{SettingsMemory::StaticStorage{}};
+  static bool used = false;
+  if (used) memory.ResetToDefaults();
+  used = true;
   ConsoleScreen screen(h, memory);  // no surface: the cell record only
   TranscriptSink transcript;
   if (!options.screenDump) screen.SetEchoSink(&transcript);
