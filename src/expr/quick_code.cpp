@@ -234,7 +234,6 @@ void PlanCache::Reset(uint64_t epoch) {
   table_.assign(256, Entry{});
   mask_ = table_.size() - 1;
   used_ = 0;
-  plans_.clear();
   steps_.clear();
   sites_.clear();
 }
@@ -243,8 +242,9 @@ const Plan* PlanCache::Add(Code code, size_t pos, size_t slot) {
   Plan plan;
   const bool ok = assignments_ ? DecodeAssignment(code, pos, letters_, steps_, sites_, plan)
                            : Decode(code, pos, letters_, steps_, sites_, plan);
-  if (ok) plans_.push_back(plan);
-  table_[slot] = Entry{code.data() + pos, ok ? static_cast<uint32_t>(plans_.size()) : 0};
+  if (!ok) plan = Plan{};
+  table_[slot] = Entry{code.data() + pos, plan};
+  const uint8_t* at = code.data() + pos;
   if (++used_ * 2 > table_.size()) {
     // Grow, keeping every entry.
     std::vector<Entry> old;
@@ -258,7 +258,10 @@ const Plan* PlanCache::Add(Code code, size_t pos, size_t slot) {
       table_[i] = e;
     }
   }
-  return ok ? &plans_.back() : nullptr;
+  if (!ok) return nullptr;
+  // Found again: the table may have grown.
+  for (size_t i = Hash(at);; i = (i + 1) & mask_)
+    if (table_[i].at == at) return &table_[i].plan;
 }
 
 }  // namespace torvic::quick

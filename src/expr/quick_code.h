@@ -115,13 +115,14 @@ class PlanCache {
   explicit PlanCache(double* letters, bool assignments = false)
       : letters_(letters), assignments_(assignments) {}
   // The plan for the expression at `at`, decoding it on first sight; null
-  // when the expression does not qualify.
+  // when the expression does not qualify. The plan may move when another is
+  // added: callers copy it before anything else is decoded.
   const Plan* Find(Code code, size_t pos, uint64_t epoch) {
     if (epoch != epoch_) Reset(epoch);
     const uint8_t* at = code.data() + pos;
     for (size_t i = Hash(at);; i = (i + 1) & mask_) {
       Entry& e = table_[i];
-      if (e.at == at) return e.plan == 0 ? nullptr : &plans_[e.plan - 1];
+      if (e.at == at) return e.plan.stepCount == 0 ? nullptr : &e.plan;
       if (!e.at) return Add(code, pos, i);
     }
   }
@@ -129,9 +130,11 @@ class PlanCache {
   std::vector<Site>& Sites() { return sites_; }
 
  private:
+  // The plan lives in its entry (one load less per lookup); a plan of no
+  // steps marks an expression that does not qualify (every plan has one).
   struct Entry {
     const uint8_t* at = nullptr;
-    uint32_t plan = 0;  // index + 1; 0: does not qualify
+    Plan plan;
   };
   size_t Hash(const uint8_t* at) const {
     return static_cast<size_t>((reinterpret_cast<uintptr_t>(at) * 0x9E3779B97F4A7C15ULL) >> 40) & mask_;
@@ -145,7 +148,6 @@ class PlanCache {
   std::vector<Entry> table_;
   size_t mask_ = 0;
   size_t used_ = 0;
-  std::vector<Plan> plans_;
   std::vector<Step> steps_;
   std::vector<Site> sites_;
 };
