@@ -308,8 +308,7 @@ bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e, bool wholeStatem
   if (!found) return false;
   const quick::Plan plan = *found;
   const size_t start = pos;
-  if (wholeStatement && (start + plan.length >= code.size() || code[start + plan.length] != 0))
-    return false;
+  if (wholeStatement && !plan.endsStatement) return false;
   double* place = plan.place;
   double st[quick::kMaxDepth + 1];
   e = RunSteps(quickAssignments_, plan, st, pos, &place);

@@ -226,6 +226,7 @@ bool DecodeAssignment(Code code, size_t pos, double* letters, std::vector<Step>&
   plan.firstStep = static_cast<uint32_t>(stepMark);
   plan.stepCount = static_cast<uint32_t>(steps.size() - stepMark);
   plan.length = static_cast<uint32_t>(pos - start);
+  plan.endsStatement = pos < code.size() && code[pos] == 0;
   return true;
 }
 

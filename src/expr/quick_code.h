@@ -89,6 +89,8 @@ struct Plan {
   uint32_t firstStep = 0;
   uint32_t stepCount = 0;
   uint32_t length = 0;  // bytes of the expression with its 0 byte
+  // Assignments: the statement ends after the expression (a 0 byte follows).
+  bool endsStatement = false;
   // Assignments: a letter target's place (else a target step finds it).
   double* place = nullptr;
 };
