@@ -359,22 +359,38 @@ void Interpreter::LoopOverProgram(bool nested) {
         PumpOnce();
         if (stopReason_ == StopReason::None) [[likely]] continue;
       }
-      switch (stopReason_) {
-        case StopReason::None: break;
-        case StopReason::ResumeRetry:
-        case StopReason::ResumeNext:
-        case StopReason::ResumeAt:
-          if (nested) {
-            stopReason_ = static_cast<StopReason>(static_cast<int32_t>(stopReason_) - 3);
+      for (bool again = true; again;) {
+        again = false;
+        switch (stopReason_) {
+          case StopReason::None: break;
+          case StopReason::ResumeRetry:
+          case StopReason::ResumeNext:
+          case StopReason::ResumeAt:
+            if (nested) {
+              stopReason_ = static_cast<StopReason>(static_cast<int32_t>(stopReason_) - 3);
+              return;
+            }
             return;
-          }
-          return;
-        case StopReason::RetryStatement:
-        case StopReason::SkipStatement:
-        case StopReason::Redirected:
-          stopReason_ = StopReason::None;
-          break;
-        default: return;
+          case StopReason::RetryStatement:
+            stopReason_ = StopReason::None;
+            // A statement retried for ever (RESUME 0 in its own error
+            // handler) would never reach the window's turn after it, and
+            // Break could not end it: every kRetriesPerTurn-th retry takes
+            // a turn first. Not every one: a timer handler's RESUME retries
+            // too, and a turn before each of those could run the handler
+            // again and again without the program's statement in between.
+            if (++retriesWithoutTurn_ == kRetriesPerTurn) {
+              retriesWithoutTurn_ = 0;
+              PumpOnce();
+              again = stopReason_ != StopReason::None;
+            }
+            break;
+          case StopReason::SkipStatement:
+          case StopReason::Redirected:
+            stopReason_ = StopReason::None;
+            break;
+          default: return;
+        }
       }
     } while (!lineChanged_);
   }

@@ -403,6 +403,9 @@ class Interpreter final : public platform::EventSink {
   // The private messages, kept as flags.
   enum class InputEnd { None, Accepted, Cancelled };
   InputEnd inputEnd_ = InputEnd::None;  // InputAccepted / InputCancelled
+  // Statement retries since the last turn a retry took (LoopOverProgram).
+  static constexpr uint32_t kRetriesPerTurn = 64;
+  uint32_t retriesWithoutTurn_ = 0;
   bool quitPending_ = false;
   bool unwindDone_ = false;  // UnwindDone: clears quitPending at the top
   bool paused_ = false;      // the Pause key
