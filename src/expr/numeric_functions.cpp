@@ -40,14 +40,9 @@ int32_t Through(uint8_t code, double a, double b, CValue& result) {
   return Number(result, v);
 }
 
-// A library result that is not a number stands for an argument outside the
-// function's domain.
-int32_t Checked(double v, CValue& result) {
-  if (std::isnan(v)) return kErrFunctionCallError;
-  return Number(result, v);
-}
-
-// The same for the one-number kernels.
+// The one-number kernels' result, and the same for a library result that
+// may not be a number: a NaN stands for an argument outside the function's
+// domain.
 inline int32_t Out(double& out, double v) {
   out = v;
   return kOk;
