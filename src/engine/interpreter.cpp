@@ -490,6 +490,11 @@ void Interpreter::EnterStoppedState() {
   if (stopReason_ == StopReason::ContinueRequested) {
     stopReason_ = StopReason::None;
   } else if (stopReason_ != StopReason::None && !quitPending_) {
+    // The loops of the interrupted run act on the reasons RESUME and a
+    // prompt GOSUB's RETURN leave (a command typed here can run a RESUME of
+    // the interrupted handler) and would go on running it, without a window
+    // turn, as the session unwinds: those reasons end the run instead.
+    if (ContinuesLoops(stopReason_)) stopReason_ = StopReason::Abandoned;
     quitPending_ = true;
     NoQuietTurns();
     unwindDone_ = true;

@@ -27,4 +27,18 @@ enum class StopReason : int32_t {
   Abandoned = 16,            // a stopped run that can no longer continue
 };
 
+// The reasons a program loop acts on and then clears, running on.
+constexpr bool ContinuesLoops(StopReason r) {
+  switch (r) {
+    case StopReason::ReturnedToImmediate:
+    case StopReason::RetryStatement:
+    case StopReason::SkipStatement:
+    case StopReason::Redirected:
+    case StopReason::ResumeRetry:
+    case StopReason::ResumeNext:
+    case StopReason::ResumeAt: return true;
+    default: return false;
+  }
+}
+
 }  // namespace torvic
