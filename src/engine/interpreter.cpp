@@ -372,22 +372,22 @@ void Interpreter::LoopOverProgram(bool nested) {
             }
             return;
           case StopReason::RetryStatement:
+          case StopReason::SkipStatement:
+          case StopReason::Redirected:
             stopReason_ = StopReason::None;
-            // A statement retried for ever (RESUME 0 in its own error
-            // handler) would never reach the window's turn after it, and
-            // Break could not end it: every kRetriesPerTurn-th retry takes
-            // a turn first. Not every one: a timer handler's RESUME retries
-            // too, and a turn before each of those could run the handler
-            // again and again without the program's statement in between.
+            // A handler's RESUME goes on without the window's turn that
+            // follows a statement. A statement retried for ever (RESUME 0
+            // in its own error handler), or a RESUME to a line that fails
+            // into the same handler, would never reach one, and Break could
+            // not end it: every kRetriesPerTurn-th resumption takes a turn
+            // first. Not every one: a timer handler's RESUME retries too,
+            // and a turn before each of those could run the handler again
+            // and again without the program's statement in between.
             if (++retriesWithoutTurn_ == kRetriesPerTurn) {
               retriesWithoutTurn_ = 0;
               PumpOnce();
               again = stopReason_ != StopReason::None;
             }
-            break;
-          case StopReason::SkipStatement:
-          case StopReason::Redirected:
-            stopReason_ = StopReason::None;
             break;
           default: return;
         }

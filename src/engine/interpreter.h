@@ -403,7 +403,8 @@ class Interpreter final : public platform::EventSink {
   // The private messages, kept as flags.
   enum class InputEnd { None, Accepted, Cancelled };
   InputEnd inputEnd_ = InputEnd::None;  // InputAccepted / InputCancelled
-  // Statement retries since the last turn a retry took (LoopOverProgram).
+  // Resumptions (RESUME and its forms) since the last turn one took
+  // (LoopOverProgram).
   static constexpr uint32_t kRetriesPerTurn = 64;
   uint32_t retriesWithoutTurn_ = 0;
   bool quitPending_ = false;
