@@ -21,11 +21,11 @@ class SettingsMemory {
   static constexpr uint32_t kSize = 65536;
 
   SettingsMemory() { ResetToDefaults(); }
-  // For an object of static storage, whose bytes are zero before any
-  // constructor runs: only the defaults are written, so the pages a
-  // program never touches are never faulted in.
+  // For an object of static storage (constinit): the bytes with their
+  // defaults are the program image's initialised data, so starting writes
+  // none of them and the pages a program never writes stay shared.
   struct StaticStorage {};
-  explicit SettingsMemory(StaticStorage) { ApplyDefaults(); }
+  explicit constexpr SettingsMemory(StaticStorage) : bytes_(DefaultBytes()) {}
 
   void ResetToDefaults();
 
@@ -134,8 +134,25 @@ class SettingsMemory {
   bool RenumKeepsUnnumbered() const { return Flag<39072>(); }
 
  private:
-  // The mirrors whose defaults are not 0.
-  void ApplyDefaults();
+  // The mirrors whose defaults are not 0. The lock-key mirrors (1107,
+  // 1210, 5776) are filled from the real keyboard state by the console view.
+  struct Default {
+    uint16_t address;
+    uint8_t value;
+  };
+  static constexpr Default kDefaults[] = {
+      {872, 10},   {1995, 15},  {5794, 255},  {7822, 238},  {11266, 255},
+      {26469, 42}, {26892, 50}, {26893, 50},  {26894, 50},  {26895, 50},
+      {49565, 1},  {51520, 255}, {56136, 32}, {59250, 15},
+  };
+  void ApplyDefaults() {
+    for (const Default& d : kDefaults) bytes_[d.address] = d.value;
+  }
+  static constexpr std::array<uint8_t, kSize> DefaultBytes() {
+    std::array<uint8_t, kSize> bytes{};
+    for (const Default& d : kDefaults) bytes[d.address] = d.value;
+    return bytes;
+  }
 
   std::array<uint8_t, kSize> bytes_;  // cleared by the constructors
 };

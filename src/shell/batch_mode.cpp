@@ -88,9 +88,10 @@ int RunBatch(const BatchOptions& options) {
   SystemProcess process;
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
 
-  // Static storage: the 64 KB start as zero pages that are only faulted in
-  // where they are used. A second run in the same process starts afresh.
-  static SettingsMemory memory{SettingsMemory::StaticStorage{}};
+  // Static storage, constant-initialised: the 64 KB with their defaults are
+  // part of the program image, and only the pages a program writes are
+  // copied. A second run in the same process starts afresh.
+  static constinit SettingsMemory memory{SettingsMemory::StaticStorage{}};
   static bool used = false;
   if (used) memory.ResetToDefaults();
   used = true;
