@@ -26,7 +26,9 @@ namespace {
 
 struct Capture : EchoSink {
   std::string text;
-  void Echo(const uint8_t* b, size_t n) override { text.append(reinterpret_cast<const char*>(b), n); }
+  void Echo(const uint8_t* b, size_t n) override {
+    text.append(reinterpret_cast<const char*>(b), n);
+  }
 };
 
 struct Rig {
@@ -66,13 +68,13 @@ int main() {
   if (statements == 0) {
     Rig rig;
     for (int i = 1; i <= 20000; ++i)
-      EnterNumberedLine(rig.in.Program(),
-                        std::to_string(i) + " A=A+1: A=A+1: A=A+1: A=A+1: A=A+1");
+      EnterNumberedLine(rig.in.Program(), std::to_string(i) + " A=A+1: A=A+1: A=A+1: A=A+1: A=A+1");
     seconds = 0;
     for (int pass = 0; pass < 10; ++pass) seconds += TimeRun(rig);
     statements = 20000.0 * 5 * 10;
-    std::printf("program: 20000 lines of five LET statements, run 10 times "
-                "(FOR/NEXT not yet executable)\n");
+    std::printf(
+        "program: 20000 lines of five LET statements, run 10 times "
+        "(FOR/NEXT not yet executable)\n");
   }
   std::printf("statements per second: %.0f (%.1f ns per statement)\n", statements / seconds,
               seconds / statements * 1e9);

@@ -29,10 +29,10 @@ constexpr size_t kMaxLineLength = 255;
 // Words whose statements could run without end, leave the session or
 // write files.
 constexpr const char* kRefused[] = {
-    "GO",    "FOR",  "NEXT", "RUN",  "RES",  "ON",    "WAIT",  "PAUSE", "CHAIN", "LOAD",
-    "THEN",  "ELSE", "RET",  "EXIT", "BYE",  "QUIT",  "START", "MENU",  "CONT",  "SAVE",
-    "KILL",  "COPY", "MOVE", "NAME", "OPEN", "BACK",  "VOL",   "WORK",  "EDIT",  "DEL",
-    "MERGE", "NEW",  "OLD",  "SYS",  "DOS",  "APPEND", "CREATE", "ERASE", "APP",  "XC",
+    "GO",    "FOR",  "NEXT", "RUN",  "RES",  "ON",     "WAIT",   "PAUSE", "CHAIN", "LOAD",
+    "THEN",  "ELSE", "RET",  "EXIT", "BYE",  "QUIT",   "START",  "MENU",  "CONT",  "SAVE",
+    "KILL",  "COPY", "MOVE", "NAME", "OPEN", "BACK",   "VOL",    "WORK",  "EDIT",  "DEL",
+    "MERGE", "NEW",  "OLD",  "SYS",  "DOS",  "APPEND", "CREATE", "ERASE", "APP",   "XC",
 };
 
 bool Refused(std::string_view line) {

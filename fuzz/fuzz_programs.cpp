@@ -141,16 +141,18 @@ class ProgramMaker {
   }
 
   std::string Expr() {
-    static const char* const kAtoms[] = {"0", "1", "-1", "2", "3", "0.5", "255", "256",
-                                         "1E308", "-1E308", "1/0", "ERR", "ERL", "TIMER",
-                                         "I", "J", "A+1", "X*2", "\"S\"", "10", "2147483648"};
+    static const char* const kAtoms[] = {
+        "0",   "1",   "-1",    "2", "3", "0.5", "255", "256",   "1E308", "-1E308",    "1/0",
+        "ERR", "ERL", "TIMER", "I", "J", "A+1", "X*2", "\"S\"", "10",    "2147483648"};
     std::string e = kAtoms[d_.ConsumeIntegralInRange(0, 20)];
-    if (d_.ConsumeIntegralInRange(0, 3) == 0) e += " + " + std::string(kAtoms[d_.ConsumeIntegralInRange(0, 20)]);
+    if (d_.ConsumeIntegralInRange(0, 3) == 0)
+      e += " + " + std::string(kAtoms[d_.ConsumeIntegralInRange(0, 20)]);
     return e;
   }
 
   std::string Data() {
-    static const char* const kItems[] = {"1", "ABC", "\"Q,R\"", "&HFF", "1E999", "", "-2.5", "\"X\"Y"};
+    static const char* const kItems[] = {"1",     "ABC", "\"Q,R\"", "&HFF",
+                                         "1E999", "",    "-2.5",    "\"X\"Y"};
     return kItems[d_.ConsumeIntegralInRange(0, 7)];
   }
 
@@ -166,8 +168,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::ScriptedHost scripted;
   BudgetPump pump(scripted);
   platform::Host host = scripted.AsHost();
-  platform::Host budgeted{pump,           host.clock, host.timers, host.dialogs,
-                          host.settings,  host.sound, host.process, nullptr};
+  platform::Host budgeted{pump,          host.clock, host.timers,  host.dialogs,
+                          host.settings, host.sound, host.process, nullptr};
   SettingsMemory memory;
   ConsoleScreen screen(budgeted, memory);
   Interpreter in(budgeted, screen, memory);

@@ -8,8 +8,8 @@ void CellRecord::PutRun(int32_t column, int32_t row, const uint8_t* bytes, size_
                         int32_t text, int32_t back) {
   if (row < 0 || row >= kScreenRows || column < 0) return;
   for (size_t i = 0; i < count && column < kScreenColumns; ++i, ++column) {
-    cells_[Index(column, row)] = Cell{bytes[i], static_cast<uint8_t>(text),
-                                      static_cast<uint8_t>(back), 0};
+    cells_[Index(column, row)] =
+        Cell{bytes[i], static_cast<uint8_t>(text), static_cast<uint8_t>(back), 0};
   }
 }
 
@@ -44,8 +44,7 @@ std::vector<Cell> CellRecord::Copy(const CellRect& rect) const {
 
 void CellRecord::Paste(const CellRect& rect, const std::vector<Cell>& cells) {
   const CellRect r = rect.Clipped();
-  if (r.Empty() ||
-      cells.size() != static_cast<size_t>(r.Width()) * static_cast<size_t>(r.Height()))
+  if (r.Empty() || cells.size() != static_cast<size_t>(r.Width()) * static_cast<size_t>(r.Height()))
     return;
   size_t i = 0;
   for (int32_t y = r.top; y < r.bottom; ++y)

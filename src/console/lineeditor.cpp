@@ -81,10 +81,8 @@ void LineEditor::TypeChar(uint8_t c) {
     text_.insert(text_.begin() + position_, static_cast<char>(c));
   } else {
     if (position_ >= maxLength_) return;
-    if (position_ < length)
-      text_[static_cast<size_t>(position_)] = static_cast<char>(c);
-    else
-      text_.push_back(static_cast<char>(c));
+    if (position_ < length) text_[static_cast<size_t>(position_)] = static_cast<char>(c);
+    else text_.push_back(static_cast<char>(c));
   }
   const int32_t from = position_++;
   Redraw(from, 0);
@@ -176,15 +174,9 @@ bool LineEditor::EditingKey(uint32_t key, bool ctrl, bool shift) {
       if (ctrl) return false;
       ToggleInsert();
       return true;
-    case vk::kDelete:
-      ctrl ? DeleteAll() : DeleteAtPosition();
-      return true;
-    case vk::kHome:
-      ctrl ? DeleteToStart() : MoveTo(0);
-      return true;
-    case vk::kEnd:
-      ctrl ? DeleteToEnd() : MoveToEnd();
-      return true;
+    case vk::kDelete: ctrl ? DeleteAll() : DeleteAtPosition(); return true;
+    case vk::kHome: ctrl ? DeleteToStart() : MoveTo(0); return true;
+    case vk::kEnd: ctrl ? DeleteToEnd() : MoveToEnd(); return true;
     case vk::kLeft:
       if (!ctrl) {
         MoveTo(position_ - 1);
@@ -216,8 +208,7 @@ bool LineEditor::EditingKey(uint32_t key, bool ctrl, bool shift) {
       if (ctrl) return false;
       MoveTo(position_ + 80 < Length() ? position_ + 80 : Length());
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

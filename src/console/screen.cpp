@@ -14,9 +14,9 @@ namespace {
 // Settings memory addresses the screen keeps in step with its state.
 constexpr uint16_t kAddrTextColor = 1994;
 constexpr uint16_t kAddrBackColor = 1995;
-constexpr uint16_t kAddrInverse = 3998;       // 255 while inverse is on
+constexpr uint16_t kAddrInverse = 3998;         // 255 while inverse is on
 constexpr uint16_t kAddrCursorVisible = 49565;  // 1 visible, 0 hidden
-constexpr uint16_t kAddrDeferred = 59125;     // 128 while an update is deferred
+constexpr uint16_t kAddrDeferred = 59125;       // 128 while an update is deferred
 constexpr uint16_t kAddrCharset = 29538;
 constexpr uint16_t kAddrMargin = 11266;
 
@@ -50,10 +50,16 @@ const std::array<std::string_view, 3> ConsoleScreen::kBannerLines = {
 
 bool ConsoleScreen::IsAcceptedCharset(int32_t charset) {
   switch (charset) {
-    case 0: case 161: case 162: case 177: case 178: case 186: case 204: case 238: case 255:
-      return true;
-    default:
-      return false;
+    case 0:
+    case 161:
+    case 162:
+    case 177:
+    case 178:
+    case 186:
+    case 204:
+    case 238:
+    case 255: return true;
+    default: return false;
   }
 }
 
@@ -73,8 +79,7 @@ ConsoleScreen::~ConsoleScreen() {
 
 platform::FontRequest ConsoleScreen::RequestFor(int32_t points, int32_t charset) const {
   const int32_t dpi = surface_ ? surface_->VerticalDpi() : 96;
-  return {std::string(kFontFace), FontHeightForPoints(points, dpi),
-          static_cast<uint8_t>(charset)};
+  return {std::string(kFontFace), FontHeightForPoints(points, dpi), static_cast<uint8_t>(charset)};
 }
 
 void ConsoleScreen::ApplyMetrics(const platform::FontMetrics& m) {
@@ -123,8 +128,7 @@ void ConsoleScreen::SaveSettings() {
 // Drawing runs and the cursor
 
 void ConsoleScreen::DrawRun(int32_t column, int32_t row, const uint8_t* bytes, size_t count) {
-  if (count == 0 || row < 0 || row >= kScreenRows || column < 0 || column >= kScreenColumns)
-    return;
+  if (count == 0 || row < 0 || row >= kScreenRows || column < 0 || column >= kScreenColumns) return;
   count = std::min(count, static_cast<size_t>(kScreenColumns - column));
   cells_.PutRun(column, row, bytes, count, text_, back_);
   if (surface_) {
@@ -149,17 +153,14 @@ void ConsoleScreen::AdvanceAfterDraw() {
 }
 
 void ConsoleScreen::Invalidate(const CellRect& cells) {
-  if (deferred_)
-    deferredDirty_ = deferredDirty_.United(cells);
-  else
-    invalid_ = invalid_.United(cells);
+  if (deferred_) deferredDirty_ = deferredDirty_.United(cells);
+  else invalid_ = invalid_.United(cells);
 }
 
 CellRect ConsoleScreen::TakeInvalid() { return std::exchange(invalid_, CellRect{}); }
 
 platform::PixelRect ConsoleScreen::CellsToPixels(const CellRect& c) const {
-  return {c.left * cellWidth_, c.top * cellHeight_, c.right * cellWidth_,
-          c.bottom * cellHeight_};
+  return {c.left * cellWidth_, c.top * cellHeight_, c.right * cellWidth_, c.bottom * cellHeight_};
 }
 
 void ConsoleScreen::FollowCursor() {
@@ -266,12 +267,8 @@ void ConsoleScreen::PutChar(uint8_t c) {
       ClearScreen();
       EchoByte(12);
       break;
-    case 13:
-      NewLine();
-      break;
-    case 9:
-      TabForward(1);
-      break;
+    case 13: NewLine(); break;
+    case 9: TabForward(1); break;
     default:
       DrawRun(column_, row_, &c, 1);
       AdvanceAfterDraw();
@@ -379,10 +376,8 @@ void ConsoleScreen::ClearScreen() {
 // Cursor
 
 void ConsoleScreen::LocateCursor(int32_t first, int32_t second) {
-  if (coordinateOrder_)
-    SetCursor(first, second);
-  else
-    SetCursor(second, first);
+  if (coordinateOrder_) SetCursor(first, second);
+  else SetCursor(second, first);
 }
 
 void ConsoleScreen::SetCursor(int32_t column, int32_t row) {

@@ -58,9 +58,9 @@ size_t ConsoleScreen::InterpretEscape(const uint8_t* s, size_t count) {
   const int letter = pos >= count ? -1 : (s[pos] >= 'a' && s[pos] <= 'z') ? s[pos] - 32 : s[pos];
 
   // After a ";" only C and L are sequences.
-  const bool known = hasSemicolon ? (letter == 'C' || letter == 'L')
-                                  : (letter > 0 && std::strchr("AOBFUDLCRTISEGNXHJKP",
-                                                                letter) != nullptr);
+  const bool known = hasSemicolon
+                         ? (letter == 'C' || letter == 'L')
+                         : (letter > 0 && std::strchr("AOBFUDLCRTISEGNXHJKP", letter) != nullptr);
   if (!known) {
     Echo(s, pos);
     return pos;
@@ -73,21 +73,11 @@ size_t ConsoleScreen::InterpretEscape(const uint8_t* s, size_t count) {
       savedColumn_ = column_;
       savedRow_ = row_;
       break;
-    case 'O':
-      SetCursor(savedColumn_, savedRow_);
-      break;
-    case 'B':
-      column_ = std::max(0, column_ - by);
-      break;
-    case 'F':
-      column_ = std::min(kScreenColumns - 1, column_ + by);
-      break;
-    case 'U':
-      row_ = std::max(0, row_ - by);
-      break;
-    case 'D':
-      row_ = std::min(kScreenRows - 1, row_ + by);
-      break;
+    case 'O': SetCursor(savedColumn_, savedRow_); break;
+    case 'B': column_ = std::max(0, column_ - by); break;
+    case 'F': column_ = std::min(kScreenColumns - 1, column_ + by); break;
+    case 'U': row_ = std::max(0, row_ - by); break;
+    case 'D': row_ = std::min(kScreenRows - 1, row_ + by); break;
     case 'L':
       LocateCursor(hasN ? std::min<int32_t>(n, kScreenRows - 1) : 0,
                    hasM ? std::min<int32_t>(m, kScreenColumns - 1) : 0);
@@ -95,9 +85,7 @@ size_t ConsoleScreen::InterpretEscape(const uint8_t* s, size_t count) {
     case 'C':
       SetColors(hasN ? std::min<int32_t>(n, 15) : 0, hasM ? std::min<int32_t>(m, 15) : 15);
       break;
-    case 'R':
-      SetColors(0, 15);
-      break;
+    case 'R': SetColors(0, 15); break;
     case 'T':
       if (hasN && n != 0) {
         savedText_ = text_;
@@ -106,24 +94,12 @@ size_t ConsoleScreen::InterpretEscape(const uint8_t* s, size_t count) {
         SetColors(savedText_, savedBack_);
       }
       break;
-    case 'I':
-      SetInverse(hasN && n != 0);
-      break;
-    case 'S':
-      ClearScreen();
-      break;
-    case 'E':
-      EraseToEndOfRow();
-      break;
-    case 'G':
-      EraseCells({0, row_, column_ + 1, row_ + 1});
-      break;
-    case 'N':
-      EraseCells({0, row_, kScreenColumns, row_ + 1});
-      break;
-    case 'X':
-      EraseCells({column_, row_, std::min(kScreenColumns, column_ + by), row_ + 1});
-      break;
+    case 'I': SetInverse(hasN && n != 0); break;
+    case 'S': ClearScreen(); break;
+    case 'E': EraseToEndOfRow(); break;
+    case 'G': EraseCells({0, row_, column_ + 1, row_ + 1}); break;
+    case 'N': EraseCells({0, row_, kScreenColumns, row_ + 1}); break;
+    case 'X': EraseCells({column_, row_, std::min(kScreenColumns, column_ + by), row_ + 1}); break;
     default:  // H, J, K, P: region shifts are not supported; consumed only
       break;
   }

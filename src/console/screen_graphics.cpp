@@ -18,8 +18,8 @@ namespace torvic {
 //   13  hollow square of side w, centred vertically
 //   14  that square with its two diagonals
 //   0 and 15..255: the background only
-void ConsoleScreen::DrawGlyphPixels(int32_t n, const platform::PixelRect& cell,
-                                    platform::Rgb fg, platform::Rgb bg) {
+void ConsoleScreen::DrawGlyphPixels(int32_t n, const platform::PixelRect& cell, platform::Rgb fg,
+                                    platform::Rgb bg) {
   platform::Surface& s = *surface_;
   const int32_t x = cell.left, y = cell.top, w = cell.Width(), h = cell.Height();
   s.FillRect(cell, bg);
@@ -78,12 +78,14 @@ void ConsoleScreen::MarkLine(int32_t column0, int32_t row0, int32_t column1, int
   };
   if (row0 == row1) {
     for (int32_t x = column0; x <= column1; ++x)
-      mark(x, row0, static_cast<uint8_t>((x > column0 ? cellflag::kLineLeft : 0) |
-                                         (x < column1 ? cellflag::kLineRight : 0)));
+      mark(x, row0,
+           static_cast<uint8_t>((x > column0 ? cellflag::kLineLeft : 0) |
+                                (x < column1 ? cellflag::kLineRight : 0)));
   } else {
     for (int32_t y = row0; y <= row1; ++y)
-      mark(column0, y, static_cast<uint8_t>((y > row0 ? cellflag::kLineUp : 0) |
-                                            (y < row1 ? cellflag::kLineDown : 0)));
+      mark(column0, y,
+           static_cast<uint8_t>((y > row0 ? cellflag::kLineUp : 0) |
+                                (y < row1 ? cellflag::kLineDown : 0)));
   }
 }
 
@@ -141,8 +143,7 @@ void ConsoleScreen::DrawCellLine(const CellRect& rect, int32_t style, int32_t co
   } else {
     if (surface_) {
       const int32_t y = r.top * cellHeight_ + cellHeight_ / 2;
-      surface_->DrawLine(r.left * cellWidth_, y, r.right * cellWidth_ - 1, y,
-                         PaletteColor(colour));
+      surface_->DrawLine(r.left * cellWidth_, y, r.right * cellWidth_ - 1, y, PaletteColor(colour));
     }
     MarkLine(r.left, r.top, r.right - 1, r.top, colour);
     cells_.At(r.left, r.top).flags |= cellflag::kLineLeft;
@@ -166,9 +167,7 @@ int32_t ConsoleScreen::SaveImage(const CellRect& rect, ScreenImage* image) const
     saved.backColor = back_;
     saved.inverse = inverse_;
     *image = std::move(saved);
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   return kOk;
 }
 
@@ -182,8 +181,7 @@ void ConsoleScreen::RestoreImage(const ScreenImage& image) {
     if (image.pixels == CellsToPixels(r) && image.pixelCopy.width == image.pixels.Width() &&
         image.pixelCopy.height == image.pixels.Height())
       surface_->CopyIn(image.pixelCopy, image.pixels.left, image.pixels.top);
-    else
-      RedrawCells(r);
+    else RedrawCells(r);
   }
   Invalidate(r);
 }
@@ -197,10 +195,8 @@ void ConsoleScreen::RedrawCells(const CellRect& rect) {
       const Cell& c = cells_.At(col, row);
       const platform::PixelRect px = CellsToPixels({col, row, col + 1, row + 1});
       const platform::Rgb fg = PaletteColor(c.text), bg = PaletteColor(c.back);
-      if (c.flags & cellflag::kGlyph)
-        DrawGlyphPixels(c.byte, px, fg, bg);
-      else
-        surface_->DrawText(px.left, px.top, cellWidth_, &c.byte, 1, fg, bg);
+      if (c.flags & cellflag::kGlyph) DrawGlyphPixels(c.byte, px, fg, bg);
+      else surface_->DrawText(px.left, px.top, cellWidth_, &c.byte, 1, fg, bg);
       const int32_t cx = px.left + cellWidth_ / 2, cy = px.top + cellHeight_ / 2;
       if (c.flags & cellflag::kLineLeft) surface_->DrawLine(px.left, cy, cx, cy, fg);
       if (c.flags & cellflag::kLineRight) surface_->DrawLine(cx, cy, px.right - 1, cy, fg);

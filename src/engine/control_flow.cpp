@@ -12,11 +12,11 @@
 
 #include <algorithm>
 
+#include "engine/control_operands.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "engine/control_operands.h"
 #include "expr/expr_compiler.h"
 #include "expr/operators.h"
 
@@ -32,9 +32,7 @@ int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
   const bool running = in.Running();
   try {
     in.GosubStack().push_back({running ? in.CurrentLine() : nullptr, running ? returnOffset : 0});
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   if (running) {
     in.JumpTo(line);
     return 0;
@@ -138,12 +136,9 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
   if (int32_t e = AddNumbers(*place, r.step, next)) return e;
   *place = next;
   // Comparisons with a NaN are false, so only a step of 0 tests for one.
-  if (r.step > 0)
-    goOn = next <= r.limit;
-  else if (r.step < 0)
-    goOn = next >= r.limit;
-  else
-    goOn = !std::isnan(r.step) && !std::isnan(next) && !std::isnan(r.limit);
+  if (r.step > 0) goOn = next <= r.limit;
+  else if (r.step < 0) goOn = next >= r.limit;
+  else goOn = !std::isnan(r.step) && !std::isnan(next) && !std::isnan(r.limit);
   return 0;
 }
 
@@ -311,9 +306,7 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
     r->place = place;
     r->removals = in.Expressions().Vars().Removals();
     r->nextItem = nullptr;
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   *place = start;
   offset = in.PayloadEnd();
   return 0;
@@ -336,10 +329,8 @@ namespace {
     bool goOn = false;
     if (int32_t e = StepLoop(in, *r, goOn)) return e;
     if (goOn) {
-      if (in.Running())
-        in.SetPosition(r->line, r->offset);
-      else
-        offset = r->offset;
+      if (in.Running()) in.SetPosition(r->line, r->offset);
+      else offset = r->offset;
       return 0;
     }
     EndLoop(in, *r);
@@ -359,7 +350,8 @@ namespace {
 int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
   const size_t end = in.PayloadEnd();
   std::vector<ForRecord>& list = in.ForList();
-  if (!in.Running() || list.empty()) return NextItems(in, code, offset, offset < end && code[offset] != 0);
+  if (!in.Running() || list.empty())
+    return NextItems(in, code, offset, offset < end && code[offset] != 0);
   ForRecord& r = list.back();
   const bool named = offset < end && code[offset] != 0;
   if (!r.active || r.immediate || r.letter < 0) return NextItems(in, code, offset, named);

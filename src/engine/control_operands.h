@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
-#include "engine/errors.h"
 #include "engine/jump_target.h"
 
 namespace torvic {

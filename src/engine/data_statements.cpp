@@ -11,11 +11,11 @@
 //   RESTORE   u8 0, or u8 1 | target            (CompileOptionalTarget)
 #include <string_view>
 
+#include "engine/control_operands.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "engine/control_operands.h"
 #include "expr/numeric_functions.h"
 #include "frontend/compiled_line.h"
 
@@ -43,10 +43,8 @@ bool TakeItem(Interpreter& in, std::string_view& item) {
   while (end < size && code[end] != 0) ++end;
   item = std::string_view(reinterpret_cast<const char*>(code + textAt), end - textAt);
   const uint16_t link = ReadU16(code + d.offset);
-  if (link != 0)
-    d.offset = link;
-  else
-    d = FirstDataFrom(d.line->Next());
+  if (link != 0) d.offset = link;
+  else d = FirstDataFrom(d.line->Next());
   return true;
 }
 

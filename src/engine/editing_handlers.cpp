@@ -93,9 +93,7 @@ int32_t Renum(Interpreter& in, const uint8_t* code, size_t& offset) {
     result = Renumber(program, request, [&](const ProgramLine& line, uint32_t number) {
       in.ReportError(kErrUndefinedLine, line.SignedNumber(), std::to_string(number));
     });
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   switch (result.kind) {
     case RenumberResult::OrderError: return kErrRenumberError;
     case RenumberResult::LineTooLong:
@@ -121,7 +119,8 @@ int32_t Unnum(Interpreter& in, const uint8_t*, size_t&) {
 // is a command error first.
 int32_t Find(Interpreter& in, const uint8_t* code, size_t& offset) {
   CBasicString text;
-  const int32_t r = in.Expressions().Eval().EvaluateString(Code(code, in.PayloadEnd()), offset, text);
+  const int32_t r =
+      in.Expressions().Eval().EvaluateString(Code(code, in.PayloadEnd()), offset, text);
   offset = in.PayloadEnd();
   if (r != 0) return r;
   if (in.Reason() != StopReason::None) return 0;

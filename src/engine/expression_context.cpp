@@ -8,9 +8,7 @@ namespace torvic {
 ExpressionContext::ExpressionContext(Interpreter& in)
     : in_(in), host_(in.Host()), evaluator_(vars_, *this) {}
 
-int32_t ExpressionContext::PeekByte(uint32_t address) {
-  return in_.Settings().PeekByte(address);
-}
+int32_t ExpressionContext::PeekByte(uint32_t address) { return in_.Settings().PeekByte(address); }
 
 double ExpressionContext::ForegroundColor() { return in_.Screen().TextColor(); }
 double ExpressionContext::BackgroundColor() { return in_.Screen().BackColor(); }

@@ -32,23 +32,23 @@ struct Row {
 // The handlers, one row per record code. A statement's handler is added
 // here in one line.
 constexpr Row kHandlers[] = {
-    {22, SkipPayload},            // DATA
-    {248, SkipPayload},           // label definition
-    {93, Remark},                 // REM and '
-    {94, Remark},                 // ~
-    {33, StrayElse},              // ELSE reached without its IF
-    {35, StrayEndIf},             // END IF reached without its IF
+    {22, SkipPayload},   // DATA
+    {248, SkipPayload},  // label definition
+    {93, Remark},        // REM and '
+    {94, Remark},        // ~
+    {33, StrayElse},     // ELSE reached without its IF
+    {35, StrayEndIf},    // END IF reached without its IF
     {104, handlers::Run},
     {19, handlers::Cont},
     {112, handlers::Stop},
     {34, handlers::End},
-    {53, handlers::Init},         // INIT, FRE
-    {39, handlers::Exit},         // EXIT, BYE, QUIT
+    {53, handlers::Init},  // INIT, FRE
+    {39, handlers::Exit},  // EXIT, BYE, QUIT
     {233, handlers::Restart},
     {222, handlers::Start},
     {231, handlers::Menu},
     {117, handlers::Tron},
-    {116, handlers::Troff},       // TROFF, NOTRACE, UNTRACE
+    {116, handlers::Troff},  // TROFF, NOTRACE, UNTRACE
     {9, handlers::Bkon},
     {8, handlers::Bkoff},
     {17, handlers::Confirm},
@@ -66,15 +66,15 @@ constexpr Row kHandlers[] = {
     {18, handlers::Const},
     {23, handlers::DefFn},
     {244, handlers::DefUsr},
-    {165, handlers::IncDec},      // INC
-    {158, handlers::IncDec},      // DEC
+    {165, handlers::IncDec},  // INC
+    {158, handlers::IncDec},  // DEC
     {184, handlers::Swap},
     {84, handlers::Poke},
     {220, handlers::PokeString},  // POKE$
     {48, handlers::Goto},
     {47, handlers::Gosub},
     {101, handlers::Return},
-    {78, handlers::OnGoto},       // ON expr GOTO / GOSUB
+    {78, handlers::OnGoto},  // ON expr GOTO / GOSUB
     {52, handlers::If},
     {46, handlers::Goif},
     {42, handlers::For},
@@ -86,47 +86,47 @@ constexpr Row kHandlers[] = {
     {79, handlers::OnBreak},
     {81, handlers::OnTimer},
     {100, handlers::Resume},
-    {114, handlers::Timer},       // TIMER ON / OFF / STOP
-    {115, handlers::TimerSet},    // TIMER =
+    {114, handlers::Timer},     // TIMER ON / OFF / STOP
+    {115, handlers::TimerSet},  // TIMER =
     {49, handlers::GotoTimer},
     {37, handlers::Error},
     {147, handlers::Assert},
     {168, handlers::Log},
     {65, handlers::List},
     {225, handlers::Lines},
-    {216, handlers::Xref},        // $XREF
-    {32, handlers::Edit},         // EDIT, .
+    {216, handlers::Xref},  // $XREF
+    {32, handlers::Edit},   // EDIT, .
     {221, handlers::Recall},
     {24, handlers::Del},
     {58, handlers::Keep},
-    {96, handlers::Renum},        // RENUM, RENUMBER, RES, RESEQUENCE
+    {96, handlers::Renum},  // RENUM, RENUMBER, RES, RESEQUENCE
     {246, handlers::Unnum},
     // Program-editing words that compile but are not supported here.
-    {160, handlers::Find},        // FIND (checks its text first)
-    {76, NotSupported},           // NUMBER
-    {180, NotSupported},          // SEARCH
-    {129, NotSupported},          // LLIST
-    {176, NotSupported},          // REMARK
-    {187, NotSupported},          // UNREMARK
-    {162, NotSupported},          // FORMAT
-    {154, NotSupported},          // COPY n TO m
-    {171, NotSupported},          // MOVE n TO m
-    {145, NotSupported},          // APPEND n TO m
-    {181, NotSupported},          // SPLIT
-    {189, NotSupported},          // XCOPY
-    {190, NotSupported},          // XMOVE
-    {86, handlers::Print},        // PRINT, ?, DISPLAY
+    {160, handlers::Find},  // FIND (checks its text first)
+    {76, NotSupported},     // NUMBER
+    {180, NotSupported},    // SEARCH
+    {129, NotSupported},    // LLIST
+    {176, NotSupported},    // REMARK
+    {187, NotSupported},    // UNREMARK
+    {162, NotSupported},    // FORMAT
+    {154, NotSupported},    // COPY n TO m
+    {171, NotSupported},    // MOVE n TO m
+    {145, NotSupported},    // APPEND n TO m
+    {181, NotSupported},    // SPLIT
+    {189, NotSupported},    // XCOPY
+    {190, NotSupported},    // XMOVE
+    {86, handlers::Print},  // PRINT, ?, DISPLAY
     {87, handlers::PrintUsing},
     {54, handlers::Input},
     {63, handlers::LineInput},
     {62, handlers::LineEdit},
     {45, handlers::Get},
-    {15, handlers::Cls},          // CLS, HOME
+    {15, handlers::Cls},  // CLS, HOME
     {51, handlers::Htab},
     {125, handlers::Vtab},
-    {68, handlers::Locate},       // LOCATE, AT, @
+    {68, handlers::Locate},  // LOCATE, AT, @
     {16, handlers::Color},
-    {56, handlers::Inverse},      // INVERSE, NORMAL and their aliases
+    {56, handlers::Inverse},  // INVERSE, NORMAL and their aliases
     {21, handlers::Cursor},
     {3, handlers::Ask},
     {110, handlers::Set},
@@ -134,7 +134,7 @@ constexpr Row kHandlers[] = {
     {57, handlers::Invert},
     {14, handlers::ClrRectangle},
     {43, handlers::Frame},
-    {199, handlers::Line},        // LINE of cells; graphics LINE, BOX, HLINE
+    {199, handlers::Line},  // LINE of cells; graphics LINE, BOX, HLINE
     {10, handlers::Call},
     {111, handlers::Sound},
     {7, handlers::Beep},

@@ -55,10 +55,8 @@ int32_t AssignTarget(OperandReader& ops, size_t targetPos, const CValue& value) 
   if (int32_t r = ops.Target(ref)) return r;
   if (ops.Stopped()) return 0;
   if (ref.slot.IsString() != value.IsString()) return kErrTypeMismatch;
-  if (value.IsString())
-    ref.slot.str->Assign(value.str.View());
-  else
-    *ref.slot.number = value.number;
+  if (value.IsString()) ref.slot.str->Assign(value.str.View());
+  else *ref.slot.number = value.number;
   return 0;
 }
 

@@ -7,8 +7,8 @@
 #include "console/settings_map.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
-#include "engine/screen_images.h"
 #include "engine/handlers.h"
+#include "engine/screen_images.h"
 #include "engine/settings_bridge.h"
 #include "expr/numeric_functions.h"
 #include "frontend/compiled_line.h"
@@ -28,8 +28,7 @@ int32_t LineNumberOf(const ProgramLine* line) {
 
 }  // namespace
 
-Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
-                         SettingsMemory& memory)
+Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, SettingsMemory& memory)
     : host_(host), screen_(screen), memory_(memory), editor_(screen) {
   expressions_ = std::make_unique<ExpressionContext>(*this);
   handlers_ = HandlerTable().data();
@@ -37,10 +36,9 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen,
   eval_ = &expressions_->Eval();
   AddListener(expressions_.get());
   settingsBridge_ = std::make_unique<SettingsBridge>(*this);
-  settingsMap_ =
-      std::make_unique<SettingsMap>(memory_, screen_, editor_, keys_, *settingsBridge_);
-  for (platform::LockKey key : {platform::LockKey::CapsLock, platform::LockKey::NumLock,
-                                platform::LockKey::ScrollLock})
+  settingsMap_ = std::make_unique<SettingsMap>(memory_, screen_, editor_, keys_, *settingsBridge_);
+  for (platform::LockKey key :
+       {platform::LockKey::CapsLock, platform::LockKey::NumLock, platform::LockKey::ScrollLock})
     settingsBridge_->ReadLockKey(key);
   screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
   AddListener(screenImages_.get());
@@ -138,9 +136,7 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
         AbortRun();
         return true;
       case LineEntryResult::Stored:
-      case LineEntryResult::Deleted:
-        ResetAfterEdit();
-        return false;
+      case LineEntryResult::Deleted: ResetAfterEdit(); return false;
     }
     return true;
   }
@@ -158,7 +154,8 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
 // Dispatch
 
 template <bool ofCurrentLine>
-[[gnu::always_inline]] inline bool Interpreter::ExecuteStatement(const uint8_t* code, size_t& offset) {
+[[gnu::always_inline]] inline bool Interpreter::ExecuteStatement(const uint8_t* code,
+                                                                 size_t& offset) {
   const uint8_t recordCode = code[offset];
   if (recordCode == kRecordEnd) return true;
   if (recordCode == kRecordJump) {
@@ -180,25 +177,23 @@ template <bool ofCurrentLine>
   payloadEnd_ = end;
   // The variable cache and the decoded expressions serve the running
   // program's lines only.
-  eval_->SetCachedCode(
-      reportLine && (ofCurrentLine || code == reportLine->Code()) ? code : nullptr,
-      ProgramLine::CodeEpoch());
+  eval_->SetCachedCode(reportLine && (ofCurrentLine || code == reportLine->Code()) ? code : nullptr,
+                       ProgramLine::CodeEpoch());
   int32_t result;
   // The usual LET of a program line (one number target, decoded) runs here
   // without its handler, as the handler would run it.
   if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
     size_t pos = offset + 1;
-    if (eval_->QuickAssign(Code(code, end), pos, result, /*wholeStatement=*/true))
-      offset = end;
-    else
-      result = handlers_[recordCode](*this, code, offset);
+    if (eval_->QuickAssign(Code(code, end), pos, result, /*wholeStatement=*/true)) offset = end;
+    else result = handlers_[recordCode](*this, code, offset);
   } else {
     result = handlers_[recordCode](*this, code, offset);
   }
   statementStart_ = start;
   payloadEnd_ = end;
   if (result == 0) [[likely]] {
-    if (stopReason_ == StopReason::None) [[likely]] return true;
+    if (stopReason_ == StopReason::None) [[likely]]
+      return true;
     if (stopReason_ == StopReason::BreakKey && offset < end) offset = start;
     else if (stopReason_ == StopReason::SkipStatement) offset = end;
     return true;
@@ -235,8 +230,8 @@ bool Interpreter::ExecuteUncompiled(const uint8_t* code, size_t& offset) {
 
 // The statement at `start` failed with `result`: the error registers, ON
 // ERROR, or the report and the end of the run.
-bool Interpreter::StatementFailed(const RecordFrame& frame, size_t& offset, size_t start, size_t end,
-                                  int32_t result, const ProgramLine* reportLine) {
+bool Interpreter::StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,
+                                  size_t end, int32_t result, const ProgramLine* reportLine) {
   err_ = std::abs(result);
   erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
   errorPosition_ = frame.column;
@@ -357,7 +352,8 @@ void Interpreter::LoopOverProgram(bool nested) {
             PumpOnce();
         }
         PumpOnce();
-        if (stopReason_ == StopReason::None) [[likely]] continue;
+        if (stopReason_ == StopReason::None) [[likely]]
+          continue;
       }
       for (bool again = true; again;) {
         again = false;
@@ -400,9 +396,8 @@ void Interpreter::PumpWhilePaused() {
   // The Pause key holds the program here while the window is still served;
   // Break (or turning the Pause key off) releases it.
   while (paused_ && !quitPending_) {
-    if (!host_.pump.PumpOnce() &&
-        host_.pump.WaitForEvent(platform::WaitFor::AnyEvent, -1) ==
-            platform::WaitResult::InputExhausted)
+    if (!host_.pump.PumpOnce() && host_.pump.WaitForEvent(platform::WaitFor::AnyEvent, -1) ==
+                                      platform::WaitResult::InputExhausted)
       paused_ = false;
   }
   if (!quitPending_) host_.pump.PumpOnce();
@@ -535,7 +530,8 @@ void Interpreter::ResetRunState() {
   if (Running() && screen_.Deferred()) screen_.EndDeferredUpdate();
   hasColorLine_ = false;
   for (const ProgramLine* l = program_.First(); l; l = l->Next())
-    if (l->CodeLength() > kHeaderColorFlag && l->Code()[kHeaderColorFlag] == 1) hasColorLine_ = true;
+    if (l->CodeLength() > kHeaderColorFlag && l->Code()[kHeaderColorFlag] == 1)
+      hasColorLine_ = true;
 }
 
 void Interpreter::ResetAfterEdit() {
@@ -614,8 +610,7 @@ void Interpreter::RaiseAt(int32_t code, int32_t column, int32_t length, const Pr
   }
   std::string_view excerpt;
   if (column >= 0 && static_cast<size_t>(column) < source.size())
-    excerpt = source.substr(static_cast<size_t>(column),
-                            static_cast<size_t>(std::max(0, length)));
+    excerpt = source.substr(static_cast<size_t>(column), static_cast<size_t>(std::max(0, length)));
   ReportError(code, number, excerpt);
 }
 

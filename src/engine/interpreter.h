@@ -43,11 +43,11 @@ class SettingsMemory;
 class RunStateListener {
  public:
   virtual ~RunStateListener() = default;
-  virtual void OnRunReset() {}    // RUN: the run-state reset
-  virtual void OnEditReset() {}   // a program line stored or deleted, NEW
-  virtual void OnInit() {}        // INIT / FRE
-  virtual void OnAbort() {}       // an error ended a run
-  virtual void OnEnd() {}         // END
+  virtual void OnRunReset() {}   // RUN: the run-state reset
+  virtual void OnEditReset() {}  // a program line stored or deleted, NEW
+  virtual void OnInit() {}       // INIT / FRE
+  virtual void OnAbort() {}      // an error ended a run
+  virtual void OnEnd() {}        // END
 };
 
 // A GOSUB return point; a null line is a point in the immediate line.
@@ -70,16 +70,16 @@ struct PartialInput {
 // the next FOR on the same variable and the list stays small.
 struct ForRecord {
   bool active = true;
-  bool immediate = false;        // run mode 0 when the FOR executed
-  int letter = -1;               // 0..25 for a letter variable, else -1
-  std::string name;              // the numeric scalar's name when letter is -1
+  bool immediate = false;  // run mode 0 when the FOR executed
+  int letter = -1;         // 0..25 for a letter variable, else -1
+  std::string name;        // the numeric scalar's name when letter is -1
   double limit = 0;
   double step = 1;
-  ProgramLine* line = nullptr;   // the FOR's line (null in immediate mode)
+  ProgramLine* line = nullptr;  // the FOR's line (null in immediate mode)
   // The code the FOR ran in: an immediate loop only continues inside the
   // same command line, never in another one that happens to be active.
   const uint8_t* code = nullptr;
-  size_t offset = 0;             // just after the FOR statement
+  size_t offset = 0;  // just after the FOR statement
   // The variable's number, found once by the FOR so that NEXT needs no
   // lookup: a letter's place never moves; a named scalar's record stays
   // while VariableStore::Removals() equals `removals`, and is found again
@@ -183,7 +183,8 @@ class Interpreter final : public platform::EventSink {
   // No quiet turn is left while the pause is on or the session is ending
   // (NoQuietTurns), so a quiet turn needs no other test.
   void PumpOnce() {
-    if (host_.pump.QuietTurn()) [[likely]] return;
+    if (host_.pump.QuietTurn()) [[likely]]
+      return;
     if (!paused_ && !quitPending_) [[likely]] {
       host_.pump.PumpOnce();
     } else {
@@ -339,8 +340,7 @@ class Interpreter final : public platform::EventSink {
   // the three traps, and an error raised by a trap that fires between
   // statements (a missing target), handled as a statement error would be.
   void TimerEvent();
-  void RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool saveInput,
-                      bool resetLimit);
+  void RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool saveInput, bool resetLimit);
   void RaiseTrapError(int32_t code, const TrapRegister& trap);
   bool NestingExhausted();
   bool BreakKeyTrapped(bool fromInputEnd);

@@ -17,8 +17,12 @@ namespace {
 
 bool IsModifierOrLock(uint32_t key) {
   switch (key) {
-    case vk::kShift: case vk::kControl: case vk::kMenu:
-    case vk::kCapital: case vk::kNumLock: case vk::kScroll: return true;
+    case vk::kShift:
+    case vk::kControl:
+    case vk::kMenu:
+    case vk::kCapital:
+    case vk::kNumLock:
+    case vk::kScroll: return true;
     default: return false;
   }
 }
@@ -125,10 +129,8 @@ void Interpreter::EditingChar(uint32_t c, bool shift) {
       // The entered line reaches the echo file (not while typing), except
       // a line typed with the echo off, which must stay unseen.
       if (EchoSink* echo = screen_.GetEchoSink(); echo && !editor_.EchoSuppressed())
-        echo->Echo(reinterpret_cast<const uint8_t*>(editor_.Text().data()),
-                   editor_.Text().size());
-      if (inputMode_ == kIdle)
-        ExecuteEnteredLine();
+        echo->Echo(reinterpret_cast<const uint8_t*>(editor_.Text().data()), editor_.Text().size());
+      if (inputMode_ == kIdle) ExecuteEnteredLine();
       else if (inputMode_ == kEditingLine || inputMode_ == kReadingInput)
         inputEnd_ = InputEnd::Accepted;
       return;
@@ -227,22 +229,24 @@ void Interpreter::ExecuteEnteredLine() {
 }
 
 void Interpreter::PrintPrompt() {
-  static constexpr struct { int32_t style; const char* format; } kStyles[] = {
-      {10, "[%s:]"}, {12, "[%s:] "}, {19, "%s:>"}, {66, "%s:> "}, {101, "%s:"},
+  static constexpr struct {
+    int32_t style;
+    const char* format;
+  } kStyles[] = {
+      {10, "[%s:]"}, {12, "[%s:] "}, {19, "%s:>"},  {66, "%s:> "}, {101, "%s:"},
       {102, "%s: "}, {103, "%s>"},   {104, "%s> "}, {105, "[%s]"}, {106, "[%s] "},
   };
   const char* format = nullptr;
   for (const auto& s : kStyles)
     if (s.style == memory_.PromptStyle()) format = s.format;
-  if (format)
-    screen_.WriteFormatted(format, volumeName_.c_str());
-  else
-    screen_.WriteText("Ready");
+  if (format) screen_.WriteFormatted(format, volumeName_.c_str());
+  else screen_.WriteText("Ready");
   const int32_t clock = memory_.PromptClock();
   if (clock == 119 || clock == 239) {
     const platform::LocalTime t = host_.clock.Now();
     if (clock == 119)
-      screen_.WriteFormatted(" (%u:%02u%cm)", static_cast<unsigned>(t.hour > 12 ? t.hour - 12 : t.hour),
+      screen_.WriteFormatted(" (%u:%02u%cm)",
+                             static_cast<unsigned>(t.hour > 12 ? t.hour - 12 : t.hour),
                              static_cast<unsigned>(t.minute), t.hour < 12 ? 'a' : 'p');
     else
       screen_.WriteFormatted(" (%02u:%02u:%02u)", static_cast<unsigned>(t.hour),
@@ -268,13 +272,9 @@ void Interpreter::DrainKeyQueue() {
     e.ctrl = r.ctrl;
     e.shift = r.shift;
     if (r.kind == KeyRecord::kKeyDown) {
-      if (e.key == vk::kCancel && e.ctrl)
-        BreakKey();
-      else
-        EditingKeyDown(e);
-    }
-    else
-      EditingChar(r.key, r.shift);
+      if (e.key == vk::kCancel && e.ctrl) BreakKey();
+      else EditingKeyDown(e);
+    } else EditingChar(r.key, r.shift);
   }
 }
 
@@ -282,8 +282,7 @@ void Interpreter::DrainKeyQueue() {
 // Reads
 
 bool Interpreter::WaitForLine() {
-  while (inputEnd_ == InputEnd::None && !quitPending_ &&
-         stopReason_ != StopReason::ExitRequested)
+  while (inputEnd_ == InputEnd::None && !quitPending_ && stopReason_ != StopReason::ExitRequested)
     if (!WaitTurn(true)) InputExhaustedInProgram();
   return inputEnd_ == InputEnd::Accepted;
 }
@@ -292,10 +291,8 @@ bool Interpreter::ReadLine(bool clearFirst) {
   inputMode_ = kReadingInput;
   inputEnd_ = InputEnd::None;
   editor_.SetEchoSuppressed(!memory_.InputEcho());
-  if (clearFirst)
-    editor_.Clear();
-  else
-    editor_.Redisplay();
+  if (clearFirst) editor_.Clear();
+  else editor_.Redisplay();
   const bool wasVisible = screen_.CursorVisible();
   screen_.ShowCursor(true);
   DrainKeyQueue();
@@ -381,8 +378,7 @@ std::string Interpreter::NextKey() {
     if (host_.pump.WaitForEvent(platform::WaitFor::Keyboard, 0) ==
         platform::WaitResult::InputExhausted)
       InputExhaustedInProgram();
-    else
-      PumpOnce();
+    else PumpOnce();
   }
   if (keys_.Empty()) return {};
   return EncodeKey(keys_.Pop());

@@ -69,7 +69,8 @@ class ListingPrinter {
         if (!More()) return false;
         rows_ = 0;
       }
-      const size_t room = static_cast<size_t>(kScreenColumns - std::min(screen.Column(), kScreenColumns - 1));
+      const size_t room =
+          static_cast<size_t>(kScreenColumns - std::min(screen.Column(), kScreenColumns - 1));
       const size_t n = std::min(room, s.size() - at);
       screen.WriteRaw(std::string_view(s).substr(at, n));
       at += n;
@@ -122,9 +123,7 @@ int32_t EditOneLine(Interpreter& in, ProgramLine& line) {
     std::vector<uint8_t> newCode(buffer.Data(), buffer.Data() + buffer.Size());
     line.text.swap(newText);
     line.code.swap(newCode);
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   program.SetModified(true);
   in.ResetAfterEdit();
   return 0;
@@ -164,12 +163,13 @@ int32_t Lines(Interpreter& in, const uint8_t*, size_t&) {
 // $XREF [mode]   (operand: expression, the number 0 when omitted)
 int32_t Xref(Interpreter& in, const uint8_t* code, size_t& offset) {
   CValue value;
-  const int32_t r = in.Expressions().Eval().EvaluateValue(Code(code, in.PayloadEnd()), offset, value);
+  const int32_t r =
+      in.Expressions().Eval().EvaluateValue(Code(code, in.PayloadEnd()), offset, value);
   offset = in.PayloadEnd();
   if (r != 0) return r;
   if (in.Reason() != StopReason::None) return 0;
-  const int mode = value.IsNumber() ? XrefModeFromNumber(value.number)
-                                    : XrefModeFromText(value.str.View());
+  const int mode =
+      value.IsNumber() ? XrefModeFromNumber(value.number) : XrefModeFromText(value.str.View());
   if (mode < 0) return kErrCommandError;
   if (in.Running()) return kErrModeError;
   const ProgramList& program = in.Program();
@@ -198,8 +198,8 @@ int32_t Edit(Interpreter& in, const uint8_t* code, size_t& offset) {
   ProgramList& program = in.Program();
   for (const LineRange& range : ranges) {
     if (range.single) {
-      ProgramLine* line = range.first >= 1 ? program.FindLine(static_cast<uint32_t>(range.first))
-                                           : nullptr;
+      ProgramLine* line =
+          range.first >= 1 ? program.FindLine(static_cast<uint32_t>(range.first)) : nullptr;
       if (!line) return kErrUndefinedLine;
       if (const int32_t r = EditOneLine(in, *line)) return r;
       if (in.Reason() != StopReason::None) return 0;

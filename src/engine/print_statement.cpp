@@ -47,8 +47,15 @@ constexpr int32_t kOemCharset = 255;
 // The character sets SEL and SELECT accept.
 bool IsSelectableCharset(int32_t n) {
   switch (n) {
-    case 0: case 161: case 162: case 177: case 178: case 186: case 204: case 238: case 255:
-      return true;
+    case 0:
+    case 161:
+    case 162:
+    case 177:
+    case 178:
+    case 186:
+    case 204:
+    case 238:
+    case 255: return true;
     default: return false;
   }
 }
@@ -57,7 +64,10 @@ bool IsSelectableCharset(int32_t n) {
 class InlineState {
  public:
   explicit InlineState(ConsoleScreen& s)
-      : screen_(s), text_(s.TextColor()), back_(s.BackColor()), inverse_(s.Inverse()),
+      : screen_(s),
+        text_(s.TextColor()),
+        back_(s.BackColor()),
+        inverse_(s.Inverse()),
         charset_(s.Charset()) {}
   ~InlineState() {
     screen_.RestoreColorState(text_, back_, inverse_);
@@ -95,10 +105,8 @@ void WriteBlanks(ConsoleScreen& screen, int32_t count) {
 // The comma: blanks to the next print zone, or a new line from the last.
 void NextZone(ConsoleScreen& screen) {
   const int32_t zone = (screen.Column() / kZoneWidth + 1) * kZoneWidth;
-  if (zone >= kScreenColumns)
-    screen.NewLine();
-  else
-    screen.PadToColumn(zone);
+  if (zone >= kScreenColumns) screen.NewLine();
+  else screen.PadToColumn(zone);
 }
 
 // One item with its operands; `value` is scratch storage reused across items.

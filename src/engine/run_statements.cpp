@@ -84,9 +84,8 @@ int32_t Init(Interpreter& in, const uint8_t*, size_t&) {
 int32_t Exit(Interpreter& in, const uint8_t*, size_t&) {
   if (in.Running()) return kErrModeError;
   if (in.Program().Modified()) {
-    const platform::Answer a =
-        in.Host().dialogs.MessageBox(kSaveQuestion, "TORVIC", platform::Buttons::YesNoCancel,
-                                     platform::Icon::Exclamation);
+    const platform::Answer a = in.Host().dialogs.MessageBox(
+        kSaveQuestion, "TORVIC", platform::Buttons::YesNoCancel, platform::Icon::Exclamation);
     if (a == platform::Answer::Cancel) return 0;
     // Saving comes with the program files; until then Yes discards as No.
   }

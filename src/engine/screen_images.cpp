@@ -18,7 +18,9 @@ namespace torvic {
 ScreenImageStack::ScreenImageStack(ConsoleScreen& screen, SettingsMemory& memory)
     : screen_(screen), memory_(memory) {}
 
-void ScreenImageStack::PublishCount() { memory_.SetScreenImageCount(static_cast<uint8_t>(images_.size())); }
+void ScreenImageStack::PublishCount() {
+  memory_.SetScreenImageCount(static_cast<uint8_t>(images_.size()));
+}
 
 int32_t ScreenImageStack::Open(const CellRect& rect, int32_t text, int32_t back) {
   if (images_.size() >= kMaxImages) return kErrCommandError;
@@ -26,9 +28,7 @@ int32_t ScreenImageStack::Open(const CellRect& rect, int32_t text, int32_t back)
   if (int32_t r = screen_.SaveImage(rect, &image)) return r;
   try {
     images_.push_back(std::move(image));
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   PublishCount();
   screen_.SetColors(text, back);
   if (memory_.ScreenClearAfterSave()) screen_.EraseCells(rect.Clipped());
@@ -37,10 +37,8 @@ int32_t ScreenImageStack::Open(const CellRect& rect, int32_t text, int32_t back)
 
 void ScreenImageStack::PutBack(const ScreenImage& image, bool allColours) {
   screen_.RestoreImage(image);
-  if (allColours)
-    screen_.RestoreColorState(image.textColor, image.backColor, image.inverse);
-  else
-    screen_.RestoreColorState(screen_.TextColor(), image.backColor, screen_.Inverse());
+  if (allColours) screen_.RestoreColorState(image.textColor, image.backColor, image.inverse);
+  else screen_.RestoreColorState(screen_.TextColor(), image.backColor, screen_.Inverse());
 }
 
 void ScreenImageStack::Restore(int32_t n) {
@@ -56,7 +54,8 @@ void ScreenImageStack::Restore(int32_t n) {
       images_.pop_back();
     }
   } else if (static_cast<size_t>(n) <= images_.size()) {
-    for (size_t i = images_.size(); i >= static_cast<size_t>(n); --i) PutBack(images_[i - 1], false);
+    for (size_t i = images_.size(); i >= static_cast<size_t>(n); --i)
+      PutBack(images_[i - 1], false);
   }
   PublishCount();
 }

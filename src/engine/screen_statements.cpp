@@ -163,10 +163,8 @@ int32_t Set(Interpreter& in, const uint8_t* code, size_t& offset) {
     case 2:
       if (int32_t r = ops.Whole(n, 0, 15)) return r;
       if (ops.Stopped()) return 0;
-      if (word == 1)
-        screen.SetColors(text, n);
-      else
-        screen.SetColors(n, back);
+      if (word == 1) screen.SetColors(text, n);
+      else screen.SetColors(n, back);
       return ops.Done(offset);
     case 3:
     case 4:
@@ -179,9 +177,12 @@ int32_t Set(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // SELECT n | name$: the screen character set for good.
 int32_t Select(Interpreter& in, const uint8_t* code, size_t& offset) {
-  static constexpr struct { const char* name; int32_t charset; } kNames[] = {
-      {"ANSI", 0},      {"GREEK", 161},   {"TURKISH", 162}, {"HEBREW", 177},      {"ARABIC", 178},
-      {"BALTIC", 186},  {"RUSSIAN", 204}, {"OEM", 255},     {"EAST EUROPE", 238},
+  static constexpr struct {
+    const char* name;
+    int32_t charset;
+  } kNames[] = {
+      {"ANSI", 0},     {"GREEK", 161},   {"TURKISH", 162}, {"HEBREW", 177},      {"ARABIC", 178},
+      {"BALTIC", 186}, {"RUSSIAN", 204}, {"OEM", 255},     {"EAST EUROPE", 238},
   };
   OperandReader ops(in, code, offset);
   CValue v;
@@ -197,7 +198,15 @@ int32_t Select(Interpreter& in, const uint8_t* code, size_t& offset) {
     if (TruncatedInRange(v.number, 0, 255, n)) charset = n;
   }
   switch (charset) {
-    case 0: case 161: case 162: case 177: case 178: case 186: case 204: case 238: case 255: break;
+    case 0:
+    case 161:
+    case 162:
+    case 177:
+    case 178:
+    case 186:
+    case 204:
+    case 238:
+    case 255: break;
     default: return kErrCommandError;
   }
   if (int32_t r = in.Screen().SetCharacterSet(charset)) return r;
@@ -268,8 +277,7 @@ int32_t Line(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (rect.Height() == 1) {
     if (rect.right >= kScreenColumns)
       screen.SetCursor(0, rect.top + 1 < kScreenRows ? rect.top + 1 : kLastRow);
-    else
-      screen.SetCursor(rect.right, rect.top);
+    else screen.SetCursor(rect.right, rect.top);
   } else {
     screen.SetCursor(rect.left + 1, rect.bottom - 1);
   }
@@ -375,13 +383,14 @@ void WriteSystemInformation(Interpreter& in) {
     screen.NewLine();
   };
   // Its carriage returns end its two lines.
-  screen.WriteText("32 bit edition for Windows 95\xAE, Windows 98\xAE and Windows NT\xAE (4.0 or\rlater)\r");
+  screen.WriteText(
+      "32 bit edition for Windows 95\xAE, Windows 98\xAE and Windows NT\xAE (4.0 or\rlater)\r");
   line("Release " + std::to_string(kReleaseBuild) + ": torvic");
   utsname u{};
-  if (::uname(&u) == 0)
-    line(std::string(u.sysname) + " " + u.release + " " + u.machine);
+  if (::uname(&u) == 0) line(std::string(u.sysname) + " " + u.release + " " + u.machine);
   const double kb = AvailableMemory() / 1024;
-  line("Physical Memory Available to Windows: " + Grouped(static_cast<unsigned long long>(kb)) + " KB");
+  line("Physical Memory Available to Windows: " + Grouped(static_cast<unsigned long long>(kb)) +
+       " KB");
   std::error_code ec;
   const std::filesystem::space_info space = std::filesystem::space("/", ec);
   if (ec) {
@@ -395,8 +404,8 @@ void WriteSystemInformation(Interpreter& in) {
       unit = next;
     }
     char text[64];
-    std::snprintf(text, sizeof text, "%s %cB Free on %s", Grouped(static_cast<unsigned long long>(amount)).c_str(),
-                  unit, "/");
+    std::snprintf(text, sizeof text, "%s %cB Free on %s",
+                  Grouped(static_cast<unsigned long long>(amount)).c_str(), unit, "/");
     line(std::string("Free Disk Space: ") + text);
   }
   line("All trademarks are the property of their respective owners.");
@@ -517,7 +526,8 @@ int32_t Fill(Interpreter& in, const uint8_t* code, size_t& offset) {
 int32_t Font(Interpreter& in, const uint8_t* code, size_t& offset) {
   OperandReader ops(in, code, offset);
   int32_t size;
-  if (int32_t r = ops.Whole(size, ConsoleScreen::kMinFontPoints, ConsoleScreen::kMaxFontPoints)) return r;
+  if (int32_t r = ops.Whole(size, ConsoleScreen::kMinFontPoints, ConsoleScreen::kMaxFontPoints))
+    return r;
   return ops.Stopped() ? 0 : kErrNotSupported;
 }
 

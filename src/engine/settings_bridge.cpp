@@ -89,9 +89,7 @@ int32_t SettingsBridge::TimerEvents(uint8_t value) {
     case 1:
       memory.SetTimerArmed(set ? SettingsMemory::kTimerArmed : SettingsMemory::kTimerStopped);
       return kOk;
-    default:
-      in_.ClearTimerTrap();
-      return kOk;
+    default: in_.ClearTimerTrap(); return kOk;
   }
 }
 

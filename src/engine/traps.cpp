@@ -21,11 +21,11 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/control_operands.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "engine/control_operands.h"
 #include "frontend/compiled_line.h"
 
 namespace torvic {
@@ -189,10 +189,8 @@ bool Interpreter::BreakKeyTrapped(bool fromInputEnd) {
   BreakTrap();
   if (inputWaiting) {
     // RESUME: the INPUT goes on waiting with its restored line.
-    if (stopReason_ == StopReason::RetryStatement)
-      stopReason_ = StopReason::None;
-    else if (stopReason_ != StopReason::None)
-      inputEnd_ = InputEnd::Cancelled;
+    if (stopReason_ == StopReason::RetryStatement) stopReason_ = StopReason::None;
+    else if (stopReason_ != StopReason::None) inputEnd_ = InputEnd::Cancelled;
   }
   return true;
 }
@@ -237,8 +235,7 @@ int32_t OnError(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (!in.Running()) return kErrModeError;
   if (choice == kOnErrorGoto && IsLineZero(code, in.StatementStart() + kRecordFrameSize + 1))
     in.ClearErrorTrap();
-  else
-    SetTrap(in, in.OnErrorTrap());
+  else SetTrap(in, in.OnErrorTrap());
   return 0;
 }
 
@@ -368,7 +365,8 @@ int32_t EvaluateThenNotSupported(Interpreter& in, const uint8_t* code, size_t& o
   const Code span = StatementSpan(in, code);
   for (uint8_t i = 0; i < count; ++i) {
     CValue v;
-    if (int32_t e = in.Expressions().Eval().EvaluateValue(span, offset, v); e || EvaluationStopped(in))
+    if (int32_t e = in.Expressions().Eval().EvaluateValue(span, offset, v);
+        e || EvaluationStopped(in))
       return e;
   }
   offset = in.PayloadEnd();

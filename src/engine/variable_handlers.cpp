@@ -42,15 +42,33 @@ int32_t Let(Interpreter& in, const uint8_t* c, size_t& o) {
   }
   return RunWorker<ExecuteLet>(in, c, o);
 }
-int32_t Dim(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteDim>(in, c, o); }
-int32_t Redim(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteRedim>(in, c, o); }
-int32_t Erase(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteErase>(in, c, o); }
-int32_t Clear(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteClear>(in, c, o); }
-int32_t Option(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteOption>(in, c, o); }
-int32_t Const(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteConst>(in, c, o); }
-int32_t DefUsr(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteDefUsr>(in, c, o); }
-int32_t IncDec(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteIncDec>(in, c, o); }
-int32_t Swap(Interpreter& in, const uint8_t* c, size_t& o) { return RunWorker<ExecuteSwap>(in, c, o); }
+int32_t Dim(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteDim>(in, c, o);
+}
+int32_t Redim(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteRedim>(in, c, o);
+}
+int32_t Erase(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteErase>(in, c, o);
+}
+int32_t Clear(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteClear>(in, c, o);
+}
+int32_t Option(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteOption>(in, c, o);
+}
+int32_t Const(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteConst>(in, c, o);
+}
+int32_t DefUsr(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteDefUsr>(in, c, o);
+}
+int32_t IncDec(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteIncDec>(in, c, o);
+}
+int32_t Swap(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteSwap>(in, c, o);
+}
 
 int32_t DefFn(Interpreter& in, const uint8_t* code, size_t& offset) {
   const int32_t r =

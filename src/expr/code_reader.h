@@ -14,7 +14,9 @@ namespace torvic {
 
 using Code = std::span<const uint8_t>;
 
-inline bool CodeHas(Code code, size_t pos, size_t n) { return pos <= code.size() && n <= code.size() - pos; }
+inline bool CodeHas(Code code, size_t pos, size_t n) {
+  return pos <= code.size() && n <= code.size() - pos;
+}
 
 inline bool ReadCode8(Code code, size_t& pos, uint8_t& v) {
   if (!CodeHas(code, pos, 1)) return false;

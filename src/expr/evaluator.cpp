@@ -16,7 +16,6 @@ namespace torvic {
 
 int32_t EvalEnvironment::PeekByte(uint32_t address) { return Settings().Byte(address); }
 
-
 namespace {
 
 // Internal result of a run that ended because the pending-stop flag was
@@ -48,15 +47,22 @@ uint32_t ScalarKindOfItem(uint8_t code) {
 }  // namespace
 
 double SecondsSince1601(const platform::LocalTime& t) {
-  const int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
-                       DaysFromCivil(1601, 1, 1);
+  const int64_t days =
+      DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
+      DaysFromCivil(1601, 1, 1);
   return static_cast<double>(days * 86400 + t.hour * 3600 + t.minute * 60 + t.second);
 }
 
-std::string_view Evaluator::LetterName(int index) { return std::string_view(kLetterNames + index, 1); }
+std::string_view Evaluator::LetterName(int index) {
+  return std::string_view(kLetterNames + index, 1);
+}
 
 Evaluator::Evaluator(VariableStore& vars, EvalEnvironment& env)
-    : vars_(vars), env_(env), stop_(env.PendingStop()), quick_(&vars.Letter(0)), quickAssignments_(&vars.Letter(0), /*assignments=*/true) {
+    : vars_(vars),
+      env_(env),
+      stop_(env.PendingStop()),
+      quick_(&vars.Letter(0)),
+      quickAssignments_(&vars.Letter(0), /*assignments=*/true) {
   stack_.resize(64);
 }
 
@@ -125,7 +131,8 @@ inline CVariable* Evaluator::SiteScalar(quick::Site& site) {
 
 // An element site's number for these subscripts: through the kept record,
 // or found (and dimensioned on first use) as the general reference does.
-inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double* subs, double*& at) {
+inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double* subs,
+                                      double*& at) {
   VarSlot slot;
   int32_t e;
   if (site.removals == vars_.Removals()) {
@@ -143,20 +150,17 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
   return e;
 }
 
-[[gnu::always_inline]] inline int32_t Evaluator::RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
-                            double** place) {
+[[gnu::always_inline]] inline int32_t Evaluator::RunSteps(quick::PlanCache& cache,
+                                                          const quick::Plan& plan, double* st,
+                                                          size_t& pos, double** place) {
   using quick::Op;
   int sp = 0;
   const quick::Step* s = cache.Steps().data() + plan.firstStep;
   const quick::Step* last = s + plan.stepCount;
   for (; s != last; ++s) {
     switch (s->op) {
-      case Op::Number:
-        st[sp++] = s->number;
-        break;
-      case Op::Letter:
-        st[sp++] = *s->place;
-        break;
+      case Op::Number: st[sp++] = s->number; break;
+      case Op::Letter: st[sp++] = *s->place; break;
       case Op::Scalar: {
         const CVariable* v = SiteScalar(cache.Sites()[s->site]);
         if (!v) return kErrOutOfMemory;
@@ -187,9 +191,7 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
         st[sp++] = *v;
         break;
       }
-      case Op::Negate:
-        st[sp - 1] = -st[sp - 1];
-        break;
+      case Op::Negate: st[sp - 1] = -st[sp - 1]; break;
       case Op::Not: {
         quickLeft_.SetNumber(st[sp - 1]);
         if (int32_t e = ApplyUnaryOperator(op::kNot, quickLeft_)) return e;
@@ -214,12 +216,30 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
         break;
       // Comparisons: a NaN compares unequal to everything, as in the general
       // operator.
-      case Op::Less: --sp; st[sp - 1] = Truth(st[sp - 1] < st[sp]); break;
-      case Op::Greater: --sp; st[sp - 1] = Truth(st[sp - 1] > st[sp]); break;
-      case Op::Equal: --sp; st[sp - 1] = Truth(st[sp - 1] == st[sp]); break;
-      case Op::NotEqual: --sp; st[sp - 1] = Truth(!(st[sp - 1] == st[sp])); break;
-      case Op::LessEqual: --sp; st[sp - 1] = Truth(st[sp - 1] <= st[sp]); break;
-      case Op::GreaterEqual: --sp; st[sp - 1] = Truth(st[sp - 1] >= st[sp]); break;
+      case Op::Less:
+        --sp;
+        st[sp - 1] = Truth(st[sp - 1] < st[sp]);
+        break;
+      case Op::Greater:
+        --sp;
+        st[sp - 1] = Truth(st[sp - 1] > st[sp]);
+        break;
+      case Op::Equal:
+        --sp;
+        st[sp - 1] = Truth(st[sp - 1] == st[sp]);
+        break;
+      case Op::NotEqual:
+        --sp;
+        st[sp - 1] = Truth(!(st[sp - 1] == st[sp]));
+        break;
+      case Op::LessEqual:
+        --sp;
+        st[sp - 1] = Truth(st[sp - 1] <= st[sp]);
+        break;
+      case Op::GreaterEqual:
+        --sp;
+        st[sp - 1] = Truth(st[sp - 1] >= st[sp]);
+        break;
       case Op::Power: {
         const double a = st[sp - 2], b = st[sp - 1];
         if (int32_t e = NumericBinary(op::kPower, a, b, st[sp - 2])) return e;
@@ -232,8 +252,7 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
         const double a = st[sp - 1];
         if (std::fabs(a) < 0x1p26 && a == static_cast<double>(static_cast<int64_t>(a)))
           st[sp - 1] = a * a;
-        else if (int32_t e = NumericBinary(op::kPower, a, 2, st[sp - 1]))
-          return e;
+        else if (int32_t e = NumericBinary(op::kPower, a, 2, st[sp - 1])) return e;
         break;
       }
       case Op::Binary: {
@@ -267,15 +286,14 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
         }
         break;
       }
-      default:
-        __builtin_unreachable();  // the decoder writes no other step
+      default: __builtin_unreachable();  // the decoder writes no other step
     }
   }
   return kOk;
 }
 
 [[gnu::always_inline]] inline int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos,
-                                                       double& out) {
+                                                         double& out) {
   const quick::Plan plan = found;  // the pools may grow while it runs
   double st[quick::kMaxDepth + 1];
   if (int32_t e = RunSteps(quick_, plan, st, pos)) return e;
@@ -340,8 +358,7 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
     if (!ReadCode8(code, pos, c)) return kErrInternalError;
     int32_t e = kOk;
     switch (c) {
-      case item::kEnd:
-        return sp_ == base + 1 ? kOk : kErrInternalError;
+      case item::kEnd: return sp_ == base + 1 ? kOk : kErrInternalError;
       case item::kNumber:
         if (!CodeHas(code, pos, 8)) return kErrInternalError;
         PushNumber(ReadF64(code.data() + pos));
@@ -371,9 +388,7 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
         }
         break;
       }
-      case item::kCall:
-        e = Call(code, pos);
-        break;
+      case item::kCall: e = Call(code, pos); break;
       case item::kLetter:
         if (!CodeHas(code, pos, 4) || code[pos + 3] > 25) return kErrInternalError;
         PushNumber(vars_.Letter(code[pos + 3]));
@@ -387,10 +402,8 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
         if (!ReadCodeName(code, pos, name)) return kErrInternalError;
         CVariable* v = ScalarAt(code, site, c, name);
         if (!v) return kErrOutOfMemory;
-        if (c == item::kNumericScalar)
-          PushNumber(v->number);
-        else
-          Push().SetString(v->str.View());
+        if (c == item::kNumericScalar) PushNumber(v->number);
+        else Push().SetString(v->str.View());
         break;
       }
       case item::kNumericElement:
@@ -399,10 +412,8 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
         --pos;
         e = ResolveReference(code, pos, ref);
         if (e) break;
-        if (ref.slot.IsString())
-          Push().SetString(ref.slot.str->View());
-        else
-          PushNumber(*ref.slot.number);
+        if (ref.slot.IsString()) Push().SetString(ref.slot.str->View());
+        else PushNumber(*ref.slot.number);
         break;
       }
       case item::kConstant: {
@@ -422,10 +433,8 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
         if (slot >= f.count) return kErrInternalError;
         const ParamFrame::Slot& s = f.slots[slot];
         if ((c == item::kStringParam) != (s.kind == ValueKind::String)) return kErrTypeMismatch;
-        if (c == item::kStringParam)
-          Push().SetString(s.str.View());
-        else
-          PushNumber(s.number);
+        if (c == item::kStringParam) Push().SetString(s.str.View());
+        else PushNumber(s.number);
         break;
       }
       case item::kOverflow: return kErrOverflow;
@@ -447,7 +456,8 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
 
 int32_t Evaluator::ResolveReference(Code code, size_t& pos, ResolvedRef& ref) {
   uint8_t c;
-  if (!ReadCode8(code, pos, c) || c < item::kLetter || c > item::kStringElement) return kErrInternalError;
+  if (!ReadCode8(code, pos, c) || c < item::kLetter || c > item::kStringElement)
+    return kErrInternalError;
   ref.code = c;
   ref.letter = -1;
   ref.element = 0;
@@ -518,8 +528,7 @@ int32_t Evaluator::Call(Code code, size_t& pos) {
   const uint8_t signature = code[pos + 5];
   pos += 6;
   switch (signature) {
-    case sig::kUserFunction:
-      return CallUserFunction(code, pos);
+    case sig::kUserFunction: return CallUserFunction(code, pos);
     case sig::kMaxLen: {
       ResolvedRef ref;
       if (int32_t e = ResolveReference(code, pos, ref)) return e;
@@ -531,19 +540,18 @@ int32_t Evaluator::Call(Code code, size_t& pos) {
     case sig::kVarPtr: {
       ResolvedRef ref;
       if (int32_t e = ResolveReference(code, pos, ref)) return e;
-      const double id = vars_.IdentityOf(ScalarKindOfItem(ref.code), ref.name, ref.element, ref.letter);
+      const double id =
+          vars_.IdentityOf(ScalarKindOfItem(ref.code), ref.name, ref.element, ref.letter);
       if (id == 0) return kErrOutOfMemory;
       if (number == fnum::kVarPtrString)
         Push().SetString(std::to_string(static_cast<uint32_t>(id)));
-      else
-        PushNumber(id);
+      else PushNumber(id);
       return kOk;
     }
     case sig::kLBound:
     case sig::kMaxSize:
     case sig::kSize:
-    case sig::kUBound:
-      return ArrayEnquiry(code, pos, signature);
+    case sig::kUBound: return ArrayEnquiry(code, pos, signature);
     case sig::kUsr: {
       uint8_t slot;
       if (!ReadCode8(code, pos, slot)) return kErrInternalError;
@@ -559,10 +567,8 @@ int32_t Evaluator::Call(Code code, size_t& pos) {
       if (!ReadCode8(code, pos, count)) return kErrInternalError;
       return CallList(number, signature, count);
     }
-    case sig::kMkTime:
-      return CallList(number, signature, 6);
-    default:
-      return CallFixed(number, signature);
+    case sig::kMkTime: return CallList(number, signature, 6);
+    default: return CallFixed(number, signature);
   }
 }
 
@@ -582,7 +588,8 @@ int32_t Evaluator::CallFixed(uint8_t number, uint8_t signature) {
   }
   CallContext ctx{*this, vars_, env_, number, signature};
   result_.SetNumber(0);
-  if (int32_t e = WorkerFor(number)(ctx, stack_.data() + base, static_cast<int>(n), result_)) return e;
+  if (int32_t e = WorkerFor(number)(ctx, stack_.data() + base, static_cast<int>(n), result_))
+    return e;
   if (n == 0) {
     Push();
     std::swap(stack_[sp_ - 1], result_);
@@ -610,7 +617,8 @@ int32_t Evaluator::CallList(uint8_t number, uint8_t signature, int count) {
         if (!(b >= 0 && b <= 255)) return kErrFunctionCallError;
       }
       CBasicString& s = result_.MakeString();
-      for (size_t i = 0; i < n; ++i) s.AppendByte(static_cast<uint8_t>(RoundHalfUp(args[i].number)));
+      for (size_t i = 0; i < n; ++i)
+        s.AppendByte(static_cast<uint8_t>(RoundHalfUp(args[i].number)));
       break;
     }
     case sig::kMaxList:
@@ -625,8 +633,7 @@ int32_t Evaluator::CallList(uint8_t number, uint8_t signature, int count) {
       break;
     }
     case sig::kChoose:
-    case sig::kSwitch:
-      return kErrNotSupported;
+    case sig::kSwitch: return kErrNotSupported;
     default: {  // using$, mktime: workers of their own subjects
       if (signature == sig::kUsing && !args[0].IsString()) return kErrTypeMismatch;
       if (signature == sig::kMkTime)
@@ -723,9 +730,7 @@ int32_t Evaluator::Usr(int slot) {
   CValue& x = Top();
   if (!x.IsNumber()) return kErrTypeMismatch;
   switch (usrSlots_[static_cast<size_t>(slot)]) {
-    case kUsrZero:
-      x.SetNumber(0);
-      return kOk;
+    case kUsrZero: x.SetNumber(0); return kOk;
     case kUsrVariableText: {
       VarSlot place;
       const bool found = vars_.ResolveIdentity(x.number, place);
@@ -768,8 +773,7 @@ int32_t Evaluator::CheckExpression(Code code, size_t& pos, Check what) {
     if (!ReadCode8(code, pos, c)) return kErrInternalError;
     std::string_view name;
     switch (c) {
-      case item::kEnd:
-        return kOk;
+      case item::kEnd: return kOk;
       case item::kNumber:
         if (!CodeHas(code, pos, 8)) return kErrInternalError;
         pos += 8;
@@ -796,12 +800,19 @@ int32_t Evaluator::CheckExpression(Code code, size_t& pos, Check what) {
             if (constant) return kErrIllegalConstant;
             if (!vars_.FindUserFunction(name)) return kErrUndefinedFunction;
             break;
-          case sig::kChrList: case sig::kMaxList: case sig::kMinList: case sig::kUsing:
-          case sig::kChoose: case sig::kSwitch: case sig::kUsr:
+          case sig::kChrList:
+          case sig::kMaxList:
+          case sig::kMinList:
+          case sig::kUsing:
+          case sig::kChoose:
+          case sig::kSwitch:
+          case sig::kUsr:
             if (!CodeHas(code, pos, 1)) return kErrInternalError;
             ++pos;
             break;
-          case sig::kLBound: case sig::kSize: case sig::kUBound: {
+          case sig::kLBound:
+          case sig::kSize:
+          case sig::kUBound: {
             // The array name, then the dimension with its own 0 byte.
             if (constant) return kErrIllegalConstant;
             uint32_t kind;
@@ -845,11 +856,15 @@ int32_t Evaluator::CheckExpression(Code code, size_t& pos, Check what) {
         if (!CodeHas(code, pos, 1)) return kErrInternalError;
         ++pos;
         break;
-      case item::kOverflow: case item::kUnderflow: case item::kForeground: case item::kBackground:
-      case item::kZero130: case item::kZero131: case item::kCurrentVolume: case item::kCurrentTime:
-        break;
-      default:
-        return kErrInternalError;
+      case item::kOverflow:
+      case item::kUnderflow:
+      case item::kForeground:
+      case item::kBackground:
+      case item::kZero130:
+      case item::kZero131:
+      case item::kCurrentVolume:
+      case item::kCurrentTime: break;
+      default: return kErrInternalError;
     }
   }
 }

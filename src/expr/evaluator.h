@@ -45,8 +45,8 @@ class EvalEnvironment {
   // after every item, so it is fetched once as a reference to the flag
   // itself rather than asked for through a call each time.
   virtual const bool& PendingStop() = 0;
-  virtual double ForegroundColor() = 0;  // item 128
-  virtual double BackgroundColor() = 0;  // item 129
+  virtual double ForegroundColor() = 0;         // item 128
+  virtual double BackgroundColor() = 0;         // item 129
   virtual std::string CurrentVolumeName() = 0;  // item 132
   virtual platform::LocalTime LocalNow() = 0;   // item 133
   virtual SettingsMemory& Settings() = 0;
@@ -74,10 +74,10 @@ double SecondsSince1601(const platform::LocalTime& t);
 // What a variable reference resolved to: the place, and its identity parts.
 struct ResolvedRef {
   VarSlot slot;
-  uint8_t code = 0;             // item code 5..9
-  std::string_view name;        // points into the code
-  uint64_t element = 0;         // linear index for array elements
-  int letter = -1;              // 0..25 for item 5
+  uint8_t code = 0;       // item code 5..9
+  std::string_view name;  // points into the code
+  uint64_t element = 0;   // linear index for array elements
+  int letter = -1;        // 0..25 for item 5
 };
 
 class Evaluator {
@@ -103,8 +103,8 @@ class Evaluator {
   // A lone number literal (FOR's 1 and TO 5) gives itself at once.
   int32_t EvaluateNumber(Code code, size_t& pos, double& out, bool round = false) {
     constexpr size_t kLiteral = 1 + 8 + 1;  // item, value, end byte
-    if (CodeHas(code, pos, kLiteral) && code[pos] == item::kNumber &&
-        code[pos + 9] == item::kEnd && !stop_) {
+    if (CodeHas(code, pos, kLiteral) && code[pos] == item::kNumber && code[pos + 9] == item::kEnd &&
+        !stop_) {
       out = ReadF64(code.data() + pos + 1);
       pos += kLiteral;
       if (round) out = RoundHalfUp(out);
@@ -114,11 +114,11 @@ class Evaluator {
   }
   // A string ("?Type mismatch" for a number).
   int32_t EvaluateString(Code code, size_t& pos, CBasicString& out);
+
  private:
   int32_t EvaluateNumberOf(Code code, size_t& pos, double& out, bool round);
 
  public:
-
   // Resolves the variable item 5..9 at code[pos] (subscripts evaluated,
   // scalars and arrays created as a read would) to a writable place; pos
   // moves past the item.

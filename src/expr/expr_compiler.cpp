@@ -233,7 +233,8 @@ bool ExprCompiler::NumberLiteral() {
   pos_ = p;
   const std::string_view lit = text_.substr(start, p - start);
   double v = 0;
-  const auto res = std::from_chars(lit.data(), lit.data() + lit.size(), v, std::chars_format::general);
+  const auto res =
+      std::from_chars(lit.data(), lit.data() + lit.size(), v, std::chars_format::general);
   bool nonZero = false;
   for (size_t i = start; i < mantissaEnd; ++i)
     if (text_[i] >= '1' && text_[i] <= '9') nonZero = true;
@@ -366,7 +367,8 @@ bool ExprCompiler::Reference(bool allowParams, uint8_t* code) {
   }
   if (!isString && name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') {
     if (code) *code = item::kLetter;
-    return PutHeader(out_, item::kLetter, Chain::Variable) && out_.Put8(static_cast<uint8_t>(name[0] - 'A'));
+    return PutHeader(out_, item::kLetter, Chain::Variable) &&
+           out_.Put8(static_cast<uint8_t>(name[0] - 'A'));
   }
   const uint8_t c = isString ? item::kStringScalar : item::kNumericScalar;
   if (code) *code = c;
@@ -506,8 +508,7 @@ bool ExprCompiler::FunctionCall(const FunctionRow& row) {
       if (!ArgumentList(1, 1, count)) return false;
       return CallItem(row, row.signature) && out_.Put8(slot);
     }
-    default:
-      break;
+    default: break;
   }
 
   // The general case: a fixed argument count, with defaults for omitted
@@ -551,7 +552,9 @@ bool ExprCompiler::FunctionCall(const FunctionRow& row) {
 
 int DefFnParams::Find(std::string_view name, bool isString) const {
   for (int i = 0; i < count && i < kMax; ++i)
-    if (params[static_cast<size_t>(i)].isString == isString && params[static_cast<size_t>(i)].name == name) return i;
+    if (params[static_cast<size_t>(i)].isString == isString &&
+        params[static_cast<size_t>(i)].name == name)
+      return i;
   return -1;
 }
 
@@ -572,7 +575,8 @@ bool ReadVariableName(std::string_view text, size_t& pos, std::string& name, boo
   return true;
 }
 
-bool CompileExpression(std::string_view text, size_t& pos, CodeBuffer& out, const DefFnParams* params) {
+bool CompileExpression(std::string_view text, size_t& pos, CodeBuffer& out,
+                       const DefFnParams* params) {
   SkipBlanks(text, pos);
   ExprCompiler c(text, pos, out, params);
   return c.Body() && out.Put8(item::kEnd);

@@ -67,12 +67,11 @@
 namespace torvic {
 
 namespace item {
-inline constexpr uint8_t kEnd = 0, kNumber = 1, kString = 2, kOperator = 3, kCall = 4,
-                         kLetter = 5, kNumericScalar = 6, kStringScalar = 7, kNumericElement = 8,
-                         kStringElement = 9, kConstant = 10, kNumericParam = 11,
-                         kStringParam = 12, kOverflow = 13, kUnderflow = 14,
-                         kForeground = 128, kBackground = 129, kZero130 = 130, kZero131 = 131,
-                         kCurrentVolume = 132, kCurrentTime = 133;
+inline constexpr uint8_t kEnd = 0, kNumber = 1, kString = 2, kOperator = 3, kCall = 4, kLetter = 5,
+                         kNumericScalar = 6, kStringScalar = 7, kNumericElement = 8,
+                         kStringElement = 9, kConstant = 10, kNumericParam = 11, kStringParam = 12,
+                         kOverflow = 13, kUnderflow = 14, kForeground = 128, kBackground = 129,
+                         kZero130 = 130, kZero131 = 131, kCurrentVolume = 132, kCurrentTime = 133;
 }  // namespace item
 
 // The parameter names of the DEF FN being compiled (the statement compiler

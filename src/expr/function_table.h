@@ -9,12 +9,12 @@
 namespace torvic {
 
 struct FunctionRow {
-  const char* name;     // lower case, with "$" for string functions
-  uint8_t number;       // function number 1..253
-  int8_t argCount;      // -1 for a variable count
-  bool stringResult;    // governs only name matching (the "$" rule)
-  uint8_t signature;    // signature code: argument and result kinds
-  bool optionalArgs;    // arguments may be omitted (default-argument table)
+  const char* name;   // lower case, with "$" for string functions
+  uint8_t number;     // function number 1..253
+  int8_t argCount;    // -1 for a variable count
+  bool stringResult;  // governs only name matching (the "$" rule)
+  uint8_t signature;  // signature code: argument and result kinds
+  bool optionalArgs;  // arguments may be omitted (default-argument table)
 };
 
 std::span<const FunctionRow> FunctionTable();
@@ -22,13 +22,13 @@ std::span<const FunctionRow> FunctionTable();
 // Signature codes with a meaning of their own beyond the fixed argument
 // lists 1..25.
 namespace sig {
-inline constexpr uint8_t kInstr3 = 7;      // instr with a start position
-inline constexpr uint8_t kTwoNumbers = 4;  // also max/min with two arguments
+inline constexpr uint8_t kInstr3 = 7;           // instr with a start position
+inline constexpr uint8_t kTwoNumbers = 4;       // also max/min with two arguments
 inline constexpr uint8_t kNumberToString = 14;  // also chr$ with one argument
 inline constexpr uint8_t kUserFunction = 128, kMaxLen = 129, kMkTime = 130, kUsing = 131,
                          kChoose = 132, kSwitch = 133, kVarPtr = 134, kChrList = 144,
-                         kMaxList = 145, kMinList = 146, kUsr = 160, kLBound = 176,
-                         kMaxSize = 177, kSize = 178, kUBound = 179;
+                         kMaxList = 145, kMinList = 146, kUsr = 160, kLBound = 176, kMaxSize = 177,
+                         kSize = 178, kUBound = 179;
 }  // namespace sig
 
 // Function numbers the compiler and evaluator treat specially.

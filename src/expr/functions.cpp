@@ -88,85 +88,85 @@ constexpr WorkerEntry kWorkers[] = {
     {fnum::kMax, MaxMinOfTwo},
     {fnum::kMin, MaxMinOfTwo},
     {fnum::kChr, ChrOfOne},
-    {38, FnErl},  // erl erlin
-    {39, FnErr},  // err ern erno
-    {40, FnErrText},  // err$
-    {129, FnTimer},  // timer
-    {56, FnNextKey},  // get$
-    {61, FnNextKey},  // inkey$
-    {244, FnScreen},  // screen
-    {5, FnAlnum},  // alnum
-    {6, FnAlpha},  // alpha
-    {7, FnAngle},  // angle
-    {11, FnBinText},  // bin$
-    {13, FnCdn},  // cdn
-    {15, FnChn},  // chn
-    {17, FnCntrl},  // cntrl
-    {19, FnCompress},  // compress$ squeeze$
-    {22, FnCopySign},  // copysign
-    {27, FnCvn},  // cvn
-    {35, FnDigit},  // digit
-    {41, FnEsc},  // esc$
-    {46, FnFalse},  // false
-    {55, FnFullName},  // fullname$
-    {57, FnHex},  // hex
-    {58, FnHexText},  // hex$
-    {60, FnHypot},  // hypot
-    {63, FnInstr},  // instr indexof match
-    {67, FnLCase},  // lcase$ lower$
-    {69, FnLeft},  // left$
-    {70, FnLen},  // len
-    {76, FnLower},  // lower
-    {77, FnLTrim},  // ltrim$
-    {80, FnMaxNum},  // maxnum
-    {82, FnMid},  // mid$ seg$
-    {84, FnMinNum},  // minnum
-    {87, FnMkn},  // mkn$
-    {89, FnMod},  // mod
-    {93, FnNul},  // nul$
-    {94, FnOctText},  // oct$
-    {96, FnOrd},  // ord asc
-    {97, PeekOfOne},  // peek
-    {98, FnPi},  // pi
-    {99, FnPrint},  // print
-    {100, FnQuote},  // quote$ enclose$
-    {104, FnRemainder},  // remainder
-    {105, FnRepeat},  // repeat$
-    {106, FnReverse},  // reverse$
-    {107, FnRight},  // right$
-    {108, FnRnd},  // rnd
-    {109, FnRound},  // round
-    {111, FnRTrim},  // rtrim$
-    {116, FnSet},  // set$
-    {120, FnSpace},  // space$
-    {121, FnSplitName},  // splitname$
-    {123, FnStr},  // str$
-    {124, FnStringOf},  // string$
-    {130, FnTrim},  // trim$
-    {131, FnTrue},  // true
-    {132, FnTruncate},  // truncate
-    {133, FnTwoPi},  // twopi
-    {134, FnUCase},  // ucase$ upper$
-    {135, FnUpper},  // upper
-    {136, FnUsing},  // using$
-    {137, FnVal},  // val
-    {208, FnEmpty},  // empty
-    {209, FnFre},  // fre
-    {222, PeekString},  // peek$
-    {227, FnComb},  // comb
-    {228, FnComp},  // comp
-    {229, FnCompI},  // compi
-    {231, FnCount},  // count
+    {38, FnErl},           // erl erlin
+    {39, FnErr},           // err ern erno
+    {40, FnErrText},       // err$
+    {129, FnTimer},        // timer
+    {56, FnNextKey},       // get$
+    {61, FnNextKey},       // inkey$
+    {244, FnScreen},       // screen
+    {5, FnAlnum},          // alnum
+    {6, FnAlpha},          // alpha
+    {7, FnAngle},          // angle
+    {11, FnBinText},       // bin$
+    {13, FnCdn},           // cdn
+    {15, FnChn},           // chn
+    {17, FnCntrl},         // cntrl
+    {19, FnCompress},      // compress$ squeeze$
+    {22, FnCopySign},      // copysign
+    {27, FnCvn},           // cvn
+    {35, FnDigit},         // digit
+    {41, FnEsc},           // esc$
+    {46, FnFalse},         // false
+    {55, FnFullName},      // fullname$
+    {57, FnHex},           // hex
+    {58, FnHexText},       // hex$
+    {60, FnHypot},         // hypot
+    {63, FnInstr},         // instr indexof match
+    {67, FnLCase},         // lcase$ lower$
+    {69, FnLeft},          // left$
+    {70, FnLen},           // len
+    {76, FnLower},         // lower
+    {77, FnLTrim},         // ltrim$
+    {80, FnMaxNum},        // maxnum
+    {82, FnMid},           // mid$ seg$
+    {84, FnMinNum},        // minnum
+    {87, FnMkn},           // mkn$
+    {89, FnMod},           // mod
+    {93, FnNul},           // nul$
+    {94, FnOctText},       // oct$
+    {96, FnOrd},           // ord asc
+    {97, PeekOfOne},       // peek
+    {98, FnPi},            // pi
+    {99, FnPrint},         // print
+    {100, FnQuote},        // quote$ enclose$
+    {104, FnRemainder},    // remainder
+    {105, FnRepeat},       // repeat$
+    {106, FnReverse},      // reverse$
+    {107, FnRight},        // right$
+    {108, FnRnd},          // rnd
+    {109, FnRound},        // round
+    {111, FnRTrim},        // rtrim$
+    {116, FnSet},          // set$
+    {120, FnSpace},        // space$
+    {121, FnSplitName},    // splitname$
+    {123, FnStr},          // str$
+    {124, FnStringOf},     // string$
+    {130, FnTrim},         // trim$
+    {131, FnTrue},         // true
+    {132, FnTruncate},     // truncate
+    {133, FnTwoPi},        // twopi
+    {134, FnUCase},        // ucase$ upper$
+    {135, FnUpper},        // upper
+    {136, FnUsing},        // using$
+    {137, FnVal},          // val
+    {208, FnEmpty},        // empty
+    {209, FnFre},          // fre
+    {222, PeekString},     // peek$
+    {227, FnComb},         // comb
+    {228, FnComp},         // comp
+    {229, FnCompI},        // compi
+    {231, FnCount},        // count
     {235, FnLastIndexOf},  // lastindexof instrrev
-    {236, FnIs0},  // is0
-    {238, FnIsEmpty},  // isempty$
-    {239, FnIsNeg},  // isneg
-    {240, FnIsPos},  // ispos
-    {242, FnPerm},  // perm
-    {243, FnRet},  // ret$
-    {247, FnTempName},  // tempname$
-    {248, FnBeginsWith},  // beginswith
-    {249, FnEndsWith},  // endswith
+    {236, FnIs0},          // is0
+    {238, FnIsEmpty},      // isempty$
+    {239, FnIsNeg},        // isneg
+    {240, FnIsPos},        // ispos
+    {242, FnPerm},         // perm
+    {243, FnRet},          // ret$
+    {247, FnTempName},     // tempname$
+    {248, FnBeginsWith},   // beginswith
+    {249, FnEndsWith},     // endswith
 };
 
 // The one-number built-ins that need nothing but their number: each number's
@@ -178,35 +178,35 @@ struct KernelEntry {
 };
 
 constexpr KernelEntry kKernels[] = {
-    {1, kernel::Abs},  // abs
-    {3, kernel::Acos},  // acos
-    {8, kernel::Asin},  // asin
-    {9, kernel::Atn},  // atn
-    {12, kernel::Cbr},  // cbr cbrt
-    {14, kernel::Ceil},  // ceil
-    {20, kernel::Cos},  // cos
-    {21, kernel::Cosh},  // cosh
-    {23, kernel::Cot},  // cot
-    {24, kernel::Csc},  // csc
-    {26, kernel::Cube},  // cube
-    {34, kernel::Deg},  // deg rtd
-    {43, kernel::Exp},  // exp
-    {44, kernel::Exp2},  // exp2
+    {1, kernel::Abs},     // abs
+    {3, kernel::Acos},    // acos
+    {8, kernel::Asin},    // asin
+    {9, kernel::Atn},     // atn
+    {12, kernel::Cbr},    // cbr cbrt
+    {14, kernel::Ceil},   // ceil
+    {20, kernel::Cos},    // cos
+    {21, kernel::Cosh},   // cosh
+    {23, kernel::Cot},    // cot
+    {24, kernel::Csc},    // csc
+    {26, kernel::Cube},   // cube
+    {34, kernel::Deg},    // deg rtd
+    {43, kernel::Exp},    // exp
+    {44, kernel::Exp2},   // exp2
     {45, kernel::Exp10},  // exp10
-    {52, kernel::Fp},  // fp
-    {64, kernel::Int},  // int floor
-    {65, kernel::Inv},  // inv rcp
-    {66, kernel::Fix},  // ip fix
-    {73, kernel::Log},  // log
-    {74, kernel::Log2},  // log2
+    {52, kernel::Fp},     // fp
+    {64, kernel::Int},    // int floor
+    {65, kernel::Inv},    // inv rcp
+    {66, kernel::Fix},    // ip fix
+    {73, kernel::Log},    // log
+    {74, kernel::Log2},   // log2
     {75, kernel::Log10},  // log10
-    {101, kernel::Rad},  // rad dtr
-    {114, kernel::Sec},  // sec
-    {117, kernel::Sgn},  // sgn
-    {118, kernel::Sin},  // sin
+    {101, kernel::Rad},   // rad dtr
+    {114, kernel::Sec},   // sec
+    {117, kernel::Sgn},   // sgn
+    {118, kernel::Sin},   // sin
     {119, kernel::Sinh},  // sinh
-    {122, kernel::Sqr},  // sqr sqrt
-    {125, kernel::Tan},  // tan
+    {122, kernel::Sqr},   // sqr sqrt
+    {125, kernel::Tan},   // tan
     {126, kernel::Tanh},  // tanh
 };
 
@@ -235,32 +235,32 @@ const std::array<FunctionWorker, 256>& DispatchTable() {
 }
 
 constexpr SignatureKinds kFixed[26] = {
-    {nullptr, false},  // 0: none
-    {"", false},       // 1
-    {"N", false},      // 2
-    {"S", false},      // 3
-    {"NN", false},     // 4
-    {"NNN", false},    // 5
-    {"NNNNNN", false}, // 6
-    {"NSS", false},    // 7
-    {"SN", false},     // 8
-    {"SS", false},     // 9
-    {"SSN", false},    // 10
-    {"?", false},      // 11
-    {"?=", false},     // 12
-    {"", true},        // 13
-    {"N", true},       // 14
-    {"NN", true},      // 15
-    {"NS", true},      // 16
-    {"NSS", true},     // 17
-    {"S", true},       // 18
-    {"SN", true},      // 19
-    {"SNN", true},     // 20
-    {"SNS", true},     // 21
-    {"SS", true},      // 22
-    {"SSN", true},     // 23
-    {"SSS", true},     // 24
-    {"SSSN", true},    // 25: makename$ (volume, name, extension, flag)
+    {nullptr, false},   // 0: none
+    {"", false},        // 1
+    {"N", false},       // 2
+    {"S", false},       // 3
+    {"NN", false},      // 4
+    {"NNN", false},     // 5
+    {"NNNNNN", false},  // 6
+    {"NSS", false},     // 7
+    {"SN", false},      // 8
+    {"SS", false},      // 9
+    {"SSN", false},     // 10
+    {"?", false},       // 11
+    {"?=", false},      // 12
+    {"", true},         // 13
+    {"N", true},        // 14
+    {"NN", true},       // 15
+    {"NS", true},       // 16
+    {"NSS", true},      // 17
+    {"S", true},        // 18
+    {"SN", true},       // 19
+    {"SNN", true},      // 20
+    {"SNS", true},      // 21
+    {"SS", true},       // 22
+    {"SSN", true},      // 23
+    {"SSS", true},      // 24
+    {"SSSN", true},     // 25: makename$ (volume, name, extension, flag)
 };
 
 }  // namespace

@@ -103,8 +103,8 @@ void AppendNumberImage(CBasicString& out, double x) {
 
 struct UsingFormat::Field {
   FieldKind kind = FieldKind::None;
-  size_t end = 0;     // position after the field
-  size_t width = 0;   // characters it fills ("^^^^" counts 5)
+  size_t end = 0;    // position after the field
+  size_t width = 0;  // characters it fills ("^^^^" counts 5)
   // Numeric fields.
   int intDigits = 0, decimals = 0;
   bool point = false, comma = false, exponent = false, star = false, dollar = false;
@@ -166,10 +166,8 @@ void NumericFieldText(const Field& f, double x, std::string& s) {
   if (f.dollar) s.insert(0, 1, '$');
   const bool showSign = x < 0 || f.plusLead || f.plusTrail;
   const char sign = x < 0 ? '-' : '+';
-  if (f.plusTrail || f.minusTrail)
-    s.push_back(showSign ? sign : ' ');
-  else if (showSign)
-    s.insert(0, 1, sign);
+  if (f.plusTrail || f.minusTrail) s.push_back(showSign ? sign : ' ');
+  else if (showSign) s.insert(0, 1, sign);
 }
 
 int32_t EmitNumber(CBasicString& out, const Field& f, double x) {
@@ -193,12 +191,9 @@ int32_t EmitString(CBasicString& out, const Field& f, std::string_view s) {
       const char c = s.empty() || s[0] == '\0' ? ' ' : s[0];
       return Emit(out, std::string_view(&c, 1));
     }
-    case '&':
-      return Emit(out, s);
-    case '/':
-      return EmitPadded(out, s.substr(0, f.width), f.width, ' ', true);
-    default:
-      return EmitPadded(out, s.substr(0, f.width), f.width, ' ', false);
+    case '&': return Emit(out, s);
+    case '/': return EmitPadded(out, s.substr(0, f.width), f.width, ' ', true);
+    default: return EmitPadded(out, s.substr(0, f.width), f.width, ' ', false);
   }
 }
 
@@ -235,8 +230,7 @@ bool UsingFormat::FieldAt(size_t p, Field& f) const {
       f.end = q + 1;
       return true;
     }
-    default:
-      break;
+    default: break;
   }
   size_t q = p;
   if (s[q] == '+') {
@@ -350,7 +344,8 @@ int32_t UsingFormat::Put(const CValue& v, CBasicString& out) {
   }
   Field f;
   FieldAt(pos_, f);
-  if (int32_t e = v.IsNumber() ? EmitNumber(out, f, v.number) : EmitString(out, f, v.str.View())) return e;
+  if (int32_t e = v.IsNumber() ? EmitNumber(out, f, v.number) : EmitString(out, f, v.str.View()))
+    return e;
   pos_ = f.end;
   return Literal(out);
 }

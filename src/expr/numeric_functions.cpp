@@ -89,7 +89,8 @@ bool ReadRadixLiteral(std::string_view s, size_t p, double& value, bool& overflo
   const int bits = kind == 'h' ? 4 : kind == 'o' ? 3 : kind == 'b' ? 1 : 0;
   if (bits == 0) return false;
   auto digit = [&](char c) {
-    const int d = bits == 4 ? HexValue(static_cast<uint8_t>(c)) : (IsDigit(static_cast<uint8_t>(c)) ? c - '0' : -1);
+    const int d = bits == 4 ? HexValue(static_cast<uint8_t>(c))
+                            : (IsDigit(static_cast<uint8_t>(c)) ? c - '0' : -1);
     return d < (1 << bits) ? d : -1;
   };
   size_t q = p + 2;
@@ -115,7 +116,8 @@ long DecimalOrder(std::string_view mantissa, std::string_view exponent) {
   long e = 0;
   bool negative = false;
   size_t i = 0;
-  if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) negative = exponent[i++] == '-';
+  if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-'))
+    negative = exponent[i++] == '-';
   for (; i < exponent.size(); ++i) e = std::min(e * 10 + (exponent[i] - '0'), 100000L);
   if (negative) e = -e;
   long order = 0, intCount = 0;
@@ -158,15 +160,11 @@ int32_t FnFalse(CallContext&, const CValue*, int, CValue& r) { return Number(r, 
 namespace kernel {
 
 int32_t Abs(double x, double& out) { return Out(out, std::fabs(x)); }
-int32_t Sgn(double x, double& out) {
-  return Out(out, x > 0 ? 1 : x < 0 ? -1 : 0);
-}
+int32_t Sgn(double x, double& out) { return Out(out, x > 0 ? 1 : x < 0 ? -1 : 0); }
 int32_t Int(double x, double& out) { return Out(out, std::floor(x)); }
 int32_t Ceil(double x, double& out) { return Out(out, std::ceil(x)); }
 int32_t Fix(double x, double& out) { return Out(out, std::trunc(x)); }
-int32_t Fp(double x, double& out) {
-  return Out(out, x - std::trunc(x));
-}
+int32_t Fp(double x, double& out) { return Out(out, x - std::trunc(x)); }
 int32_t Sqr(double x, double& out) {
   if (x < 0) return kErrFunctionCallError;
   return Out(out, std::sqrt(x));
@@ -366,7 +364,8 @@ int32_t FnComp(CallContext&, const CValue* a, int, CValue& r) {
   return Number(r, x < y ? -1 : x > y ? 1 : 0);
 }
 int32_t FnCompI(CallContext&, const CValue* a, int, CValue& r) {
-  if (a[0].IsString()) return Number(r, CBasicString::CompareNoCase(a[0].str.View(), a[1].str.View()));
+  if (a[0].IsString())
+    return Number(r, CBasicString::CompareNoCase(a[0].str.View(), a[1].str.View()));
   const double x = std::fabs(a[0].number), y = std::fabs(a[1].number);
   return Number(r, x < y ? -1 : x > y ? 1 : 0);
 }
@@ -428,15 +427,18 @@ int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end) {
   const std::string_view text = s.substr(start, p - start);
   const std::string_view mantissa = s.substr(start, mantissaEnd - start);
   double v = 0;
-  const auto res = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
+  const auto res =
+      std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
   if (res.ec == std::errc::result_out_of_range) {
-    const std::string_view exponent = p > mantissaEnd ? s.substr(mantissaEnd + 1, p - mantissaEnd - 1) : "";
+    const std::string_view exponent =
+        p > mantissaEnd ? s.substr(mantissaEnd + 1, p - mantissaEnd - 1) : "";
     return DecimalOrder(mantissa, exponent) > 0 ? kErrOverflow : kErrUnderflow;
   }
   if (res.ec != std::errc()) return kOk;
   // A non-zero number that only fits as a subnormal is an underflow, as it
   // is for a literal in an expression.
-  if ((v == 0 || std::fpclassify(v) == FP_SUBNORMAL) && mantissa.find_first_of("123456789") != std::string_view::npos)
+  if ((v == 0 || std::fpclassify(v) == FP_SUBNORMAL) &&
+      mantissa.find_first_of("123456789") != std::string_view::npos)
     return kErrUnderflow;
   out = negative ? -v : v;
   return kOk;
@@ -492,6 +494,8 @@ int32_t FnCntrl(CallContext&, const CValue* a, int, CValue& r) {
 int32_t FnPrint(CallContext&, const CValue* a, int, CValue& r) {
   return ClassTest(a, r, [](uint8_t c) { return c >= 32 && c < 127; });
 }
-int32_t FnLen(CallContext&, const CValue* a, int, CValue& r) { return Number(r, a[0].str.Length()); }
+int32_t FnLen(CallContext&, const CValue* a, int, CValue& r) {
+  return Number(r, a[0].str.Length());
+}
 
 }  // namespace torvic

@@ -72,7 +72,8 @@ bool Round15Exactly(double x, double& out) {
     --s;
   }
   if (up) ++digits;
-  const double r = s < 0 ? static_cast<double>(digits) * 10 : static_cast<double>(digits) / kExactPowersOfTen[s];
+  const double r =
+      s < 0 ? static_cast<double>(digits) * 10 : static_cast<double>(digits) / kExactPowersOfTen[s];
   out = std::signbit(x) ? -r : r;
   return true;
 }
@@ -85,7 +86,8 @@ double Round15Fraction(double x) {
   // before the point (halves, quarters: the common fractions of programs)
   // has at most fifteen significant decimal digits and is its own rounding.
   const double sixteenths = x * 16;
-  if (std::fabs(x) < 1e11 && sixteenths == static_cast<double>(static_cast<int64_t>(sixteenths))) return x;
+  if (std::fabs(x) < 1e11 && sixteenths == static_cast<double>(static_cast<int64_t>(sixteenths)))
+    return x;
   double fast;
   if (Round15Exactly(x, fast)) return fast;
   // Elsewhere: scientific notation with 14 digits after the point is the

@@ -36,7 +36,8 @@ constexpr OperatorRow kBinaryOperators[] = {
 };
 
 // Precedence by code; index 0 unused.
-constexpr uint8_t kPrecedence[] = {0, 12, 13, 11, 11, 10, 9, 9, 8, 8, 7, 6, 6, 6, 6, 6, 6, 5, 4, 3, 3, 2, 2, 0};
+constexpr uint8_t kPrecedence[] = {0, 12, 13, 11, 11, 10, 9, 9, 8, 8, 7, 6,
+                                   6, 6,  6,  6,  6,  5,  4, 3, 3, 2, 2, 0};
 
 bool IntegerOperands(double a, double b, int32_t& x, int32_t& y) {
   return RoundToInt32(a, x) && RoundToInt32(b, y);
@@ -46,7 +47,9 @@ bool IntegerOperands(double a, double b, int32_t& x, int32_t& y) {
 
 std::span<const OperatorRow> BinaryOperatorSpellings() { return kBinaryOperators; }
 
-uint8_t OperatorPrecedence(uint8_t code) { return code < sizeof kPrecedence ? kPrecedence[code] : 0; }
+uint8_t OperatorPrecedence(uint8_t code) {
+  return code < sizeof kPrecedence ? kPrecedence[code] : 0;
+}
 
 namespace {
 
@@ -99,8 +102,7 @@ int32_t PowerNumbers(double a, double b, double& out) {
 
 int32_t OtherNumericBinary(uint8_t code, double a, double b, double& out) {
   switch (code) {
-    case op::kPower:
-      return PowerNumbers(a, b, out);
+    case op::kPower: return PowerNumbers(a, b, out);
     case op::kIntDivide:
     case op::kMod: {
       int32_t x, y;
@@ -118,8 +120,7 @@ int32_t OtherNumericBinary(uint8_t code, double a, double b, double& out) {
       out = std::trunc(r);
       return kOk;
     }
-    default:
-      return kErrInternalError;
+    default: return kErrInternalError;
   }
 }
 

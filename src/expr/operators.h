@@ -22,8 +22,15 @@ inline constexpr uint8_t kNegate = 1, kPower = 2, kMultiply = 3, kDivide = 4, kI
 inline constexpr uint8_t kLast = 22;
 }  // namespace op
 
-enum class OperatorClass : uint8_t { None, NumericUnary, NumericBinary, Concatenation, Relational,
-                                     IntegerUnary, IntegerBinary };
+enum class OperatorClass : uint8_t {
+  None,
+  NumericUnary,
+  NumericBinary,
+  Concatenation,
+  Relational,
+  IntegerUnary,
+  IntegerBinary
+};
 
 struct OperatorRow {
   uint8_t code;
@@ -126,8 +133,12 @@ inline int32_t ApplyBinaryOperator(uint8_t code, CValue& left, const CValue& rig
       case op::kMinus: return SubtractNumbers(left.number, right.number, left.number);
       case op::kMultiply: return MultiplyNumbers(left.number, right.number, left.number);
       case op::kDivide: return DivideNumbers(left.number, right.number, left.number);
-      case op::kEqual: case op::kNotEqual: case op::kLess: case op::kGreater:
-      case op::kLessEqual: case op::kGreaterEqual:
+      case op::kEqual:
+      case op::kNotEqual:
+      case op::kLess:
+      case op::kGreater:
+      case op::kLessEqual:
+      case op::kGreaterEqual:
         left.number = CompareNumbers(code, left.number, right.number);
         return kOk;
       default: break;

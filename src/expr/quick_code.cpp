@@ -90,8 +90,7 @@ class Decoder {
       if (!ReadCode8(code_, pos, c)) return false;
       Step s;
       switch (c) {
-        case item::kEnd:
-          return depth == baseDepth + 1;
+        case item::kEnd: return depth == baseDepth + 1;
         case item::kNumber:
           if (!CodeHas(code_, pos, 8)) return false;
           s.op = Op::Number;
@@ -101,7 +100,8 @@ class Decoder {
           break;
         case item::kOperator: {
           uint8_t o;
-          if (!ReadCode8(code_, pos, o) || o == 0 || o > op::kLast || o == op::kConcat) return false;
+          if (!ReadCode8(code_, pos, o) || o == 0 || o > op::kLast || o == op::kConcat)
+            return false;
           s.op = OperatorStep(o);
           s.code = o;
           if (o == op::kNegate || o == op::kNot) {
@@ -176,8 +176,7 @@ class Decoder {
           ++depth;
           break;
         }
-        default:
-          return false;  // strings, FN, parameters, pseudo-operands
+        default: return false;  // strings, FN, parameters, pseudo-operands
       }
       if (depth > kMaxDepth) return false;
       steps_.push_back(s);
@@ -242,7 +241,7 @@ void PlanCache::Reset(uint64_t epoch) {
 const Plan* PlanCache::Add(Code code, size_t pos, size_t slot) {
   Plan plan;
   const bool ok = assignments_ ? DecodeAssignment(code, pos, letters_, steps_, sites_, plan)
-                           : Decode(code, pos, letters_, steps_, sites_, plan);
+                               : Decode(code, pos, letters_, steps_, sites_, plan);
   if (!ok) plan = Plan{};
   table_[slot] = Entry{code.data() + pos, plan};
   const uint8_t* at = code.data() + pos;

@@ -49,10 +49,10 @@ enum class Op : uint8_t {
   LessEqual,
   GreaterEqual,
   Power,
-  Square,    // ^ 2
-  Binary,    // any other number operator `code`
-  Call,      // built-in `code` (function number) with `count` numbers, signature `signature`
-  Kernel,    // a one-number built-in that needs nothing but its number: `kernel`
+  Square,  // ^ 2
+  Binary,  // any other number operator `code`
+  Call,    // built-in `code` (function number) with `count` numbers, signature `signature`
+  Kernel,  // a one-number built-in that needs nothing but its number: `kernel`
   // Assignment targets: find the place the value will go to, before the
   // expression runs (as the general LET resolves its targets first).
   TargetScalar,   // the named scalar of site `site`
@@ -139,7 +139,8 @@ class PlanCache {
     Plan plan;
   };
   size_t Hash(const uint8_t* at) const {
-    return static_cast<size_t>((reinterpret_cast<uintptr_t>(at) * 0x9E3779B97F4A7C15ULL) >> 40) & mask_;
+    return static_cast<size_t>((reinterpret_cast<uintptr_t>(at) * 0x9E3779B97F4A7C15ULL) >> 40) &
+           mask_;
   }
   void Reset(uint64_t epoch);
   const Plan* Add(Code code, size_t pos, size_t slot);

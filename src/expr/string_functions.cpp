@@ -58,7 +58,8 @@ class BuiltInVolume final : public FileNameVolumes {
  public:
   std::string CurrentVolume() override { return "TORVIC"; }
   bool VolumeExists(std::string_view v) override {
-    return v.size() == 6 && std::equal(v.begin(), v.end(), "TORVIC", [](char a, char b) { return UpperByte(a) == b; });
+    return v.size() == 6 && std::equal(v.begin(), v.end(), "TORVIC",
+                                       [](char a, char b) { return UpperByte(a) == b; });
   }
   bool FileExists(std::string_view, std::string_view) override { return false; }
 };
@@ -118,7 +119,9 @@ int32_t FnSpace(CallContext&, const CValue* a, int, CValue& r) {
   r.MakeString().AppendRepeated(" ", n);
   return kOk;
 }
-int32_t FnNul(CallContext&, const CValue*, int, CValue& r) { return Text(r, std::string_view("\0", 1)); }
+int32_t FnNul(CallContext&, const CValue*, int, CValue& r) {
+  return Text(r, std::string_view("\0", 1));
+}
 int32_t FnEsc(CallContext&, const CValue*, int, CValue& r) { return Text(r, "\x1b"); }
 int32_t FnRet(CallContext&, const CValue*, int, CValue& r) { return Text(r, "\r"); }
 
@@ -130,14 +133,19 @@ int32_t MapBytes(const CValue& a, CValue& r, Map map) {
   CBasicString& s = r.MakeString();
   s.Assign(a.str.View());
   uint8_t* d = s.MutableData();
-  for (int32_t i = 0; i < s.Length(); ++i) d[i] = static_cast<uint8_t>(map(static_cast<char>(d[i])));
+  for (int32_t i = 0; i < s.Length(); ++i)
+    d[i] = static_cast<uint8_t>(map(static_cast<char>(d[i])));
   return kOk;
 }
 
 }  // namespace
 
-int32_t FnLCase(CallContext&, const CValue* a, int, CValue& r) { return MapBytes(a[0], r, LowerByte); }
-int32_t FnUCase(CallContext&, const CValue* a, int, CValue& r) { return MapBytes(a[0], r, UpperByte); }
+int32_t FnLCase(CallContext&, const CValue* a, int, CValue& r) {
+  return MapBytes(a[0], r, LowerByte);
+}
+int32_t FnUCase(CallContext&, const CValue* a, int, CValue& r) {
+  return MapBytes(a[0], r, UpperByte);
+}
 int32_t FnReverse(CallContext&, const CValue* a, int, CValue& r) {
   CBasicString& s = r.MakeString();
   s.Assign(a[0].str.View());
@@ -221,10 +229,8 @@ int32_t FnInstr(CallContext& ctx, const CValue* a, int, CValue& r) {
 int32_t FnLastIndexOf(CallContext&, const CValue* a, int, CValue& r) {
   const double p = RoundHalfUp(a[2].number);
   int32_t end;
-  if (p == -1)
-    end = a[0].str.Length();
-  else if (!Whole(p, 1, end))
-    return kErrFunctionCallError;
+  if (p == -1) end = a[0].str.Length();
+  else if (!Whole(p, 1, end)) return kErrFunctionCallError;
   return Number(r, Position(a[0].str.FindLast(a[1].str.View(), end)));
 }
 // Non-overlapping occurrences, scanning left to right.
@@ -251,7 +257,7 @@ namespace {
 // The parts of a file name: the volume before the first ":" (with its
 // colon), the name, and the extension after the last "." of what follows.
 struct NameParts {
-  std::string_view volume;     // "WORK:" or empty
+  std::string_view volume;  // "WORK:" or empty
   std::string_view name;
   std::string_view extension;  // without its "."
   bool dot = false;            // a "." was there (perhaps with nothing after it)
@@ -302,7 +308,8 @@ int32_t FnFullName(CallContext&, const CValue* a, int, CValue& r) {
 // does not exist on the volume.
 int32_t FnTempName(CallContext&, const CValue* a, int, CValue& r) {
   const std::string_view v = a[0].str.View(), e = a[1].str.View();
-  if (v.empty() || v.size() > 15 || !std::all_of(v.begin(), v.end(), IsVolumeCharacter)) return kErrFunctionCallError;
+  if (v.empty() || v.size() > 15 || !std::all_of(v.begin(), v.end(), IsVolumeCharacter))
+    return kErrFunctionCallError;
   if (!volumes->VolumeExists(v)) return kErrVolumeDoesNotExist;
   // A volume whose every candidate exists would keep the loop going for
   // ever: give up after a generous number of tries.
@@ -351,7 +358,8 @@ int32_t ExecuteMidStatement(Evaluator& ev, Code code, size_t pos) {
   }
   const size_t at = static_cast<size_t>(p) - 1;
   const size_t end = std::min<size_t>(at + cut.size(), CBasicString::kMaxLength);
-  if (end > static_cast<size_t>(v.Length())) v.Resize(static_cast<int32_t>(end));  // grows, never shrinks
+  if (end > static_cast<size_t>(v.Length()))
+    v.Resize(static_cast<int32_t>(end));  // grows, never shrinks
   std::copy(cut.begin(), cut.begin() + static_cast<std::ptrdiff_t>(end - at), v.MutableData() + at);
   return kOk;
 }

@@ -12,7 +12,8 @@ namespace {
 // bookkeeping, the smallest holding 24), less the byte the block keeps
 // beyond the capacity, and never above the longest string.
 int32_t CapacityFor(int32_t n) {
-  const int64_t block = std::max<int64_t>(24, ((static_cast<int64_t>(n) + 1 + 8 + 15) & ~int64_t{15}) - 8);
+  const int64_t block =
+      std::max<int64_t>(24, ((static_cast<int64_t>(n) + 1 + 8 + 15) & ~int64_t{15}) - 8);
   return static_cast<int32_t>(std::min<int64_t>(block - 1, CBasicString::kMaxLength));
 }
 
@@ -27,7 +28,8 @@ void CBasicString::Clear() { Release(); }
 void CBasicString::Reserve(int32_t n) {
   if (!borrowed_ && n <= capacity_) return;
   // Grow by half again so that repeated appends stay linear.
-  int32_t cap = CapacityFor(std::max(n, borrowed_ ? n : std::min(kMaxLength, capacity_ + capacity_ / 2)));
+  int32_t cap =
+      CapacityFor(std::max(n, borrowed_ ? n : std::min(kMaxLength, capacity_ + capacity_ / 2)));
   uint8_t* p = new uint8_t[static_cast<size_t>(cap) + 1];
   if (length_ > 0) std::memcpy(p, data_, static_cast<size_t>(length_));
   if (!borrowed_) delete[] data_;
@@ -69,11 +71,13 @@ void CBasicString::AppendSlow(std::string_view s) {
 
 void CBasicString::AppendRepeated(std::string_view s, int64_t count) {
   if (s.empty() || count <= 0) return;
-  const int64_t total = std::min<int64_t>(length_ + static_cast<int64_t>(s.size()) * count, kMaxLength);
+  const int64_t total =
+      std::min<int64_t>(length_ + static_cast<int64_t>(s.size()) * count, kMaxLength);
   std::string copy(s);
   Reserve(static_cast<int32_t>(total));
   while (length_ < total) {
-    const int32_t n = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(copy.size()), total - length_));
+    const int32_t n =
+        static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(copy.size()), total - length_));
     std::memcpy(data_ + length_, copy.data(), static_cast<size_t>(n));
     length_ += n;
   }
@@ -111,7 +115,9 @@ int CBasicString::Compare(std::string_view a, std::string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-static uint8_t UpperByte(uint8_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c; }
+static uint8_t UpperByte(uint8_t c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c;
+}
 
 int CBasicString::CompareNoCase(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
@@ -129,7 +135,8 @@ int32_t CBasicString::Find(std::string_view pat, int32_t start) const {
   if (start < 1) start = 1;
   if (start > length_) return -1;
   if (pat.size() == 1) {  // one byte, the usual INSTR: a plain byte scan
-    const void* hit = std::memchr(data_ + start - 1, static_cast<uint8_t>(pat[0]), static_cast<size_t>(length_ - start + 1));
+    const void* hit = std::memchr(data_ + start - 1, static_cast<uint8_t>(pat[0]),
+                                  static_cast<size_t>(length_ - start + 1));
     return hit ? static_cast<int32_t>(static_cast<const uint8_t*>(hit) - data_) + 1 : -1;
   }
   const size_t at = View().find(pat, static_cast<size_t>(start - 1));

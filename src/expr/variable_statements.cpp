@@ -90,7 +90,8 @@ int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
       }
       ResolvedRef ref;
       if (int32_t e = ev.ResolveReference(code, pos, ref)) return e;
-      if (!targets.empty() && targets.front().IsString() != ref.slot.IsString()) return kErrTypeMismatch;
+      if (!targets.empty() && targets.front().IsString() != ref.slot.IsString())
+        return kErrTypeMismatch;
       targets.push_back(ref.slot);
     }
     if (targets.empty()) return kErrInternalError;
@@ -113,9 +114,10 @@ int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
 // DIM array(bounds) [, array(bounds) ...]
 int32_t ExecuteDim(Evaluator& ev, Code code, size_t pos) {
   const bool running = ev.Env().ProgramRunning();
-  return ForEachBoundsItem(ev, code, pos, [&](uint32_t kind, std::string_view name, int count, const double* b) {
-    return ev.Vars().CreateArray(kind, name, count, b, running);
-  });
+  return ForEachBoundsItem(ev, code, pos,
+                           [&](uint32_t kind, std::string_view name, int count, const double* b) {
+                             return ev.Vars().CreateArray(kind, name, count, b, running);
+                           });
 }
 
 // REDIM [PRESERVE] array(bounds) [, ...]
@@ -123,9 +125,10 @@ int32_t ExecuteRedim(Evaluator& ev, Code code, size_t pos) {
   uint8_t preserve;
   if (!ReadCode8(code, pos, preserve)) return kErrInternalError;
   const bool running = ev.Env().ProgramRunning();
-  return ForEachBoundsItem(ev, code, pos, [&](uint32_t kind, std::string_view name, int count, const double* b) {
-    return ev.Vars().ResizeArray(preserve != 0, kind, name, count, b, running);
-  });
+  return ForEachBoundsItem(
+      ev, code, pos, [&](uint32_t kind, std::string_view name, int count, const double* b) {
+        return ev.Vars().ResizeArray(preserve != 0, kind, name, count, b, running);
+      });
 }
 
 // ERASE [array [, array ...]]
@@ -160,10 +163,8 @@ int32_t ExecuteOption(Evaluator& ev, Code code, size_t pos) {
   if (which == 0 && (!ReadCode8(code, pos, base) || base > 1)) return kErrInternalError;
   if (!ev.Env().ProgramRunning()) return kErrModeError;
   if (ev.Vars().ArraysExist()) return kErrAlreadyDimensioned;
-  if (which == 0)
-    ev.Vars().SetOptionBase(base);
-  else
-    ev.Vars().SetExplicitArrays(true);
+  if (which == 0) ev.Vars().SetOptionBase(base);
+  else ev.Vars().SetExplicitArrays(true);
   return kOk;
 }
 
@@ -187,15 +188,16 @@ int32_t ExecuteDefFn(Evaluator& ev, Code code, size_t pos, const void* line) {
   uint16_t link, end;
   uint8_t flag, params;
   std::string_view name;
-  if (!ReadCode16(code, pos, link) || !ReadCode8(code, pos, flag) || !ReadCodeName(code, pos, name) ||
-      !ReadCode8(code, pos, params) || !ReadCode16(code, pos, end) || end < pos || end > code.size() ||
-      params > DefFnParams::kMax)
+  if (!ReadCode16(code, pos, link) || !ReadCode8(code, pos, flag) ||
+      !ReadCodeName(code, pos, name) || !ReadCode8(code, pos, params) ||
+      !ReadCode16(code, pos, end) || end < pos || end > code.size() || params > DefFnParams::kMax)
     return kErrInternalError;
   if (!ev.Env().ProgramRunning()) return kErrModeError;
   size_t check = pos;
   if (int32_t e = ev.CheckExpression(code, check, Evaluator::Check::FnBody)) return e;
   if (check != end) return kErrInternalError;
-  return ev.Vars().DefineUserFunction(name, params, line, static_cast<uint32_t>(pos), code.data() + pos, end - pos);
+  return ev.Vars().DefineUserFunction(name, params, line, static_cast<uint32_t>(pos),
+                                      code.data() + pos, end - pos);
 }
 
 // DEF USR[digit] = expr

@@ -54,7 +54,8 @@ bool VariableStore::NameList::Remove(std::string_view name) {
   CVariable* p = it->second;
   ++*removals;
   index.erase(it);
-  order.erase(std::find_if(order.begin(), order.end(), [p](const auto& u) { return u.get() == p; }));
+  order.erase(
+      std::find_if(order.begin(), order.end(), [p](const auto& u) { return u.get() == p; }));
   return true;
 }
 
@@ -76,16 +77,16 @@ CVariable* VariableStore::Scalar(uint32_t kind, std::string_view name) {
   if (CVariable* v = list.Find(name)) return v;
   try {
     return list.Add(kind, name);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  } catch (const std::bad_alloc&) { return nullptr; }
 }
 
 const CVariable* VariableStore::FindScalar(uint32_t kind, std::string_view name) const {
   return lists_[kind - kNumericScalar].Find(name);
 }
 
-CVariable* VariableStore::FindArray(uint32_t kind, std::string_view name) { return List(kind).Find(name); }
+CVariable* VariableStore::FindArray(uint32_t kind, std::string_view name) {
+  return List(kind).Find(name);
+}
 
 int32_t VariableStore::AllocateArray(CVariable& v, int count,
                                      const std::array<int32_t, kMaxDimensions>& extents) {
@@ -99,17 +100,15 @@ int32_t VariableStore::AllocateArray(CVariable& v, int count,
       std::vector<CBasicString> fresh(n);
       v.strings.swap(fresh);
     }
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   v.dimensions = count;
   v.extents = extents;
   return kOk;
 }
 
-int32_t VariableStore::Element(uint32_t kind, std::string_view name, int count, const double* subscripts,
-                               bool running, VarSlot& slot, uint64_t* linearIndex,
-                               CVariable** record) {
+int32_t VariableStore::Element(uint32_t kind, std::string_view name, int count,
+                               const double* subscripts, bool running, VarSlot& slot,
+                               uint64_t* linearIndex, CVariable** record) {
   if (count < 1 || count > kMaxDimensions) return kErrBadSubscript;
   int32_t subs[kMaxDimensions];
   for (int d = 0; d < count; ++d)
@@ -128,9 +127,7 @@ int32_t VariableStore::Element(uint32_t kind, std::string_view name, int count, 
     for (int d = 0; d < count; ++d) extents[d] = kAutoUpperBound + 1 - base;
     try {
       v = list.Add(kind, name);
-    } catch (const std::bad_alloc&) {
-      return kErrOutOfMemory;
-    }
+    } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
     v->base = base;
     if (int32_t e = AllocateArray(*v, count, extents)) {
       list.Remove(name);
@@ -157,8 +154,8 @@ int32_t VariableStore::BoundsToExtents(uint32_t kind, int count, const double* b
   return kOk;
 }
 
-int32_t VariableStore::CreateArray(uint32_t kind, std::string_view name, int count, const double* bounds,
-                                   bool running) {
+int32_t VariableStore::CreateArray(uint32_t kind, std::string_view name, int count,
+                                   const double* bounds, bool running) {
   const int32_t base = running ? optionBase_ : 0;
   std::array<int32_t, kMaxDimensions> extents{};
   // Bounds are checked before the name, as the statement evaluates them first.
@@ -168,9 +165,7 @@ int32_t VariableStore::CreateArray(uint32_t kind, std::string_view name, int cou
   CVariable* v;
   try {
     v = list.Add(kind, name);
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   v->base = base;
   if (int32_t e = AllocateArray(*v, count, extents)) {
     list.Remove(name);
@@ -204,10 +199,8 @@ int32_t VariableStore::ResizeArray(bool preserve, uint32_t kind, std::string_vie
         to = to * static_cast<uint64_t>(extents[d]) + static_cast<uint64_t>(idx[d]);
       }
       if (fits) {
-        if (kind == kNumericArray)
-          fresh.numbers[to] = v->numbers[at];
-        else
-          fresh.strings[to] = std::move(v->strings[at]);
+        if (kind == kNumericArray) fresh.numbers[to] = v->numbers[at];
+        else fresh.strings[to] = std::move(v->strings[at]);
       }
       for (int d = count - 1; d >= 0; --d) {  // next subscripts, last fastest
         if (++idx[d] < v->extents[d]) break;
@@ -221,7 +214,9 @@ int32_t VariableStore::ResizeArray(bool preserve, uint32_t kind, std::string_vie
   return kOk;
 }
 
-bool VariableStore::DeleteArray(uint32_t kind, std::string_view name) { return List(kind).Remove(name); }
+bool VariableStore::DeleteArray(uint32_t kind, std::string_view name) {
+  return List(kind).Remove(name);
+}
 
 void VariableStore::DeleteAllArrays() {
   List(kNumericArray).Clear();
@@ -255,9 +250,7 @@ int32_t VariableStore::AddConstant(std::string_view name, double value) {
   try {
     constants_.emplace_back(std::string(name), value);
     constantIndex_.emplace(std::string(name), constants_.size() - 1);
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   return kOk;
 }
 
@@ -266,8 +259,9 @@ const double* VariableStore::FindConstant(std::string_view name) const {
   return it == constantIndex_.end() ? nullptr : &constants_[it->second].second;
 }
 
-int32_t VariableStore::DefineUserFunction(std::string_view name, uint32_t paramCount, const void* line,
-                                          uint32_t bodyPos, const uint8_t* body, size_t bodyLength) {
+int32_t VariableStore::DefineUserFunction(std::string_view name, uint32_t paramCount,
+                                          const void* line, uint32_t bodyPos, const uint8_t* body,
+                                          size_t bodyLength) {
   try {
     UserFunction* f;
     auto it = functionIndex_.find(name);
@@ -288,9 +282,7 @@ int32_t VariableStore::DefineUserFunction(std::string_view name, uint32_t paramC
     f->line = line;
     f->bodyPos = bodyPos;
     f->body.assign(body, body + bodyLength);
-  } catch (const std::bad_alloc&) {
-    return kErrOutOfMemory;
-  }
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   return kOk;
 }
 
@@ -346,7 +338,8 @@ void VariableStore::DeleteAll() {
   identityIndex_.clear();
 }
 
-double VariableStore::IdentityOf(uint32_t kind, std::string_view name, uint64_t element, int letter) {
+double VariableStore::IdentityOf(uint32_t kind, std::string_view name, uint64_t element,
+                                 int letter) {
   std::string key;
   key.reserve(name.size() + 24);
   key += static_cast<char>('0' + kind);
@@ -366,7 +359,8 @@ double VariableStore::IdentityOf(uint32_t kind, std::string_view name, uint64_t 
 }
 
 bool VariableStore::ResolveIdentity(double id, VarSlot& slot) {
-  if (!(id >= 1 && id <= static_cast<double>(identities_.size())) || id != std::trunc(id)) return false;
+  if (!(id >= 1 && id <= static_cast<double>(identities_.size())) || id != std::trunc(id))
+    return false;
   const Identity& i = identities_[static_cast<size_t>(id) - 1];
   if (i.letter >= 0) {
     slot = VarSlot{&letters_[i.letter], nullptr};

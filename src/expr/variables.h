@@ -15,8 +15,8 @@
 #pragma once
 
 #include <array>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,7 +40,7 @@ enum VarKind : uint32_t {
 inline constexpr int kMaxDimensions = 10;
 inline constexpr int kMaxAutoDimensions = 3;
 inline constexpr int32_t kAutoUpperBound = 10;
-inline constexpr double kSubscriptLimit = 65537;  // subscripts and bounds stay below
+inline constexpr double kSubscriptLimit = 65537;         // subscripts and bounds stay below
 inline constexpr uint64_t kMaxArrayElements = 16777216;  // 2^24
 
 // One named scalar or array.
@@ -55,7 +55,7 @@ struct CVariable {
   int32_t base = 0;
   int32_t dimensions = 0;
   std::array<int32_t, kMaxDimensions> extents{};
-  std::vector<double> numbers;      // kind 8
+  std::vector<double> numbers;        // kind 8
   std::vector<CBasicString> strings;  // kind 9
 
   bool IsArray() const { return kind == kNumericArray || kind == kStringArray; }
@@ -162,10 +162,8 @@ class VariableStore {
                     uint64_t* linearIndex = nullptr) {
     uint64_t at;
     if (!v.LinearIndex(count, subscripts, at)) return kErrBadSubscript;
-    if (v.kind == kNumericArray)
-      slot = VarSlot{v.numbers.data() + at, nullptr};
-    else
-      slot = VarSlot{nullptr, v.strings.data() + at};
+    if (v.kind == kNumericArray) slot = VarSlot{v.numbers.data() + at, nullptr};
+    else slot = VarSlot{nullptr, v.strings.data() + at};
     if (linearIndex) *linearIndex = at;
     return kOk;
   }
@@ -270,7 +268,8 @@ class VariableStore {
   };
 
   NameList& List(uint32_t kind) { return lists_[kind - kNumericScalar]; }
-  int32_t AllocateArray(CVariable& v, int count, const std::array<int32_t, kMaxDimensions>& extents);
+  int32_t AllocateArray(CVariable& v, int count,
+                        const std::array<int32_t, kMaxDimensions>& extents);
   int32_t BoundsToExtents(uint32_t kind, int count, const double* bounds, int32_t base,
                           std::array<int32_t, kMaxDimensions>& extents) const;
 

@@ -51,14 +51,15 @@ enum class Chain : uint8_t {
   Constant = 12,
   BuiltinFunction = 14,
 };
-inline constexpr Chain kAllChains[] = {Chain::JumpTarget, Chain::Data,         Chain::Label,
-                                       Chain::Variable,   Chain::UserFunction, Chain::Constant,
+inline constexpr Chain kAllChains[] = {Chain::JumpTarget,     Chain::Data,         Chain::Label,
+                                       Chain::Variable,       Chain::UserFunction, Chain::Constant,
                                        Chain::BuiltinFunction};
 
 inline constexpr size_t kLineHeaderSize = 16;
 inline constexpr size_t kHeaderLabelFlag = 4;
 inline constexpr size_t kHeaderColorFlag = 5;
-inline constexpr size_t kRecordFrameSize = 8;  // code, u16 operand length, u16 column, u16 text length, 0
+inline constexpr size_t kRecordFrameSize =
+    8;  // code, u16 operand length, u16 column, u16 text length, 0
 inline constexpr size_t kJumpTargetItemSize = 10;
 inline constexpr size_t kJumpTargetLinkDistance = 7;  // from the u32 field to the link
 inline constexpr uint32_t kNoLineNumber = 0xFFFFFFFFu;

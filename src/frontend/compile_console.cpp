@@ -172,31 +172,31 @@ struct ArgumentPattern {
   const char* pattern;
 };
 constexpr ArgumentPattern kPatterns[] = {
-    {4, "e"},            // ATTACH [#]n
-    {14, "e,e,e,e"},     // CLR row, col, width, height
-    {16, "i128,i129"},   // COLOR [text] [, background]
-    {37, "e"},           // ERROR n
-    {38, "e"},           // EXEC n
+    {4, "e"},                 // ATTACH [#]n
+    {14, "e,e,e,e"},          // CLR row, col, width, height
+    {16, "i128,i129"},        // COLOR [text] [, background]
+    {37, "e"},                // ERROR n
+    {38, "e"},                // EXEC n
     {43, "e,e,e,e,n0,i128"},  // FRAME row, col, width, height [, style [, colour]]
-    {50, "p"},           // HELP [topic$]
-    {51, "e"},           // HTAB n
-    {57, "e,e,e,e"},     // INVERT row, col, width, height
-    {68, "e,e"},         // LOCATE row, col (also AT and @)
-    {84, "e,e"},         // POKE address, value
-    {109, "e"},          // SELECT n | name$
-    {111, "e,e"},        // SOUND frequency, duration
-    {113, "e"},          // SYS n
-    {122, "e"},          // VOLINI volume$
-    {123, "e"},          // VOLUME volume$ (also CV)
-    {125, "e"},          // VTAB n
-    {150, "e"},          // BUILD x
-    {175, "e"},          // PROMPT s$
-    {178, "e"},          // RUNR name$
-    {194, "e"},          // DRAW s$
-    {204, "e"},          // PFONT n
-    {220, "e,e"},        // POKE$ address, s$
-    {223, "e"},          // TITLE s$
-    {247, "e"},          // WORK volume$
+    {50, "p"},                // HELP [topic$]
+    {51, "e"},                // HTAB n
+    {57, "e,e,e,e"},          // INVERT row, col, width, height
+    {68, "e,e"},              // LOCATE row, col (also AT and @)
+    {84, "e,e"},              // POKE address, value
+    {109, "e"},               // SELECT n | name$
+    {111, "e,e"},             // SOUND frequency, duration
+    {113, "e"},               // SYS n
+    {122, "e"},               // VOLINI volume$
+    {123, "e"},               // VOLUME volume$ (also CV)
+    {125, "e"},               // VTAB n
+    {150, "e"},               // BUILD x
+    {175, "e"},               // PROMPT s$
+    {178, "e"},               // RUNR name$
+    {194, "e"},               // DRAW s$
+    {204, "e"},               // PFONT n
+    {220, "e,e"},             // POKE$ address, s$
+    {223, "e"},               // TITLE s$
+    {247, "e"},               // WORK volume$
 };
 
 // console LINE row, col, width, height [, style [, colour]]
@@ -432,9 +432,7 @@ bool CompileGraph(LineCompiler& c) {
 // PSET, HSET, PLOT x, y [, colour]; PRESET, HRESET
 //
 //   u8 form (0 set, 1 reset) | graphics list
-bool CompilePset(LineCompiler& c) {
-  return c.out.Put8(c.token == 271 ? 1 : 0) && GraphicsList(c);
-}
+bool CompilePset(LineCompiler& c) { return c.out.Put8(c.token == 271 ? 1 : 0) && GraphicsList(c); }
 
 // The graphics statements that answer "?Not supported" after evaluating
 // their arguments (CHORD, CIRCLE, HLIN, HPLOT, PAINT, PCLR, PCLS, PIE, VLIN)

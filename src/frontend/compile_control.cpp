@@ -38,10 +38,8 @@ bool AtElse(LineCompiler& c) {
 // A THEN or ELSE part: an implied GOTO for a bare jump target, otherwise the
 // statements up to "'", ELSE, END IF or the end of the line.
 void CompilePart(LineCompiler& c) {
-  if (c.AtJumpTarget())
-    CompileImpliedGoto(c);
-  else
-    CompileStatementRun(c);
+  if (c.AtJumpTarget()) CompileImpliedGoto(c);
+  else CompileStatementRun(c);
 }
 
 // ON or OFF: 1 or 0; -1 when neither follows.
@@ -248,8 +246,7 @@ bool CompileFor(LineCompiler& c) {
   if (!c.Target()) return false;
   const uint8_t kind = c.out.At(item);
   if (kind != 5 && kind != 6) return false;
-  if (!c.Accept('=') || !c.Expression() || !c.AcceptWord(tok::kTo) || !c.Expression())
-    return false;
+  if (!c.Accept('=') || !c.Expression() || !c.AcceptWord(tok::kTo) || !c.Expression()) return false;
   if (c.AcceptWord(tok::kStep)) return c.Expression();
   return c.DefaultNumber(1);
 }
@@ -319,8 +316,7 @@ bool CompileConst(LineCompiler& c) {
     std::string name;
     if (!IdentifierMayStartAt(c.text, c.pos) || !ReadIdentifier(c.text, c.pos, name)) return false;
     if (!c.out.Put8(10) || !c.out.PutChainLink(Chain::Constant) || !c.out.Put8(1) ||
-        !c.out.Put8(static_cast<uint8_t>(name.size())) || !c.out.PutString(name) ||
-        !c.out.Put8(0))
+        !c.out.Put8(static_cast<uint8_t>(name.size())) || !c.out.PutString(name) || !c.out.Put8(0))
       return false;
   }
   return c.Accept('=') && c.Expression();
@@ -361,8 +357,7 @@ bool CompileData(LineCompiler& c) {
     while (end > start && c.text[end - 1] == ' ') --end;
     std::string_view item = c.text.substr(start, end - start);
     if (item.find('\0') != std::string_view::npos) return false;
-    if (!c.out.PutChainLink(Chain::Data) || !c.out.PutString(item) || !c.out.Put8(0))
-      return false;
+    if (!c.out.PutChainLink(Chain::Data) || !c.out.PutString(item) || !c.out.Put8(0)) return false;
     c.pos = p;
     if (p >= c.text.size() || c.text[p] != ',') return true;
     ++c.pos;

@@ -36,7 +36,8 @@ bool CompileDim(LineCompiler& c) {
 // ERASE [array [, array ...]]; CLEAR [array [, array ...]]
 //
 //   for each name: u8 1 | array-name item (code 5 for a one-letter numeric
-//   name, 6 a longer numeric name, 7 a string name; no subscripts); u8 0. No names: all arrays (CLEAR: and the scalars).
+//   name, 6 a longer numeric name, 7 a string name; no subscripts); u8 0. No names: all arrays
+//   (CLEAR: and the scalars).
 bool CompileArrayList(LineCompiler& c) {
   if (!c.AtEndOfStatement()) {
     do {

@@ -73,8 +73,7 @@ bool CompileField(LineCompiler& c) {
   c.Accept('#');
   if (!c.Expression()) return false;
   while (c.Accept(',')) {
-    if (!c.out.Put8(1) || !c.Expression() || !c.AcceptWord(tok::kAs) || !c.Target())
-      return false;
+    if (!c.out.Put8(1) || !c.Expression() || !c.AcceptWord(tok::kAs) || !c.Target()) return false;
   }
   return c.out.Put8(0);
 }

@@ -91,7 +91,7 @@ bool CompileDim(LineCompiler& c);         // DIM, REDIM
 bool CompileArrayList(LineCompiler& c);   // ERASE, CLEAR
 bool CompileOption(LineCompiler& c);
 bool CompileMidLeftRight(LineCompiler& c);
-bool CompileOneTarget(LineCompiler& c);   // INC, DEC
+bool CompileOneTarget(LineCompiler& c);  // INC, DEC
 bool CompileSwap(LineCompiler& c);
 bool CompileLsetRset(LineCompiler& c);
 
@@ -109,7 +109,7 @@ bool CompileAppend(LineCompiler& c);
 bool CompileCopyMove(LineCompiler& c);
 bool CompileRename(LineCompiler& c);
 bool CompileAttrib(LineCompiler& c);
-bool CompileTwoNames(LineCompiler& c);   // BACKUP, DSAVE
+bool CompileTwoNames(LineCompiler& c);  // BACKUP, DSAVE
 bool CompileCatalog(LineCompiler& c);
 bool CompileDload(LineCompiler& c);
 

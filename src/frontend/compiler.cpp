@@ -140,7 +140,8 @@ bool IsEndOfStatement(std::string_view text, size_t pos) {
   char ch = text[pos];
   if (ch == ':' || ch == '\'') return true;
   if (MatchesWordAt(text, pos, "else")) return true;
-  if (MatchesWordAt(text, pos, "end")) return MatchesWordAt(text, SkipSpacesAt(text, pos + 3), "if");
+  if (MatchesWordAt(text, pos, "end"))
+    return MatchesWordAt(text, SkipSpacesAt(text, pos + 3), "if");
   return false;
 }
 

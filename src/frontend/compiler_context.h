@@ -41,10 +41,10 @@ struct LineCompiler {
   std::string_view text;
   size_t pos = 0;
   CodeBuffer& out;
-  int ifDepth = -1;    // raised by one for each IF being compiled on this line
-  size_t record = 0;   // frame of the statement being compiled
-  uint8_t code = 0;    // its record code; routines replace it when remapped
-  int token = 0;       // the keyword token the statement started with
+  int ifDepth = -1;   // raised by one for each IF being compiled on this line
+  size_t record = 0;  // frame of the statement being compiled
+  uint8_t code = 0;   // its record code; routines replace it when remapped
+  int token = 0;      // the keyword token the statement started with
   // The parameters of the DEF FN body being compiled, else null.
   const std::vector<FnParameter>* fnParameters = nullptr;
 
@@ -52,9 +52,9 @@ struct LineCompiler {
 
   // --- reading the source -------------------------------------------------
   void SkipSpaces();
-  char Peek();                    // next non-space character, or 0 at the end
-  bool Accept(char c);            // skips spaces; consumes c when it is next
-  bool AtEndOfStatement();        // skips spaces; the end-of-statement test
+  char Peek();              // next non-space character, or 0 at the end
+  bool Accept(char c);      // skips spaces; consumes c when it is next
+  bool AtEndOfStatement();  // skips spaces; the end-of-statement test
   bool AtDigit() { return Peek() >= '0' && Peek() <= '9'; }
   // The next word's token (spaces skipped) without consuming it, or -1.
   int PeekWord();
@@ -64,8 +64,8 @@ struct LineCompiler {
   bool AcceptLetters(std::string_view lower);
 
   // --- building blocks ----------------------------------------------------
-  bool Expression();                    // any expression
-  bool ExpressionOr(double fallback);   // an expression, or the default number when omitted
+  bool Expression();                   // any expression
+  bool ExpressionOr(double fallback);  // an expression, or the default number when omitted
   // A DEF FN body: an expression in which the parameter names compile to
   // parameter references (codes 11 and 12 with the slot index).
   bool FnBody(const std::vector<FnParameter>& parameters);
@@ -80,10 +80,10 @@ struct LineCompiler {
   // goes on the jump-target chain unless it is 0 and `zeroOffChain`.
   bool JumpTarget(bool zeroOffChain = false);
   bool AtJumpTarget() { return AtDigit() || Peek() == '*'; }
-  bool SmallLineNumber();               // u16 from digits only
+  bool SmallLineNumber();  // u16 from digits only
   bool SmallLineNumberOr(uint16_t fallback);
   bool LineNumber32Or(uint32_t fallback);  // u32 from digits, or fallback when none
-  bool Range();                          // one 9-byte range
+  bool Range();                            // one 9-byte range
   bool RangeList(bool mayBeEmpty);
   // Reserves a u16 to be patched later; 0 when it did not fit (Failed()).
   size_t ReserveU16() { return out.Reserve(2); }

@@ -24,9 +24,9 @@ inline constexpr int kAs = 1000, kBack = 1001, kBackground = 1002, kBase = 1003,
                      kUsing = 1019, kVChar = 1020, kZoneWidth = 1021;
 inline constexpr int kFn = 1100, kLen = 1101, kUsr = 1102;  // function-like words
 // Operator words 2000..2019.
-inline constexpr int kAnd = 2000, kCol = 2002, kDiv = 2009, kEqv = 2004, kErs = 2005,
-                     kExt = 2006, kImp = 2007, kIvs = 2008, kMod = 2010, kNot = 2011,
-                     kOr = 2014, kSpc = 2017, kTab = 2018, kXor = 2019;
+inline constexpr int kAnd = 2000, kCol = 2002, kDiv = 2009, kEqv = 2004, kErs = 2005, kExt = 2006,
+                     kImp = 2007, kIvs = 2008, kMod = 2010, kNot = 2011, kOr = 2014, kSpc = 2017,
+                     kTab = 2018, kXor = 2019;
 inline constexpr int kOff = 249;  // serves after TRACE and BREAK; no statement form
 }  // namespace tok
 

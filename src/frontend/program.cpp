@@ -22,10 +22,8 @@ ProgramLine* ProgramList::Append(std::unique_ptr<ProgramLine> line) {
   ProgramLine* l = line.release();
   l->prev_ = last_;
   l->next_ = nullptr;
-  if (last_)
-    last_->next_ = l;
-  else
-    first_ = l;
+  if (last_) last_->next_ = l;
+  else first_ = l;
   last_ = l;
   ++count_;
   CheckOrder(l);
@@ -37,10 +35,8 @@ ProgramLine* ProgramList::InsertBefore(ProgramLine* before, std::unique_ptr<Prog
   ProgramLine* l = line.release();
   l->next_ = before;
   l->prev_ = before->prev_;
-  if (before->prev_)
-    before->prev_->next_ = l;
-  else
-    first_ = l;
+  if (before->prev_) before->prev_->next_ = l;
+  else first_ = l;
   before->prev_ = l;
   ++count_;
   CheckOrder(l);
@@ -48,14 +44,10 @@ ProgramLine* ProgramList::InsertBefore(ProgramLine* before, std::unique_ptr<Prog
 }
 
 std::unique_ptr<ProgramLine> ProgramList::Detach(ProgramLine* line) {
-  if (line->prev_)
-    line->prev_->next_ = line->next_;
-  else
-    first_ = line->next_;
-  if (line->next_)
-    line->next_->prev_ = line->prev_;
-  else
-    last_ = line->prev_;
+  if (line->prev_) line->prev_->next_ = line->next_;
+  else first_ = line->next_;
+  if (line->next_) line->next_->prev_ = line->prev_;
+  else last_ = line->prev_;
   line->prev_ = line->next_ = nullptr;
   --count_;
   ++shape_;
@@ -127,7 +119,10 @@ ProgramLine* ProgramList::FindLabel(std::string_view name) const {
 ProgramLine* ProgramList::FindDuplicateLabel() const {
   // First occurrence of each label by position; the answer is the second
   // occurrence of the label whose first occurrence comes earliest.
-  struct Seen { size_t index; ProgramLine* second; };
+  struct Seen {
+    size_t index;
+    ProgramLine* second;
+  };
   std::unordered_map<std::string_view, Seen> seen;
   size_t bestIndex = SIZE_MAX;
   ProgramLine* best = nullptr;

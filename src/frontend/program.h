@@ -36,9 +36,9 @@ class ProgramLine {
   // Code was rewritten in place (RENUM).
   static void NoteCodeRewritten() { ++codeEpoch_; }
 
-  uint32_t number;                 // 1..65535, or kNoLineNumber
-  std::string text;                // as typed after the number, trailing spaces removed
-  std::vector<uint8_t> code;       // the compiled line, exact length (change it with ReplaceTextAndCode)
+  uint32_t number;            // 1..65535, or kNoLineNumber
+  std::string text;           // as typed after the number, trailing spaces removed
+  std::vector<uint8_t> code;  // the compiled line, exact length (change it with ReplaceTextAndCode)
   uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
 
   bool IsNumbered() const { return number != kNoLineNumber; }
@@ -136,8 +136,8 @@ class ProgramList {
   ProgramLine* last_ = nullptr;
   size_t count_ = 0;
   bool modified_ = false;
-  bool ordered_ = true;    // numbered lines strictly ascend in list order
-  uint64_t shape_ = 1;     // changes whenever a line is linked or unlinked
+  bool ordered_ = true;  // numbered lines strictly ascend in list order
+  uint64_t shape_ = 1;   // changes whenever a line is linked or unlinked
   mutable FoundLine found_[kFoundLines];
 };
 

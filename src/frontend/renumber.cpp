@@ -134,7 +134,8 @@ const ProgramLine* FindTooLong(const ProgramList& program, std::vector<size_t>& 
 
 // Pass 3 for one line: every item that names a renumbered line gets the new
 // number, in the item and in the text.
-void RewriteLine(const ProgramList& program, ProgramLine& line, const MissingTargetReport& onMissing) {
+void RewriteLine(const ProgramList& program, ProgramLine& line,
+                 const MissingTargetReport& onMissing) {
   uint8_t* code = line.code.data();
   const size_t length = line.code.size();
   const std::vector<LineNumberItem> items = LineNumberItems(code, length);

@@ -16,19 +16,19 @@
 namespace torvic {
 
 struct RenumberRequest {
-  uint16_t start = 10;               // the first new number
-  uint32_t first = kNoLineNumber;    // renumber from the first line numbered at least this;
-                                     // all bits set: from the start of the program
+  uint16_t start = 10;             // the first new number
+  uint32_t first = kNoLineNumber;  // renumber from the first line numbered at least this;
+                                   // all bits set: from the start of the program
   uint16_t step = 10;
-  bool keepUnnumbered = false;       // unnumbered lines stay unnumbered
+  bool keepUnnumbered = false;  // unnumbered lines stay unnumbered
 };
 
 struct RenumberResult {
   enum Kind {
-    Renumbered,       // numbers, items and texts rewritten; modified flag set
-    NothingChanged,   // every line already has its planned number
-    OrderError,       // a number would not stand above the one before, or pass 65535
-    LineTooLong,      // `line` would reach 256 characters; nothing was changed
+    Renumbered,      // numbers, items and texts rewritten; modified flag set
+    NothingChanged,  // every line already has its planned number
+    OrderError,      // a number would not stand above the one before, or pass 65535
+    LineTooLong,     // `line` would reach 256 characters; nothing was changed
   } kind = NothingChanged;
   const ProgramLine* line = nullptr;
 };

@@ -15,9 +15,9 @@ namespace {
 constexpr uint8_t kCodeData = 22, kCodeDefFn = 23, kCodeElse = 33, kCodeIf = 52;
 
 struct Record {
-  size_t at;          // first byte of the frame
-  size_t operands;    // first byte of the operand area
-  size_t end;         // one past the operand area
+  size_t at;        // first byte of the frame
+  size_t operands;  // first byte of the operand area
+  size_t end;       // one past the operand area
   uint8_t code;
 };
 

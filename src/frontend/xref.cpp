@@ -25,10 +25,10 @@ struct ModeName {
 };
 // In matching order: the first name the operand is a prefix of decides.
 constexpr ModeName kModeNames[] = {
-    {"LINES", 0},      {"0", 0},          {"1", 0},          {"LABELS", 1},    {"*", 1},
-    {"VARIABLES", 2},  {"VARS", 2},       {"DEFFNS", 3},     {"DEF FNS", 3},   {"FNS", 3},
-    {"DEFFN", 3},      {"DEF FN", 3},     {"FN", 3},         {"CONSTANTS", 4}, {"CONSTS", 4},
-    {"CONST", 4},      {"STATEMENTS", 5}, {"STMTS", 5},      {"FUNCTIONS", 6}, {"FUNCS", 6},
+    {"LINES", 0},     {"0", 0},          {"1", 0},      {"LABELS", 1},    {"*", 1},
+    {"VARIABLES", 2}, {"VARS", 2},       {"DEFFNS", 3}, {"DEF FNS", 3},   {"FNS", 3},
+    {"DEFFN", 3},     {"DEF FN", 3},     {"FN", 3},     {"CONSTANTS", 4}, {"CONSTS", 4},
+    {"CONST", 4},     {"STATEMENTS", 5}, {"STMTS", 5},  {"FUNCTIONS", 6}, {"FUNCS", 6},
     {"FNCS", 6},
 };
 
@@ -79,10 +79,8 @@ class EntryTable {
     if (inserted) entries_.push_back(Entry{std::string(sortName), std::string(printed), {}});
     std::vector<Reference>& refs = entries_[it->second].references;
     // A line is listed once per entry; a definition anywhere in it marks it.
-    if (refs.empty() || refs.back().line != line)
-      refs.push_back(Reference{line, definition});
-    else if (definition)
-      refs.back().definition = true;
+    if (refs.empty() || refs.back().line != line) refs.push_back(Reference{line, definition});
+    else if (definition) refs.back().definition = true;
   }
 
   std::vector<std::string> Lines() {
@@ -188,8 +186,7 @@ class XrefBuilder {
       }
       const bool isString = kind == 7 || kind == 9;
       const bool isArray = kind == 8 || kind == 9;
-      const std::string printed =
-          Shown(name) + (isString ? "$" : "") + (isArray ? "()" : "");
+      const std::string printed = Shown(name) + (isString ? "$" : "") + (isArray ? "()" : "");
       const char kindKey = static_cast<char>('0' + (isString ? 1 : 0) + (isArray ? 2 : 0));
       table_.Add(std::string(1, kindKey) + name, name, printed, line.SignedNumber(), false);
     }
@@ -269,8 +266,8 @@ class XrefBuilder {
         continue;
       }
       if (const char* name = StatementListingName(rc)) {
-        const bool starred = (rc >= 128 && rc <= 136) || (rc >= 144 && rc <= 190) ||
-                             (rc >= 192 && rc <= 210);
+        const bool starred =
+            (rc >= 128 && rc <= 136) || (rc >= 144 && rc <= 190) || (rc >= 192 && rc <= 210);
         const std::string printed = Shown(name) + (starred ? "*" : "");
         table_.Add(printed, name, printed, line.SignedNumber(), false);
       } else {
@@ -302,10 +299,10 @@ class XrefBuilder {
         damaged = true;
         continue;
       }
-      const bool starred = (id >= 144 && id <= 197) || id == 202 || id == 203 || id == 248 ||
-                           id == 249;
-      table_.Add(std::to_string(id), name, Shown(name) + (starred ? "*" : ""),
-                 line.SignedNumber(), false);
+      const bool starred =
+          (id >= 144 && id <= 197) || id == 202 || id == 203 || id == 248 || id == 249;
+      table_.Add(std::to_string(id), name, Shown(name) + (starred ? "*" : ""), line.SignedNumber(),
+                 false);
     }
     if (damaged) Damaged(line);
   }
@@ -320,7 +317,8 @@ class XrefBuilder {
 
 // Mode 0: for each numbered line that numbered lines jump to, the lines
 // that do, in program order.
-std::vector<std::string> LineListing(const ProgramList& program, const DamagedLineReport& onDamaged) {
+std::vector<std::string> LineListing(const ProgramList& program,
+                                     const DamagedLineReport& onDamaged) {
   std::map<uint32_t, std::vector<int32_t>> referrers;
   for (const ProgramLine* line = program.First(); line; line = line->Next()) {
     if (!line->IsNumbered()) continue;
@@ -373,7 +371,8 @@ int CompareXrefNames(std::string_view a, std::string_view b) {
   const std::string wa = Weighed(a), wb = Weighed(b);
   const size_t n = std::min(wa.size(), wb.size());
   for (size_t i = 0; i < n; ++i) {
-    const int d = PrimaryWeight(static_cast<uint8_t>(wa[i])) - PrimaryWeight(static_cast<uint8_t>(wb[i]));
+    const int d =
+        PrimaryWeight(static_cast<uint8_t>(wa[i])) - PrimaryWeight(static_cast<uint8_t>(wb[i]));
     if (d) return d;
   }
   if (wa.size() != wb.size()) return wa.size() < wb.size() ? -1 : 1;

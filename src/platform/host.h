@@ -52,11 +52,11 @@ inline constexpr uint32_t kScroll = 145;  // Scroll Lock
 
 // One keyboard message: a key going down (virtual-key code) or a character.
 struct KeyEvent {
-  uint32_t key = 0;     // virtual-key code (key-down) or character code (char)
-  uint32_t repeat = 1;  // repeat count as delivered
-  uint32_t flags = 0;   // scan code and flag bits as delivered
-  bool ctrl = false;    // Ctrl was down
-  bool shift = false;   // Shift was down
+  uint32_t key = 0;       // virtual-key code (key-down) or character code (char)
+  uint32_t repeat = 1;    // repeat count as delivered
+  uint32_t flags = 0;     // scan code and flag bits as delivered
+  bool ctrl = false;      // Ctrl was down
+  bool shift = false;     // Shift was down
   bool isRepeat = false;  // auto-repeat of a key held down
 };
 
@@ -206,8 +206,8 @@ enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  virtual Answer MessageBox(std::string_view text, std::string_view caption,
-                            Buttons buttons, Icon icon) = 0;
+  virtual Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
+                            Icon icon) = 0;
 };
 
 // The per-user settings store: keys with sub-keys under the application's own
@@ -220,12 +220,14 @@ class SettingsStore {
   virtual bool SetNumber(std::string_view key, std::string_view name, uint32_t value) = 0;
   virtual std::optional<std::string> GetString(std::string_view key, std::string_view name) = 0;
   virtual bool SetString(std::string_view key, std::string_view name, std::string_view value) = 0;
-  virtual std::optional<std::vector<uint8_t>> GetBytes(std::string_view key, std::string_view name) = 0;
-  virtual bool SetBytes(std::string_view key, std::string_view name, const std::vector<uint8_t>& value) = 0;
+  virtual std::optional<std::vector<uint8_t>> GetBytes(std::string_view key,
+                                                       std::string_view name) = 0;
+  virtual bool SetBytes(std::string_view key, std::string_view name,
+                        const std::vector<uint8_t>& value) = 0;
   virtual bool KeyExists(std::string_view key) = 0;
   virtual bool CreateKey(std::string_view key) = 0;
   virtual std::vector<std::string> EnumSubKeys(std::string_view key) = 0;  // direct children
-  virtual bool DeleteKey(std::string_view key) = 0;  // with its sub-keys
+  virtual bool DeleteKey(std::string_view key) = 0;                        // with its sub-keys
 };
 
 class Sound {

@@ -115,10 +115,8 @@ bool ScriptedHost::SetTimer(int id, uint32_t intervalMs) {
 void ScriptedHost::KillTimer(int id) {
   timers_.erase(id);
   for (auto it = posted_.begin(); it != posted_.end();) {
-    if (it->kind == Event::Timer && it->timerId == id)
-      it = posted_.erase(it);
-    else
-      ++it;
+    if (it->kind == Event::Timer && it->timerId == id) it = posted_.erase(it);
+    else ++it;
   }
 }
 
@@ -150,16 +148,18 @@ void ScriptedHost::FireDueTimers() {
 
 // --- Dialogs -----------------------------------------------------------------------
 
-Answer ScriptedHost::MessageBox(std::string_view text, std::string_view caption,
-                                Buttons buttons, Icon icon) {
+Answer ScriptedHost::MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
+                                Icon icon) {
   Answer a = Answer::Ok;
   if (!answers_.empty()) {
     a = answers_.front();
     answers_.pop_front();
   } else {
     switch (buttons) {
-      case Buttons::Ok: case Buttons::OkCancel: a = Answer::Ok; break;
-      case Buttons::YesNo: case Buttons::YesNoCancel: a = Answer::Yes; break;
+      case Buttons::Ok:
+      case Buttons::OkCancel: a = Answer::Ok; break;
+      case Buttons::YesNo:
+      case Buttons::YesNoCancel: a = Answer::Yes; break;
       case Buttons::AbortRetryIgnore: a = Answer::Abort; break;
     }
   }

@@ -21,8 +21,13 @@
 
 namespace torvic::platform {
 
-class ScriptedHost final : public EventPump, public Clock, public Timers, public Dialogs,
-                           public SettingsStore, public Sound, public Process {
+class ScriptedHost final : public EventPump,
+                           public Clock,
+                           public Timers,
+                           public Dialogs,
+                           public SettingsStore,
+                           public Sound,
+                           public Process {
  public:
   ScriptedHost();
 
@@ -34,16 +39,16 @@ class ScriptedHost final : public EventPump, public Clock, public Timers, public
     KeyEvent key;
     int timerId = 0;
   };
-  void Post(const Event& e);                         // served by the next pump
+  void Post(const Event& e);  // served by the next pump
   void PostKeyDown(uint32_t vk, bool ctrl = false, bool shift = false);
-  void PostBreak();                                  // Ctrl+Break, at once
+  void PostBreak();  // Ctrl+Break, at once
   // Typed keys, released only while the core waits for the keyboard.
   void TypeKeyDown(uint32_t vk, bool ctrl = false, bool shift = false);
   void TypeChar(uint32_t ch, bool ctrl = false, bool shift = false);
   void TypeText(std::string_view text);  // each byte a character, '\n' is Enter
   size_t TypedPending() const { return typed_.size(); }
 
-  void Advance(uint32_t ms);            // move the virtual clock
+  void Advance(uint32_t ms);  // move the virtual clock
   void SetAutoAdvance(uint32_t msPerPump) { autoAdvance_ = msPerPump; }
   void SetLocalTime(const LocalTime& t) { now_ = t; }
 
@@ -56,7 +61,9 @@ class ScriptedHost final : public EventPump, public Clock, public Timers, public
   };
   const std::vector<BoxRecord>& Boxes() const { return boxes_; }
   int Beeps() const { return beeps_; }
-  struct ToneRecord { uint32_t hertz, ms; };
+  struct ToneRecord {
+    uint32_t hertz, ms;
+  };
   const std::vector<ToneRecord>& Tones() const { return tones_; }
   bool RestartRequested() const { return restart_; }
   int SecondInstancesStarted() const { return instances_; }
@@ -97,8 +104,10 @@ class ScriptedHost final : public EventPump, public Clock, public Timers, public
   bool SetNumber(std::string_view key, std::string_view name, uint32_t value) override;
   std::optional<std::string> GetString(std::string_view key, std::string_view name) override;
   bool SetString(std::string_view key, std::string_view name, std::string_view value) override;
-  std::optional<std::vector<uint8_t>> GetBytes(std::string_view key, std::string_view name) override;
-  bool SetBytes(std::string_view key, std::string_view name, const std::vector<uint8_t>& value) override;
+  std::optional<std::vector<uint8_t>> GetBytes(std::string_view key,
+                                               std::string_view name) override;
+  bool SetBytes(std::string_view key, std::string_view name,
+                const std::vector<uint8_t>& value) override;
   bool KeyExists(std::string_view key) override;
   bool CreateKey(std::string_view key) override;
   std::vector<std::string> EnumSubKeys(std::string_view key) override;
@@ -109,13 +118,19 @@ class ScriptedHost final : public EventPump, public Clock, public Timers, public
   void Tone(uint32_t hertz, uint32_t ms) override;
 
   // --- Process -------------------------------------------------------------
-  bool StartSecondInstance() override { ++instances_; return true; }
+  bool StartSecondInstance() override {
+    ++instances_;
+    return true;
+  }
   void SetRestartAtExit(bool restart) override { restart_ = restart; }
   void SetWindowTitle(std::string_view title) override { title_ = title; }
   std::string WindowTitle() override { return title_; }
 
  private:
-  struct TimerState { uint32_t interval; uint32_t due; };
+  struct TimerState {
+    uint32_t interval;
+    uint32_t due;
+  };
   void Dispatch(const Event& e);
   void FireDueTimers();
   bool NextTimerDue(uint32_t& due) const;

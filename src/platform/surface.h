@@ -36,15 +36,15 @@ struct PixelRect {
 // desktop convention: negative means the character height in pixels without
 // internal leading (see ConsoleScreen::FontHeightForPoints).
 struct FontRequest {
-  std::string face;       // always "Courier New" for the console
+  std::string face;  // always "Courier New" for the console
   int32_t height = -13;
-  uint8_t charset = 0;    // 0 ANSI, 161 Greek, ..., 255 OEM
+  uint8_t charset = 0;  // 0 ANSI, 161 Greek, ..., 255 OEM
 };
 
 // The text metrics the screen reads back. Two fonts with equal metrics can
 // replace each other without changing the cell grid.
 struct FontMetrics {
-  int32_t height = 0;        // ascent + descent
+  int32_t height = 0;  // ascent + descent
   int32_t ascent = 0;
   int32_t descent = 0;
   int32_t averageWidth = 0;  // the cell width
@@ -84,8 +84,8 @@ class Surface {
   // An opaque run of bytes with the top-left corner of its first cell at
   // (x, y), one cell of `cellWidth` per byte, in the selected font's code
   // page. One call per run.
-  virtual void DrawText(int32_t x, int32_t y, int32_t cellWidth, const uint8_t* bytes,
-                        size_t count, Rgb text, Rgb back) = 0;
+  virtual void DrawText(int32_t x, int32_t y, int32_t cellWidth, const uint8_t* bytes, size_t count,
+                        Rgb text, Rgb back) = 0;
   virtual void FillRect(const PixelRect& r, Rgb colour) = 0;
   // Every pixel of the rectangle becomes its complement (255 - channel).
   virtual void InvertRect(const PixelRect& r) = 0;

@@ -157,10 +157,8 @@ WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
       continue;
     }
     if (auto key = TakeKey(wait)) {
-      if (what == WaitFor::Keyboard || key->IsBreak())
-        Post(*key);
-      else
-        held_ = key;
+      if (what == WaitFor::Keyboard || key->IsBreak()) Post(*key);
+      else held_ = key;
       if (!posted_.empty()) return WaitResult::EventPending;
     } else if (reader_.Exhausted() && what == WaitFor::Keyboard) {
       // The keyboard will never answer; the caller decides what that means
@@ -217,7 +215,10 @@ Answer BatchHost::MessageBox(std::string_view text, std::string_view caption, Bu
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
-  struct Choice { char initial; Answer answer; };
+  struct Choice {
+    char initial;
+    Answer answer;
+  };
   std::vector<Choice> choices;
   switch (buttons) {
     case Buttons::Ok: choices = {{'O', Answer::Ok}}; break;

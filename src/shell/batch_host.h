@@ -23,7 +23,8 @@
 
 namespace torvic::shell {
 
-class BatchHost final : public platform::EventPump, public platform::Timers,
+class BatchHost final : public platform::EventPump,
+                        public platform::Timers,
                         public platform::Dialogs {
  public:
   // Reads keys from file descriptor `fd` (standard input).

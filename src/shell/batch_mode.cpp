@@ -53,8 +53,8 @@ bool LoadProgramText(const std::string& path, ProgramList& program) {
 
 }  // namespace
 
-bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch,
-                         BatchOptions& options, std::string& error) {
+bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, BatchOptions& options,
+                         std::string& error) {
   isBatch = false;
   for (const std::string& a : args) {
     if (a == "--batch") {

@@ -19,8 +19,8 @@ struct BatchOptions {
 
 // Parses the arguments after the program name; false for a bad command line.
 // `isBatch` tells whether --batch was given at all.
-bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch,
-                         BatchOptions& options, std::string& error);
+bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, BatchOptions& options,
+                         std::string& error);
 
 // Runs a batch session on standard input and output; the exit status:
 // 0 normal, 1 the program ended with an error or Break, 2 unreadable file.

@@ -41,8 +41,7 @@ std::optional<uint32_t> DeferredSettingsStore::GetNumber(std::string_view key,
   return s ? s->GetNumber(key, name) : std::nullopt;
 }
 
-bool DeferredSettingsStore::SetNumber(std::string_view key, std::string_view name,
-                                      uint32_t value) {
+bool DeferredSettingsStore::SetNumber(std::string_view key, std::string_view name, uint32_t value) {
   auto* s = Store();
   return s && s->SetNumber(key, name, value);
 }

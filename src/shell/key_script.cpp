@@ -17,14 +17,22 @@ struct NamedKey {
 // Keys that produce a character in the window arrive as character keys, the
 // others as key-down keys, exactly as the window's key translation sends them.
 constexpr NamedKey kNamedKeys[] = {
-    {"ENTER", ScriptKey::Char, 13},           {"ESC", ScriptKey::Char, 27},
-    {"TAB", ScriptKey::Char, 9},              {"BS", ScriptKey::Char, 8},
-    {"BREAK", ScriptKey::KeyDown, vk::kCancel}, {"PAUSE", ScriptKey::KeyDown, vk::kPause},
-    {"INS", ScriptKey::KeyDown, vk::kInsert}, {"DEL", ScriptKey::KeyDown, vk::kDelete},
-    {"HOME", ScriptKey::KeyDown, vk::kHome},  {"END", ScriptKey::KeyDown, vk::kEnd},
-    {"LEFT", ScriptKey::KeyDown, vk::kLeft},  {"RIGHT", ScriptKey::KeyDown, vk::kRight},
-    {"UP", ScriptKey::KeyDown, vk::kUp},      {"DOWN", ScriptKey::KeyDown, vk::kDown},
-    {"PGUP", ScriptKey::KeyDown, vk::kPrior}, {"PGDN", ScriptKey::KeyDown, vk::kNext},
+    {"ENTER", ScriptKey::Char, 13},
+    {"ESC", ScriptKey::Char, 27},
+    {"TAB", ScriptKey::Char, 9},
+    {"BS", ScriptKey::Char, 8},
+    {"BREAK", ScriptKey::KeyDown, vk::kCancel},
+    {"PAUSE", ScriptKey::KeyDown, vk::kPause},
+    {"INS", ScriptKey::KeyDown, vk::kInsert},
+    {"DEL", ScriptKey::KeyDown, vk::kDelete},
+    {"HOME", ScriptKey::KeyDown, vk::kHome},
+    {"END", ScriptKey::KeyDown, vk::kEnd},
+    {"LEFT", ScriptKey::KeyDown, vk::kLeft},
+    {"RIGHT", ScriptKey::KeyDown, vk::kRight},
+    {"UP", ScriptKey::KeyDown, vk::kUp},
+    {"DOWN", ScriptKey::KeyDown, vk::kDown},
+    {"PGUP", ScriptKey::KeyDown, vk::kPrior},
+    {"PGDN", ScriptKey::KeyDown, vk::kNext},
 };
 
 constexpr size_t kLongestName = 12;  // "C-S-PGUP" and the like, with room

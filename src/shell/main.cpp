@@ -32,8 +32,7 @@ bool DisplayAvailable() {
 int StartWindow(char** argv) {
   std::string path = torvic::shell::ExecutablePath();
   const size_t slash = path.rfind('/');
-  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
-         "torvic-window";
+  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "torvic-window";
   argv[0] = path.data();
   execv(path.c_str(), argv);
   std::fprintf(stderr, "torvic: cannot start %s: %s\n", path.c_str(), std::strerror(errno));
@@ -62,8 +61,6 @@ int main(int argc, char** argv) {
   // does depends on the host's locale (case rules are ASCII, the decimal
   // point is "."), and loading the locale files would be most of the
   // start-up time of a short run.
-  if (isBatch || !DisplayAvailable()) {
-    return torvic::shell::RunBatch(options);
-  }
+  if (isBatch || !DisplayAvailable()) { return torvic::shell::RunBatch(options); }
   return StartWindow(argv);
 }

@@ -35,8 +35,8 @@ bool QtSurface::MakeFont(const platform::FontRequest& request, Font* out) {
   const int pixels = request.height < 0 ? -request.height : request.height;
   if (pixels <= 0) return false;
   Font f;
-  f.font = QFont(
-      QString::fromUtf8(request.face.data(), static_cast<qsizetype>(request.face.size())));
+  f.font =
+      QFont(QString::fromUtf8(request.face.data(), static_cast<qsizetype>(request.face.size())));
   f.font.setPixelSize(pixels);
   f.font.setStyleHint(QFont::TypeWriter, QFont::PreferDefault);
   f.font.setFixedPitch(true);
@@ -44,8 +44,9 @@ bool QtSurface::MakeFont(const platform::FontRequest& request, Font* out) {
   const QFontMetrics fm(f.font);
   f.ascent = fm.ascent();
   f.height = fm.ascent() + fm.descent();
-  f.metrics = {f.height, fm.ascent(), fm.descent(), fm.averageCharWidth(), fm.maxWidth(),
-               f.font.weight(), 0};
+  f.metrics = {
+      f.height, fm.ascent(), fm.descent(), fm.averageCharWidth(), fm.maxWidth(), f.font.weight(),
+      0};
   if (f.metrics.height <= 0 || f.metrics.averageWidth <= 0) return false;
   f.raw = QRawFont::fromFont(f.font);
   f.codePage = CodePageForCharset(request.charset);
@@ -61,8 +62,7 @@ bool QtSurface::MakeFont(const platform::FontRequest& request, Font* out) {
   return true;
 }
 
-bool QtSurface::ProbeFont(const platform::FontRequest& request,
-                          platform::FontMetrics* metrics) {
+bool QtSurface::ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) {
   Font f;
   if (!MakeFont(request, &f)) return false;
   *metrics = f.metrics;

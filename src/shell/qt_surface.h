@@ -31,8 +31,7 @@ class QtSurface final : public platform::Surface {
   bool ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) override;
   bool SelectFont(const platform::FontRequest& request) override;
   bool Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows,
-               platform::Rgb fill,
-               platform::FontMetrics* metrics) override;
+               platform::Rgb fill, platform::FontMetrics* metrics) override;
   int32_t Width() const override { return image_.width(); }
   int32_t Height() const override { return image_.height(); }
 

@@ -42,8 +42,7 @@ bool QtSettingsStore::SetNumber(std::string_view key, std::string_view name, uin
   return settings_->status() == QSettings::NoError;
 }
 
-std::optional<std::string> QtSettingsStore::GetString(std::string_view key,
-                                                      std::string_view name) {
+std::optional<std::string> QtSettingsStore::GetString(std::string_view key, std::string_view name) {
   const QVariant v = settings_->value(Path(key, name));
   if (!v.isValid()) return std::nullopt;
   return v.toString().toStdString();
@@ -66,9 +65,8 @@ std::optional<std::vector<uint8_t>> QtSettingsStore::GetBytes(std::string_view k
 
 bool QtSettingsStore::SetBytes(std::string_view key, std::string_view name,
                                const std::vector<uint8_t>& value) {
-  settings_->setValue(Path(key, name),
-                      QByteArray(reinterpret_cast<const char*>(value.data()),
-                                 static_cast<qsizetype>(value.size())));
+  settings_->setValue(Path(key, name), QByteArray(reinterpret_cast<const char*>(value.data()),
+                                                  static_cast<qsizetype>(value.size())));
   return settings_->status() == QSettings::NoError;
 }
 

@@ -29,8 +29,7 @@ platform::LocalTime SystemClock::Now() {
   lt.minute = tm.tm_min;
   lt.second = tm.tm_sec;
   lt.millisecond = static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-      1000);
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
   return lt;
 }
 

@@ -20,8 +20,10 @@ QColor ToQColor(platform::Rgb c) { return QColor(c.r, c.g, c.b); }
 uint32_t VirtualKeyOf(int qtKey) {
   switch (qtKey) {
     case Qt::Key_Backspace: return vk::kBack;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return vk::kTab;
-    case Qt::Key_Return: case Qt::Key_Enter: return vk::kReturn;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return vk::kTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return vk::kReturn;
     case Qt::Key_Shift: return vk::kShift;
     case Qt::Key_Control: return vk::kControl;
     case Qt::Key_Alt: return vk::kMenu;
@@ -76,9 +78,11 @@ TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QSt
   // The character the key produces, in the 8-bit code page of the screen.
   uint32_t ch = 0;
   switch (qtKey) {
-    case Qt::Key_Return: case Qt::Key_Enter: ch = 13; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: ch = 13; break;
     case Qt::Key_Backspace: ch = 8; break;
-    case Qt::Key_Tab: case Qt::Key_Backtab: ch = 9; break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: ch = 9; break;
     case Qt::Key_Escape: ch = 27; break;
     default:
       if (text.size() == 1 && text[0].unicode() < 256) ch = text[0].unicode();
@@ -163,8 +167,8 @@ void CTorvicView::paintEvent(QPaintEvent* e) {
   // Only the margins take the margin brush; the bitmap area is copied, so a
   // repaint never flickers.
   const int32_t margin = screen_.MarginColor();
-  const QColor marginColor = margin < 16 ? ToQColor(PaletteColor(margin))
-                                         : palette().color(QPalette::Window);
+  const QColor marginColor =
+      margin < 16 ? ToQColor(PaletteColor(margin)) : palette().color(QPalette::Window);
   const QRegion margins = QRegion(rect()).subtracted(QRegion(screenRect));
   for (const QRect& m : margins) p.fillRect(m, marginColor);
   const QRect dirty = e->rect().intersected(screenRect);

@@ -112,20 +112,27 @@ Answer WindowHost::MessageBox(std::string_view text, std::string_view caption, B
     case platform::Icon::Stop: box.setIcon(QMessageBox::Critical); break;
     case platform::Icon::Question: box.setIcon(QMessageBox::Question); break;
   }
-  struct Pair { QMessageBox::StandardButton button; Answer answer; };
+  struct Pair {
+    QMessageBox::StandardButton button;
+    Answer answer;
+  };
   std::vector<Pair> pairs;
   switch (buttons) {
     case Buttons::Ok: pairs = {{QMessageBox::Ok, Answer::Ok}}; break;
     case Buttons::OkCancel:
       pairs = {{QMessageBox::Ok, Answer::Ok}, {QMessageBox::Cancel, Answer::Cancel}};
       break;
-    case Buttons::YesNo: pairs = {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}}; break;
+    case Buttons::YesNo:
+      pairs = {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}};
+      break;
     case Buttons::YesNoCancel:
-      pairs = {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No},
+      pairs = {{QMessageBox::Yes, Answer::Yes},
+               {QMessageBox::No, Answer::No},
                {QMessageBox::Cancel, Answer::Cancel}};
       break;
     case Buttons::AbortRetryIgnore:
-      pairs = {{QMessageBox::Abort, Answer::Abort}, {QMessageBox::Retry, Answer::Retry},
+      pairs = {{QMessageBox::Abort, Answer::Abort},
+               {QMessageBox::Retry, Answer::Retry},
                {QMessageBox::Ignore, Answer::Ignore}};
       break;
   }

@@ -21,7 +21,9 @@ class QWidget;
 
 namespace torvic::shell {
 
-class WindowHost final : public QObject, public platform::EventPump, public platform::Timers,
+class WindowHost final : public QObject,
+                         public platform::EventPump,
+                         public platform::Timers,
                          public platform::Dialogs {
   Q_OBJECT
 

@@ -83,8 +83,7 @@ int RunWindow(int argc, char** argv) {
   scroll->setWidget(view);
   frame.setCentralWidget(scroll);
   process.SetTitleSink([&frame](const std::string& title) {
-    frame.setWindowTitle(
-        QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+    frame.setWindowTitle(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
   });
   host.SetDialogParent(&frame);
   host.SetBeforeTurn([view] { view->SyncFromScreen(); });

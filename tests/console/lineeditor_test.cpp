@@ -53,7 +53,9 @@ TEST_F(EditorFixture, InsertOverwriteAndTheEditingKeys) {
 TEST_F(EditorFixture, TheLineIsDrawnOnTheScreenButNotEchoed) {
   struct Capture : EchoSink {
     std::string bytes;
-    void Echo(const uint8_t* b, size_t n) override { bytes.append(reinterpret_cast<const char*>(b), n); }
+    void Echo(const uint8_t* b, size_t n) override {
+      bytes.append(reinterpret_cast<const char*>(b), n);
+    }
   } capture;
   screen.SetEchoSink(&capture);
   editor.Clear();
@@ -156,9 +158,16 @@ TEST(KeyQueue, ALetterQueuesAsOneCharacterRecord) {
 }
 
 TEST(KeyQueue, EncodingOfKeyDownRecords) {
-  struct Case { uint32_t key; bool ctrl, shift; std::string expected; } cases[] = {
+  struct Case {
+    uint32_t key;
+    bool ctrl, shift;
+    std::string expected;
+  } cases[] = {
       {vk::kUp, false, false, std::string("\0\x26", 2)},
-      {'5', true, false, std::string("\0\x11" "5", 3)},
+      {'5', true, false,
+       std::string("\0\x11"
+                   "5",
+                   3)},
       {vk::kTab, false, true, std::string("\0\x10\x09", 3)},
       {vk::kF1, true, true, std::string("\0\x11\0\x10\0\x70", 6)},
   };

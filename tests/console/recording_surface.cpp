@@ -81,15 +81,16 @@ void RecordingSurface::InvertRect(const PixelRect& r) {
   for (int32_t y = std::max(0, r.top); y < std::min(height_, r.bottom); ++y)
     for (int32_t x = std::max(0, r.left); x < std::min(width_, r.right); ++x) {
       const Rgb p = PixelAt(x, y);
-      Set(x, y, {static_cast<uint8_t>(255 - p.r), static_cast<uint8_t>(255 - p.g),
-                 static_cast<uint8_t>(255 - p.b)});
+      Set(x, y,
+          {static_cast<uint8_t>(255 - p.r), static_cast<uint8_t>(255 - p.g),
+           static_cast<uint8_t>(255 - p.b)});
     }
 }
 
 void RecordingSurface::ScrollUp(int32_t pixels, Rgb fill) {
   ++scrolls;
-  const size_t shift = static_cast<size_t>(std::clamp(pixels, 0, height_)) *
-                       static_cast<size_t>(width_);
+  const size_t shift =
+      static_cast<size_t>(std::clamp(pixels, 0, height_)) * static_cast<size_t>(width_);
   std::move(pixels_.begin() + static_cast<ptrdiff_t>(shift), pixels_.end(), pixels_.begin());
   std::fill(pixels_.end() - static_cast<ptrdiff_t>(shift), pixels_.end(), fill);
 }
@@ -102,13 +103,18 @@ void RecordingSurface::DrawLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, 
     Set(x0, y0, colour);
     if (x0 == x1 && y0 == y1) break;
     const int32_t e2 = 2 * err;
-    if (e2 >= dy) { err += dy; x0 += sx; }
-    if (e2 <= dx) { err += dx; y0 += sy; }
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
   }
 }
 
-void RecordingSurface::DrawRectOutline(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-                                       Rgb colour) {
+void RecordingSurface::DrawRectOutline(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Rgb colour) {
   DrawLine(x0, y0, x1, y0, colour);
   DrawLine(x0, y1, x1, y1, colour);
   DrawLine(x0, y0, x0, y1, colour);
@@ -124,8 +130,8 @@ void RecordingSurface::DrawEllipse(const PixelRect& b, Rgb colour, bool filled) 
   };
   for (int32_t y = b.top; y < b.bottom; ++y)
     for (int32_t x = b.left; x < b.right; ++x)
-      if (inside(x, y) && (filled || !inside(x - 1, y) || !inside(x + 1, y) ||
-                           !inside(x, y - 1) || !inside(x, y + 1)))
+      if (inside(x, y) && (filled || !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) ||
+                           !inside(x, y + 1)))
         Set(x, y, colour);
 }
 
@@ -144,8 +150,8 @@ void RecordingSurface::CopyIn(const platform::PixelBlock& b, int32_t x, int32_t 
   for (int32_t dy = 0; dy < b.height; ++dy)
     for (int32_t dx = 0; dx < b.width; ++dx, ++i) {
       const uint32_t p = b.pixels[i];
-      Set(x + dx, y + dy, {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                           static_cast<uint8_t>(p)});
+      Set(x + dx, y + dy,
+          {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)});
     }
 }
 

@@ -42,8 +42,7 @@ class RecordingSurface final : public platform::Surface {
   bool ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) override;
   bool SelectFont(const platform::FontRequest& request) override;
   bool Rebuild(const platform::FontRequest& request, int32_t columns, int32_t rows,
-               platform::Rgb fill,
-               platform::FontMetrics* metrics) override;
+               platform::Rgb fill, platform::FontMetrics* metrics) override;
   int32_t Width() const override { return width_; }
   int32_t Height() const override { return height_; }
   void DrawText(int32_t x, int32_t y, int32_t cellWidth, const uint8_t* bytes, size_t count,

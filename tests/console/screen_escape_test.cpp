@@ -11,7 +11,7 @@ using std::string;
 
 struct EscapeCase {
   const char* name;
-  string after;     // the characters after ESC
+  string after;  // the characters after ESC
   size_t consumed;
   int32_t column, row;
   int32_t text = 3, back = 6;
@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeCase{"LeftStopsAt0", "20B", 3, 0, 5}, EscapeCase{"Right", "F", 1, 11, 5},
         EscapeCase{"RightStopsAt79", "99F", 3, 79, 5}, EscapeCase{"Up", "u", 1, 10, 4},
         EscapeCase{"UpStopsAt0", "9U", 2, 10, 0}, EscapeCase{"Down", "D", 1, 10, 6},
-        EscapeCase{"DownStopsAt24", "30D", 3, 10, 24},
-        EscapeCase{"LeftBy0", "0B", 2, 10, 5},
+        EscapeCase{"DownStopsAt24", "30D", 3, 10, 24}, EscapeCase{"LeftBy0", "0B", 2, 10, 5},
         EscapeCase{"Home", "L", 1, 0, 0}, EscapeCase{"HomeSemicolon", ";L", 2, 0, 0},
         EscapeCase{"Row", "5L", 2, 0, 5}, EscapeCase{"RowSemicolon", "7;L", 3, 0, 7},
         EscapeCase{"Column", ";7L", 3, 7, 0}, EscapeCase{"RowColumn", "5;10L", 5, 10, 5},
@@ -55,28 +54,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Unknown, EscapeCases,
-    ::testing::Values(
-        EscapeCase{"LetterConsumesNothing", "Q", 0, 10, 5},
-        EscapeCase{"DigitsConsumedOnly", "12Z", 2, 10, 5},
-        EscapeCase{"SemicolonThenOtherLetter", ";Q", 1, 10, 5},
-        EscapeCase{"DigitsSemicolonThenLetter", "5;A", 2, 10, 5},
-        EscapeCase{"SecondNumberWithOtherLetter", "5;3X", 3, 10, 5},
-        EscapeCase{"NothingFollows", "", 0, 10, 5},
-        EscapeCase{"DigitsAtEnd", "12", 2, 10, 5},
-        EscapeCase{"NulIsNotALetter", string("\0", 1), 0, 10, 5}),
+    ::testing::Values(EscapeCase{"LetterConsumesNothing", "Q", 0, 10, 5},
+                      EscapeCase{"DigitsConsumedOnly", "12Z", 2, 10, 5},
+                      EscapeCase{"SemicolonThenOtherLetter", ";Q", 1, 10, 5},
+                      EscapeCase{"DigitsSemicolonThenLetter", "5;A", 2, 10, 5},
+                      EscapeCase{"SecondNumberWithOtherLetter", "5;3X", 3, 10, 5},
+                      EscapeCase{"NothingFollows", "", 0, 10, 5},
+                      EscapeCase{"DigitsAtEnd", "12", 2, 10, 5},
+                      EscapeCase{"NulIsNotALetter", string("\0", 1), 0, 10, 5}),
     [](const auto& info) { return string(info.param.name); });
 
-INSTANTIATE_TEST_SUITE_P(
-    Colours, EscapeCases,
-    ::testing::Values(
-        EscapeCase{"Reset", "C", 1, 10, 5, 0, 15}, EscapeCase{"ResetR", "r", 1, 10, 5, 0, 15},
-        EscapeCase{"ResetSemicolon", ";C", 2, 10, 5, 0, 15},
-        EscapeCase{"Text", "4C", 2, 10, 5, 4, 15},
-        EscapeCase{"TextSemicolon", "4;C", 3, 10, 5, 4, 15},
-        EscapeCase{"Back", ";2C", 3, 10, 5, 0, 2},
-        EscapeCase{"Both", "1;14C", 5, 10, 5, 1, 14},
-        EscapeCase{"BothClip", "20;30C", 6, 10, 5, 15, 15}),
-    [](const auto& info) { return string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Colours, EscapeCases,
+                         ::testing::Values(EscapeCase{"Reset", "C", 1, 10, 5, 0, 15},
+                                           EscapeCase{"ResetR", "r", 1, 10, 5, 0, 15},
+                                           EscapeCase{"ResetSemicolon", ";C", 2, 10, 5, 0, 15},
+                                           EscapeCase{"Text", "4C", 2, 10, 5, 4, 15},
+                                           EscapeCase{"TextSemicolon", "4;C", 3, 10, 5, 4, 15},
+                                           EscapeCase{"Back", ";2C", 3, 10, 5, 0, 2},
+                                           EscapeCase{"Both", "1;14C", 5, 10, 5, 1, 14},
+                                           EscapeCase{"BothClip", "20;30C", 6, 10, 5, 15, 15}),
+                         [](const auto& info) { return string(info.param.name); });
 
 void Esc(ScreenRig& rig, const string& after) {
   rig->InterpretEscape(reinterpret_cast<const uint8_t*>(after.data()), after.size());
@@ -96,8 +93,8 @@ TEST(Escape, SavedColourSlot) {
   for (const char* restore : {"T", "0T", "256T"}) {
     ScreenRig rig;
     rig->SetColors(2, 9);
-    Esc(rig, "1T");          // save 2 on 9
-    rig->SetColors(5, 0);    // a COLOR change
+    Esc(rig, "1T");        // save 2 on 9
+    rig->SetColors(5, 0);  // a COLOR change
     Esc(rig, restore);
     EXPECT_EQ(rig->TextColor(), 2) << restore;
     EXPECT_EQ(rig->BackColor(), 9) << restore;
@@ -131,12 +128,11 @@ TEST(Escape, Erasing) {
     string row;
   };
   const string dots(80, '.');
-  for (const Case& c : {Case{"E", 10, dots.substr(0, 10)},
-                        Case{"G", 10, string(11, ' ') + dots.substr(11)},
-                        Case{"N", 10, ""},
-                        Case{"X", 10, dots.substr(0, 10) + " " + dots.substr(11)},
-                        Case{"3X", 10, dots.substr(0, 10) + "   " + dots.substr(13)},
-                        Case{"99X", 78, dots.substr(0, 78)}}) {
+  for (const Case& c :
+       {Case{"E", 10, dots.substr(0, 10)}, Case{"G", 10, string(11, ' ') + dots.substr(11)},
+        Case{"N", 10, ""}, Case{"X", 10, dots.substr(0, 10) + " " + dots.substr(11)},
+        Case{"3X", 10, dots.substr(0, 10) + "   " + dots.substr(13)},
+        Case{"99X", 78, dots.substr(0, 78)}}) {
     ScreenRig rig;
     rig.Fill('.');
     rig->SetCursor(c.column, 5);
@@ -159,9 +155,19 @@ TEST(Escape, InsideWriteText) {
     string text;
     string row0;
   };
-  for (const Case& c : {Case{"A\x1bQB", "AQB"}, Case{"\x1b" "12ZX", "ZX"},
-                        Case{"ab\x1b" "2Bc", "cb"}, Case{"x\x1b" "0;5LY", "x    Y"},
-                        Case{"\x1b" "5;Qz", "Qz"}}) {
+  for (const Case& c : {Case{"A\x1bQB", "AQB"},
+                        Case{"\x1b"
+                             "12ZX",
+                             "ZX"},
+                        Case{"ab\x1b"
+                             "2Bc",
+                             "cb"},
+                        Case{"x\x1b"
+                             "0;5LY",
+                             "x    Y"},
+                        Case{"\x1b"
+                             "5;Qz",
+                             "Qz"}}) {
     ScreenRig rig;
     rig->WriteText(c.text);
     EXPECT_EQ(rig->RowText(0), c.row0);

@@ -59,12 +59,13 @@ TEST_P(GlyphCases, PixelsInTheTextColour) {
   EXPECT_EQ(rig->Column(), 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ScreenGraphics, GlyphCases,
-    ::testing::Values(GlyphCase{0, 0}, GlyphCase{1, 128}, GlyphCase{2, 2 * 8 + 2 * 14},
-                      GlyphCase{3, 16}, GlyphCase{4, 12}, GlyphCase{7, 64}, GlyphCase{8, 64},
-                      GlyphCase{9, 64}, GlyphCase{10, 64}, GlyphCase{11, 64}, GlyphCase{12, 64},
-                      GlyphCase{13, 28}, GlyphCase{15, 0}, GlyphCase{255, 0}));
+INSTANTIATE_TEST_SUITE_P(ScreenGraphics, GlyphCases,
+                         ::testing::Values(GlyphCase{0, 0}, GlyphCase{1, 128},
+                                           GlyphCase{2, 2 * 8 + 2 * 14}, GlyphCase{3, 16},
+                                           GlyphCase{4, 12}, GlyphCase{7, 64}, GlyphCase{8, 64},
+                                           GlyphCase{9, 64}, GlyphCase{10, 64}, GlyphCase{11, 64},
+                                           GlyphCase{12, 64}, GlyphCase{13, 28}, GlyphCase{15, 0},
+                                           GlyphCase{255, 0}));
 
 TEST(ScreenGraphics, CirclesAreCentredAndFilledOnesHoldMore) {
   ScreenRig rig(true);
@@ -100,9 +101,7 @@ TEST(ScreenGraphics, FrameStyle1IsAnOutlineThroughTheMiddleOfTheBorderCells) {
     EXPECT_EQ(rig.surface->PixelAt(x, y0), red);
     EXPECT_EQ(rig.surface->PixelAt(x, y1), red);
     EXPECT_NE(rig.surface->PixelAt(x, y0 - 1), red);
-    if (x != x0 && x != x1) {
-      EXPECT_NE(rig.surface->PixelAt(x, y0 + 1), red);
-    }
+    if (x != x0 && x != x1) { EXPECT_NE(rig.surface->PixelAt(x, y0 + 1), red); }
   }
   for (int32_t y = y0; y <= y1; ++y) {
     EXPECT_EQ(rig.surface->PixelAt(x0, y), red);
@@ -140,11 +139,17 @@ TEST(ScreenGraphics, LineOfCells) {
   const Case cases[] = {
       {"horizontal fill", CellRect::FromRowColumn(3, 4, 5, 1), 0, CellPixels(4, 3, 5, 1)},
       {"vertical fill", CellRect::FromRowColumn(3, 4, 1, 5), 0, CellPixels(4, 3, 1, 5)},
-      {"horizontal line", CellRect::FromRowColumn(3, 4, 5, 1), 1,
+      {"horizontal line",
+       CellRect::FromRowColumn(3, 4, 5, 1),
+       1,
        {4 * kW, 3 * kH + kH / 2, 9 * kW, 3 * kH + kH / 2 + 1}},
-      {"vertical line", CellRect::FromRowColumn(3, 4, 1, 5), 1,
+      {"vertical line",
+       CellRect::FromRowColumn(3, 4, 1, 5),
+       1,
        {4 * kW + kW / 2, 3 * kH, 4 * kW + kW / 2 + 1, 8 * kH}},
-      {"clipped at column 80", CellRect::FromRowColumn(3, 78, 9, 1), 1,
+      {"clipped at column 80",
+       CellRect::FromRowColumn(3, 78, 9, 1),
+       1,
        {78 * kW, 3 * kH + kH / 2, 80 * kW, 3 * kH + kH / 2 + 1}},
   };
   for (const Case& c : cases) {

@@ -19,8 +19,8 @@ struct WriteCase {
   int32_t column, row;  // cursor before writing
   string text;          // written with WriteText on a screen full of '.'
   int32_t endColumn, endRow;
-  int32_t checkRow;     // a row to compare after writing
-  string rowText;       // its text (trailing blanks dropped)
+  int32_t checkRow;  // a row to compare after writing
+  string rowText;    // its text (trailing blanks dropped)
 };
 
 class WriteTextCases : public ::testing::TestWithParam<WriteCase> {};
@@ -48,8 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"CarriageReturnErasesRestOfRow", 0, 3, "AB\r", 0, 4, 3, "AB"},
         WriteCase{"BackspaceAtHomeStaysAndErases", 0, 0, "\b", 0, 0, 0, " " + kDots79},
         WriteCase{"BackspaceAtColumn0GoesToRowAbove", 0, 5, "\b", 79, 4, 4, kDots79},
-        WriteCase{"BackspaceInRowErasesPreviousCell", 3, 2, "\b", 2, 2, 2,
-                  ".. " + string(77, '.')},
+        WriteCase{"BackspaceInRowErasesPreviousCell", 3, 2, "\b", 2, 2, 2, ".. " + string(77, '.')},
         WriteCase{"TabErasesToNextStop", 3, 2, "\t", 8, 2, 2, "...     " + string(72, '.')},
         WriteCase{"TabFromColumn75IsNewLine", 75, 2, "\t", 0, 3, 2, string(75, '.')},
         WriteCase{"TabFromColumn72IsNewLine", 72, 2, "\t", 0, 3, 2, string(72, '.')},
@@ -124,8 +123,12 @@ TEST(Screen, ControlAndEscapeFlagsOffDrawTheBytes) {
   ScreenRig rig;
   rig->SetControlCharacters(false);
   rig->SetEscapes(false);
-  rig->WriteText("\r\t\x1b" "C");
-  EXPECT_EQ(rig->RowText(0), "\r\t\x1b" "C");
+  rig->WriteText(
+      "\r\t\x1b"
+      "C");
+  EXPECT_EQ(rig->RowText(0),
+            "\r\t\x1b"
+            "C");
   EXPECT_EQ(rig.memory.Byte(41223), 146);
   EXPECT_EQ(rig.memory.Byte(46090), 214);
   rig->SetControlCharacters(true);
@@ -167,12 +170,19 @@ INSTANTIATE_TEST_SUITE_P(
     Screen, EchoCases,
     ::testing::Values(EchoCase{"Runs", 0, "AB\rC", "AB\rC"},
                       EchoCase{"WrapAddsNothing", 78, "ABCD", "ABCD"},
-                      EchoCase{"Controls", 5, "\a\b\f", "\a\b\f"},
-                      EchoCase{"Tab", 0, "\tX", "\tX"},
+                      EchoCase{"Controls", 5, "\a\b\f", "\a\b\f"}, EchoCase{"Tab", 0, "\tX", "\tX"},
                       EchoCase{"TabAsNewLine", 75, "\t", "\r"},
-                      EchoCase{"ConsumedEscape", 0, "\x1b" "5;10LX", "\x1b" "5;10LX"},
+                      EchoCase{"ConsumedEscape", 0,
+                               "\x1b"
+                               "5;10LX",
+                               "\x1b"
+                               "5;10LX"},
                       EchoCase{"UnknownEscapeLetterIsText", 0, "\x1bQ", "\x1bQ"},
-                      EchoCase{"DigitsConsumedLetterDrawn", 0, "\x1b" "12Z", "\x1b" "12Z"},
+                      EchoCase{"DigitsConsumedLetterDrawn", 0,
+                               "\x1b"
+                               "12Z",
+                               "\x1b"
+                               "12Z"},
                       EchoCase{"EscapeAtEnd", 0, "A\x1b", "A\x1b"}),
     [](const auto& info) { return string(info.param.name); });
 
@@ -373,8 +383,8 @@ TEST(Screen, CreationReadsFontSizeAndFailsWithoutBitmap) {
 }
 
 TEST(Screen, FontHeightIsMinusPointsTimesDpiOver72) {
-  EXPECT_EQ(ConsoleScreen::FontHeightForPoints(10, 96), -13);   // 13.33
-  EXPECT_EQ(ConsoleScreen::FontHeightForPoints(11, 96), -15);   // 14.67
+  EXPECT_EQ(ConsoleScreen::FontHeightForPoints(10, 96), -13);  // 13.33
+  EXPECT_EQ(ConsoleScreen::FontHeightForPoints(11, 96), -15);  // 14.67
   EXPECT_EQ(ConsoleScreen::FontHeightForPoints(9, 96), -12);
   EXPECT_EQ(ConsoleScreen::FontHeightForPoints(99, 144), -198);
 }
@@ -415,7 +425,7 @@ TEST(Screen, CharacterSetChange) {
 
   EXPECT_EQ(rig->SetCharacterSet(178), kOk);  // other metrics: nothing changes
   EXPECT_EQ(rig->Charset(), 255);
-  EXPECT_EQ(rig->SetCharacterSet(17), kOk);   // not a character set: ignored
+  EXPECT_EQ(rig->SetCharacterSet(17), kOk);  // not a character set: ignored
   EXPECT_EQ(rig->Charset(), 255);
 
   const int selects = rig.surface->selects;

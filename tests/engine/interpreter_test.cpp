@@ -131,8 +131,7 @@ TEST(InterpreterSession, BreakDuringARunThenContinueFinishesTheProgram) {
     if (Session::EndsWith(t, "RUN\n")) s.host.PostBreak();
   };
   const std::string out = s.Run(Program(5) + "RUN\nA=A\nCONT\nEXIT\n");
-  EXPECT_NE(out.find("RUN\nBreak in 20\nReady\nA=A\nReady\nCONT\nReady\nEXIT\n"),
-            std::string::npos)
+  EXPECT_NE(out.find("RUN\nBreak in 20\nReady\nA=A\nReady\nCONT\nReady\nEXIT\n"), std::string::npos)
       << out;
   EXPECT_EQ(s.in.StopDepth(), 0);
   EXPECT_FALSE(s.in.CanContinue());
@@ -233,7 +232,8 @@ TEST(ListingSession, PagedListingWaitsAfter24ScreenLinesAndAKeyGoesOn) {
   EXPECT_TRUE(Session::EndsWith(out, "300 A=A+1\nReady\n")) << out;
   EXPECT_EQ(out.find("More...", out.find("More...") + 1), std::string::npos);
   EXPECT_TRUE(s.in.Keys().Empty());  // the key was used up
-  for (int row = 0; row < kScreenRows; ++row) EXPECT_EQ(s.screen.RowText(row).find("More"), std::string::npos);
+  for (int row = 0; row < kScreenRows; ++row)
+    EXPECT_EQ(s.screen.RowText(row).find("More"), std::string::npos);
 
   // Lines of three rows (3 + 160 characters) fill a page after eight lines.
   Session t;
@@ -270,10 +270,12 @@ TEST(ListingSession, SettingsTurnListingOffNamesToLowerCaseAndKeepUnnumberedLine
   s.memory.SetMirror(18450, 4);   // $XREF names in lower case
   s.memory.SetMirror(39072, 1);   // RENUM keeps unnumbered lines
   const std::string out = s.Run(
-      "10 GOTO 30\n20 AB$ = \"\"\n30 C = 1: GOTO 10\nLIST\n$XREF 2\nUNNUM\nRENUM 100\n$XREF 0\nLINES\n");
+      "10 GOTO 30\n20 AB$ = \"\"\n30 C = 1: GOTO 10\nLIST\n$XREF 2\nUNNUM\nRENUM 100\n$XREF "
+      "0\nLINES\n");
   EXPECT_NE(out.find("LIST\nReady\n$XREF 2\nab$ : 20\nc : 30\nReady\n"), std::string::npos) << out;
   // Line 20 lost its number and kept it lost; 10 and 30 became 100 and 110.
-  EXPECT_NE(out.find("$XREF 0\n100 : 110\n110 : 100\nReady\nLINES\n 3\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("$XREF 0\n100 : 110\n110 : 100\nReady\nLINES\n 3\n"), std::string::npos)
+      << out;
   EXPECT_FALSE(s.in.Program().First()->Next()->IsNumbered());
 }
 
@@ -283,8 +285,8 @@ TEST(ListingSession, EveryChangeSetsOrRecomputesTheModifiedFlag) {
     bool modified;
   };
   const Case cases[] = {
-      {"LIST", false}, {"DEL 10", true}, {"DEL 15", false}, {"DEL -", false},
-      {"KEEP 10", true}, {"RENUM", false}, {"RENUM 5", true}, {"UNNUM", true}, {"LINES", false},
+      {"LIST", false},  {"DEL 10", true},  {"DEL 15", false}, {"DEL -", false}, {"KEEP 10", true},
+      {"RENUM", false}, {"RENUM 5", true}, {"UNNUM", true},   {"LINES", false},
   };
   for (const Case& c : cases) {
     Session s;

@@ -71,8 +71,8 @@ struct SessionCase {
   const char* name;
   const char* typed;
   std::vector<std::pair<char, double>> letters;  // expected values afterwards
-  const char* shown = nullptr;                    // a text the console must show
-  const char* notShown = nullptr;                 // one it must not show
+  const char* shown = nullptr;                   // a text the console must show
+  const char* notShown = nullptr;                // one it must not show
 };
 
 inline void RunSessionCases(const std::vector<SessionCase>& cases) {
@@ -81,12 +81,8 @@ inline void RunSessionCases(const std::vector<SessionCase>& cases) {
     s.Run(c.typed);
     for (const auto& [letter, value] : c.letters)
       EXPECT_EQ(s.Var(letter), value) << c.name << ": " << letter << "\n" << s.transcript;
-    if (c.shown) {
-      EXPECT_TRUE(s.Has(c.shown)) << c.name << "\n" << s.transcript;
-    }
-    if (c.notShown) {
-      EXPECT_FALSE(s.Has(c.notShown)) << c.name << "\n" << s.transcript;
-    }
+    if (c.shown) { EXPECT_TRUE(s.Has(c.shown)) << c.name << "\n" << s.transcript; }
+    if (c.notShown) { EXPECT_FALSE(s.Has(c.notShown)) << c.name << "\n" << s.transcript; }
   }
 }
 

@@ -70,14 +70,14 @@ TEST(SettingsMap, WrittenBytesAreStoredByTheirRules) {
     int32_t peeked;
   };
   const Case cases[] = {
-      {872, 3, 6},    {872, 0, 0},     {872, 200, 24}, {872, 12, 12},  // printing font size
-      {1994, 20, 0},  {1995, 99, 15},  {1994, 9, 9},               // colours
-      {1107, 7, 7},   {5776, 0, 0},                               // lock mirrors keep V
-      {1969, 224, 0}, {1969, 5, 0},    {1999, 117, 0},             // actions store nothing
-      {1966, 34, 34}, {43113, 127, 127}, {41307, 66, 66},          // plain flags keep V
-      {40000, 77, 77}, {0, 1, 1},      {65535, 2, 2},              // no row: stored
-      {51520, 1, 255}, {51520, 9, 255},                           // no timer set
-      {29538, 7, 0},                                              // not an accepted set
+      {872, 3, 6},     {872, 0, 0},       {872, 200, 24},  {872, 12, 12},  // printing font size
+      {1994, 20, 0},   {1995, 99, 15},    {1994, 9, 9},                    // colours
+      {1107, 7, 7},    {5776, 0, 0},                                       // lock mirrors keep V
+      {1969, 224, 0},  {1969, 5, 0},      {1999, 117, 0},                  // actions store nothing
+      {1966, 34, 34},  {43113, 127, 127}, {41307, 66, 66},                 // plain flags keep V
+      {40000, 77, 77}, {0, 1, 1},         {65535, 2, 2},                   // no row: stored
+      {51520, 1, 255}, {51520, 9, 255},                                    // no timer set
+      {29538, 7, 0},                                                       // not an accepted set
   };
   for (const Case& c : cases) {
     Machine m;
@@ -89,9 +89,9 @@ TEST(SettingsMap, WrittenBytesAreStoredByTheirRules) {
 TEST(SettingsMap, ReadsOfUntouchedAndLiveAddresses) {
   Machine m;
   const std::pair<uint32_t, int32_t> cases[] = {
-      {23, 1},     {21998, 25}, {21999, 80}, {12345, 0}, {56136, 32}, {872, 10},
-      {5794, 255}, {51520, 255}, {1995, 15}, {49565, 1}, {586, 0},   {5025, 0},
-      {29538, 0},  {61803, 10}, {59125, 0},
+      {23, 1},   {21998, 25}, {21999, 80},  {12345, 0},  {56136, 32},
+      {872, 10}, {5794, 255}, {51520, 255}, {1995, 15},  {49565, 1},
+      {586, 0},  {5025, 0},   {29538, 0},   {61803, 10}, {59125, 0},
   };
   for (const auto& [address, value] : cases) EXPECT_EQ(m.Peek(address), value) << address;
   // Bytes at live addresses are not what PEEK answers there.
@@ -266,9 +266,10 @@ TEST(SettingsMap, TimerEventsWithoutATimer) {
 
 TEST(SettingsMap, TimerEventsAndTrapBitsInARunningProgram) {
   Machine m;
-  m.Run("10 ON ERROR GOTO 100\n20 ON TIMER = 1000 GOTO 100\n30 A=PEEK(586)\n"
-        "40 POKE 51520,0:B=PEEK(51520)\n50 POKE 51520,1:C=PEEK(51520)\n"
-        "60 POKE 51520,7:D=PEEK(586)\n70 END\n100 RESUME NEXT\nRUN\n");
+  m.Run(
+      "10 ON ERROR GOTO 100\n20 ON TIMER = 1000 GOTO 100\n30 A=PEEK(586)\n"
+      "40 POKE 51520,0:B=PEEK(51520)\n50 POKE 51520,1:C=PEEK(51520)\n"
+      "60 POKE 51520,7:D=PEEK(586)\n70 END\n100 RESUME NEXT\nRUN\n");
   VariableStore& v = m.in->Expressions().Vars();
   EXPECT_EQ(v.Letter(0), 5) << m.transcript;  // error and timer traps set
   EXPECT_EQ(v.Letter(1), 0);                  // disarmed
@@ -279,8 +280,9 @@ TEST(SettingsMap, TimerEventsAndTrapBitsInARunningProgram) {
 
 TEST(SettingsMap, DataPointerResetAndItsLiveByte) {
   Machine m;
-  m.Run("10 DATA 5,6\n20 READ A:C=PEEK(38360)\n30 POKE 49956,1:READ B\n"
-        "40 POKE 49956,2:READ D\nRUN\n");
+  m.Run(
+      "10 DATA 5,6\n20 READ A:C=PEEK(38360)\n30 POKE 49956,1:READ B\n"
+      "40 POKE 49956,2:READ D\nRUN\n");
   VariableStore& v = m.in->Expressions().Vars();
   EXPECT_EQ(v.Letter(1), 6) << m.transcript;  // 1 is no reset
   EXPECT_EQ(v.Letter(2), 1);                  // the pointer is in line 10
@@ -367,8 +369,8 @@ TEST(SettingsStatements, PokeAndPeekAsTyped) {
 
 TEST(SettingsStatements, OutOfRangeArgumentsWriteNothing) {
   const std::string_view cases[] = {
-      "POKE 65536,1", "POKE -1,0", "POKE 5,256", "POKE 5,-1", "A=PEEK(65536)",
-      "A=PEEK$(65535,2)", "A=PEEK$(0,-1)", "A=PEEK(-0.6)",
+      "POKE 65536,1",  "POKE -1,0",        "POKE 5,256",    "POKE 5,-1",
+      "A=PEEK(65536)", "A=PEEK$(65535,2)", "A=PEEK$(0,-1)", "A=PEEK(-0.6)",
   };
   for (std::string_view typed : cases) {
     Machine m;

@@ -21,7 +21,8 @@ std::string Pattern(size_t n, char first = 'a') {
 }
 
 // Lengths around each width the copy distinguishes, and the clamp.
-const size_t kLengths[] = {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 23, 24, 31, 32, 33, 64, 100, 65534, 65535, 65536, 70000};
+const size_t kLengths[] = {0,  1,  2,  3,  4,  5,  7,   8,     9,     15,    16,   17,
+                           23, 24, 31, 32, 33, 64, 100, 65534, 65535, 65536, 70000};
 
 TEST(BasicString, AssignAndAppendClampAtEveryLength) {
   for (size_t a : kLengths) {
@@ -68,12 +69,21 @@ TEST(BasicString, RandomBuildingMatchesAModel) {
   CBasicString s;
   std::string model;
   for (int step = 0; step < 20000; ++step) {
-    const std::string piece = Pattern(static_cast<size_t>(pick(0, step % 100 == 0 ? 30000 : 40)), static_cast<char>('a' + pick(0, 20)));
+    const std::string piece = Pattern(static_cast<size_t>(pick(0, step % 100 == 0 ? 30000 : 40)),
+                                      static_cast<char>('a' + pick(0, 20)));
     switch (pick(0, 5)) {
-      case 0: s.Assign(piece); model = piece.substr(0, kMax); break;
-      case 1: case 2: s.Append(piece); model = (model + piece).substr(0, kMax); break;
+      case 0:
+        s.Assign(piece);
+        model = piece.substr(0, kMax);
+        break;
+      case 1:
+      case 2:
+        s.Append(piece);
+        model = (model + piece).substr(0, kMax);
+        break;
       case 3: {  // a piece of itself, overlapping in every way
-        const size_t from = model.empty() ? 0 : static_cast<size_t>(pick(0, static_cast<int>(model.size()) - 1));
+        const size_t from =
+            model.empty() ? 0 : static_cast<size_t>(pick(0, static_cast<int>(model.size()) - 1));
         const size_t len = static_cast<size_t>(pick(0, 40));
         const std::string cut = model.substr(from, len);
         if (pick(0, 1)) {
@@ -85,7 +95,10 @@ TEST(BasicString, RandomBuildingMatchesAModel) {
         }
         break;
       }
-      case 4: s.SetEmpty(); model.clear(); break;
+      case 4:
+        s.SetEmpty();
+        model.clear();
+        break;
       case 5: {
         const int32_t n = pick(0, 60);
         s.Resize(n);
@@ -98,12 +111,16 @@ TEST(BasicString, RandomBuildingMatchesAModel) {
 }
 
 TEST(BasicString, BoundStringsLeaveTheRecordAlone) {
-  struct Case { const char* op; const char* arg; const char* want; bool borrowed; };
+  struct Case {
+    const char* op;
+    const char* arg;
+    const char* want;
+    bool borrowed;
+  };
   const Case cases[] = {
       {"assign", "zz", "zz", false},      // shorter than the field: unbound, not written through
       {"assign", "wxyz", "wxyz", false},  // the field's width exactly
-      {"assign", "", "", false},
-      {"append", "q", "abcdq", false},
+      {"assign", "", "", false},         {"append", "q", "abcdq", false},
       {"append", "", "abcd", true},  // nothing appended: still bound
   };
   for (const Case& c : cases) {
@@ -121,11 +138,16 @@ TEST(BasicString, BoundStringsLeaveTheRecordAlone) {
 }
 
 TEST(BasicString, OneByteSearch) {
-  struct Case { std::string text; char byte; int32_t start; int32_t want; };
+  struct Case {
+    std::string text;
+    char byte;
+    int32_t start;
+    int32_t want;
+  };
   const Case cases[] = {
-      {"abcabc", 'c', 1, 3},  {"abcabc", 'c', 3, 3},  {"abcabc", 'c', 4, 6},
-      {"abcabc", 'c', 7, -1}, {"abcabc", 'a', 0, 1},  {"abcabc", 'a', -5, 1},
-      {"abcabc", 'x', 1, -1}, {"", 'a', 1, -1},       {std::string("a\0b", 3), '\0', 1, 2},
+      {"abcabc", 'c', 1, 3},       {"abcabc", 'c', 3, 3}, {"abcabc", 'c', 4, 6},
+      {"abcabc", 'c', 7, -1},      {"abcabc", 'a', 0, 1}, {"abcabc", 'a', -5, 1},
+      {"abcabc", 'x', 1, -1},      {"", 'a', 1, -1},      {std::string("a\0b", 3), '\0', 1, 2},
       {"\xC8x\xC8", '\xC8', 2, 3}, {"abc", 'c', 3, 3},
   };
   for (const Case& c : cases) {

@@ -22,20 +22,23 @@ std::vector<uint8_t> CompileBytes(std::string_view text, size_t* consumed = null
 
 TEST(ExprCompiler, RefusesMalformedText) {
   const char* bad[] = {
-      "",          "1 +",        "(1",         "(1 + 2",   "*3",         "&X1",        "&H",
-      "&HG",       ".",          "MID$(A$,,3)", "LEFT$",   "ABS(1, 2)",  "ABS",        "TOTAL",
-      "ORDER + 1", "A(",         "A()",        "A(1,",     "FN",         "CHR$()",     "MAX()",
-      "SWITCH(1)", "USR(1, 2)",  "LBOUND()",   "MAXLEN(A)", "VARPTR(1)", "%",          "%TO",
-      "INSTR(\"A\")", "MKTIME(1, 2)",
+      "",          "1 +",       "(1",        "(1 + 2",      "*3",           "&X1",
+      "&H",        "&HG",       ".",         "MID$(A$,,3)", "LEFT$",        "ABS(1, 2)",
+      "ABS",       "TOTAL",     "ORDER + 1", "A(",          "A()",          "A(1,",
+      "FN",        "CHR$()",    "MAX()",     "SWITCH(1)",   "USR(1, 2)",    "LBOUND()",
+      "MAXLEN(A)", "VARPTR(1)", "%",         "%TO",         "INSTR(\"A\")", "MKTIME(1, 2)",
   };
   for (const char* t : bad) EXPECT_TRUE(CompileBytes(t).empty()) << t;
 }
 
 TEST(ExprCompiler, StopsWhereTheExpressionEnds) {
-  struct Case { const char* text; size_t consumed; };
+  struct Case {
+    const char* text;
+    size_t consumed;
+  };
   const Case cases[] = {
-      {"1 TO 10", 1}, {"A) + 1", 1}, {"X, Y", 1}, {"1E", 1}, {"1E+", 1}, {"2ANDX", 5},
-      {"\"A\" ; B", 3}, {"A$ : PRINT", 2},
+      {"1 TO 10", 1}, {"A) + 1", 1}, {"X, Y", 1},      {"1E", 1},
+      {"1E+", 1},     {"2ANDX", 5},  {"\"A\" ; B", 3}, {"A$ : PRINT", 2},
   };
   for (const Case& c : cases) {
     size_t consumed = 0;
@@ -47,7 +50,10 @@ TEST(ExprCompiler, StopsWhereTheExpressionEnds) {
 // Expected code, written as the items the compiler must produce.
 struct Bytes {
   std::vector<uint8_t> b;
-  Bytes& U8(uint8_t v) { b.push_back(v); return *this; }
+  Bytes& U8(uint8_t v) {
+    b.push_back(v);
+    return *this;
+  }
   Bytes& Num(double v) {
     b.push_back(item::kNumber);
     uint8_t d[8];
@@ -71,7 +77,10 @@ void ExpectCode(std::string_view text, const Bytes& want) {
   std::vector<uint8_t> got = CompileBytes(text);
   ASSERT_EQ(got.size(), want.b.size() + 1) << text;
   for (size_t i = 0; i < want.b.size(); ++i) {
-    if (want.b[i] == 0xEE && i + 1 < want.b.size() && want.b[i + 1] == 0xEE) { ++i; continue; }
+    if (want.b[i] == 0xEE && i + 1 < want.b.size() && want.b[i + 1] == 0xEE) {
+      ++i;
+      continue;
+    }
     EXPECT_EQ(got[i], want.b[i]) << text << " at " << i;
   }
   EXPECT_EQ(got.back(), 0) << text;
@@ -79,11 +88,14 @@ void ExpectCode(std::string_view text, const Bytes& want) {
 
 TEST(ExprCompiler, DefaultArgumentsAndSpecialForms) {
   ExpectCode("LEFT$(\"HELLO\")", Bytes().Str("HELLO").Num(1).Call(69, 1, 19));
-  ExpectCode("MID$(A$, 2)", Bytes().U8(7).U8(0xEE).U8(0xEE).U8(0).U8(1).U8('A').U8(0).Num(2).Num(1).Call(82, 1, 20));
+  ExpectCode(
+      "MID$(A$, 2)",
+      Bytes().U8(7).U8(0xEE).U8(0xEE).U8(0).U8(1).U8('A').U8(0).Num(2).Num(1).Call(82, 1, 20));
   ExpectCode("DATE$", Bytes().U8(item::kCurrentTime).Call(29, 1, 14));
   ExpectCode("DATE $", Bytes().U8(item::kCurrentTime).Call(29, 1, 14));
   ExpectCode("QUOTE$(\"X\")", Bytes().Str("X").Str("\"\"").Call(100, 1, 22));
-  ExpectCode("SCREEN(1,2,3,4)", Bytes().Num(1).Num(2).Num(3).Num(4).U8(128).U8(129).Call(244, 0, 6));
+  ExpectCode("SCREEN(1,2,3,4)",
+             Bytes().Num(1).Num(2).Num(3).Num(4).U8(128).U8(129).Call(244, 0, 6));
   ExpectCode("MAX(1, 2)", Bytes().Num(1).Num(2).Call(78, 0, 4));
   ExpectCode("MAX(1, 2, 3)", Bytes().Num(1).Num(2).Num(3).Call(78, 0, 145).U8(3));
   ExpectCode("CHR$(1)", Bytes().Num(1).Call(16, 1, 14));
@@ -91,13 +103,30 @@ TEST(ExprCompiler, DefaultArgumentsAndSpecialForms) {
   ExpectCode("INSTR(1, \"A\", \"B\")", Bytes().Num(1).Str("A").Str("B").Call(63, 0, 7));
   ExpectCode("MKTIME(1, 2, 3)", Bytes().Num(1).Num(2).Num(3).Num(0).Num(0).Num(0).Call(88, 0, 130));
   ExpectCode("USR3(1)", Bytes().Num(1).Call(215, 0, 160).U8(3));
-  ExpectCode("SADD(A$)", Bytes().Call(206, 0, 134).U8(7).U8(0xEE).U8(0xEE).U8(0).U8(1).U8('A').U8(0));
-  ExpectCode("LBOUND(B)", Bytes().Call(250, 0, 176).U8(5).U8(0xEE).U8(0xEE).U8(0).U8(1).Num(1).U8(0));
+  ExpectCode("SADD(A$)",
+             Bytes().Call(206, 0, 134).U8(7).U8(0xEE).U8(0xEE).U8(0).U8(1).U8('A').U8(0));
+  ExpectCode("LBOUND(B)",
+             Bytes().Call(250, 0, 176).U8(5).U8(0xEE).U8(0xEE).U8(0).U8(1).Num(1).U8(0));
   ExpectCode("SWITCH(1, 2, 3, 4)", Bytes().Num(1).Num(2).Num(3).Num(4).Call(187, 0, 133).U8(2));
-  ExpectCode("FN F(1)", Bytes().Num(1).U8(4).U8(0xEE).U8(0xEE).U8(0).U8(50).U8(0).U8(128).U8(1).U8('F').U8(0).U8(1));
+  ExpectCode(
+      "FN F(1)",
+      Bytes().Num(1).U8(4).U8(0xEE).U8(0xEE).U8(0).U8(50).U8(0).U8(128).U8(1).U8('F').U8(0).U8(1));
   ExpectCode("-2 ^ 2", Bytes().Num(2).Num(2).U8(3).U8(2).U8(3).U8(1));
-  ExpectCode("NOT A = B", Bytes().U8(5).U8(0xEE).U8(0xEE).U8(0).U8(0).U8(5).U8(0xEE).U8(0xEE).U8(0).U8(1)
-                                 .U8(3).U8(11).U8(3).U8(17));
+  ExpectCode("NOT A = B", Bytes()
+                              .U8(5)
+                              .U8(0xEE)
+                              .U8(0xEE)
+                              .U8(0)
+                              .U8(0)
+                              .U8(5)
+                              .U8(0xEE)
+                              .U8(0xEE)
+                              .U8(0)
+                              .U8(1)
+                              .U8(3)
+                              .U8(11)
+                              .U8(3)
+                              .U8(17));
 }
 
 TEST(ExprCompiler, ReferencesAreThreadedOnTheirChains) {
@@ -145,7 +174,11 @@ TEST(FunctionTable, RowsAndMatching) {
   ASSERT_EQ(table.size(), 268u);
   EXPECT_STREQ(table.front().name, "column");
   EXPECT_STREQ(table.back().name, "ubound");
-  struct Case { const char* text; const char* name; size_t length; };
+  struct Case {
+    const char* text;
+    const char* name;
+    size_t length;
+  };
   const Case cases[] = {
       {"LOWER$(X$)", "lower$", 6}, {"LOWER(X$)", "lower", 5}, {"left $(A$)", "left$", 6},
       {"INPUT $", "input", 0},     {"HEX$(1)", "hex$", 4},    {"TIMER", "timer", 5},
@@ -155,7 +188,8 @@ TEST(FunctionTable, RowsAndMatching) {
     size_t pos = 0;
     const int row = FunctionNameAt(c.text, pos);
     if (c.length == 0) {  // input$ needs its "$" directly after the letters
-      EXPECT_TRUE(row < 0 || std::string_view(table[static_cast<size_t>(row)].name) != "input$") << c.text;
+      EXPECT_TRUE(row < 0 || std::string_view(table[static_cast<size_t>(row)].name) != "input$")
+          << c.text;
       continue;
     }
     ASSERT_GE(row, 0) << c.text;

@@ -80,14 +80,23 @@ class Session {
       for (;;) {
         if (!CompileVariableReference(text, pos, out)) return -1;
         SkipBlanks(text, pos);
-        if (pos < text.size() && text[pos] == ',') { ++pos; continue; }
-        if (pos < text.size() && text[pos] == '=') { ++pos; break; }
+        if (pos < text.size() && text[pos] == ',') {
+          ++pos;
+          continue;
+        }
+        if (pos < text.size() && text[pos] == '=') {
+          ++pos;
+          break;
+        }
         return -1;
       }
       out.Put8(0);
       if (!CompileExpression(text, pos, out)) return -1;
       SkipBlanks(text, pos);
-      if (pos < text.size() && text[pos] == ',') { ++pos; continue; }
+      if (pos < text.size() && text[pos] == ',') {
+        ++pos;
+        continue;
+      }
       break;
     }
     out.Put8(0);
@@ -102,9 +111,13 @@ class Session {
     for (;;) {
       uint8_t code;
       out.Put8(1);
-      if (!CompileVariableReference(text, pos, out, &code) || code < item::kNumericElement) return -1;
+      if (!CompileVariableReference(text, pos, out, &code) || code < item::kNumericElement)
+        return -1;
       SkipBlanks(text, pos);
-      if (pos < text.size() && text[pos] == ',') { ++pos; continue; }
+      if (pos < text.size() && text[pos] == ',') {
+        ++pos;
+        continue;
+      }
       break;
     }
     out.Put8(0);
@@ -159,8 +172,14 @@ class Session {
         if (!ReadVariableName(text, pos, p.name, &p.isString)) return -1;
         ++params.count;
         SkipBlanks(text, pos);
-        if (text[pos] == ',') { ++pos; continue; }
-        if (text[pos] == ')') { ++pos; break; }
+        if (text[pos] == ',') {
+          ++pos;
+          continue;
+        }
+        if (text[pos] == ')') {
+          ++pos;
+          break;
+        }
         return -1;
       }
     }

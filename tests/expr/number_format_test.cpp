@@ -17,15 +17,30 @@ namespace {
 
 TEST(NumberFormat, FreeFormatAndConversions) {
   const StrCase cases[] = {
-      {"STR$(5)", "5", 0}, {"STR$(-5)", "-5", 0}, {"STR$(0.1 + 0.2)", "0.3", 0},
-      {"STR$(1E15)", "1E+15", 0}, {"STR$(123456789012345)", "123456789012345", 0},
-      {"STR$(0.0001)", "0.0001", 0}, {"STR$(0.00001)", "1E-05", 0}, {"STR$(1 / 3)", "0.333333333333333", 0},
-      {"STR$(-2.5E-300)", "-2.5E-300", 0}, {"STR$(MAXNUM)", "1.79769313486232E+308", 0},
-      {"STR$(-0)", "0", 0}, {"STR$(ROUND(2.675, 2))", "2.68", 0}, {"STR$(ROUND(1.005, 2))", "1.01", 0},
-      {"HEX$(255)", "FF", 0}, {"HEX$(-1)", "", kErrFunctionCallError}, {"HEX$(0)", "0", 0},
-      {"HEX$(4294967295)", "FFFFFFFF", 0}, {"HEX$(4294967296)", "", kErrFunctionCallError},
-      {"HEX$(254.5)", "FF", 0}, {"HEX$(-0.4)", "0", 0}, {"OCT$(8)", "10", 0},
-      {"OCT$(4294967295)", "37777777777", 0}, {"BIN$(5)", "101", 0}, {"BIN$(0)", "0", 0},
+      {"STR$(5)", "5", 0},
+      {"STR$(-5)", "-5", 0},
+      {"STR$(0.1 + 0.2)", "0.3", 0},
+      {"STR$(1E15)", "1E+15", 0},
+      {"STR$(123456789012345)", "123456789012345", 0},
+      {"STR$(0.0001)", "0.0001", 0},
+      {"STR$(0.00001)", "1E-05", 0},
+      {"STR$(1 / 3)", "0.333333333333333", 0},
+      {"STR$(-2.5E-300)", "-2.5E-300", 0},
+      {"STR$(MAXNUM)", "1.79769313486232E+308", 0},
+      {"STR$(-0)", "0", 0},
+      {"STR$(ROUND(2.675, 2))", "2.68", 0},
+      {"STR$(ROUND(1.005, 2))", "1.01", 0},
+      {"HEX$(255)", "FF", 0},
+      {"HEX$(-1)", "", kErrFunctionCallError},
+      {"HEX$(0)", "0", 0},
+      {"HEX$(4294967295)", "FFFFFFFF", 0},
+      {"HEX$(4294967296)", "", kErrFunctionCallError},
+      {"HEX$(254.5)", "FF", 0},
+      {"HEX$(-0.4)", "0", 0},
+      {"OCT$(8)", "10", 0},
+      {"OCT$(4294967295)", "37777777777", 0},
+      {"BIN$(5)", "101", 0},
+      {"BIN$(0)", "0", 0},
       {"BIN$(-1)", "", kErrFunctionCallError},
   };
   Session s;
@@ -48,7 +63,8 @@ TEST(NumberFormat, FreeFormatIsPrintfG15) {
   for (int i = 0; i < 20000; ++i) {
     double x = std::bit_cast<double>(bits(rng));
     if (!std::isfinite(x)) continue;
-    if (i % 2) x = std::ldexp(std::fmod(x, 1.0), static_cast<int>(i % 120) - 60);  // ordinary sizes too
+    if (i % 2)
+      x = std::ldexp(std::fmod(x, 1.0), static_cast<int>(i % 120) - 60);  // ordinary sizes too
     if (x == 0) continue;
     std::snprintf(expected, sizeof expected, "%.15G", x);
     ASSERT_EQ(FreeFormatText(x), expected) << x;
@@ -63,15 +79,23 @@ TEST(NumberFormat, UsingExamples) {
       {"USING$(\"#########,\", 1234567)", " 1,234,567", 0},
       {"USING$(\"###,###\", 1, 2)", "   1  2", 0},
       {"USING$(\"####,.##\", 1234.5)", "1,234.50", 0},
-      {"USING$(\"**$##.##\", 1.5)", "***$1.50", 0}, {"USING$(\"**##\", 5)", "***5", 0},
-      {"USING$(\"$$##.##\", 12.5)", " $12.50", 0}, {"USING$(\"$##\", 5)", "$ 5", 0},
-      {"USING$(\"##.##-\", -1.5)", " 1.50-", 0}, {"USING$(\"##.##-\", 1.5)", " 1.50 ", 0},
-      {"USING$(\"##.##+\", 1.5)", " 1.50+", 0}, {"USING$(\"##.##+\", -1.5)", " 1.50-", 0},
-      {"USING$(\"+##\", 7)", " +7", 0}, {"USING$(\"+##\", -7)", " -7", 0},
+      {"USING$(\"**$##.##\", 1.5)", "***$1.50", 0},
+      {"USING$(\"**##\", 5)", "***5", 0},
+      {"USING$(\"$$##.##\", 12.5)", " $12.50", 0},
+      {"USING$(\"$##\", 5)", "$ 5", 0},
+      {"USING$(\"##.##-\", -1.5)", " 1.50-", 0},
+      {"USING$(\"##.##-\", 1.5)", " 1.50 ", 0},
+      {"USING$(\"##.##+\", 1.5)", " 1.50+", 0},
+      {"USING$(\"##.##+\", -1.5)", " 1.50-", 0},
+      {"USING$(\"+##\", 7)", " +7", 0},
+      {"USING$(\"+##\", -7)", " -7", 0},
       {"USING$(\"+$$##\", 7)", "  +$7", 0},
-      {"USING$(\"###\", 2.5)", "  3", 0}, {"USING$(\"###\", -2.5)", " -2", 0},
-      {"USING$(\"##.\", 2.5)", " 3.", 0}, {"USING$(\"###\", 999)", "999", 0},
-      {"USING$(\".##\", 0.5)", ".50", 0}, {"USING$(\"#.##\", 0.5)", "0.50", 0},
+      {"USING$(\"###\", 2.5)", "  3", 0},
+      {"USING$(\"###\", -2.5)", " -2", 0},
+      {"USING$(\"##.\", 2.5)", " 3.", 0},
+      {"USING$(\"###\", 999)", "999", 0},
+      {"USING$(\".##\", 0.5)", ".50", 0},
+      {"USING$(\"#.##\", 0.5)", "0.50", 0},
       // exponent form: "^^^^" counts five characters
       {"USING$(\"##.##^^^^\", 123.456)", " 1.23E+002", 0},
       {"USING$(\"###.##^^^^\", 123.456)", " 12.35E+001", 0},
@@ -81,22 +105,33 @@ TEST(NumberFormat, UsingExamples) {
       {"USING$(\"##.##^^^^\", 0)", " 0.00E+000", 0},
       // a magnitude of w digits or more takes the exponent form, and a field
       // too narrow for a digit still shows one
-      {"USING$(\"##\", 123)", "%1E+002", 0}, {"USING$(\"#^^^^\", 5)", "5E+000", 0},
+      {"USING$(\"##\", 123)", "%1E+002", 0},
+      {"USING$(\"#^^^^\", 5)", "5E+000", 0},
       {"USING$(\"##.##\", 0.00001)", "%.10E-004", 0},
       // string fields
-      {"USING$(\"!\", \"HELLO\")", "H", 0}, {"USING$(\"!\", \"\")", " ", 0},
-      {"USING$(\"\\  \\\", \"HELLO\")", "HELL", 0}, {"USING$(\"\\  \\\", \"HI\")", "HI  ", 0},
-      {"USING$(\"&\", \"abc\")", "abc", 0}, {"USING$(\"%  %\", \"ab\")", "ab  ", 0},
-      {"USING$(\"/    /\", \"abc\")", "   abc", 0}, {"USING$(\"/  /\", \"abcdef\")", "abcd", 0},
+      {"USING$(\"!\", \"HELLO\")", "H", 0},
+      {"USING$(\"!\", \"\")", " ", 0},
+      {"USING$(\"\\  \\\", \"HELLO\")", "HELL", 0},
+      {"USING$(\"\\  \\\", \"HI\")", "HI  ", 0},
+      {"USING$(\"&\", \"abc\")", "abc", 0},
+      {"USING$(\"%  %\", \"ab\")", "ab  ", 0},
+      {"USING$(\"/    /\", \"abc\")", "   abc", 0},
+      {"USING$(\"/  /\", \"abcdef\")", "abcd", 0},
       // literal text, escapes, reuse of the format
-      {"USING$(\"#\", 1, 2, 3)", "123", 0}, {"USING$(\"A#B\", 1, 2)", "A1BA2B", 0},
+      {"USING$(\"#\", 1, 2, 3)", "123", 0},
+      {"USING$(\"A#B\", 1, 2)", "A1BA2B", 0},
       {"USING$(\"Total: ###.## USD\", 12.5)", "Total:  12.50 USD", 0},
-      {"USING$(\"_##\", 5)", "#5", 0}, {"USING$(\"ab_\", 1)", "ab_", 0},
-      {"USING$(\"% x%\", 1)", "% x%", 0}, {"USING$(\"\\abc\", \"x\")", "\\abc", 0},
-      {"USING$(\"+\", 5)", "+", 0}, {"USING$(\"x!y#z\", \"Q\", 4)", "xQy4z", 0},
+      {"USING$(\"_##\", 5)", "#5", 0},
+      {"USING$(\"ab_\", 1)", "ab_", 0},
+      {"USING$(\"% x%\", 1)", "% x%", 0},
+      {"USING$(\"\\abc\", \"x\")", "\\abc", 0},
+      {"USING$(\"+\", 5)", "+", 0},
+      {"USING$(\"x!y#z\", \"Q\", 4)", "xQy4z", 0},
       // kinds and limits
-      {"USING$(\"!\", 5)", "", kErrTypeMismatch}, {"USING$(\"#\", \"a\")", "", kErrTypeMismatch},
-      {"USING$(\"#!\", 1, 2)", "", kErrTypeMismatch}, {"USING$(5, 1)", "", kErrTypeMismatch},
+      {"USING$(\"!\", 5)", "", kErrTypeMismatch},
+      {"USING$(\"#\", \"a\")", "", kErrTypeMismatch},
+      {"USING$(\"#!\", 1, 2)", "", kErrTypeMismatch},
+      {"USING$(5, 1)", "", kErrTypeMismatch},
       {"USING$(\"&&\", REPEAT$(\"a\", 40000), REPEAT$(\"b\", 30000))", "", kErrStringTooLong},
       {"USING$(\"x&\", REPEAT$(\"a\", 65535))", "", kErrStringTooLong},
   };

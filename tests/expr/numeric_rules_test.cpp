@@ -55,14 +55,23 @@ int32_t ReferenceBinary(uint8_t code, double a, double b, double& out) {
       if (int32_t e = ReferenceResultError(a, b, r, true)) return e;
       break;
     }
-    case op::kMultiply: r = a * b; if (int32_t e = ReferenceResultError(a, b, r, true)) return e; break;
+    case op::kMultiply:
+      r = a * b;
+      if (int32_t e = ReferenceResultError(a, b, r, true)) return e;
+      break;
     case op::kDivide:
       if (b == 0) return kErrDivisionByZero;
       r = a / b;
       if (int32_t e = ReferenceResultError(a, b, r, true)) return e;
       break;
-    case op::kPlus: r = a + b; if (int32_t e = ReferenceResultError(a, b, r, false)) return e; break;
-    case op::kMinus: r = a - b; if (int32_t e = ReferenceResultError(a, b, r, false)) return e; break;
+    case op::kPlus:
+      r = a + b;
+      if (int32_t e = ReferenceResultError(a, b, r, false)) return e;
+      break;
+    case op::kMinus:
+      r = a - b;
+      if (int32_t e = ReferenceResultError(a, b, r, false)) return e;
+      break;
     case op::kDiv:
       if (b == 0) return kErrDivisionByZero;
       r = a / b;
@@ -110,21 +119,40 @@ uint64_t Bits(double x) { return std::bit_cast<uint64_t>(x); }
 // binary fractions at the edge of the sixteenths shortcut, and fractions
 // between 2^47 and 2^52 where the fifteen digits end at or above the point.
 std::vector<double> RoundingInputs() {
-  std::vector<double> v = {0.0, DBL_MIN, DBL_TRUE_MIN, DBL_MAX, INFINITY, NAN, 0.5, 0.1 + 0.2,
-                           1.0 / 3, 99999999999.0625, 100000000000.0625, 99999999999.9375,
-                           123456789012345.5, 123456789012346.5, 0x1p52 - 0.5, 0x1p50 + 0.25,
-                           999999999999999.5, 1e15 + 0.5, 1e-8 / 3, 1e-9 / 3, 1e22 / 3};
+  std::vector<double> v = {0.0,
+                           DBL_MIN,
+                           DBL_TRUE_MIN,
+                           DBL_MAX,
+                           INFINITY,
+                           NAN,
+                           0.5,
+                           0.1 + 0.2,
+                           1.0 / 3,
+                           99999999999.0625,
+                           100000000000.0625,
+                           99999999999.9375,
+                           123456789012345.5,
+                           123456789012346.5,
+                           0x1p52 - 0.5,
+                           0x1p50 + 0.25,
+                           999999999999999.5,
+                           1e15 + 0.5,
+                           1e-8 / 3,
+                           1e-9 / 3,
+                           1e22 / 3};
   std::mt19937_64 rng(7);
   std::uniform_real_distribution<double> decade(-30, 30);
   for (int i = 0; i < 60000; ++i) v.push_back(std::pow(10.0, decade(rng)));
   for (int i = 0; i < 60000; ++i) v.push_back(std::abs(std::bit_cast<double>(rng() >> 1)));
-  for (int i = 0; i < 20000; ++i) v.push_back(std::ldexp(static_cast<double>(rng() >> 11), -(int)(rng() % 9) - 1) +
-                                              static_cast<double>(rng() % 100000));
-  for (int i = 0; i < 20000; ++i) v.push_back(0x1p47 + std::ldexp(static_cast<double>(rng() >> 12), -(int)(rng() % 6)));
+  for (int i = 0; i < 20000; ++i)
+    v.push_back(std::ldexp(static_cast<double>(rng() >> 11), -(int)(rng() % 9) - 1) +
+                static_cast<double>(rng() % 100000));
+  for (int i = 0; i < 20000; ++i)
+    v.push_back(0x1p47 + std::ldexp(static_cast<double>(rng() >> 12), -(int)(rng() % 6)));
   for (int k = -40; k <= 30; ++k) {
     const double p = std::pow(10.0, k);
-    for (double f : {1.0, 9.99999999999999, 9.999999999999995, 9.9999999999999995, 1.000000000000005,
-                     5.0000000000000050})
+    for (double f : {1.0, 9.99999999999999, 9.999999999999995, 9.9999999999999995,
+                     1.000000000000005, 5.0000000000000050})
       v.push_back(p * f);
   }
   // Exact ties: a 15-digit integer plus one half, scaled by a power of two
@@ -160,20 +188,31 @@ TEST(NumericRules, Round15AgreesWithPrintfAndStrtodBitForBit) {
 // ---------------------------------------------------------------------------
 // The operators.
 
-constexpr uint8_t kNumericCodes[] = {op::kPlus, op::kMinus, op::kMultiply, op::kDivide, op::kPower,
-                                     op::kIntDivide, op::kDiv, op::kMod};
-constexpr uint8_t kRelationalCodes[] = {op::kEqual, op::kNotEqual, op::kLess, op::kGreater,
-                                        op::kLessEqual, op::kGreaterEqual};
+constexpr uint8_t kNumericCodes[] = {op::kPlus,  op::kMinus,     op::kMultiply, op::kDivide,
+                                     op::kPower, op::kIntDivide, op::kDiv,      op::kMod};
+constexpr uint8_t kRelationalCodes[] = {op::kEqual,   op::kNotEqual,  op::kLess,
+                                        op::kGreater, op::kLessEqual, op::kGreaterEqual};
 
 // Edge values and the values the power shortcut turns on: whole bases
 // around 2^53 and its roots, small whole and fractional exponents, and the
 // bases and exponents whose powers land near the ends of the normal range.
 std::vector<double> OperandEdges() {
-  std::vector<double> v = {0.0, DBL_TRUE_MIN, DBL_MIN, DBL_MAX, INFINITY, NAN, 1, 0.5, 2, 3, 10,
-                           2.5, 8, 1.0 / 3, 0.1, 1e-300, 1e300, 1e-160, 1e160, 1e308, 1e-308,
-                           0x1p53, 0x1p53 - 1, 0x1p52 + 1, 94906265, 94906266, 208063, 208064,
-                           4.4e-16, 2.718281828459045, 7, 52, 53, 63, 64, 65, 1022, 1023, 1024,
-                           1074, 1075, 745.5, 709.78, 2147483647.5, 2147483648.0, 1e15 + 0.5};
+  std::vector<double> v = {0.0,       DBL_TRUE_MIN, DBL_MIN,
+                           DBL_MAX,   INFINITY,     NAN,
+                           1,         0.5,          2,
+                           3,         10,           2.5,
+                           8,         1.0 / 3,      0.1,
+                           1e-300,    1e300,        1e-160,
+                           1e160,     1e308,        1e-308,
+                           0x1p53,    0x1p53 - 1,   0x1p52 + 1,
+                           94906265,  94906266,     208063,
+                           208064,    4.4e-16,      2.718281828459045,
+                           7,         52,           53,
+                           63,        64,           65,
+                           1022,      1023,         1024,
+                           1074,      1075,         745.5,
+                           709.78,    2147483647.5, 2147483648.0,
+                           1e15 + 0.5};
   for (size_t i = 0, n = v.size(); i < n; ++i) v.push_back(-v[i]);
   return v;
 }
@@ -189,12 +228,13 @@ void ExpectAgreement(uint8_t code, double a, double b, int& failures) {
   const int32_t ae = ApplyBinaryOperator(code, left, right);
   const double applied = ae == kOk ? left.number : 12345;
   if (ae != kOk && Bits(left.number) != Bits(a)) ADD_FAILURE() << "operand changed on error";
-  const bool same = ge == we && ae == we && (std::isnan(want) ? std::isnan(got) && std::isnan(applied)
-                                                              : Bits(got) == Bits(want) && Bits(applied) == Bits(want));
+  const bool same = ge == we && ae == we &&
+                    (std::isnan(want) ? std::isnan(got) && std::isnan(applied)
+                                      : Bits(got) == Bits(want) && Bits(applied) == Bits(want));
   if (!same && ++failures <= 20)
-    ADD_FAILURE() << "code " << int(code) << " on " << std::hexfloat << a << ", " << b << ": error " << ge
-                  << "/" << ae << " value " << got << "/" << applied << " instead of error " << we
-                  << " value " << want;
+    ADD_FAILURE() << "code " << int(code) << " on " << std::hexfloat << a << ", " << b << ": error "
+                  << ge << "/" << ae << " value " << got << "/" << applied << " instead of error "
+                  << we << " value " << want;
 }
 
 TEST(NumericRules, NumericOperatorsAgreeWithTheGuardedComputation) {
@@ -245,21 +285,27 @@ TEST(NumericRules, ComparisonsAgreeIncludingNaNAndSignedZero) {
 // The inline path is only for two numbers: a string on either side keeps
 // the kind rules, and the operands stay as they were on error.
 TEST(NumericRules, MixedKindsStillTakeTheGeneralPath) {
-  struct Case { uint8_t code; bool leftString, rightString; int32_t error; };
+  struct Case {
+    uint8_t code;
+    bool leftString, rightString;
+    int32_t error;
+  };
   const Case cases[] = {
-      {op::kPlus, true, false, kErrTypeMismatch},   {op::kPlus, false, true, kErrTypeMismatch},
-      {op::kMinus, true, true, kErrTypeMismatch},   {op::kDivide, true, false, kErrTypeMismatch},
-      {op::kLess, true, false, kErrTypeMismatch},   {op::kEqual, false, true, kErrTypeMismatch},
-      {op::kConcat, false, false, kErrTypeMismatch}, {op::kPlus, true, true, kOk},
+      {op::kPlus, true, false, kErrTypeMismatch},
+      {op::kPlus, false, true, kErrTypeMismatch},
+      {op::kMinus, true, true, kErrTypeMismatch},
+      {op::kDivide, true, false, kErrTypeMismatch},
+      {op::kLess, true, false, kErrTypeMismatch},
+      {op::kEqual, false, true, kErrTypeMismatch},
+      {op::kConcat, false, false, kErrTypeMismatch},
+      {op::kPlus, true, true, kOk},
       {op::kLess, true, true, kOk},
   };
   for (const Case& c : cases) {
     CValue left = c.leftString ? CValue(std::string_view("7")) : CValue(7.0);
     const CValue right = c.rightString ? CValue(std::string_view("8")) : CValue(8.0);
     EXPECT_EQ(ApplyBinaryOperator(c.code, left, right), c.error) << int(c.code);
-    if (c.error != kOk) {
-      EXPECT_EQ(left.IsString(), c.leftString) << int(c.code);
-    }
+    if (c.error != kOk) { EXPECT_EQ(left.IsString(), c.leftString) << int(c.code); }
   }
   CValue s(std::string_view("A"));
   ASSERT_EQ(ApplyBinaryOperator(op::kPlus, s, CValue(std::string_view("B"))), kOk);

@@ -19,7 +19,12 @@ TEST(Variables, ReadsCreateVariables) {
 
 TEST(Variables, LetGroupsAndKinds) {
   Session s;
-  struct Case { const char* let; int32_t error; const char* check; double value; };
+  struct Case {
+    const char* let;
+    int32_t error;
+    const char* check;
+    double value;
+  };
   const Case cases[] = {
       {"A, B, C = 7", 0, "A + B + C", 21},
       {"A = 1, B = 2", 0, "A * 10 + B", 12},
@@ -38,12 +43,20 @@ TEST(Variables, LetGroupsAndKinds) {
 
 TEST(Variables, AutomaticArrays) {
   Session s;
-  struct Case { bool running; const char* let; int32_t error; };
+  struct Case {
+    bool running;
+    const char* let;
+    int32_t error;
+  };
   const Case cases[] = {
-      {true, "A(10) = 1", 0},              {true, "A(11) = 1", kErrBadSubscript},
-      {true, "B(1,2,3,4) = 0", kErrBadSubscript}, {true, "C(1,2,3) = 5", 0},
-      {true, "C(1,2) = 5", kErrBadSubscript},     {true, "D(-1) = 0", kErrBadSubscript},
-      {true, "D(65537) = 0", kErrBadSubscript},   {true, "E$(0) = \"x\"", 0},
+      {true, "A(10) = 1", 0},
+      {true, "A(11) = 1", kErrBadSubscript},
+      {true, "B(1,2,3,4) = 0", kErrBadSubscript},
+      {true, "C(1,2,3) = 5", 0},
+      {true, "C(1,2) = 5", kErrBadSubscript},
+      {true, "D(-1) = 0", kErrBadSubscript},
+      {true, "D(65537) = 0", kErrBadSubscript},
+      {true, "E$(0) = \"x\"", 0},
       {false, "F(0) = 1", 0},
   };
   for (const Case& c : cases) {
@@ -55,12 +68,19 @@ TEST(Variables, AutomaticArrays) {
 
 TEST(Variables, DimRules) {
   Session s;
-  struct Case { const char* dim; int32_t error; };
+  struct Case {
+    const char* dim;
+    int32_t error;
+  };
   const Case cases[] = {
-      {"A(0)", kErrBadSubscript},      {"A$(0)", 0},
-      {"B(5)", 0},                      {"B(5)", kErrAlreadyDimensioned},
-      {"C(4096, 4096)", kErrBadSubscript}, {"D(65536)", 0},
-      {"E(65537)", kErrBadSubscript},   {"F(1,1,1,1,1,1,1,1,1,1)", 0},
+      {"A(0)", kErrBadSubscript},
+      {"A$(0)", 0},
+      {"B(5)", 0},
+      {"B(5)", kErrAlreadyDimensioned},
+      {"C(4096, 4096)", kErrBadSubscript},
+      {"D(65536)", 0},
+      {"E(65537)", kErrBadSubscript},
+      {"F(1,1,1,1,1,1,1,1,1,1)", 0},
       {"G(1,1,1,1,1,1,1,1,1,1,1)", kErrBadSubscript},
       {"H(2), B(3), I(4)", kErrAlreadyDimensioned},  // H stays
       {"J(\"x\")", kErrTypeMismatch},
@@ -103,11 +123,14 @@ TEST(Variables, RedimPreserveMatchesBySubscripts) {
   ASSERT_EQ(s.Dim("M(2, 2)"), 0);  // 3 x 3
   for (int i = 0; i <= 2; ++i)
     for (int j = 0; j <= 2; ++j)
-      ASSERT_EQ(s.Let("M(" + std::to_string(i) + "," + std::to_string(j) + ") = " + std::to_string(i * 10 + j)), 0);
+      ASSERT_EQ(s.Let("M(" + std::to_string(i) + "," + std::to_string(j) +
+                      ") = " + std::to_string(i * 10 + j)),
+                0);
   ASSERT_EQ(s.Dim("M(5, 5)", 1), 0);
   for (int i = 0; i <= 5; ++i)
     for (int j = 0; j <= 5; ++j)
-      EXPECT_EQ(s.Num("M(" + std::to_string(i) + "," + std::to_string(j) + ")"), i <= 2 && j <= 2 ? i * 10 + j : 0);
+      EXPECT_EQ(s.Num("M(" + std::to_string(i) + "," + std::to_string(j) + ")"),
+                i <= 2 && j <= 2 ? i * 10 + j : 0);
   ASSERT_EQ(s.Dim("M(1, 1)", 1), 0);  // shrinking keeps what still fits
   EXPECT_EQ(s.Num("M(1, 1)"), 11);
   EXPECT_EQ(s.Dim("M(5)", 1), kErrBadSubscript);  // dimension count must match
@@ -208,7 +231,8 @@ TEST(Variables, UsrServices) {
   Session s;
   EXPECT_EQ(s.DefUsr(0, "70000"), kErrCommandError);
   EXPECT_EQ(s.DefUsr(0, "-1"), kErrCommandError);
-  ASSERT_EQ(s.Let("T$ = \"a\" + CHR$(13, 10) + \"b\" + CHR$(10), V = 1.5, F$ = \"WORK:GOOD.DAT\""), 0);
+  ASSERT_EQ(s.Let("T$ = \"a\" + CHR$(13, 10) + \"b\" + CHR$(10), V = 1.5, F$ = \"WORK:GOOD.DAT\""),
+            0);
   ASSERT_EQ(s.DefUsr(1, "17968"), 0);
   Result r = s.Eval("USR1(VARPTR(T$))");
   EXPECT_EQ(r.value.str.View(), std::string_view("a\rb\n"));
@@ -258,8 +282,13 @@ TEST(Variables, ResetProgramStateAndIncDec) {
 }
 
 TEST(BasicString, CompareSearchAndClamp) {
-  struct Cmp { const char* a; const char* b; int want; };
-  const Cmp cmps[] = {{"abc", "abd", -1}, {"ab", "abc", -1}, {"", "", 0}, {"\xC8", "A", -1}, {"b", "a", 1}};
+  struct Cmp {
+    const char* a;
+    const char* b;
+    int want;
+  };
+  const Cmp cmps[] = {
+      {"abc", "abd", -1}, {"ab", "abc", -1}, {"", "", 0}, {"\xC8", "A", -1}, {"b", "a", 1}};
   for (const Cmp& c : cmps) EXPECT_EQ(CBasicString::Compare(c.a, c.b), c.want) << c.a << "/" << c.b;
   EXPECT_EQ(CBasicString::CompareNoCase("Hello", "hELLO"), 0);
   CBasicString s("abcabc");

@@ -71,8 +71,7 @@ TEST(CodeBuffer, OverflowFailsWithoutOverrunAndLeavesRoomForTheStructuralTail) {
   EXPECT_FALSE(b.Put8(1));  // sticky until rolled back
   b.Truncate(start);
   EXPECT_FALSE(b.Failed());
-  while (b.Put8(1)) {
-  }
+  while (b.Put8(1)) {}
   EXPECT_EQ(b.Size(), CodeBuffer::kCapacity - CodeBuffer::kTailReserve);
   b.Truncate(b.Size());
   EXPECT_TRUE(b.StructuralUncompiled(3, 4));

@@ -40,9 +40,7 @@ class CompiledView {
     return s;
   }
   // The source text a record covers.
-  std::string Excerpt(const Rec& r) const {
-    return std::string(text_.substr(r.column, r.length));
-  }
+  std::string Excerpt(const Rec& r) const { return std::string(text_.substr(r.column, r.length)); }
   // The first record with this code (fails the test when there is none).
   const Rec& First(uint8_t code) const {
     for (const Rec& r : records_)

@@ -15,7 +15,10 @@ using testing::Rec;
 // 250 uncompiled, 251 jump, 248 label): the statement start rule, the
 // remapping of keywords to record codes, and which forms fail.
 TEST(StatementCompiler, RecordCodesOfEveryFamily) {
-  struct Case { const char* line; const char* shape; };
+  struct Case {
+    const char* line;
+    const char* shape;
+  };
   const Case cases[] = {
       // line structure, empty statements, remarks
       {"PRINT 1: FOO BAR: PRINT 2", "86 250 86"},
@@ -29,14 +32,35 @@ TEST(StatementCompiler, RecordCodesOfEveryFamily) {
       {"REM a: b: c", "93"},
       {"PRINT 1 ' note: x", "86 93"},
       // the statement-start rule
-      {"?A", "86"}, {"@5,10", "68"}, {".100", "32"}, {"\"PROG\"", "104"},
-      {"PRINT: \"PROG\"", "86 250"}, {"LETTER=5", "61"}, {"X1=5", "61"}, {"TO=5", "250"},
-      {"THEN PRINT", "250"}, {"OFF", "250"}, {"STEP", "183"}, {"GO  SUB 100", "47"},
-      {"GO 100", "250"}, {"S.\"PROG\"", "105"}, {"ME.\"P\"", "71"}, {"$COLOR", "234"},
-      {"$ PRINT", "215"}, {"$XREF", "216"}, {"$FOO", "250"}, {"PRINTER?", "135"},
-      {"PRINTERS", "136"}, {"LINES", "225"}, {"MID $(A$,2)=\"X\"", "72"},
+      {"?A", "86"},
+      {"@5,10", "68"},
+      {".100", "32"},
+      {"\"PROG\"", "104"},
+      {"PRINT: \"PROG\"", "86 250"},
+      {"LETTER=5", "61"},
+      {"X1=5", "61"},
+      {"TO=5", "250"},
+      {"THEN PRINT", "250"},
+      {"OFF", "250"},
+      {"STEP", "183"},
+      {"GO  SUB 100", "47"},
+      {"GO 100", "250"},
+      {"S.\"PROG\"", "105"},
+      {"ME.\"P\"", "71"},
+      {"$COLOR", "234"},
+      {"$ PRINT", "215"},
+      {"$XREF", "216"},
+      {"$FOO", "250"},
+      {"PRINTER?", "135"},
+      {"PRINTERS", "136"},
+      {"LINES", "225"},
+      {"MID $(A$,2)=\"X\"", "72"},
       // no-operand statements refuse operands
-      {"CLS", "15"}, {"HOME", "15"}, {"CLS 5", "250"}, {"NEW", "74"}, {"BEEP", "7"},
+      {"CLS", "15"},
+      {"HOME", "15"},
+      {"CLS 5", "250"},
+      {"NEW", "74"},
+      {"BEEP", "7"},
       // IF family
       {"IF X THEN 100", "52 48"},
       {"IF X THEN 100 ELSE PRINT \"NO\"", "52 48 251 86"},
@@ -50,70 +74,196 @@ TEST(StatementCompiler, RecordCodesOfEveryFamily) {
       {"IF X THEN", "52"},
       {"IF X THEN 10 20", "52 250"},
       {"ELSE PRINT 1", "33 86"},
-      {"END IF", "35"}, {"END", "34"}, {"SYSTEM", "34"},
+      {"END IF", "35"},
+      {"END", "34"},
+      {"SYSTEM", "34"},
       {"PRINT 1 ELSE PRINT 2", "86 33 86"},
       // jumps and traps
-      {"GOTO 100", "48"}, {"GOTO *LOOP", "48"}, {"GOTO TIMER", "49"}, {"GOTO", "250"},
-      {"GOTO 65536", "250"}, {"GOSUB 10", "47"}, {"GOIF X, 10, 20", "46"},
-      {"ON X GOTO 10, 20, *A", "78"}, {"ON X GOSUB 10", "78"}, {"ON X PRINT", "250"},
-      {"ON ERROR GOTO 100", "80"}, {"ON ERROR RESUME NEXT", "80"}, {"ON BREAK GOTO 0", "79"},
-      {"ON TIMER GOTO 10", "81"}, {"ON TIMER = 500 GOTO 10", "81"}, {"ON TIMER (5) GOTO 10", "81"},
-      {"ON TIMER 0 GOTO 100", "81"}, {"ON TIMER 500 PRINT", "250"},
-      {"RETURN", "101"}, {"RESTORE 100", "99"}, {"PUSH *A", "88"}, {"RESUME", "100"},
-      {"RESUME NEXT", "100"}, {"RESUME 20", "100"},
+      {"GOTO 100", "48"},
+      {"GOTO *LOOP", "48"},
+      {"GOTO TIMER", "49"},
+      {"GOTO", "250"},
+      {"GOTO 65536", "250"},
+      {"GOSUB 10", "47"},
+      {"GOIF X, 10, 20", "46"},
+      {"ON X GOTO 10, 20, *A", "78"},
+      {"ON X GOSUB 10", "78"},
+      {"ON X PRINT", "250"},
+      {"ON ERROR GOTO 100", "80"},
+      {"ON ERROR RESUME NEXT", "80"},
+      {"ON BREAK GOTO 0", "79"},
+      {"ON TIMER GOTO 10", "81"},
+      {"ON TIMER = 500 GOTO 10", "81"},
+      {"ON TIMER (5) GOTO 10", "81"},
+      {"ON TIMER 0 GOTO 100", "81"},
+      {"ON TIMER 500 PRINT", "250"},
+      {"RETURN", "101"},
+      {"RESTORE 100", "99"},
+      {"PUSH *A", "88"},
+      {"RESUME", "100"},
+      {"RESUME NEXT", "100"},
+      {"RESUME 20", "100"},
       // variables
-      {"LET A = 1", "61"}, {"A, B$ = 1", "61"}, {"A = 1, B = 2", "61"}, {"A", "250"},
-      {"FOR I = 1 TO 10", "42"}, {"FOR I = 1 TO 10 STEP 2", "42"}, {"FOR A$ = 1 TO 2", "250"},
-      {"NEXT", "75"}, {"NEXT I, J", "75"}, {"DIM A(10), B$(2, 3)", "27"}, {"DIM A", "250"},
-      {"REDIM PRESERVE A(5)", "92"}, {"ERASE", "36"}, {"ERASE A, B$", "36"}, {"CLEAR", "12"},
-      {"OPTION BASE 1", "83"}, {"OPTION EXPLICIT", "83"}, {"CONST %X = 2", "18"},
-      {"CONST X = 2", "18"}, {"DEF FN SQ(X) = X * X", "23"}, {"DEF USR = 5", "244"},
-      {"DEF USR3 = 5", "244"}, {"DEF X", "250"}, {"READ A, B$", "91"},
-      {"DATA 1, \"A:B\", X", "22"}, {"DATA", "22"}, {"SWAP A, B", "184"},
-      {"SWAP 10, 20", "185"}, {"INC A", "165"}, {"LSET A$ = \"X\"", "70"},
-      {"MID$(A$, 2, 1) = \"X\"", "72"}, {"LEFT$(A$) = \"X\"", "166"},
+      {"LET A = 1", "61"},
+      {"A, B$ = 1", "61"},
+      {"A = 1, B = 2", "61"},
+      {"A", "250"},
+      {"FOR I = 1 TO 10", "42"},
+      {"FOR I = 1 TO 10 STEP 2", "42"},
+      {"FOR A$ = 1 TO 2", "250"},
+      {"NEXT", "75"},
+      {"NEXT I, J", "75"},
+      {"DIM A(10), B$(2, 3)", "27"},
+      {"DIM A", "250"},
+      {"REDIM PRESERVE A(5)", "92"},
+      {"ERASE", "36"},
+      {"ERASE A, B$", "36"},
+      {"CLEAR", "12"},
+      {"OPTION BASE 1", "83"},
+      {"OPTION EXPLICIT", "83"},
+      {"CONST %X = 2", "18"},
+      {"CONST X = 2", "18"},
+      {"DEF FN SQ(X) = X * X", "23"},
+      {"DEF USR = 5", "244"},
+      {"DEF USR3 = 5", "244"},
+      {"DEF X", "250"},
+      {"READ A, B$", "91"},
+      {"DATA 1, \"A:B\", X", "22"},
+      {"DATA", "22"},
+      {"SWAP A, B", "184"},
+      {"SWAP 10, 20", "185"},
+      {"INC A", "165"},
+      {"LSET A$ = \"X\"", "70"},
+      {"MID$(A$, 2, 1) = \"X\"", "72"},
+      {"LEFT$(A$) = \"X\"", "166"},
       // program commands
-      {"RUN", "104"}, {"RUN 100", "104"}, {"RUN \"PROG\"", "104"}, {"CHAIN \"P\", 100", "11"},
-      {"LOAD \"P\", R", "66"}, {"LOAD \"P\", Q", "250"}, {"LOADR \"APPLE2\"", "67"},
-      {"FONT \"F\"", "161"}, {"LOADC", "167"}, {"SAVE \"P\", A", "105"}, {"ASAVE \"P\"", "105"},
-      {"BSAVE \"P\"", "105"}, {"LSAVE 10-20, \"P\"", "169"}, {"MERGE \"P\", 100, 5", "71"},
-      {"OLD", "77"}, {"DUMP \"F\", O", "31"}, {"TYPE \"F\"", "31"}, {"RENUM ,,5", "96"},
-      {"RES", "96"}, {"RESEQUENCE 1000, 5", "96"}, {"NUMBER", "76"}, {"AUTO ON, 5", "148"},
-      {"AUTO OFF", "148"}, {"RECALL 10", "221"}, {"FIND \"X\", 10-20", "160"},
-      {"LIST", "65"}, {"LIST 10-20, 30", "65"}, {"DEL", "250"}, {"DEL 10", "24"},
-      {"LLIST 10-", "129"}, {"COPY 10 TO 20, E", "154"}, {"MOVE 10 TO 20", "171"},
-      {"APPEND 10 TO 20, E, D", "145"}, {"SPLIT 10, 20", "181"}, {"XCOPY 10-20 TO 100, 5", "189"},
-      {"UNNUM", "246"}, {"CHKSW", "151"},
+      {"RUN", "104"},
+      {"RUN 100", "104"},
+      {"RUN \"PROG\"", "104"},
+      {"CHAIN \"P\", 100", "11"},
+      {"LOAD \"P\", R", "66"},
+      {"LOAD \"P\", Q", "250"},
+      {"LOADR \"APPLE2\"", "67"},
+      {"FONT \"F\"", "161"},
+      {"LOADC", "167"},
+      {"SAVE \"P\", A", "105"},
+      {"ASAVE \"P\"", "105"},
+      {"BSAVE \"P\"", "105"},
+      {"LSAVE 10-20, \"P\"", "169"},
+      {"MERGE \"P\", 100, 5", "71"},
+      {"OLD", "77"},
+      {"DUMP \"F\", O", "31"},
+      {"TYPE \"F\"", "31"},
+      {"RENUM ,,5", "96"},
+      {"RES", "96"},
+      {"RESEQUENCE 1000, 5", "96"},
+      {"NUMBER", "76"},
+      {"AUTO ON, 5", "148"},
+      {"AUTO OFF", "148"},
+      {"RECALL 10", "221"},
+      {"FIND \"X\", 10-20", "160"},
+      {"LIST", "65"},
+      {"LIST 10-20, 30", "65"},
+      {"DEL", "250"},
+      {"DEL 10", "24"},
+      {"LLIST 10-", "129"},
+      {"COPY 10 TO 20, E", "154"},
+      {"MOVE 10 TO 20", "171"},
+      {"APPEND 10 TO 20, E, D", "145"},
+      {"SPLIT 10, 20", "181"},
+      {"XCOPY 10-20 TO 100, 5", "189"},
+      {"UNNUM", "246"},
+      {"CHKSW", "151"},
       // switches
-      {"TIMER ON", "114"}, {"TIMER = 500", "115"}, {"TIMER", "250"}, {"WAIT", "126"},
-      {"PAUSE 10", "173"}, {"INVERSE", "56"}, {"NORMAL", "56"}, {"INVERSE OFF", "56"},
-      {"BREAK ON", "9"}, {"BREAK OFF", "8"}, {"BREAK 10-20, *A", "149"}, {"BREAK", "149"},
-      {"NOBREAK 10", "172"}, {"TRACE", "117"}, {"TRACE OFF", "116"}, {"CONFIRM ON", "17"},
+      {"TIMER ON", "114"},
+      {"TIMER = 500", "115"},
+      {"TIMER", "250"},
+      {"WAIT", "126"},
+      {"PAUSE 10", "173"},
+      {"INVERSE", "56"},
+      {"NORMAL", "56"},
+      {"INVERSE OFF", "56"},
+      {"BREAK ON", "9"},
+      {"BREAK OFF", "8"},
+      {"BREAK 10-20, *A", "149"},
+      {"BREAK", "149"},
+      {"NOBREAK 10", "172"},
+      {"TRACE", "117"},
+      {"TRACE OFF", "116"},
+      {"CONFIRM ON", "17"},
       {"CURSOR", "250"},
       // console and graphics
-      {"PRINT USING \"##\"; 5", "87"}, {"PRINT #1, USING \"##\"; 5", "87"},
-      {"LPRINT USING \"#\"; 1", "131"}, {"DISPLAY 1", "86"}, {"PRINT @ 5, 10; \"X\"", "86"},
-      {"INPUT \"Name\"; N$", "54"}, {"INPUT #1, A", "54"}, {"LINE INPUT A$", "63"},
-      {"LINE EDIT \"def\", A$", "62"}, {"LINE , 1, 2", "64"}, {"LINE (1, 2) - (3, 4)", "199"},
-      {"LINE 1, 2, 3, 1", "199"}, {"BOX 1, 2", "199"}, {"HLINE 1", "199"}, {"GET K$", "45"},
-      {"GET #1, 5", "44"}, {"GET (1, 2)", "195"}, {"HGET 1", "195"}, {"PUT #1, 5", "89"},
-      {"PUT (1, 2)", "209"}, {"HGR", "196"}, {"GR", "196"}, {"TEXT", "196"},
-      {"COLOR 1, 2", "16"}, {"COLOR = 3", "203"}, {"HCOLOR 3", "203"}, {"PLOT 1, 2", "208"},
-      {"PRESET 1, 2", "208"}, {"CLR", "212"}, {"CLR 1, 2, 3, 4", "14"}, {"LOCATE 1", "250"},
-      {"FRAME 1, 2, 3, 4", "43"}, {"ASK COLOR C", "3"}, {"SET BACKGROUND COLOR 3", "110"},
-      {"CMD 1, \"X\"", "213"}, {"SCREEN -1", "106"}, {"POKE$ 1, \"A\"", "220"},
+      {"PRINT USING \"##\"; 5", "87"},
+      {"PRINT #1, USING \"##\"; 5", "87"},
+      {"LPRINT USING \"#\"; 1", "131"},
+      {"DISPLAY 1", "86"},
+      {"PRINT @ 5, 10; \"X\"", "86"},
+      {"INPUT \"Name\"; N$", "54"},
+      {"INPUT #1, A", "54"},
+      {"LINE INPUT A$", "63"},
+      {"LINE EDIT \"def\", A$", "62"},
+      {"LINE , 1, 2", "64"},
+      {"LINE (1, 2) - (3, 4)", "199"},
+      {"LINE 1, 2, 3, 1", "199"},
+      {"BOX 1, 2", "199"},
+      {"HLINE 1", "199"},
+      {"GET K$", "45"},
+      {"GET #1, 5", "44"},
+      {"GET (1, 2)", "195"},
+      {"HGET 1", "195"},
+      {"PUT #1, 5", "89"},
+      {"PUT (1, 2)", "209"},
+      {"HGR", "196"},
+      {"GR", "196"},
+      {"TEXT", "196"},
+      {"COLOR 1, 2", "16"},
+      {"COLOR = 3", "203"},
+      {"HCOLOR 3", "203"},
+      {"PLOT 1, 2", "208"},
+      {"PRESET 1, 2", "208"},
+      {"CLR", "212"},
+      {"CLR 1, 2, 3, 4", "14"},
+      {"LOCATE 1", "250"},
+      {"FRAME 1, 2, 3, 4", "43"},
+      {"ASK COLOR C", "3"},
+      {"SET BACKGROUND COLOR 3", "110"},
+      {"CMD 1, \"X\"", "213"},
+      {"SCREEN -1", "106"},
+      {"POKE$ 1, \"A\"", "220"},
       // files
-      {"OPEN \"F\" FOR INPUT AS #1", "82"}, {"OPEN \"F\" FOR RANDOM AS 2 LEN = 64", "82"},
-      {"OPEN \"I\", #1, \"F\"", "82"}, {"OPEN \"F\" FOR READING AS 1", "250"},
-      {"OPEN PRINTER", "132"}, {"CLOSE", "13"}, {"CLOSE #1, #2", "13"}, {"CLOSE PRINTER", "128"},
-      {"FIELD #1, 10 AS A$, 20 AS B$", "40"}, {"SEEK #1, 5", "108"}, {"WRITE #1, A, B$", "127"},
-      {"DELETE #1, 5", "25"}, {"DELETE \"F\"", "59"}, {"KILL \"F\"", "59"}, {"KILL #1", "60"},
-      {"CREATE \"F\"", "155"}, {"CREATE #1, \"F\"", "156"}, {"APPEND \"A\" TO \"B\"", "144"},
-      {"APPEND #1, \"X\"", "146"}, {"CONCAT \"A\" TO \"B\"", "144"}, {"COPY \"A\" TO \"B\"", "20"},
-      {"MOVE \"A\" TO \"B\"", "73"}, {"RENAME \"A\" AS \"B\"", "95"}, {"NAME \"A\" AS \"B\"", "95"},
-      {"NAME \"A\" TO \"B\"", "250"}, {"ATTRIB \"A\", ON", "5"}, {"CATALOG", "41"},
-      {"DIR \"V:*\", S, -W", "28"}, {"CAT , P", "41"}, {"BACKUP \"A\" TO \"B\"", "6"},
-      {"REWIND", "102"}, {"TRUNCATE #1", "118"}, {"ABORT #2", "1"},
+      {"OPEN \"F\" FOR INPUT AS #1", "82"},
+      {"OPEN \"F\" FOR RANDOM AS 2 LEN = 64", "82"},
+      {"OPEN \"I\", #1, \"F\"", "82"},
+      {"OPEN \"F\" FOR READING AS 1", "250"},
+      {"OPEN PRINTER", "132"},
+      {"CLOSE", "13"},
+      {"CLOSE #1, #2", "13"},
+      {"CLOSE PRINTER", "128"},
+      {"FIELD #1, 10 AS A$, 20 AS B$", "40"},
+      {"SEEK #1, 5", "108"},
+      {"WRITE #1, A, B$", "127"},
+      {"DELETE #1, 5", "25"},
+      {"DELETE \"F\"", "59"},
+      {"KILL \"F\"", "59"},
+      {"KILL #1", "60"},
+      {"CREATE \"F\"", "155"},
+      {"CREATE #1, \"F\"", "156"},
+      {"APPEND \"A\" TO \"B\"", "144"},
+      {"APPEND #1, \"X\"", "146"},
+      {"CONCAT \"A\" TO \"B\"", "144"},
+      {"COPY \"A\" TO \"B\"", "20"},
+      {"MOVE \"A\" TO \"B\"", "73"},
+      {"RENAME \"A\" AS \"B\"", "95"},
+      {"NAME \"A\" AS \"B\"", "95"},
+      {"NAME \"A\" TO \"B\"", "250"},
+      {"ATTRIB \"A\", ON", "5"},
+      {"CATALOG", "41"},
+      {"DIR \"V:*\", S, -W", "28"},
+      {"CAT , P", "41"},
+      {"BACKUP \"A\" TO \"B\"", "6"},
+      {"REWIND", "102"},
+      {"TRUNCATE #1", "118"},
+      {"ABORT #2", "1"},
   };
   for (const Case& c : cases) {
     CompiledView v(c.line);
@@ -127,7 +277,10 @@ TEST(StatementCompiler, RecordCodesOfEveryFamily) {
 // character to its end of statement, trailing blanks not counted; the
 // records around it still compile.
 TEST(StatementCompiler, UncompiledRecordsCoverTheFailingStatement) {
-  struct Case { const char* line; const char* excerpt; };
+  struct Case {
+    const char* line;
+    const char* excerpt;
+  };
   const Case cases[] = {
       {"PRINT 1: FOO BAR: PRINT 2", "FOO BAR"},
       {"FOO BAR  ", "FOO BAR"},
@@ -164,10 +317,10 @@ TEST(StatementCompiler, IfPatchesItsTargetsInsideTheLine) {
   const Rec& thenGoto = v.Records()[1];
   const Rec& jump = v.Records()[2];
   const Rec& elsePrint = v.Records()[3];
-  EXPECT_EQ(v.U16(ifRec.operands), thenGoto.at);            // THEN-start
-  EXPECT_EQ(v.U16(thenGoto.at - 2), elsePrint.at);           // false target: the ELSE part
-  EXPECT_EQ(v.U16(jump.at + 1), v.Size() - 1);               // over the ELSE part to the end
-  EXPECT_EQ(ifRec.end, v.Size() - 1);                        // the IF spans both parts
+  EXPECT_EQ(v.U16(ifRec.operands), thenGoto.at);    // THEN-start
+  EXPECT_EQ(v.U16(thenGoto.at - 2), elsePrint.at);  // false target: the ELSE part
+  EXPECT_EQ(v.U16(jump.at + 1), v.Size() - 1);      // over the ELSE part to the end
+  EXPECT_EQ(ifRec.end, v.Size() - 1);               // the IF spans both parts
   EXPECT_EQ(v.Excerpt(thenGoto), "100");
   EXPECT_EQ(v.Excerpt(ifRec), "IF X THEN 100 ELSE PRINT \"NO\"");
 
@@ -211,9 +364,13 @@ TEST(StatementCompiler, OperandAreasCarryTheirDefaults) {
     EXPECT_EQ(v.U8(r.operands + 10), 0);
   }
   {  // ranges: 100, 100-, -200, 100-200
-    struct R { uint32_t first; uint8_t kind; uint32_t last; };
-    const R expected[] = {{100, 0, kNoLineNumber}, {100, 1, kNoLineNumber},
-                          {kNoLineNumber, 1, 200}, {100, 1, 200}};
+    struct R {
+      uint32_t first;
+      uint8_t kind;
+      uint32_t last;
+    };
+    const R expected[] = {
+        {100, 0, kNoLineNumber}, {100, 1, kNoLineNumber}, {kNoLineNumber, 1, 200}, {100, 1, 200}};
     CompiledView v("DEL 100, 100-, -200, 100-200");
     const Rec& r = v.First(24);
     size_t at = r.operands;
@@ -278,18 +435,41 @@ TEST(StatementCompiler, OperandAreasCarryTheirDefaults) {
     EXPECT_EQ(t.U32(target + 1), 10u);
   }
   {  // option bytes, switches and forms
-    struct Case { const char* line; uint8_t code; size_t offset; uint8_t value; };
+    struct Case {
+      const char* line;
+      uint8_t code;
+      size_t offset;
+      uint8_t value;
+    };
     const Case cases[] = {
-        {"TIMER OFF", 114, 0, 249},     {"TIMER STOP", 114, 0, 112},  {"NORMAL", 56, 0, 0},
-        {"INVERSE", 56, 0, 1},          {"AUTO OFF", 148, 0, 0},      {"RUN", 104, 0, 0},
-        {"RUN 10", 104, 0, 1},          {"RUN \"P\"", 104, 0, 2},     {"\"P\"", 104, 0, 2},
-        {"OLD", 77, 0, 0},              {"CLOSE", 13, 0, 0},          {"CLOSE #1, 2", 13, 0, 2},
-        {"OPEN \"I\", 1, \"F\"", 82, 0, 1}, {"OPEN \"F\" FOR OUTPUT AS 1", 82, 0, 0},
-        {"PRINT #1, 2", 86, 0, 1},      {"PRINT @1, 2", 86, 0, 2},    {"PRINT", 86, 0, 0},
-        {"PRINT", 86, 1, 12},           {"INPUT; A", 54, 1, 0},       {"INPUT A", 54, 1, 1},
-        {"INPUT \"N\"; A", 54, 2, 1},   {"INPUT \"N\", A", 54, 2, 2}, {"HGR", 196, 0, 1},
-        {"TEXT", 196, 0, 0},            {"CATALOG", 41, 0, 0},
-        {"DEF USR7 = 1", 244, 0, 7},    {"REDIM A(1)", 92, 0, 0},     {"PRESET 1,2", 208, 0, 1},
+        {"TIMER OFF", 114, 0, 249},
+        {"TIMER STOP", 114, 0, 112},
+        {"NORMAL", 56, 0, 0},
+        {"INVERSE", 56, 0, 1},
+        {"AUTO OFF", 148, 0, 0},
+        {"RUN", 104, 0, 0},
+        {"RUN 10", 104, 0, 1},
+        {"RUN \"P\"", 104, 0, 2},
+        {"\"P\"", 104, 0, 2},
+        {"OLD", 77, 0, 0},
+        {"CLOSE", 13, 0, 0},
+        {"CLOSE #1, 2", 13, 0, 2},
+        {"OPEN \"I\", 1, \"F\"", 82, 0, 1},
+        {"OPEN \"F\" FOR OUTPUT AS 1", 82, 0, 0},
+        {"PRINT #1, 2", 86, 0, 1},
+        {"PRINT @1, 2", 86, 0, 2},
+        {"PRINT", 86, 0, 0},
+        {"PRINT", 86, 1, 12},
+        {"INPUT; A", 54, 1, 0},
+        {"INPUT A", 54, 1, 1},
+        {"INPUT \"N\"; A", 54, 2, 1},
+        {"INPUT \"N\", A", 54, 2, 2},
+        {"HGR", 196, 0, 1},
+        {"TEXT", 196, 0, 0},
+        {"CATALOG", 41, 0, 0},
+        {"DEF USR7 = 1", 244, 0, 7},
+        {"REDIM A(1)", 92, 0, 0},
+        {"PRESET 1,2", 208, 0, 1},
     };
     for (const Case& c : cases) {
       CompiledView v(c.line);
@@ -298,14 +478,20 @@ TEST(StatementCompiler, OperandAreasCarryTheirDefaults) {
       EXPECT_EQ(v.U8(r.operands + c.offset), c.value) << c.line;
     }
     // option bytes at the end of their records
-    struct Tail { const char* line; uint8_t code; std::vector<uint8_t> bytes; };
+    struct Tail {
+      const char* line;
+      uint8_t code;
+      std::vector<uint8_t> bytes;
+    };
     const Tail tails[] = {
-        {"LOAD \"P\", R", 66, {1}},     {"LOAD \"P\"", 66, {0}},        {"SAVE \"P\", A", 105, {1}},
-        {"ASAVE \"P\"", 105, {1}},      {"BSAVE \"P\"", 105, {0}},      {"DUMP \"F\"", 31, {2}},
-        {"DUMP \"F\", A", 31, {0}},     {"DUMP \"F\", D", 31, {1}},     {"TYPE \"F\"", 31, {0}},
-        {"APPEND 1 TO 2, D", 145, {0, 1}}, {"COPY 1 TO 2, E", 154, {1}},
-        {"DIR \"V:*\", S, -W", 28, {1, 0, 2}}, {"CAT , P", 41, {0, 1, 0}},
-        {"ATTRIB \"F\", OFF", 5, {2}}, {"ATTRIB \"F\"", 5, {0}},   {"CHAIN \"P\"", 11, {0}},
+        {"LOAD \"P\", R", 66, {1}},   {"LOAD \"P\"", 66, {0}},
+        {"SAVE \"P\", A", 105, {1}},  {"ASAVE \"P\"", 105, {1}},
+        {"BSAVE \"P\"", 105, {0}},    {"DUMP \"F\"", 31, {2}},
+        {"DUMP \"F\", A", 31, {0}},   {"DUMP \"F\", D", 31, {1}},
+        {"TYPE \"F\"", 31, {0}},      {"APPEND 1 TO 2, D", 145, {0, 1}},
+        {"COPY 1 TO 2, E", 154, {1}}, {"DIR \"V:*\", S, -W", 28, {1, 0, 2}},
+        {"CAT , P", 41, {0, 1, 0}},   {"ATTRIB \"F\", OFF", 5, {2}},
+        {"ATTRIB \"F\"", 5, {0}},     {"CHAIN \"P\"", 11, {0}},
     };
     for (const Tail& t : tails) {
       CompiledView v(t.line);
@@ -319,7 +505,10 @@ TEST(StatementCompiler, OperandAreasCarryTheirDefaults) {
 
 // PRINT items: inline words, zones, and when the new line is appended.
 TEST(StatementCompiler, PrintItemsAndTheNewLine) {
-  struct Case { const char* line; std::vector<uint8_t> items; };
+  struct Case {
+    const char* line;
+    std::vector<uint8_t> items;
+  };
   const Case cases[] = {
       {"PRINT", {12}},
       {"PRINT 1", {6, 12}},
@@ -360,7 +549,10 @@ TEST(StatementCompiler, PrintItemsAndTheNewLine) {
 
 // DATA items are kept exactly as written.
 TEST(StatementCompiler, DataItemsAsWritten) {
-  struct Case { const char* line; std::vector<std::string> items; };
+  struct Case {
+    const char* line;
+    std::vector<std::string> items;
+  };
   const Case cases[] = {
       {"DATA 1, 2 ,3", {"1", "2", "3"}},
       {"DATA \"A,B\", \"say \"\"hi\"\"\"", {"\"A,B\"", "\"say \"\"hi\"\"\""}},
@@ -392,7 +584,10 @@ TEST(StatementCompiler, DataItemsAsWritten) {
 // the zero targets that stay off, label definitions and references, and
 // rollback of a failed statement's items.
 TEST(StatementCompiler, ChainsInSourceOrderAndRollback) {
-  struct Case { const char* line; std::vector<uint32_t> lines; };
+  struct Case {
+    const char* line;
+    std::vector<uint32_t> lines;
+  };
   const Case cases[] = {
       {"GOTO 10: GOSUB 20: ON X GOTO 30, 40", {10, 20, 30, 40}},
       {"IF X THEN 100 ELSE 200", {100, 200}},
@@ -420,8 +615,8 @@ TEST(StatementCompiler, ChainsInSourceOrderAndRollback) {
   CompiledView labels("*TOP: GOTO *TOP: X = Y: FOO *BAD");
   const std::vector<size_t> l = labels.ChainItems(Chain::Label);
   ASSERT_EQ(l.size(), 2u);
-  EXPECT_EQ(labels.U8(l[0] + 2), 1);  // the definition
-  EXPECT_EQ(labels.U8(l[1] + 2), 0);  // the reference
+  EXPECT_EQ(labels.U8(l[0] + 2), 1);                         // the definition
+  EXPECT_EQ(labels.U8(l[1] + 2), 0);                         // the reference
   EXPECT_EQ(labels.ChainItems(Chain::Variable).size(), 2u);  // X and Y, not FOO
 
   // A failed statement leaves nothing on any chain.
@@ -474,17 +669,19 @@ TEST(StatementCompiler, LongLinesStayInsideTheBuffer) {
   const std::string lines[] = {
       "PRINT " + std::string(249, ','),
       "DATA " + std::string(250, ','),
-      "FRAME" + std::string(1, ' ') + [] {
-        std::string s;
-        for (int i = 0; i < 62; ++i) s += "1,";
-        return s;
-      }(),
+      "FRAME" + std::string(1, ' ') +
+          [] {
+            std::string s;
+            for (int i = 0; i < 62; ++i) s += "1,";
+            return s;
+          }(),
       std::string(255, ':'),
-      "LIST " + [] {
-        std::string s;
-        for (int i = 0; i < 125; ++i) s += "-,";
-        return s;
-      }(),
+      "LIST " +
+          [] {
+            std::string s;
+            for (int i = 0; i < 125; ++i) s += "-,";
+            return s;
+          }(),
   };
   for (const std::string& line : lines) {
     CompiledView v(line);

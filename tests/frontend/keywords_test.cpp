@@ -15,21 +15,50 @@ struct KeywordCase {
 
 TEST(Keywords, LongestPrefixAndSpecialForms) {
   const KeywordCase cases[] = {
-      {"PRINTER?", 135, 8},  {"PRINTERS", 136, 8},  {"PRINTER", 134, 7},
-      {"PRINTX", 86, 5},     {"print", 86, 5},      {"GO  SUB 100", 47, 7},
-      {"GO TO 10", 48, 5},   {"goif", 46, 4},       {"go if", 46, 5},
-      {"GO 100", -1, 0},     {"GOTO", 48, 4},       {"MID $(A$,2)", 72, 5},
-      {"MID$", 72, 4},       {"MIDX", -1, 0},       {"left  $", 166, 7},
-      {"POKE$", 220, 5},     {"POKE 1,2", 84, 4},   {"LINES", 225, 5},
-      {"lines:", 225, 5},    {"LINESTEP", 199, 4},  {"LINEStep 2", 199, 4},
-      {"LINE INPUT", 199, 4}, {"S.PROG", 105, 2},   {"ME.", 71, 3},
-      {"AT.", 5, 3},         {"AT 1,2", 68, 2},     {"ATTRIB", 5, 6},
-      {"LETTER=5", 61, 3},   {"TOTAL", 1018, 2},    {"ASSET", 1000, 2},
-      {"FORM", 42, 3},       {"ANDX", 2000, 3},     {"X1=5", -1, 0},
-      {"DEF", 1005, 3},      {"RESEQUENCE", 272, 10}, {"RES", 272, 3},
-      {"HOME", 15, 4},       {"fn", 1100, 2},       {"off", 249, 3},
-      {"on", 78, 2},         {"CATALOG", 41, 7},    {"cr.", 155, 3},
-      {"", -1, 0},           {"123", -1, 0},
+      {"PRINTER?", 135, 8},
+      {"PRINTERS", 136, 8},
+      {"PRINTER", 134, 7},
+      {"PRINTX", 86, 5},
+      {"print", 86, 5},
+      {"GO  SUB 100", 47, 7},
+      {"GO TO 10", 48, 5},
+      {"goif", 46, 4},
+      {"go if", 46, 5},
+      {"GO 100", -1, 0},
+      {"GOTO", 48, 4},
+      {"MID $(A$,2)", 72, 5},
+      {"MID$", 72, 4},
+      {"MIDX", -1, 0},
+      {"left  $", 166, 7},
+      {"POKE$", 220, 5},
+      {"POKE 1,2", 84, 4},
+      {"LINES", 225, 5},
+      {"lines:", 225, 5},
+      {"LINESTEP", 199, 4},
+      {"LINEStep 2", 199, 4},
+      {"LINE INPUT", 199, 4},
+      {"S.PROG", 105, 2},
+      {"ME.", 71, 3},
+      {"AT.", 5, 3},
+      {"AT 1,2", 68, 2},
+      {"ATTRIB", 5, 6},
+      {"LETTER=5", 61, 3},
+      {"TOTAL", 1018, 2},
+      {"ASSET", 1000, 2},
+      {"FORM", 42, 3},
+      {"ANDX", 2000, 3},
+      {"X1=5", -1, 0},
+      {"DEF", 1005, 3},
+      {"RESEQUENCE", 272, 10},
+      {"RES", 272, 3},
+      {"HOME", 15, 4},
+      {"fn", 1100, 2},
+      {"off", 249, 3},
+      {"on", 78, 2},
+      {"CATALOG", 41, 7},
+      {"cr.", 155, 3},
+      {"", -1, 0},
+      {"123", -1, 0},
   };
   for (const KeywordCase& c : cases) {
     size_t pos = 0;
@@ -39,15 +68,32 @@ TEST(Keywords, LongestPrefixAndSpecialForms) {
 }
 
 TEST(Keywords, StatementStartByFirstCharacter) {
-  struct Case { const char* line; size_t start; int token; size_t end; };
+  struct Case {
+    const char* line;
+    size_t start;
+    int token;
+    size_t end;
+  };
   const Case cases[] = {
-      {"?A", 0, 86, 1},            {"'remark", 0, 93, 1},     {".100", 0, 32, 1},
-      {"@5,10", 0, 68, 1},         {"~ note", 0, 94, 1},      {"$ xref", 0, 216, 6},
-      {"$PRINT", 0, 215, 6},       {"$COLOR", 0, 234, 6},     {"$LIST", 0, -1, 0},
-      {"  \"PROG\"", 0, 104, 2},   {"PRINT:\"PROG\"", 6, -1, 6},
-      {"X1=5", 0, 61, 0},          {"  TER=5", 0, 61, 2},     {"TO=5", 0, 1018, 2},
-      {"123", 0, -1, 0},           {"", 0, -1, 0},            {"   ", 0, -1, 0},
-      {"  PRINT 1", 0, 86, 7},     {"_X=1", 0, 61, 0},
+      {"?A", 0, 86, 1},
+      {"'remark", 0, 93, 1},
+      {".100", 0, 32, 1},
+      {"@5,10", 0, 68, 1},
+      {"~ note", 0, 94, 1},
+      {"$ xref", 0, 216, 6},
+      {"$PRINT", 0, 215, 6},
+      {"$COLOR", 0, 234, 6},
+      {"$LIST", 0, -1, 0},
+      {"  \"PROG\"", 0, 104, 2},
+      {"PRINT:\"PROG\"", 6, -1, 6},
+      {"X1=5", 0, 61, 0},
+      {"  TER=5", 0, 61, 2},
+      {"TO=5", 0, 1018, 2},
+      {"123", 0, -1, 0},
+      {"", 0, -1, 0},
+      {"   ", 0, -1, 0},
+      {"  PRINT 1", 0, 86, 7},
+      {"_X=1", 0, 61, 0},
   };
   for (const Case& c : cases) {
     size_t pos = c.start;
@@ -57,7 +103,11 @@ TEST(Keywords, StatementStartByFirstCharacter) {
 }
 
 TEST(Keywords, WordAtNeedsALetterAndConsumesNothingOnFailure) {
-  struct Case { const char* text; int token; size_t end; };
+  struct Case {
+    const char* text;
+    int token;
+    size_t end;
+  };
   const Case cases[] = {
       {"  TO 10", 1018, 4}, {" STEP 2", 1015, 5}, {"  10", -1, 0},
       {"  X", -1, 0},       {"", -1, 0},          {"  THEN", 1017, 6},
@@ -70,19 +120,24 @@ TEST(Keywords, WordAtNeedsALetterAndConsumesNothingOnFailure) {
 }
 
 TEST(Keywords, IdentifiersAreUpperCasedAndCutTo31) {
-  struct Case { const char* text; bool ok; const char* name; size_t end; };
+  struct Case {
+    const char* text;
+    bool ok;
+    const char* name;
+    size_t end;
+  };
   const std::string longName(40, 'a');
   const Case cases[] = {
-      {"abc1_x=", true, "ABC1_X", 6}, {"_a", true, "_A", 2}, {"1a", false, "", 0},
+      {"abc1_x=", true, "ABC1_X", 6},
+      {"_a", true, "_A", 2},
+      {"1a", false, "", 0},
       {"", false, "", 0},
   };
   for (const Case& c : cases) {
     size_t pos = 0;
     std::string name;
     EXPECT_EQ(ReadIdentifier(c.text, pos, name), c.ok) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(name, c.name);
-    }
+    if (c.ok) { EXPECT_EQ(name, c.name); }
     EXPECT_EQ(pos, c.end);
   }
   size_t pos = 0;
@@ -101,20 +156,25 @@ TEST(Keywords, NamesBeginningWithKeywordsAreNotIdentifiers) {
 }
 
 TEST(Keywords, ListingNamesAndRecordCodes) {
-  struct Case { int code; const char* name; };
-  const Case statements[] = {{1, "ABORT"}, {23, "DEF FN"}, {94, "~"}, {225, "LINES"},
+  struct Case {
+    int code;
+    const char* name;
+  };
+  const Case statements[] = {{1, "ABORT"},  {23, "DEF FN"}, {94, "~"},      {225, "LINES"},
                              {247, "WORK"}, {137, nullptr}, {248, nullptr}, {-1, nullptr}};
   for (const Case& c : statements) {
     const char* n = StatementListingName(c.code);
-    if (c.name) EXPECT_STREQ(n, c.name); else EXPECT_EQ(n, nullptr);
+    if (c.name) EXPECT_STREQ(n, c.name);
+    else EXPECT_EQ(n, nullptr);
   }
   const Case functions[] = {{1, "ABS"}, {16, "CHR$"}, {253, "UBOUND"}, {197, nullptr}};
   for (const Case& c : functions) {
     const char* n = FunctionListingName(c.code);
-    if (c.name) EXPECT_STREQ(n, c.name); else EXPECT_EQ(n, nullptr);
+    if (c.name) EXPECT_STREQ(n, c.name);
+    else EXPECT_EQ(n, nullptr);
   }
-  const int remaps[][2] = {{15, 15}, {256, 105}, {272, 96}, {273, 34}, {276, 31},
-                           {269, 56}, {249, -1}, {1018, -1}};
+  const int remaps[][2] = {{15, 15},  {256, 105}, {272, 96}, {273, 34},
+                           {276, 31}, {269, 56},  {249, -1}, {1018, -1}};
   for (const auto& r : remaps) EXPECT_EQ(DefaultRecordCode(r[0]), r[1]) << r[0];
 }
 

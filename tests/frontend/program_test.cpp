@@ -31,14 +31,19 @@ std::unique_ptr<ProgramLine> Unnumbered(const std::string& text) {
 }
 
 TEST(ProgramStore, EnteringLinesOrdersReplacesAndDeletes) {
-  struct Step { const char* typed; LineEntryResult::Kind kind; const char* listing; bool modified; };
+  struct Step {
+    const char* typed;
+    LineEntryResult::Kind kind;
+    const char* listing;
+    bool modified;
+  };
   const Step steps[] = {
       {"20 B", LineEntryResult::Stored, "20 B", true},
       {"10 A", LineEntryResult::Stored, "10 A,20 B", true},
       {"30 C", LineEntryResult::Stored, "10 A,20 B,30 C", true},
       {"  20   X  ", LineEntryResult::Stored, "10 A,20   X,30 C", true},  // one space dropped
       {"15 M", LineEntryResult::Stored, "10 A,15 M,20   X,30 C", true},
-      {"99", LineEntryResult::Deleted, "10 A,15 M,20   X,30 C", true},   // nothing to delete
+      {"99", LineEntryResult::Deleted, "10 A,15 M,20   X,30 C", true},  // nothing to delete
       {"15", LineEntryResult::Deleted, "10 A,20   X,30 C", true},
       {"0 PRINT", LineEntryResult::BadNumber, "10 A,20   X,30 C", true},
       {"65536 PRINT", LineEntryResult::BadNumber, "10 A,20   X,30 C", true},
@@ -84,11 +89,11 @@ TEST(ProgramStore, FindLineWalksTowardTheTarget) {
   ProgramLine* l10 = p.First();
   ProgramLine* l30 = p.Last();
   ProgramLine* u = p.InsertBefore(l10->Next(), Unnumbered("U"));  // 10, U, 20, 30
-  EXPECT_EQ(p.FindLine(10, l30), l10);        // backward from 30
-  EXPECT_EQ(p.FindLine(30, l10), l30);        // forward from 10
-  EXPECT_EQ(p.FindLine(30, u), l30);          // an unnumbered start reads as -1: forward
-  EXPECT_EQ(p.FindLine(10, u), nullptr);      // ... so a line before it is not found
-  EXPECT_EQ(p.FindLine(10), l10);             // from the first line
+  EXPECT_EQ(p.FindLine(10, l30), l10);                            // backward from 30
+  EXPECT_EQ(p.FindLine(30, l10), l30);                            // forward from 10
+  EXPECT_EQ(p.FindLine(30, u), l30);      // an unnumbered start reads as -1: forward
+  EXPECT_EQ(p.FindLine(10, u), nullptr);  // ... so a line before it is not found
+  EXPECT_EQ(p.FindLine(10), l10);         // from the first line
   EXPECT_EQ(p.FindLine(25), nullptr);
   EXPECT_EQ(p.FindLine(kNoLineNumber, l30), nullptr);
 }
@@ -96,11 +101,10 @@ TEST(ProgramStore, FindLineWalksTowardTheTarget) {
 TEST(ProgramStore, LabelsAndTheDuplicateCheck) {
   ProgramList p;
   EXPECT_EQ(p.FindDuplicateLabel(), nullptr);
-  for (const char* t : {"10 *LOOP", "20 *START: X", "30 *loop ' again", "40 *START",
-                        "50 *OTHER X"})
+  for (const char* t : {"10 *LOOP", "20 *START: X", "30 *loop ' again", "40 *START", "50 *OTHER X"})
     EnterNumberedLine(p, t);
   EXPECT_EQ(p.FindLabel("LOOP"), p.First());
-  EXPECT_EQ(p.FindLabel("loop"), nullptr);  // names are compared as stored
+  EXPECT_EQ(p.FindLabel("loop"), nullptr);   // names are compared as stored
   EXPECT_EQ(p.FindLabel("OTHER"), nullptr);  // not a label: "X" follows the name
   ProgramLine* dup = p.FindDuplicateLabel();
   ASSERT_NE(dup, nullptr);
@@ -118,7 +122,9 @@ TEST(ProgramStore, UncompiledStatementsKeepTheirTextBesideCompiledOnes) {
   ASSERT_EQ(b.At(at), 86);  // PRINT
   EXPECT_EQ(ReadFrame(b.Data(), at).textLength, 11);
   at += kRecordFrameSize + ReadFrame(b.Data(), at).operandLength;
-  struct Rec { uint16_t column, length; };
+  struct Rec {
+    uint16_t column, length;
+  };
   std::vector<Rec> recs;
   while (b.At(at) == kRecordUncompiled) {
     recs.push_back(Rec{ReadU16(b.Data() + at + 1), ReadU16(b.Data() + at + 3)});
@@ -159,7 +165,8 @@ void ExpectFindLineAsWalk(const ProgramList& p, const char* step) {
 TEST(ProgramStore, RememberedLinesFollowEveryChange) {
   ProgramList p;
   ProgramList other;
-  for (int n = 10; n <= 200; n += 10) EnterNumberedLine(p, std::to_string(n) + " L" + std::to_string(n));
+  for (int n = 10; n <= 200; n += 10)
+    EnterNumberedLine(p, std::to_string(n) + " L" + std::to_string(n));
   struct Step {
     const char* name;
     std::function<void()> change;
@@ -169,37 +176,44 @@ TEST(ProgramStore, RememberedLinesFollowEveryChange) {
       {"a line inserted", [&] { EnterNumberedLine(p, "55 NEW"); }},
       {"a line deleted", [&] { EnterNumberedLine(p, "120"); }},
       {"a line replaced", [&] { EnterNumberedLine(p, "150 OTHER"); }},
-      {"renumbered", [&] {
+      {"renumbered",
+       [&] {
          RenumberRequest r;
          r.start = 1000;
          r.step = 5;
          ASSERT_EQ(Renumber(p, r, nullptr).kind, RenumberResult::Renumbered);
        }},
-      {"renumbered back", [&] {
+      {"renumbered back",
+       [&] {
          RenumberRequest r;
          r.start = 10;
          r.step = 10;
          ASSERT_EQ(Renumber(p, r, nullptr).kind, RenumberResult::Renumbered);
        }},
       {"unnumbered", [&] { Unnumber(p); }},
-      {"numbers set again", [&] {
+      {"numbers set again",
+       [&] {
          uint32_t n = 10;
          for (ProgramLine* l = p.First(); l; l = l->Next(), n += 10) l->number = n;
        }},
-      {"an unnumbered line in between", [&] { p.InsertBefore(p.First()->Next()->Next(), Unnumbered("U")); }},
-      {"moved to another list and back", [&] {
+      {"an unnumbered line in between",
+       [&] { p.InsertBefore(p.First()->Next()->Next(), Unnumbered("U")); }},
+      {"moved to another list and back",
+       [&] {
          other.TakeAllFrom(p);
          EnterNumberedLine(p, "30 ONLY");
          ExpectFindLineAsWalk(p, "while moved");
          p.Clear();
          p.TakeAllFrom(other);
        }},
-      {"numbers out of order", [&] {
+      {"numbers out of order",
+       [&] {
          CodeBuffer b;
          CompileLine("A", b);
          p.Append(std::make_unique<ProgramLine>(40, "SECOND 40", b.Data(), b.Size()));
        }},
-      {"cleared", [&] {
+      {"cleared",
+       [&] {
          p.Clear();
          for (int n = 100; n >= 10; n -= 10) EnterNumberedLine(p, std::to_string(n) + " X");
        }},

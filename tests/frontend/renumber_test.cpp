@@ -32,9 +32,13 @@ void Enter(ProgramList& p, const std::vector<std::string>& lines) {
 
 RenumberResult::Kind RenumberKind(ProgramList& p, RenumberRequest r,
                                   std::vector<std::string>* missing = nullptr) {
-  return Renumber(p, r, [&](const ProgramLine& line, uint32_t n) {
-    if (missing) missing->push_back(std::to_string(line.SignedNumber()) + ":" + std::to_string(n));
-  }).kind;
+  return Renumber(
+             p, r,
+             [&](const ProgramLine& line, uint32_t n) {
+               if (missing)
+                 missing->push_back(std::to_string(line.SignedNumber()) + ":" + std::to_string(n));
+             })
+      .kind;
 }
 
 TEST(Renumber, PlansNumbersOrRefusesWithoutChangingAnything) {
@@ -57,15 +61,23 @@ TEST(Renumber, PlansNumbersOrRefusesWithoutChangingAnything) {
       {{"10 A", "20 B", "30 C"}, {65533, all, 1}, K::Renumbered, "65533 A,65534 B,65535 C"},
       {{"10 A", "20 B"}, {1, 15, 65535}, K::OrderError, "10 A,20 B"},
       {{"10 A", "20 B", "30 C"}, {40, 50, 10}, K::NothingChanged, "10 A,20 B,30 C"},
-      {{"10 GOTO 30", "20 GOSUB 10", "30 ON A GOTO 10, 20, 30"}, {100, all, 100}, K::Renumbered,
+      {{"10 GOTO 30", "20 GOSUB 10", "30 ON A GOTO 10, 20, 30"},
+       {100, all, 100},
+       K::Renumbered,
        "100 GOTO 300,200 GOSUB 100,300 ON A GOTO 100, 200, 300"},
       // Only jump targets are rewritten: LIST's range and PRINT's number stay.
-      {{"10 LIST 10-20: PRINT 20", "20 RESTORE 20: RUN 10"}, {1, all, 1}, K::Renumbered,
+      {{"10 LIST 10-20: PRINT 20", "20 RESTORE 20: RUN 10"},
+       {1, all, 1},
+       K::Renumbered,
        "1 LIST 10-20: PRINT 20,2 RESTORE 2: RUN 1"},
       // Leading zeros go; a target that keeps its number keeps its digits.
-      {{"10 GOTO 0020: GOTO 0010", "20 END"}, {10, all, 5}, K::Renumbered,
+      {{"10 GOTO 0020: GOTO 0010", "20 END"},
+       {10, all, 5},
+       K::Renumbered,
        "10 GOTO 15: GOTO 0010,15 END"},
-      {{"10 GOTO 0020: GOTO 0010", "20 END"}, {7, all, 3}, K::Renumbered,
+      {{"10 GOTO 0020: GOTO 0010", "20 END"},
+       {7, all, 3},
+       K::Renumbered,
        "7 GOTO 10: GOTO 7,10 END"},
   };
   for (const Case& c : cases) {
@@ -98,7 +110,8 @@ TEST(Renumber, UnnumberedLinesGetNumbersUnlessTheSettingKeepsThem) {
 
 TEST(Renumber, FailsWhenTheNextNumberWouldPass65535) {
   ProgramList p;
-  for (int i = 1; i <= 7000; ++i) EnterNumberedLine(p, std::to_string(i) + " A=" + std::to_string(i));
+  for (int i = 1; i <= 7000; ++i)
+    EnterNumberedLine(p, std::to_string(i) + " A=" + std::to_string(i));
   const std::string before = Listing(p);
   EXPECT_EQ(RenumberKind(p, {10, kNoLineNumber, 10}), RenumberResult::OrderError);
   EXPECT_EQ(Listing(p), before);
@@ -236,10 +249,9 @@ Snapshot Take(const ProgramList& p) {
     s.codes.push_back(l->code);
     std::vector<Snapshot::Item> items;
     for (const LineNumberItem& item : LineNumberItems(l->Code(), l->CodeLength())) {
-      const ProgramLine* t =
-          item.number >= 1 && item.number <= 65535
-              ? p.FindLine(item.number, l->IsNumbered() ? l : nullptr)
-              : nullptr;
+      const ProgramLine* t = item.number >= 1 && item.number <= 65535
+                                 ? p.FindLine(item.number, l->IsNumbered() ? l : nullptr)
+                                 : nullptr;
       items.push_back({IndexOf(p, t), item.column, item.digits});
     }
     s.items.push_back(items);
@@ -337,7 +349,8 @@ TEST(RenumberProperty, TargetsNameTheSameLinesAndTextsFollow) {
       EXPECT_EQ(l->text, expected);
       CodeBuffer recompiled;
       CompileLine(l->text, recompiled);
-      EXPECT_EQ(l->code, std::vector<uint8_t>(recompiled.Data(), recompiled.Data() + recompiled.Size()))
+      EXPECT_EQ(l->code,
+                std::vector<uint8_t>(recompiled.Data(), recompiled.Data() + recompiled.Size()))
           << l->text;
     }
   }

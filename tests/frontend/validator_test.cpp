@@ -30,16 +30,17 @@ TEST(Validator, RefusesDamagedLines) {
     std::function<void(std::vector<uint8_t>&)> damage;
   };
   const Case cases[] = {
-      {"operand length past the line", "PRINT 1",
-       [](auto& c) { WriteU16(&c[17], 200); }},
+      {"operand length past the line", "PRINT 1", [](auto& c) { WriteU16(&c[17], 200); }},
       {"missing end byte", "PRINT 1", [](auto& c) { c.pop_back(); }},
-      {"end byte inside", "PRINT 1: PRINT 2",
-       [](auto& c) { c[16 + 8 + ReadU16(&c[17])] = 0; }},
+      {"end byte inside", "PRINT 1: PRINT 2", [](auto& c) { c[16 + 8 + ReadU16(&c[17])] = 0; }},
       {"unknown record code", "CLS", [](auto& c) { c[16] = 249; }},
       {"jump off a boundary", "IF X THEN 10 ELSE 20",
        [](auto& c) {
          for (size_t i = 16; i + 2 < c.size(); ++i)
-           if (c[i] == 251) { WriteU16(&c[i + 1], static_cast<uint16_t>(i + 1)); break; }
+           if (c[i] == 251) {
+             WriteU16(&c[i + 1], static_cast<uint16_t>(i + 1));
+             break;
+           }
        }},
       {"IF false target off a boundary", "IF X THEN PRINT 1",
        [](auto& c) {
@@ -53,10 +54,8 @@ TEST(Validator, RefusesDamagedLines) {
          WriteU16(&c[first + 7], static_cast<uint16_t>(first));
        }},
       {"chain points past the line", "GOTO 10", [](auto& c) { WriteU16(&c[0], 4000); }},
-      {"chain points at the wrong kind", "A = B",
-       [](auto& c) { WriteU16(&c[8], 16); }},
-      {"DATA chain outside DATA", "PRINT 1: DATA 2",
-       [](auto& c) { WriteU16(&c[2], 26); }},
+      {"chain points at the wrong kind", "A = B", [](auto& c) { WriteU16(&c[8], 16); }},
+      {"DATA chain outside DATA", "PRINT 1: DATA 2", [](auto& c) { WriteU16(&c[2], 26); }},
       {"label flag without label", "PRINT", [](auto& c) { c[kHeaderLabelFlag] = 1; }},
       {"label record not first", "*A", [](auto& c) { c[kHeaderLabelFlag] = 0; }},
       {"$COLOR flag without $COLOR", "PRINT", [](auto& c) { c[kHeaderColorFlag] = 1; }},
@@ -85,11 +84,31 @@ TEST(Validator, ChecksTextPositionsAgainstTheSource) {
 // Every line of a sample of awkward inputs compiles into a sound line.
 TEST(Validator, AcceptsEverythingTheCompilerWrites) {
   const std::string awkward[] = {
-      "", " ", "'", ":::", "IF", "IF X THEN ELSE", "ELSE ELSE ELSE", "END IF END IF",
+      "",
+      " ",
+      "'",
+      ":::",
+      "IF",
+      "IF X THEN ELSE",
+      "ELSE ELSE ELSE",
+      "END IF END IF",
       "IF 1 THEN IF 2 THEN IF 3 THEN IF 4 THEN 5 ELSE 6 ELSE 7 ELSE 8 ELSE 9",
-      "\"", "\"\"\"", "DATA \"", "~\"", "*", "*:", "* A", "$", "?\x01\xff",
-      std::string("PRINT \0 1", 9), "GOTO 99999999999", "ON X GOTO " + std::string(200, '1'),
-      "LIST 1-2-3", "RENUM 70000", "X=" + std::string(250, '('), "PRINT " + std::string(240, '"'),
+      "\"",
+      "\"\"\"",
+      "DATA \"",
+      "~\"",
+      "*",
+      "*:",
+      "* A",
+      "$",
+      "?\x01\xff",
+      std::string("PRINT \0 1", 9),
+      "GOTO 99999999999",
+      "ON X GOTO " + std::string(200, '1'),
+      "LIST 1-2-3",
+      "RENUM 70000",
+      "X=" + std::string(250, '('),
+      "PRINT " + std::string(240, '"'),
   };
   for (const std::string& line : awkward) {
     CompiledView v(line);

@@ -21,13 +21,15 @@ TEST(XrefMode, NamesAbbreviationsAndNumbers) {
     int mode;
   };
   const Case cases[] = {
-      {"", 0},           {"  ", 0},        {"LINES", 0},      {"l", 0},        {"0", 0},
-      {"1", 0},          {"100", 0},       {"65535", 0},      {"65536", -1},   {"10X", -1},
-      {"LINESX", -1},    {"LABELS", 1},    {"lab", 1},        {"*", 1},        {" var ", 2},
-      {"VARS", 2},       {"VARIABLES", 2}, {"D", 3},          {"DEF FN", 3},   {"DEF FNS", 3},
-      {"DEF F", 3},      {"FN", 3},        {"F", 3},          {"FNC", 6},      {"FNCS", 6},
-      {"FUNC", 6},       {"C", 4},         {"CONSTS", 4},     {"S", 5},        {"STMTS", 5},
-      {"STAT", 5},       {"STATEMENTSS", -1}, {"X", -1},       {"2", 0},       {"-1", -1},
+      {"", 0},          {"  ", 0},    {"LINES", 0},   {"l", 0},
+      {"0", 0},         {"1", 0},     {"100", 0},     {"65535", 0},
+      {"65536", -1},    {"10X", -1},  {"LINESX", -1}, {"LABELS", 1},
+      {"lab", 1},       {"*", 1},     {" var ", 2},   {"VARS", 2},
+      {"VARIABLES", 2}, {"D", 3},     {"DEF FN", 3},  {"DEF FNS", 3},
+      {"DEF F", 3},     {"FN", 3},    {"F", 3},       {"FNC", 6},
+      {"FNCS", 6},      {"FUNC", 6},  {"C", 4},       {"CONSTS", 4},
+      {"S", 5},         {"STMTS", 5}, {"STAT", 5},    {"STATEMENTSS", -1},
+      {"X", -1},        {"2", 0},     {"-1", -1},
   };
   for (const Case& c : cases) EXPECT_EQ(XrefModeFromText(c.text), c.mode) << '"' << c.text << '"';
 
@@ -42,9 +44,8 @@ TEST(XrefMode, NamesAbbreviationsAndNumbers) {
 TEST(XrefOrder, PunctuationDigitsLettersWithoutCaseThenLowerFirst) {
   // Each name sorts strictly before the next.
   const std::vector<std::string> ordered = {
-      "",       "$PRINT", "_Z",     "A",       "a$x",    "A$X",     "A1",
-      "AB",     "a-c",    "ac",     "AC",      "B",      "END",     "END IF",
-      "ENDX",   "Z",      "\xC0",
+      "",   "$PRINT", "_Z", "A",   "a$x",    "A$X",  "A1", "AB",   "a-c",
+      "ac", "AC",     "B",  "END", "END IF", "ENDX", "Z",  "\xC0",
   };
   for (size_t i = 0; i + 1 < ordered.size(); ++i) {
     EXPECT_LT(CompareXrefNames(ordered[i], ordered[i + 1]), 0)
@@ -70,7 +71,9 @@ std::string Joined(const std::vector<std::string>& lines) {
 TEST(Xref, LowerCaseNamesWhenCapitalsAreOff) {
   ProgramList p;
   Fill(p, {"10 *TOP: DEF FN SQ(X) = X * X: CONST %QQ = 1", "20 AB$ = CHR$(65): GOTO *TOP"});
-  auto listing = [&](XrefMode m, bool capitals) { return Joined(BuildXref(p, m, capitals, nullptr)); };
+  auto listing = [&](XrefMode m, bool capitals) {
+    return Joined(BuildXref(p, m, capitals, nullptr));
+  };
   EXPECT_EQ(listing(XrefMode::Labels, false), "*top : 10*,20|");
   EXPECT_EQ(listing(XrefMode::UserFunctions, false), "fn sq : 10*|");
   EXPECT_EQ(listing(XrefMode::UserFunctions, true), "FN SQ : 10*|");

@@ -34,8 +34,8 @@ class QtSurfaceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     EnsureApp();
-    ASSERT_TRUE(surface.Rebuild({"Courier New", ConsoleScreen::FontHeightForPoints(10, 96), 0},
-                                80, 25, kWhite, &metrics));
+    ASSERT_TRUE(surface.Rebuild({"Courier New", ConsoleScreen::FontHeightForPoints(10, 96), 0}, 80,
+                                25, kWhite, &metrics));
     w = metrics.averageWidth;
     h = metrics.height;
   }
@@ -131,7 +131,9 @@ TEST_F(QtSurfaceTest, ScreenFrameOutlineRunsThroughTheCellMiddles) {
   EXPECT_NE(qs.PixelAt(x0 - 1, y0), blue);
 
   // A screen image restores the pixels exactly.
-  screen.WriteText("\x1b" "12;0Lsome text here");
+  screen.WriteText(
+      "\x1b"
+      "12;0Lsome text here");
   const platform::PixelBlock before = qs.CopyOut({0, 0, qs.Width(), qs.Height()});
   ScreenImage image;
   ASSERT_EQ(screen.SaveImage(CellRect::FromRowColumn(9, 5, 20, 6), &image), kOk);

@@ -80,7 +80,9 @@ TEST(QuietTurns, AfterAStillClockADueTimerWaitsAtMostTheLongestStride) {
 // followed the turns' speed, never waits much more than a millisecond; fast
 // turns read the clock far less often than every 16th turn.
 TEST(QuietTurns, ThePacerFollowsTheSpeedOfTheTurns) {
-  struct Case { uint64_t turnNs; };
+  struct Case {
+    uint64_t turnNs;
+  };
   const Case cases[] = {{20}, {300}, {5000}, {90000}, {700000}, {1000000}, {4000000}};
   for (const Case& c : cases) {
     torvic::platform::TurnPacer pacer;

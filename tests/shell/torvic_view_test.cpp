@@ -73,7 +73,8 @@ TEST(TorvicView, KeyPressesBecomeCoreEventsAndTheScreenFitsTheView) {
   screen.DrawCellGlyph(1);
   view.resize(view.ScreenPixelSize() + QSize(40, 20));
   const QImage shown = view.grab().toImage();
-  const QPoint cellCentre(20 + screen.CellWidth() / 2, 10 + 12 * screen.CellHeight() + screen.CellHeight() / 2);
+  const QPoint cellCentre(20 + screen.CellWidth() / 2,
+                          10 + 12 * screen.CellHeight() + screen.CellHeight() / 2);
   EXPECT_EQ(QColor(shown.pixel(cellCentre)), QColor(Qt::black));
   EXPECT_EQ(QColor(shown.pixel(QPoint(2, 2))), view.palette().color(QPalette::Window));
   struct Sink : platform::EventSink {

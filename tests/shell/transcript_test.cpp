@@ -38,10 +38,12 @@ struct Result {
 // Runs torvic --batch with the given extra arguments and input file, in a
 // fresh settings folder so that every session starts from defaults.
 Result RunBatch(const std::string& args, const fs::path& input) {
-  const fs::path config = fs::temp_directory_path() / ("torvic-transcript-" + std::to_string(::getpid()));
+  const fs::path config =
+      fs::temp_directory_path() / ("torvic-transcript-" + std::to_string(::getpid()));
   fs::create_directories(config);
-  const std::string command = "XDG_CONFIG_HOME='" + config.string() + "' '" TORVIC_EXE "' --batch " +
-                              args + " < '" + input.string() + "' 2>/dev/null";
+  const std::string command = "XDG_CONFIG_HOME='" + config.string() +
+                              "' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
+                              "' 2>/dev/null";
   Result r;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;
@@ -72,7 +74,8 @@ TEST(Transcripts, EverySessionMatches) {
         args.replace(at, marker.size(), dir.string() + "/");
     }
     int expectedStatus = 0;
-    if (fs::exists(base.string() + ".status")) expectedStatus = std::stoi(ReadFile(base.string() + ".status"));
+    if (fs::exists(base.string() + ".status"))
+      expectedStatus = std::stoi(ReadFile(base.string() + ".status"));
     const Result r = RunBatch(args, entry.path());
     if (regenerate) {
       std::ofstream(base.string() + ".out", std::ios::binary) << r.out;
@@ -97,7 +100,8 @@ TEST(BatchCommandLine, ProgramFileKeepsEveryLineWhateverItsEnding) {
   // CR LF and LF endings, blank and space-only lines passed over, and a
   // last line without an ending.
   const fs::path program = fs::temp_directory_path() / "torvic-endings.tvc";
-  std::ofstream(program, std::ios::binary) << "10 PRINT \"A\"\r\n\r\n   \n20 PRINT \"B\"\n30 PRINT \"C\"";
+  std::ofstream(program, std::ios::binary)
+      << "10 PRINT \"A\"\r\n\r\n   \n20 PRINT \"B\"\n30 PRINT \"C\"";
   const fs::path input = fs::temp_directory_path() / "torvic-endings-input";
   std::ofstream(input).close();
   const Result r = RunBatch("'" + program.string() + "'", input);
