@@ -1,23 +1,35 @@
 // Runs every session in tests/transcripts through the real batch executable
-// and compares its standard output with the transcript beside it.
+// and compares its standard output with the transcript beside it. Each
+// session is a test case of its own, named after its file.
 //
-//   NAME.in    standard input (the typed keys)
-//   NAME.out   the expected standard output
-//   NAME.args  optional: extra arguments after --batch, one line
-//   NAME.status optional: the expected exit status (default 0)
+//   NAME.in      standard input (the typed keys)
+//   NAME.out     the expected standard output
+//   NAME.args    optional: extra arguments after --batch, one line
+//   NAME.status  optional: the expected exit status (default 0)
+//   NAME.files/  optional: a folder copied into the session's scratch folder
+//                before the run
+//
+// In NAME.args, "@/" stands for the transcripts folder and "@TMP" for the
+// session's scratch folder: a new empty folder (holding the copy of
+// NAME.files), removed after the run. HOME and the XDG folders point into a
+// fresh folder too, so no session sees the user's settings or documents.
 //
 // TORVIC_REGENERATE=1 rewrites the .out files from the actual output; read
 // every regenerated file before committing it.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -35,14 +47,40 @@ struct Result {
   int status = -1;
 };
 
-// Runs torvic --batch with the given extra arguments and input file, in a
-// fresh settings folder so that every session starts from defaults.
+void ReplaceAll(std::string& text, const std::string& marker, const std::string& by) {
+  for (size_t at = 0; (at = text.find(marker, at)) != std::string::npos; at += by.size())
+    text.replace(at, marker.size(), by);
+}
+
+// A folder of its own for one run, removed with the object.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& tag) {
+    static int serial = 0;
+    path_ = fs::temp_directory_path() /
+            ("torvic-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Runs torvic --batch with the given extra arguments and input file, with
+// HOME and the XDG folders in a fresh folder so that every session starts
+// from defaults.
 Result RunBatch(const std::string& args, const fs::path& input) {
-  const fs::path config =
-      fs::temp_directory_path() / ("torvic-transcript-" + std::to_string(::getpid()));
-  fs::create_directories(config);
-  const std::string command = "XDG_CONFIG_HOME='" + config.string() +
-                              "' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
+  const ScratchFolder home("home");
+  const std::string h = home.path().string();
+  const std::string command = "HOME='" + h + "' XDG_CONFIG_HOME='" + h +
+                              "/config' XDG_DATA_HOME='" + h + "/data' XDG_RUNTIME_DIR='" + h +
+                              "/run' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
                               "' 2>/dev/null";
   Result r;
   FILE* pipe = ::popen(command.c_str(), "r");
@@ -52,41 +90,52 @@ Result RunBatch(const std::string& args, const fs::path& input) {
   while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
   const int status = ::pclose(pipe);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  fs::remove_all(config);
   return r;
 }
 
-TEST(Transcripts, EverySessionMatches) {
-  const fs::path dir = fs::path(TORVIC_SOURCE_DIR) / "tests" / "transcripts";
-  const bool regenerate = std::getenv("TORVIC_REGENERATE") != nullptr;
-  int sessions = 0;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    if (entry.path().extension() != ".in") continue;
-    ++sessions;
-    const fs::path base = entry.path().parent_path() / entry.path().stem();
-    std::string args;
-    if (fs::exists(base.string() + ".args")) {
-      args = ReadFile(base.string() + ".args");
-      while (!args.empty() && (args.back() == '\n' || args.back() == '\r')) args.pop_back();
-      // Program paths in .args are relative to the transcripts folder.
-      const std::string marker = "@/";
-      for (size_t at; (at = args.find(marker)) != std::string::npos;)
-        args.replace(at, marker.size(), dir.string() + "/");
-    }
-    int expectedStatus = 0;
-    if (fs::exists(base.string() + ".status"))
-      expectedStatus = std::stoi(ReadFile(base.string() + ".status"));
-    const Result r = RunBatch(args, entry.path());
-    if (regenerate) {
-      std::ofstream(base.string() + ".out", std::ios::binary) << r.out;
-      continue;
-    }
-    SCOPED_TRACE(entry.path().filename().string());
-    EXPECT_EQ(r.out, ReadFile(base.string() + ".out"));
-    EXPECT_EQ(r.status, expectedStatus);
-  }
-  EXPECT_GT(sessions, 0);
+fs::path TranscriptFolder() { return fs::path(TORVIC_SOURCE_DIR) / "tests" / "transcripts"; }
+
+std::vector<std::string> SessionNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(TranscriptFolder()))
+    if (entry.path().extension() == ".in") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
+
+class Transcript : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Transcript, Matches) {
+  const fs::path dir = TranscriptFolder();
+  const std::string base = (dir / GetParam()).string();
+  const ScratchFolder scratch("session");
+  if (fs::is_directory(base + ".files"))
+    fs::copy(base + ".files", scratch.path(), fs::copy_options::recursive);
+  std::string args;
+  if (fs::exists(base + ".args")) {
+    args = ReadFile(base + ".args");
+    while (!args.empty() && (args.back() == '\n' || args.back() == '\r')) args.pop_back();
+    ReplaceAll(args, "@/", dir.string() + "/");
+    ReplaceAll(args, "@TMP", scratch.path().string());
+  }
+  int expectedStatus = 0;
+  if (fs::exists(base + ".status")) expectedStatus = std::stoi(ReadFile(base + ".status"));
+  const Result r = RunBatch(args, base + ".in");
+  if (std::getenv("TORVIC_REGENERATE") != nullptr) {
+    std::ofstream(base + ".out", std::ios::binary) << r.out;
+    return;
+  }
+  EXPECT_EQ(r.out, ReadFile(base + ".out"));
+  EXPECT_EQ(r.status, expectedStatus);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, Transcript, ::testing::ValuesIn(SessionNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
 
 TEST(BatchCommandLine, BadArgumentsAndUnreadableFilesGiveStatusTwo) {
   const fs::path empty = fs::temp_directory_path() / "torvic-empty-input";
