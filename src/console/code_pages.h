@@ -12,9 +12,23 @@
 // a code page leaves undefined map to 0, drawn as an empty cell.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
 namespace torvic {
 
 // 256 entries; an unknown character set gives the ANSI table.
 const char16_t* CodePageForCharset(int charset);
+
+// (code_page_text.cpp) The byte a typed character has in the character set,
+// or -1 when the set cannot hold it. Characters below 32 and 127 are the
+// keyboard's controls and stand for themselves; no other character becomes
+// a byte below 32 or 127, whose glyphs are only ever drawn.
+int ByteOfCharacter(int charset, char32_t c);
+// The bytes as UTF-8 of the glyphs the screen shows for them in the
+// character set; a byte without a glyph (0, or undefined in the set) is a
+// blank, so the text has one character per byte and no control characters.
+std::string GlyphText(std::string_view bytes, int charset);
 
 }  // namespace torvic

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "console/code_pages.h"
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
@@ -112,8 +113,10 @@ int RunBatch(const BatchOptions& options) {
     interpreter.RunSession();
   }
   if (options.screenDump) {
+    // Each row as the glyphs the screen shows, in UTF-8: a cell holding a
+    // control character's glyph can never break the dump's lines.
     for (int32_t row = 0; row < kScreenRows; ++row) {
-      std::string text = screen.RowText(row);
+      std::string text = GlyphText(screen.RowText(row), screen.Charset());
       while (!text.empty() && text.back() == ' ') text.pop_back();
       std::fwrite(text.data(), 1, text.size(), stdout);
       std::fputc('\n', stdout);

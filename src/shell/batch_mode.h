@@ -3,7 +3,8 @@
 // No window, no fonts, no banner and no start-up program. Standard input is
 // typed at the keyboard (BatchHost); standard output is the transcript, the
 // echo stream of the console screen with every carriage return written as a
-// line feed, or with --screen the 25 screen rows at exit.
+// line feed, or with --screen the 25 screen rows at exit (UTF-8 of the
+// glyphs shown, one line per row, trailing blanks cut).
 #pragma once
 
 #include <string>
