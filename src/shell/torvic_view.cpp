@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "console/code_pages.h"
 #include "console/palette.h"
 #include "shell/qt_surface.h"
 #include "shell/window_host.h"
@@ -52,10 +53,34 @@ uint32_t VirtualKeyOf(int qtKey) {
   return 0;
 }
 
+// Keys whose whole meaning is their key-down: they produce no character.
+bool ActsByKeyDownOnly(uint32_t virtualKey) {
+  switch (virtualKey) {
+    case vk::kShift:
+    case vk::kControl:
+    case vk::kMenu:
+    case vk::kPause:
+    case vk::kCapital:
+    case vk::kPrior:
+    case vk::kNext:
+    case vk::kEnd:
+    case vk::kHome:
+    case vk::kLeft:
+    case vk::kUp:
+    case vk::kRight:
+    case vk::kDown:
+    case vk::kInsert:
+    case vk::kDelete:
+    case vk::kNumLock:
+    case vk::kScroll: return true;
+    default: return virtualKey >= vk::kF1 && virtualKey < vk::kF1 + 24;
+  }
+}
+
 }  // namespace
 
 TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text,
-                           bool autoRepeat) {
+                           bool autoRepeat, uint32_t nativeKey, int charset) {
   TranslatedKey t;
   const bool ctrl = modifiers & Qt::ControlModifier;
   const bool shift = modifiers & Qt::ShiftModifier;
@@ -63,20 +88,31 @@ TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QSt
   base.ctrl = ctrl;
   base.shift = shift;
   base.isRepeat = autoRepeat;
-  if (ctrl && (qtKey == Qt::Key_Pause || qtKey == Qt::Key_C || qtKey == Qt::Key_Cancel)) {
+  // Ctrl+Break in every form a desktop reports it: X11 names the key Break
+  // (with or without Ctrl held), others Ctrl+Pause or Ctrl+Cancel; Ctrl+C
+  // serves keyboards without the key.
+  if (nativeKey == kBreakKeysym ||
+      (ctrl && (qtKey == Qt::Key_Pause || qtKey == Qt::Key_C || qtKey == Qt::Key_Cancel))) {
     t.hasKeyDown = true;
     t.keyDown = base;
     t.keyDown.key = vk::kCancel;
+    t.keyDown.ctrl = true;
     t.keyDown.shift = false;
     return t;
   }
-  if (const uint32_t code = VirtualKeyOf(qtKey)) {
+  const uint32_t code = VirtualKeyOf(qtKey);
+  if (code) {
     t.hasKeyDown = true;
     t.keyDown = base;
     t.keyDown.key = code;
   }
-  // The character the key produces, in the 8-bit code page of the screen.
-  uint32_t ch = 0;
+  // The editing and function keys act through their key-down alone; the
+  // control characters some desktops attach to them (127 for Delete) must
+  // not reach the input line as well.
+  if (ActsByKeyDownOnly(code)) return t;
+  // The character the key produces, in the character set of the screen; a
+  // character the set cannot hold is dropped.
+  int ch = -1;
   switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter: ch = 13; break;
@@ -85,13 +121,16 @@ TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QSt
     case Qt::Key_Backtab: ch = 9; break;
     case Qt::Key_Escape: ch = 27; break;
     default:
-      if (text.size() == 1 && text[0].unicode() < 256) ch = text[0].unicode();
+      if (text.size() == 1) ch = ByteOfCharacter(charset, text[0].unicode());
+      // A NUL character is sent only by Ctrl+@; other keys without text
+      // send none.
+      if (ch == 0 && qtKey != Qt::Key_At) ch = -1;
       break;
   }
-  if (ch != 0 || (text.size() == 1 && text[0].unicode() == 0 && qtKey == Qt::Key_At)) {
+  if (ch >= 0) {
     t.hasChar = true;
     t.character = base;
-    t.character.key = ch;
+    t.character.key = static_cast<uint32_t>(ch);
   }
   return t;
 }
@@ -181,7 +220,8 @@ void CTorvicView::paintEvent(QPaintEvent* e) {
 }
 
 void CTorvicView::keyPressEvent(QKeyEvent* e) {
-  const TranslatedKey t = TranslateKey(e->key(), e->modifiers(), e->text(), e->isAutoRepeat());
+  const TranslatedKey t = TranslateKey(e->key(), e->modifiers(), e->text(), e->isAutoRepeat(),
+                                       e->nativeVirtualKey(), screen_.Charset());
   if (t.hasKeyDown) host_.PostKeyDown(t.keyDown);
   if (t.hasChar) host_.PostChar(t.character);
   e->accept();
