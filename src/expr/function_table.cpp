@@ -7,7 +7,9 @@ namespace {
 // The rows in table order (the name matcher's tie rule depends on it):
 // name, number, argument count, string-result flag, signature, optional.
 // The string-result flag is set for the "$" names, except input$ and set$,
-// whose "$" must follow their letters directly.
+// whose "$" must follow their letters directly. A row whose arguments have
+// defaults in the table below is marked optional (peek$ too: its length
+// defaults to 1).
 constexpr FunctionRow kRows[] = {
     {"column", 18, 0, false, 1, false},       {"date", 28, 0, false, 1, false},
     {"erl", 38, 0, false, 1, false},          {"err", 39, 0, false, 1, false},
@@ -108,7 +110,7 @@ constexpr FunctionRow kRows[] = {
     {"info$", 221, 1, true, 14, false},       {"filemode$", 234, 1, true, 14, false},
     {"dayname$", 31, 2, true, 15, true},      {"input$", 62, 2, false, 15, true},
     {"monthname$", 91, 2, true, 15, true},    {"dollar$", 156, 2, true, 15, true},
-    {"peek$", 222, 2, true, 15, false},       {"edit$", 157, 2, true, 16, true},
+    {"peek$", 222, 2, true, 15, true},        {"edit$", 157, 2, true, 16, true},
     {"iif$", 170, 3, true, 17, false},        {"attrib$", 10, 1, true, 18, false},
     {"compress$", 19, 1, true, 18, false},    {"lcase$", 67, 1, true, 18, false},
     {"reverse$", 106, 1, true, 18, false},    {"ucase$", 134, 1, true, 18, false},
@@ -192,7 +194,51 @@ constexpr DefaultArg kDefaults[] = {
     {247, 1, S, 0, "tmp"},        // tempname$
 };
 
+// Listing names ($XREF "FUNCS"), derived from the rows so that a name and
+// its number can never disagree: each number is listed by the first of its
+// names in table order, upper case, except where one of these of its other
+// names is the listing name.
+constexpr const char* kPreferredListingNames[] = {"chr$", "instrrev"};
+
+constexpr size_t kMaxNameLength = 12;  // the longest name and its 0 byte
+struct ListingNames {
+  char name[256][kMaxNameLength] = {};
+};
+
+constexpr bool SameName(const char* a, const char* b) {
+  while (*a && *a == *b) ++a, ++b;
+  return *a == *b;
+}
+
+constexpr void CopyUpper(const char* from, char (&to)[kMaxNameLength]) {
+  size_t i = 0;
+  for (; from[i]; ++i) {
+    if (i + 1 >= kMaxNameLength) throw "a function name too long for its listing name";
+    to[i] = from[i] >= 'a' && from[i] <= 'z' ? static_cast<char>(from[i] - 32) : from[i];
+  }
+  to[i] = 0;
+}
+
+constexpr ListingNames BuildListingNames() {
+  ListingNames t;
+  for (const FunctionRow& r : kRows)
+    if (!t.name[r.number][0]) CopyUpper(r.name, t.name[r.number]);
+  for (const char* preferred : kPreferredListingNames) {
+    bool found = false;
+    for (const FunctionRow& r : kRows)
+      if (SameName(r.name, preferred)) CopyUpper(r.name, t.name[r.number]), found = true;
+    if (!found) throw "a preferred listing name that is no function name";
+  }
+  return t;
+}
+constexpr ListingNames kListingNames = BuildListingNames();
+
 }  // namespace
+
+const char* FunctionListingName(int number) {
+  if (number < 0 || number > 255 || !kListingNames.name[number][0]) return nullptr;
+  return kListingNames.name[number];
+}
 
 std::span<const FunctionRow> FunctionTable() { return kRows; }
 

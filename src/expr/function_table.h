@@ -19,6 +19,10 @@ struct FunctionRow {
 
 std::span<const FunctionRow> FunctionTable();
 
+// The upper-case listing name of a function number, as $XREF prints it: one
+// of the number's names in the rows above (null for a number no row has).
+const char* FunctionListingName(int number);
+
 // Signature codes with a meaning of their own beyond the fixed argument
 // lists 1..25.
 namespace sig {

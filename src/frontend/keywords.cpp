@@ -8,11 +8,6 @@ namespace torvic {
 
 namespace {
 
-struct KeywordEntry {
-  const char* name;  // lower case, at most 10 characters
-  int token;
-};
-
 // The keyword table, in table order. Several names may carry one token.
 // Ties of equal matched length go to the first entry, so the order matters.
 constexpr KeywordEntry kKeywords[] = {
@@ -550,71 +545,6 @@ constexpr NameEntry kStatementNames[] = {
     {247, "WORK"},
 };
 
-// Listing names of the built-in function ids (one of each id's names).
-constexpr NameEntry kFunctionNames[] = {
-    {1, "ABS"},          {2, "ACCESS"},       {3, "ACOS"},        {4, "ADJUST"},
-    {5, "ALNUM"},        {6, "ALPHA"},        {7, "ANGLE"},       {8, "ASIN"},
-    {9, "ATN"},          {10, "ATTRIB$"},     {11, "BIN$"},       {12, "CBR"},
-    {13, "CDN"},         {14, "CEIL"},        {15, "CHN"},        {16, "CHR$"},
-    {17, "CNTRL"},       {18, "COLUMN"},      {19, "COMPRESS$"},  {20, "COS"},
-    {21, "COSH"},        {22, "COPYSIGN"},    {23, "COT"},        {24, "CSC"},
-    {25, "CTIME$"},      {26, "CUBE"},        {27, "CVN"},        {28, "DATE"},
-    {29, "DATE$"},       {30, "DAY"},         {31, "DAYNAME$"},   {32, "DEC"},
-    {33, "DEFAULT"},     {34, "DEG"},         {35, "DIGIT"},      {36, "EOF"},
-    {37, "EPS"},         {38, "ERL"},         {39, "ERR"},        {40, "ERR$"},
-    {41, "ESC$"},        {42, "EXISTS"},      {43, "EXP"},        {44, "EXP2"},
-    {45, "EXP10"},       {46, "FALSE"},       {47, "FILE$"},      {48, "FILEMODE"},
-    {49, "FILENAME$"},   {50, "FN"},          {51, "FONT"},       {52, "FP"},
-    {53, "FREE"},        {54, "FREEFILE"},    {55, "FULLNAME$"},  {56, "GET$"},
-    {57, "HEX"},         {58, "HEX$"},        {59, "HOUR"},       {60, "HYPOT"},
-    {61, "INKEY$"},      {62, "INPUT$"},      {63, "INSTR"},      {64, "INT"},
-    {65, "INV"},         {66, "IP"},          {67, "LCASE$"},     {68, "LEAPYEAR"},
-    {69, "LEFT$"},       {70, "LEN"},         {71, "LOC"},        {72, "LOF"},
-    {73, "LOG"},         {74, "LOG2"},        {75, "LOG10"},      {76, "LOWER"},
-    {77, "LTRIM$"},      {78, "MAX"},         {79, "MAXLEN"},     {80, "MAXNUM"},
-    {81, "MEM"},         {82, "MID$"},        {83, "MIN"},        {84, "MINNUM"},
-    {85, "MINUTE"},      {86, "MKKEY$"},      {87, "MKN$"},       {88, "MKTIME"},
-    {89, "MOD"},         {90, "MONTH"},       {91, "MONTHNAME$"}, {92, "NOW"},
-    {93, "NUL$"},        {94, "OCT$"},        {95, "OPEN"},       {96, "ORD"},
-    {97, "PEEK"},        {98, "PI"},          {99, "PRINT"},      {100, "QUOTE$"},
-    {101, "RAD"},        {102, "READONLY"},   {103, "REC"},       {104, "REMAINDER"},
-    {105, "REPEAT$"},    {106, "REVERSE$"},   {107, "RIGHT$"},    {108, "RND"},
-    {109, "ROUND"},      {110, "ROW"},        {111, "RTRIM$"},    {112, "SCRH"},
-    {113, "SCRW"},       {114, "SEC"},        {115, "SECOND"},    {116, "SET$"},
-    {117, "SGN"},        {118, "SIN"},        {119, "SINH"},      {120, "SPACE$"},
-    {121, "SPLITNAME$"}, {122, "SQR"},        {123, "STR$"},      {124, "STRING$"},
-    {125, "TAN"},        {126, "TANH"},       {127, "TIME"},      {128, "TIME$"},
-    {129, "TIMER"},      {130, "TRIM$"},      {131, "TRUE"},      {132, "TRUNCATE"},
-    {133, "TWOPI"},      {134, "UCASE$"},     {135, "UPPER"},     {136, "USING$"},
-    {137, "VAL"},        {138, "VER$"},       {139, "VERIFY"},    {140, "VOLUME$"},
-    {141, "VOLUMES"},    {142, "WEEKDAY"},    {143, "YEAR"},      {144, "AFTER$"},
-    {145, "BEFORE$"},    {146, "BREAK"},      {147, "CENTER$"},   {148, "CHANGE$"},
-    {149, "CHARS$"},     {150, "CHOOSE"},     {151, "CHOOSE$"},   {152, "CLEAN$"},
-    {153, "CSPAN"},      {154, "DEBUG"},      {155, "DELETE$"},   {156, "DOLLAR$"},
-    {157, "EDIT$"},      {158, "EVAL"},       {159, "EVEN"},      {160, "EXTRACT$"},
-    {161, "FACT"},       {162, "FILEINFO$"},  {163, "FIND"},      {164, "GETALNUM$"},
-    {165, "GETALPHA$"},  {166, "GETDIGIT$"},  {167, "GETKEY$"},   {168, "GETYN$"},
-    {169, "IIF"},        {170, "IIF$"},       {171, "INSERT$"},   {172, "INYN$"},
-    {173, "LOG$"},       {174, "LPAD$"},      {175, "MAKENAME$"}, {176, "MIX$"},
-    {177, "ODD"},        {178, "PROMPT$"},    {179, "PROPER$"},   {180, "REMAIN$"},
-    {181, "REMOVE$"},    {182, "REPLACE$"},   {183, "RFIND"},     {184, "ROMAN$"},
-    {185, "RPAD$"},      {186, "SPAN"},       {187, "SWITCH"},    {188, "SWITCH$"},
-    {189, "VOLINFO$"},   {190, "WAITKEY$"},   {191, "XLATE$"},    {192, "PCOL"},
-    {193, "PFONT"},      {194, "POINT"},      {195, "PROW"},      {196, "PSCRH"},
-    {201, "PSCRW"},      {202, "LPOS"},       {204, "PRINTER$"},  {205, "BUFSIZ"},
-    {206, "VARPTR"},     {207, "VARPTR$"},    {208, "EMPTY"},     {209, "FRE"},
-    {214, "POS"},        {217, "USR"},        {218, "CBT"},       {219, "HOST$"},
-    {220, "INFO"},       {221, "INFO$"},      {222, "PEEK$"},     {223, "TITLE$"},
-    {225, "FRIDAY"},     {226, "COLOR"},      {227, "COMB"},      {228, "COMP"},
-    {229, "COMPI"},      {230, "COPYRIGHT$"}, {231, "COUNT"},     {232, "CTRL$"},
-    {233, "CVDATE"},     {234, "FILEMODE$"},  {235, "INSTRREV"},  {236, "IS0"},
-    {237, "ISDATE"},     {238, "ISEMPTY$"},   {239, "ISNEG"},     {240, "ISPOS"},
-    {241, "MAPPED"},     {242, "PERM"},       {243, "RET$"},      {244, "SCREEN"},
-    {245, "SELECT"},     {246, "SHIFT$"},     {247, "TEMPNAME$"}, {248, "BEGINSWITH"},
-    {249, "ENDSWITH"},   {250, "LBOUND"},     {251, "MAXSIZE"},   {252, "SIZE"},
-    {253, "UBOUND"},
-};
-
 inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 inline bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -648,6 +578,8 @@ bool IsDollarStatement(int token) {
 }
 
 }  // namespace
+
+std::span<const KeywordEntry> KeywordTable() { return kKeywords; }
 
 int KeywordAt(std::string_view text, size_t& pos) {
   // LINES is its own statement unless the text reads LINESTEP (LINE STEP).
@@ -786,8 +718,8 @@ bool ReadIdentifier(std::string_view text, size_t& pos, std::string& name) {
 
 namespace {
 
-// The listing names by code, indexed once at compile time: listing, the
-// statement table and every error message look names up by code.
+// The listing names by code, indexed once at compile time: listing and
+// every error message look names up by code.
 template <size_t N>
 constexpr std::array<const char*, 256> IndexByCode(const NameEntry (&entries)[N]) {
   std::array<const char*, 256> byCode{};
@@ -797,16 +729,11 @@ constexpr std::array<const char*, 256> IndexByCode(const NameEntry (&entries)[N]
 }
 
 constexpr auto kStatementNameByCode = IndexByCode(kStatementNames);
-constexpr auto kFunctionNameByCode = IndexByCode(kFunctionNames);
 
 }  // namespace
 
 const char* StatementListingName(int recordCode) {
   return recordCode >= 0 && recordCode < 256 ? kStatementNameByCode[recordCode] : nullptr;
-}
-
-const char* FunctionListingName(int functionId) {
-  return functionId >= 0 && functionId < 256 ? kFunctionNameByCode[functionId] : nullptr;
 }
 
 int DefaultRecordCode(int token) {

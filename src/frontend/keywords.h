@@ -1,5 +1,5 @@
 // Keywords and tokens: the one keyword table, the one matching rule, and the
-// name tables of record codes and built-in functions.
+// listing names of the record codes.
 //
 // Matching is by longest case-insensitive prefix with no word-boundary test:
 // PRINTX begins with "print", LETTER=5 is LET with TER=5. Among entries of
@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,15 @@ inline constexpr int kData = 22, kEdit = 32, kElse = 33, kEnd = 34, kEndIf = 35,
                      kPrint = 86, kRem = 93, kRemark94 = 94, kRun = 104, kLabel = 248,
                      kUncompiled = 250, kJump = 251;
 }  // namespace stmt
+
+// The keyword table in table order: statement keywords 1..276 (with their
+// aliases and abbreviations), secondary words, "fn", "len", "usr" and the
+// operator words. Several names may carry one token.
+struct KeywordEntry {
+  const char* name;  // lower case, at most 10 characters
+  int token;
+};
+std::span<const KeywordEntry> KeywordTable();
 
 // Keyword at position: the longest match of the keyword table at text[pos].
 // On success pos moves past the matched text (including the spaces that the
@@ -74,9 +84,10 @@ bool IdentifierMayStartAt(std::string_view text, size_t pos);
 inline constexpr size_t kMaxNameLength = 31;
 bool ReadIdentifier(std::string_view text, size_t& pos, std::string& name);
 
-// Upper-case listing names, or nullptr when the code/id has none.
+// The upper-case listing name of a record code, or nullptr when the code
+// has none. (The functions' listing names are the function table's,
+// expr/function_table.h.)
 const char* StatementListingName(int recordCode);
-const char* FunctionListingName(int functionId);
 
 // The record code a keyword compiles to when no context changes it
 // (the remapping of aliases such as HOME to CLS, RESEQUENCE to RENUM, or

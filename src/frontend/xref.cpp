@@ -5,6 +5,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "expr/function_table.h"
 #include "frontend/codebytes.h"
 #include "frontend/compiled_line.h"
 #include "frontend/keywords.h"

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
+#include "expr/function_table.h"
 #include "frontend/keywords.h"
 
 namespace torvic {
@@ -167,15 +169,41 @@ TEST(Keywords, ListingNamesAndRecordCodes) {
     if (c.name) EXPECT_STREQ(n, c.name);
     else EXPECT_EQ(n, nullptr);
   }
-  const Case functions[] = {{1, "ABS"}, {16, "CHR$"}, {253, "UBOUND"}, {197, nullptr}};
-  for (const Case& c : functions) {
-    const char* n = FunctionListingName(c.code);
-    if (c.name) EXPECT_STREQ(n, c.name);
-    else EXPECT_EQ(n, nullptr);
-  }
   const int remaps[][2] = {{15, 15},  {256, 105}, {272, 96}, {273, 34},
                            {276, 31}, {269, 56},  {249, -1}, {1018, -1}};
   for (const auto& r : remaps) EXPECT_EQ(DefaultRecordCode(r[0]), r[1]) << r[0];
+}
+
+// The functions' listing names come from the function table by number, so
+// $XREF "FUNCS" names every function a line can call: one of the number's
+// own names, upper case.
+TEST(Keywords, EveryFunctionNumberHasOneOfItsNamesAsListingName) {
+  for (const FunctionRow& row : FunctionTable()) {
+    const char* listed = FunctionListingName(row.number);
+    ASSERT_NE(listed, nullptr) << row.name;
+    bool own = false;
+    for (const FunctionRow& other : FunctionTable()) {
+      std::string upper(other.name);
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      own = own || (other.number == row.number && upper == listed);
+    }
+    EXPECT_TRUE(own) << listed << " is not a name of function " << int{row.number};
+  }
+  struct Case {
+    int number;
+    const char* name;
+  };
+  // Where a number has several names, the listing shows the chosen one; the
+  // numbers that once had a name of another number's row are here too.
+  const Case cases[] = {{1, "ABS"},        {16, "CHR$"},    {235, "INSTRREV"}, {110, "ROW"},
+                        {210, "POS"},      {224, "FRIDAY"}, {215, "USR"},      {197, "PSCRW"},
+                        {203, "PRINTER$"}, {253, "UBOUND"}, {37, nullptr},     {0, nullptr},
+                        {254, nullptr},    {-1, nullptr},   {256, nullptr}};
+  for (const Case& c : cases) {
+    const char* n = FunctionListingName(c.number);
+    if (c.name) EXPECT_STREQ(n, c.name) << c.number;
+    else EXPECT_EQ(n, nullptr) << c.number;
+  }
 }
 
 }  // namespace
