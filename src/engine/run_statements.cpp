@@ -35,7 +35,7 @@ int32_t Run(Interpreter& in, const uint8_t* code, size_t& offset) {
   in.ResetRunState();
   ProgramList& program = in.Program();
   if (const ProgramLine* dup = program.FindDuplicateLabel()) {
-    in.ReportError(kErrDuplicateLabel, dup->SignedNumber(), dup->Label());
+    in.ReportError(kErrDuplicateLabel, dup->SignedNumber(), dup->LabelText());
     return -kErrDuplicateLabel;
   }
   ProgramLine* start = program.First();

@@ -110,6 +110,13 @@ ProgramLine* ProgramList::FindLine(uint32_t n, const ProgramLine* start) const {
   return nullptr;
 }
 
+std::string_view ProgramLine::LabelText() const {
+  if (Label().empty() || code.size() < kLineHeaderSize + kRecordFrameSize) return {};
+  const RecordFrame frame = ReadFrame(code.data(), kLineHeaderSize);
+  if (frame.code != kRecordLabel || frame.column >= text.size()) return {};
+  return std::string_view(text).substr(frame.column, frame.textLength);
+}
+
 ProgramLine* ProgramList::FindLabel(std::string_view name) const {
   for (ProgramLine* l = first_; l; l = l->next_)
     if (l->Label() == name && l->code[kHeaderLabelFlag] == 1) return l;

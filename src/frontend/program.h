@@ -47,6 +47,9 @@ class ProgramLine {
   const uint8_t* Code() const { return code.data(); }
   size_t CodeLength() const { return code.size(); }
   std::string_view Label() const { return LineLabel(code.data(), code.size()); }
+  // The label definition as typed, from its "*" (the label record's column
+  // and text length in the text); empty when the line defines no label.
+  std::string_view LabelText() const;
 
   ProgramLine* Next() const { return next_; }
   ProgramLine* Prev() const { return prev_; }
