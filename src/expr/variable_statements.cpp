@@ -149,22 +149,33 @@ int32_t ExecuteClear(Evaluator& ev, Code code, size_t pos) {
   const int32_t e = ForEachArrayName(ev, code, pos, any, [&](uint32_t kind, std::string_view name) {
     return ev.Vars().ClearArray(kind, name, running);
   });
-  if (e == kOk && !any) {
-    if (!ev.Env().Settings().ClearKeepsScalars()) ev.Vars().ResetScalars();
-    ev.Vars().ZeroArrays();
-  }
+  if (e == kOk && !any) ClearVariables(ev);
   return e;
 }
 
-// OPTION BASE 0|1 ; OPTION EXPLICIT
+void ClearVariables(Evaluator& ev) {
+  if (!ev.Env().Settings().ClearKeepsScalars()) ev.Vars().ResetScalars();
+  ev.Vars().ZeroArrays();
+}
+
+// OPTION BASE n ; OPTION EXPLICIT
 int32_t ExecuteOption(Evaluator& ev, Code code, size_t pos) {
-  uint8_t which, base = 0;
+  uint8_t which;
   if (!ReadCode8(code, pos, which) || which > 1) return kErrInternalError;
-  if (which == 0 && (!ReadCode8(code, pos, base) || base > 1)) return kErrInternalError;
+  double base = 0;
+  if (which == 0) {
+    if (int32_t e = ev.EvaluateNumber(code, pos, base, true)) return e;
+    if (ev.StopPending()) return kOk;
+  }
   if (!ev.Env().ProgramRunning()) return kErrModeError;
   if (ev.Vars().ArraysExist()) return kErrAlreadyDimensioned;
-  if (which == 0) ev.Vars().SetOptionBase(base);
-  else ev.Vars().SetExplicitArrays(true);
+  if (which == 1) {
+    ev.Vars().SetExplicitArrays(true);
+    return kOk;
+  }
+  // The base is 0 or 1; anything else is refused before it changes.
+  if (base != 0 && base != 1) return kErrCommandError;
+  ev.Vars().SetOptionBase(static_cast<uint8_t>(base));
   return kOk;
 }
 

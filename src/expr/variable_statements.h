@@ -16,7 +16,7 @@
 //   REDIM    u8 preserve (1 with PRESERVE) | as DIM
 //   ERASE    array ... | u8 0            (no names: every array)
 //   CLEAR    array ... | u8 0            (no names: scalars and arrays)
-//   OPTION   u8 0 | u8 base (0 or 1)     OPTION BASE
+//   OPTION   u8 0 | expr base            OPTION BASE (0 or 1 after rounding)
 //            u8 1                        OPTION EXPLICIT
 //   CONST    constant item 10 with flag 1 | expr
 //   DEF FN   u16 link | u8 1 | u8 length | name | u8 0 | u8 parameter count |
@@ -37,6 +37,10 @@ int32_t ExecuteDim(Evaluator& ev, Code code, size_t pos);
 int32_t ExecuteRedim(Evaluator& ev, Code code, size_t pos);
 int32_t ExecuteErase(Evaluator& ev, Code code, size_t pos);
 int32_t ExecuteClear(Evaluator& ev, Code code, size_t pos);
+// CLEAR without names, also CLR alone: the scalars reset (unless the CLEAR
+// option at settings address 12420 keeps them), every array zeroed with its
+// shape kept.
+void ClearVariables(Evaluator& ev);
 int32_t ExecuteOption(Evaluator& ev, Code code, size_t pos);
 int32_t ExecuteConst(Evaluator& ev, Code code, size_t pos);
 // `line` identifies the program line that holds the definition.

@@ -137,10 +137,12 @@ class Session {
   }
   int32_t Erase(std::string_view text) { return Names(ExecuteErase, text); }
   int32_t Clear(std::string_view text) { return Names(ExecuteClear, text); }
-  int32_t Option(bool isExplicit, uint8_t base = 0) {
+  // OPTION EXPLICIT, or OPTION BASE with the base as an expression.
+  int32_t Option(bool isExplicit, std::string_view base = "0") {
     CodeBuffer& out = Fresh();
     out.Put8(isExplicit ? 1 : 0);
-    if (!isExplicit) out.Put8(base);
+    size_t pos = 0;
+    if (!isExplicit && !CompileExpression(base, pos, out)) return -1;
     return Exec(ExecuteOption, out);
   }
   // %name = expr

@@ -94,13 +94,18 @@ TEST(Variables, DimRules) {
 
 TEST(Variables, OptionBase) {
   Session s;
-  EXPECT_EQ(s.Option(false, 1), 0);
+  // The base is an expression, rounded; only 0 and 1 are bases.
+  for (const char* bad : {"2", "-1", "1.5", "B+2"})
+    EXPECT_EQ(s.Option(false, bad), kErrCommandError) << bad;
+  EXPECT_EQ(s.Option(false, "\"1\""), kErrTypeMismatch);
+  EXPECT_EQ(s.Let("B = 0.6"), 0);
+  EXPECT_EQ(s.Option(false, "B"), 0);
   EXPECT_EQ(s.Dim("A(3)"), 0);
   EXPECT_EQ(s.Num("LBOUND(A)"), 1);
   EXPECT_EQ(s.Num("UBOUND(A)"), 3);
   EXPECT_EQ(s.Num("SIZE(A)"), 3);
   EXPECT_EQ(s.Error("A(0)"), kErrBadSubscript);
-  EXPECT_EQ(s.Option(false, 0), kErrAlreadyDimensioned);
+  EXPECT_EQ(s.Option(false, "0"), kErrAlreadyDimensioned);
   s.env.running = false;
   EXPECT_EQ(s.Option(true), kErrModeError);
   // Automatic arrays in immediate mode use base 0.
@@ -266,13 +271,13 @@ TEST(Variables, ResetProgramStateAndIncDec) {
   Session s;
   ASSERT_EQ(s.Let("A = 1, B$ = \"x\", C(1) = 2"), 0);
   ASSERT_EQ(s.Const("%K = 1"), 0);
-  ASSERT_EQ(s.Option(false, 1), kErrAlreadyDimensioned);
+  ASSERT_EQ(s.Option(false, "1"), kErrAlreadyDimensioned);
   s.vars.ResetProgramState();
   EXPECT_FALSE(s.vars.ArraysExist());
   EXPECT_EQ(s.Num("A"), 0);
   EXPECT_NE(s.vars.FindScalar(kStringScalar, "B"), nullptr);  // records stay
   EXPECT_EQ(s.Error("%K"), kErrUndefinedConstant);
-  EXPECT_EQ(s.Option(false, 1), 0);
+  EXPECT_EQ(s.Option(false, "1"), 0);
   // INC looks its target up first, then answers "?Not supported".
   CodeBuffer out;
   size_t pos = 0;
