@@ -632,9 +632,7 @@ int32_t Evaluator::CallList(uint8_t number, uint8_t signature, int count) {
       result_.SetNumber(r);
       break;
     }
-    case sig::kChoose:
-    case sig::kSwitch: return kErrNotSupported;
-    default: {  // using$, mktime: workers of their own subjects
+    default: {  // using$, mktime, choose, switch: workers of their own subjects
       if (signature == sig::kUsing && !args[0].IsString()) return kErrTypeMismatch;
       if (signature == sig::kMkTime)
         for (size_t i = 0; i < n; ++i)

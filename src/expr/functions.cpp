@@ -14,7 +14,14 @@ namespace torvic {
 
 namespace {
 
+// A function of the language that this system does not implement, or one
+// whose part of the system is not built yet (kept apart so that the two can
+// never be mistaken for one another). Their arguments' kinds have been
+// checked by the evaluator.
 int32_t NotSupported(CallContext&, const CValue*, int, CValue&) { return kErrNotSupported; }
+int32_t NotBuiltYet(CallContext&, const CValue*, int, CValue&) { return kErrNotSupported; }
+// The numbers the evaluator serves itself never reach a worker.
+int32_t ServedByEvaluator(CallContext&, const CValue*, int, CValue&) { return kErrInternalError; }
 
 // max(a, b) and min(a, b): the two-argument forms (signature 4).
 int32_t MaxMinOfTwo(CallContext& ctx, const CValue* args, int, CValue& result) {
@@ -77,14 +84,9 @@ int32_t FnErrText(CallContext&, const CValue* args, int, CValue& result) {
   return kOk;
 }
 
-// The workers built so far, by function number. Workers of the numeric,
-// string, formatting, date and time, file, console and settings functions
-// are added here as they are built, one line each.
-struct WorkerEntry {
-  uint8_t number;
-  FunctionWorker worker;
-};
-constexpr WorkerEntry kWorkers[] = {
+// The workers built so far, by function number, one line each. A worker
+// added here takes its number out of the list of functions not built yet.
+constexpr FunctionWorkerRow kWorkers[] = {
     {fnum::kMax, MaxMinOfTwo},
     {fnum::kMin, MaxMinOfTwo},
     {fnum::kChr, ChrOfOne},
@@ -95,6 +97,14 @@ constexpr WorkerEntry kWorkers[] = {
     {56, FnNextKey},       // get$
     {61, FnNextKey},       // inkey$
     {244, FnScreen},       // screen
+    {18, FnColumn},        // column
+    {110, FnRow},          // row csrlin
+    {210, FnPos},          // pos
+    {226, FnColor},        // color
+    {51, FnFont},          // font
+    {113, FnScrW},         // scrw
+    {112, FnScrH},         // scrh
+    {245, FnSelect},       // select
     {5, FnAlnum},          // alnum
     {6, FnAlpha},          // alpha
     {7, FnAngle},          // angle
@@ -172,12 +182,7 @@ constexpr WorkerEntry kWorkers[] = {
 // The one-number built-ins that need nothing but their number: each number's
 // worker is OneNumber, which calls the kernel; decoded expressions call the
 // kernel themselves (NumberKernelFor).
-struct KernelEntry {
-  uint8_t number;
-  NumberKernel kernel;
-};
-
-constexpr KernelEntry kKernels[] = {
+constexpr FunctionKernelRow kKernels[] = {
     {1, kernel::Abs},     // abs
     {3, kernel::Acos},    // acos
     {8, kernel::Asin},    // asin
@@ -212,7 +217,7 @@ constexpr KernelEntry kKernels[] = {
 
 constexpr std::array<NumberKernel, 256> kKernelByNumber = [] {
   std::array<NumberKernel, 256> t{};
-  for (const KernelEntry& e : kKernels) t[e.number] = e.kernel;
+  for (const FunctionKernelRow& e : kKernels) t[e.number] = e.kernel;
   return t;
 }();
 
@@ -223,12 +228,146 @@ int32_t OneNumber(CallContext& ctx, const CValue* args, int, CValue& result) {
   return kOk;
 }
 
+// The functions whose signature the evaluator serves itself: FN, MAXLEN,
+// VARPTR and VARPTR$ (SADD compiles as VARPTR), USR and the array
+// enquiries.
+constexpr uint8_t kServedByEvaluator[] = {
+    fnum::kFn,  fnum::kMaxLen, fnum::kVarPtr,  fnum::kVarPtrString, fnum::kSadd,
+    fnum::kUsr, fnum::kLBound, fnum::kMaxSize, fnum::kSize,         fnum::kUBound,
+};
+
+// Functions of the language that this system does not implement: they
+// answer "?Not supported" once their arguments are checked by kind.
+using N = FunctionNotSupportedList;
+constexpr FunctionNotSupportedRow kNotSupported[] = {
+    {159, N::NotImplemented},  // even
+    {177, N::NotImplemented},  // odd
+    {161, N::NotImplemented},  // fact
+    {169, N::NotImplemented},  // iif
+    {158, N::NotImplemented},  // eval
+    {150, N::NotImplemented},  // choose
+    {151, N::NotImplemented},  // choose$
+    {187, N::NotImplemented},  // switch
+    {188, N::NotImplemented},  // switch$
+    {144, N::NotImplemented},  // after$
+    {145, N::NotImplemented},  // before$
+    {146, N::NotImplemented},  // break findoneof
+    {153, N::NotImplemented},  // cspan
+    {186, N::NotImplemented},  // span
+    {163, N::NotImplemented},  // find
+    {183, N::NotImplemented},  // rfind
+    {147, N::NotImplemented},  // center$
+    {171, N::NotImplemented},  // insert$
+    {174, N::NotImplemented},  // lpad$ lset$
+    {182, N::NotImplemented},  // replace$
+    {185, N::NotImplemented},  // rpad$ rset$
+    {155, N::NotImplemented},  // delete$
+    {160, N::NotImplemented},  // extract$
+    {180, N::NotImplemented},  // remain$
+    {181, N::NotImplemented},  // remove$
+    {191, N::NotImplemented},  // xlate$
+    {176, N::NotImplemented},  // mix$
+    {148, N::NotImplemented},  // change$
+    {157, N::NotImplemented},  // edit$
+    {170, N::NotImplemented},  // iif$
+    {175, N::NotImplemented},  // makename$
+    {152, N::NotImplemented},  // clean$
+    {179, N::NotImplemented},  // proper$
+    {162, N::NotImplemented},  // fileinfo$
+    {167, N::NotImplemented},  // getkey$
+    {189, N::NotImplemented},  // volinfo$
+    {184, N::NotImplemented},  // roman$
+    {156, N::NotImplemented},  // dollar$
+    {149, N::NotImplemented},  // chars$
+    {164, N::NotImplemented},  // getalnum$
+    {165, N::NotImplemented},  // getalpha$
+    {166, N::NotImplemented},  // getdigit$
+    {168, N::NotImplemented},  // getyn$
+    {172, N::NotImplemented},  // inyn$
+    {173, N::NotImplemented},  // log$
+    {178, N::NotImplemented},  // prompt$
+    {190, N::NotImplemented},  // waitkey$
+    {154, N::NotImplemented},  // debug
+    {193, N::Printer},         // pfont
+    {196, N::Printer},         // pscrh
+    {197, N::Printer},         // pscrw
+    {192, N::Printer},         // pcol
+    {195, N::Printer},         // prow
+    {202, N::Printer},         // lpos
+    {203, N::Printer},         // printer$
+    {194, N::Graphics},        // point hpoint ppoint scrn
+};
+
+// The functions of the parts still to come; each part moves its numbers
+// from here to the workers as it is built.
+using C = FunctionComingPart;
+constexpr FunctionComingRow kNotBuiltYet[] = {
+    {92, C::DateAndTime},   // now
+    {28, C::DateAndTime},   // date
+    {127, C::DateAndTime},  // time
+    {224, C::DateAndTime},  // friday
+    {143, C::DateAndTime},  // year
+    {90, C::DateAndTime},   // month
+    {30, C::DateAndTime},   // day
+    {142, C::DateAndTime},  // weekday
+    {59, C::DateAndTime},   // hour
+    {85, C::DateAndTime},   // minute
+    {115, C::DateAndTime},  // second
+    {68, C::DateAndTime},   // leapyear
+    {88, C::DateAndTime},   // mktime
+    {4, C::DateAndTime},    // adjust
+    {233, C::DateAndTime},  // cvdate
+    {237, C::DateAndTime},  // isdate
+    {29, C::DateAndTime},   // date$
+    {128, C::DateAndTime},  // time$
+    {25, C::DateAndTime},   // ctime$
+    {31, C::DateAndTime},   // dayname$
+    {91, C::DateAndTime},   // monthname$
+    {81, C::System},        // mem
+    {138, C::System},       // ver$
+    {230, C::System},       // copyright$
+    {219, C::System},       // host$
+    {223, C::System},       // title$
+    {218, C::System},       // cbt
+    {220, C::System},       // info
+    {221, C::System},       // info$
+    {32, C::System},        // dec
+    {141, C::Volumes},      // volumes
+    {140, C::Volumes},      // volume$
+    {33, C::Volumes},       // default
+    {241, C::Volumes},      // mapped
+    {102, C::Volumes},      // readonly
+    {53, C::Volumes},       // free
+    {139, C::Volumes},      // verify
+    {42, C::Volumes},       // exists
+    {2, C::Volumes},        // access
+    {10, C::Volumes},       // attrib$
+    {47, C::Volumes},       // file$
+    {36, C::DataFiles},     // eof
+    {48, C::DataFiles},     // filemode
+    {71, C::DataFiles},     // loc
+    {72, C::DataFiles},     // lof
+    {95, C::DataFiles},     // open
+    {103, C::DataFiles},    // rec
+    {205, C::DataFiles},    // bufsiz
+    {54, C::DataFiles},     // freefile
+    {49, C::DataFiles},     // filename$
+    {234, C::DataFiles},    // filemode$
+    {62, C::DataFiles},     // input$
+    {86, C::KeyTexts},      // mkkey$
+    {232, C::KeyTexts},     // ctrl$
+    {246, C::KeyTexts},     // shift$
+};
+
 const std::array<FunctionWorker, 256>& DispatchTable() {
   static const std::array<FunctionWorker, 256> table = [] {
     std::array<FunctionWorker, 256> t;
-    t.fill(NotSupported);
-    for (const WorkerEntry& e : kWorkers) t[e.number] = e.worker;
-    for (const KernelEntry& e : kKernels) t[e.number] = OneNumber;
+    // A number no function has cannot come from the compiler.
+    t.fill(ServedByEvaluator);
+    for (const FunctionNotSupportedRow& e : kNotSupported) t[e.number] = NotSupported;
+    for (const FunctionComingRow& e : kNotBuiltYet) t[e.number] = NotBuiltYet;
+    for (const FunctionWorkerRow& e : kWorkers) t[e.number] = e.worker;
+    for (const FunctionKernelRow& e : kKernels) t[e.number] = OneNumber;
     return t;
   }();
   return table;
@@ -268,6 +407,12 @@ constexpr SignatureKinds kFixed[26] = {
 FunctionWorker WorkerFor(uint8_t number) { return DispatchTable()[number]; }
 
 NumberKernel NumberKernelFor(uint8_t number) { return kKernelByNumber[number]; }
+
+std::span<const FunctionWorkerRow> FunctionWorkerRows() { return kWorkers; }
+std::span<const FunctionKernelRow> FunctionKernelRows() { return kKernels; }
+std::span<const uint8_t> FunctionsServedByEvaluator() { return kServedByEvaluator; }
+std::span<const FunctionNotSupportedRow> FunctionsNotSupported() { return kNotSupported; }
+std::span<const FunctionComingRow> FunctionsNotBuiltYet() { return kNotBuiltYet; }
 
 const SignatureKinds* FixedSignature(uint8_t signature) {
   if (signature == 0 || signature > 25) return nullptr;

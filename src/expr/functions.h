@@ -3,12 +3,16 @@
 //
 // The evaluator checks every argument's kind against the signature before
 // a worker is called, so a worker may take its arguments' kinds for granted.
-// A function whose worker is not built yet answers "?Not supported", so
-// what is missing is plain. Adding a worker is one line in the table in
-// functions.cpp.
+// Every function number of the function table stands in exactly one list of
+// functions.cpp (a unit test walks them): the workers, the one-number
+// kernels, the numbers the evaluator serves itself, the functions this
+// system does not implement, and the functions whose part of the system is
+// not built yet. The last two answer "?Not supported"; nothing falls back to
+// a default. Adding a worker is one line in the table in functions.cpp.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "expr/value.h"
 
@@ -33,13 +37,44 @@ struct CallContext {
 // MakeString/SetString.
 using FunctionWorker = int32_t (*)(CallContext& ctx, const CValue* args, int count, CValue& result);
 
-// The worker of a function number (never null: unbuilt ones answer 33).
+// The worker of a function number (never null).
 FunctionWorker WorkerFor(uint8_t number);
 
 // The kernel of a one-number function that needs nothing but its number
 // (abs, sin, log, ...; see numeric_functions.h), or null.
 using NumberKernel = int32_t (*)(double x, double& out);
 NumberKernel NumberKernelFor(uint8_t number);
+
+// The lists the dispatch table is built from (for the tests that walk them).
+struct FunctionWorkerRow {
+  uint8_t number;
+  FunctionWorker worker;
+};
+struct FunctionKernelRow {
+  uint8_t number;
+  NumberKernel kernel;
+};
+// Why a function of the language answers "?Not supported" for good.
+enum class FunctionNotSupportedList : uint8_t {
+  NotImplemented,  // names the language keeps without a function
+  Printer,         // the printer functions
+  Graphics,        // point and its spellings
+};
+struct FunctionNotSupportedRow {
+  uint8_t number;
+  FunctionNotSupportedList list;
+};
+// The parts still to come that bring the other functions.
+enum class FunctionComingPart : uint8_t { DateAndTime, System, Volumes, DataFiles, KeyTexts };
+struct FunctionComingRow {
+  uint8_t number;
+  FunctionComingPart part;
+};
+std::span<const FunctionWorkerRow> FunctionWorkerRows();
+std::span<const FunctionKernelRow> FunctionKernelRows();
+std::span<const uint8_t> FunctionsServedByEvaluator();
+std::span<const FunctionNotSupportedRow> FunctionsNotSupported();
+std::span<const FunctionComingRow> FunctionsNotBuiltYet();
 
 // Argument kinds of the fixed signatures 1..25: one letter per argument,
 // 'N' number, 'S' string, '?' either kind, '=' the same kind as the
