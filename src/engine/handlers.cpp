@@ -2,14 +2,17 @@
 
 #include "engine/errors.h"
 #include "engine/interpreter.h"
-#include "frontend/keywords.h"
 
 namespace torvic {
 
 namespace {
 
 int32_t InternalError(Interpreter&, const uint8_t*, size_t&) { return kErrInternalError; }
+// A statement of the language that this system does not implement.
 int32_t NotSupported(Interpreter&, const uint8_t*, size_t&) { return kErrNotSupported; }
+// A statement whose part of the system is not built yet: the same answer,
+// kept apart so that the two can never be mistaken for one another.
+int32_t NotBuiltYet(Interpreter&, const uint8_t*, size_t&) { return kErrNotSupported; }
 
 // DATA and label definitions are passed over; their operands are read by
 // READ and by the label search.
@@ -24,14 +27,10 @@ int32_t Remark(Interpreter& in, const uint8_t*, size_t& offset) {
 int32_t StrayElse(Interpreter&, const uint8_t*, size_t&) { return kErrElseWithoutIf; }
 int32_t StrayEndIf(Interpreter&, const uint8_t*, size_t&) { return kErrEndIfWithoutIf; }
 
-struct Row {
-  uint8_t code;
-  StatementHandler handler;
-};
-
 // The handlers, one row per record code. A statement's handler is added
-// here in one line.
-constexpr Row kHandlers[] = {
+// here in one line (and its code leaves the list of statements not built
+// yet).
+constexpr HandlerRow kHandlers[] = {
     {22, SkipPayload},   // DATA
     {248, SkipPayload},  // label definition
     {93, Remark},        // REM and '
@@ -66,8 +65,13 @@ constexpr Row kHandlers[] = {
     {18, handlers::Const},
     {23, handlers::DefFn},
     {244, handlers::DefUsr},
-    {165, handlers::IncDec},  // INC
-    {158, handlers::IncDec},  // DEC
+    {212, handlers::ClrVariables},  // CLR alone
+    {90, handlers::Randomize},
+    {72, handlers::MidStatement},
+    {166, handlers::LeftRightStatement},  // LEFT$ (v, n) = r
+    {177, handlers::LeftRightStatement},  // RIGHT$ (v, n) = r
+    {165, handlers::IncDec},              // INC
+    {158, handlers::IncDec},              // DEC
     {184, handlers::Swap},
     {84, handlers::Poke},
     {220, handlers::PokeString},  // POKE$
@@ -101,20 +105,7 @@ constexpr Row kHandlers[] = {
     {58, handlers::Keep},
     {96, handlers::Renum},  // RENUM, RENUMBER, RES, RESEQUENCE
     {246, handlers::Unnum},
-    // Program-editing words that compile but are not supported here.
-    {160, handlers::Find},  // FIND (checks its text first)
-    {76, NotSupported},     // NUMBER
-    {180, NotSupported},    // SEARCH
-    {129, NotSupported},    // LLIST
-    {176, NotSupported},    // REMARK
-    {187, NotSupported},    // UNREMARK
-    {162, NotSupported},    // FORMAT
-    {154, NotSupported},    // COPY n TO m
-    {171, NotSupported},    // MOVE n TO m
-    {145, NotSupported},    // APPEND n TO m
-    {181, NotSupported},    // SPLIT
-    {189, NotSupported},    // XCOPY
-    {190, NotSupported},    // XMOVE
+    {160, handlers::Find},  // FIND checks its text, then "?Not supported"
     {86, handlers::Print},  // PRINT, ?, DISPLAY
     {87, handlers::PrintUsing},
     {54, handlers::Input},
@@ -143,6 +134,8 @@ constexpr Row kHandlers[] = {
     {2, handlers::About},
     {38, handlers::Exec},
     {113, handlers::Sys},
+    {69, handlers::Lock},
+    {120, handlers::Unlock},
     {159, handlers::Fill},
     {161, handlers::Font},
     {175, handlers::Prompt},
@@ -167,33 +160,127 @@ constexpr Row kHandlers[] = {
     {208, handlers::FormAndListNotSupported},  // PSET, PLOT, PRESET
     {194, handlers::OneValueNotSupported},     // DRAW, HDRAW
     {204, handlers::OneValueNotSupported},     // PFONT
+    // The SPLITNAME statement evaluates its name and targets first.
+    {182, handlers::CountedListNotSupported},
     {106, handlers::Screen},
 };
 
 // Statements this system does not implement: they compile and answer
-// "?Not supported" in every form.
-constexpr uint8_t kNeverSupported[] = {
-    130, 131,            // LPRINT, LPRINT USING
-    128, 133, 135, 136,  // CLOSE PRINTER, PCP, PRINTER?, PRINTERS
-    179, 167,            // SAVEC, LOADC
-    148, 149, 172,       // AUTO, BREAK, NOBREAK
-    150, 151, 152, 153,  // BUILD, CHKSW, CHKSYN, CHKUL
-    157, 196, 174, 183,  // DEBUG, GRAPH, PROFILE, STEP
-    185,                 // SWAP, second form
+// "?Not supported" in every form. The argument-checking ones (FIND, the
+// graphics statements with arguments, FILL, FONT, PROMPT...) have handler
+// rows above.
+using L = NotSupportedList;
+constexpr NotSupportedRow kNotSupported[] = {
+    {130, L::Printer},           // LPRINT
+    {131, L::Printer},           // LPRINT USING
+    {128, L::Printer},           // CLOSE PRINTER
+    {133, L::Printer},           // PCP
+    {135, L::Printer},           // PRINTER?
+    {136, L::Printer},           // PRINTERS
+    {179, L::ProgramFileForms},  // SAVEC
+    {167, L::ProgramFileForms},  // LOADC
+    {169, L::ProgramFileForms},  // LSAVE
+    {76, L::EditingWords},       // NUMBER, NUM
+    {148, L::EditingWords},      // AUTO
+    {180, L::EditingWords},      // SEARCH
+    {129, L::EditingWords},      // LLIST
+    {176, L::EditingWords},      // REMARK
+    {187, L::EditingWords},      // UNREMARK
+    {162, L::EditingWords},      // FORMAT
+    {154, L::EditingWords},      // COPY n TO m
+    {171, L::EditingWords},      // MOVE n TO m
+    {145, L::EditingWords},      // APPEND n TO m
+    {181, L::EditingWords},      // SPLIT
+    {185, L::EditingWords},      // SWAP n, m
+    {189, L::EditingWords},      // XCOPY
+    {190, L::EditingWords},      // XMOVE
+    {149, L::ProgramChecks},     // BREAK with ranges or labels
+    {172, L::ProgramChecks},     // NOBREAK, UNBREAK
+    {150, L::ProgramChecks},     // BUILD
+    {151, L::ProgramChecks},     // CHKSW
+    {152, L::ProgramChecks},     // CHKSYN
+    {153, L::ProgramChecks},     // CHKUL
+    {224, L::ProgramChecks},     // CHKIO, one of the CHK words
+    {157, L::ProgramChecks},     // DEBUG
+    {174, L::ProgramChecks},     // PROFILE
+    {183, L::ProgramChecks},     // STEP
+    {196, L::Graphics},          // GRAPH, GR, HGR, HGR2, TEXT
+    {206, L::Graphics},          // PPRINT
+    {207, L::Graphics},          // PPRINT USING
+    {186, L::ConsoleWords},      // UNHIDE
+    {144, L::DataFileForms},     // APPEND a TO b, CONCAT
+    {146, L::DataFileForms},     // APPEND #
+    {155, L::DataFileForms},     // CREATE name
+    {156, L::DataFileForms},     // CREATE #
+};
+
+// The statements of the parts still to come. Each part moves its codes from
+// here to the handler rows as it is built.
+using P = ComingPart;
+constexpr ComingRow kNotBuiltYet[] = {
+    {247, P::Volumes},         // WORK
+    {123, P::Volumes},         // VOLUME, CV
+    {124, P::Volumes},         // VOLUMES
+    {122, P::Volumes},         // VOLINI
+    {245, P::Volumes},         // PWORK
+    {219, P::Volumes},         // PDV
+    {105, P::ProgramFiles},    // SAVE, ASAVE, BSAVE
+    {66, P::ProgramFiles},     // LOAD
+    {67, P::ProgramFiles},     // LOADR
+    {178, P::ProgramFiles},    // RUNR
+    {71, P::ProgramFiles},     // MERGE
+    {11, P::ProgramFiles},     // CHAIN
+    {74, P::ProgramFiles},     // NEW
+    {77, P::ProgramFiles},     // OLD
+    {226, P::ProgramFiles},    // LOAD?
+    {227, P::ProgramFiles},    // SAVE?
+    {228, P::ProgramFiles},    // DOS
+    {82, P::DataFiles},        // OPEN
+    {13, P::DataFiles},        // CLOSE
+    {1, P::DataFiles},         // ABORT
+    {98, P::DataFiles},        // RESET
+    {40, P::DataFiles},        // FIELD
+    {44, P::DataFiles},        // GET #
+    {89, P::DataFiles},        // PUT #
+    {55, P::DataFiles},        // INSERT #
+    {25, P::DataFiles},        // DELETE #
+    {60, P::DataFiles},        // KILL #
+    {97, P::DataFiles},        // REOPEN
+    {102, P::DataFiles},       // REWIND
+    {108, P::DataFiles},       // SEEK
+    {118, P::DataFiles},       // TRUNCATE
+    {119, P::DataFiles},       // UNLOAD
+    {127, P::DataFiles},       // WRITE
+    {70, P::DataFiles},        // LSET
+    {103, P::DataFiles},       // RSET
+    {4, P::DataFiles},         // ATTACH
+    {26, P::DataFiles},        // DETACH
+    {213, P::DataFiles},       // CMD
+    {29, P::DataFiles},        // DLOAD
+    {30, P::DataFiles},        // DSAVE
+    {41, P::FileStatements},   // FILES, CATALOG, CAT
+    {28, P::FileStatements},   // DIR
+    {218, P::FileStatements},  // DIRR
+    {20, P::FileStatements},   // COPY a TO b
+    {73, P::FileStatements},   // MOVE a TO b
+    {95, P::FileStatements},   // RENAME, NAME
+    {59, P::FileStatements},   // KILL, DELETE name
+    {5, P::FileStatements},    // ATTRIB
+    {6, P::FileStatements},    // BACKUP
+    {31, P::FileStatements},   // DUMP, TYPE
+    {50, P::Help},             // HELP
+    {215, P::Printing},        // $PRINT
+    {132, P::Printing},        // OPEN PRINTER
+    {134, P::Printing},        // PRINTER
+    {232, P::WindowCommands},  // RESIZE
 };
 
 std::array<StatementHandler, 256> BuildTable() {
   std::array<StatementHandler, 256> table;
   table.fill(InternalError);
-  // ---- NOT YET BUILT --------------------------------------------------------
-  // Every statement keyword without a handler row answers "?Not supported"
-  // until the part of the system that executes it adds its row above. Codes
-  // that name no statement stay "?Internal error".
-  for (int code = 1; code < 248; ++code)
-    if (StatementListingName(code)) table[code] = NotSupported;
-  // ---------------------------------------------------------------------------
-  for (uint8_t code : kNeverSupported) table[code] = NotSupported;
-  for (const Row& r : kHandlers) table[r.code] = r.handler;
+  for (const NotSupportedRow& r : kNotSupported) table[r.code] = NotSupported;
+  for (const ComingRow& r : kNotBuiltYet) table[r.code] = NotBuiltYet;
+  for (const HandlerRow& r : kHandlers) table[r.code] = r.handler;
   return table;
 }
 
@@ -203,5 +290,9 @@ const std::array<StatementHandler, 256>& HandlerTable() {
   static const std::array<StatementHandler, 256> table = BuildTable();
   return table;
 }
+
+std::span<const HandlerRow> HandlerRows() { return kHandlers; }
+std::span<const NotSupportedRow> NotSupportedRows() { return kNotSupported; }
+std::span<const ComingRow> NotBuiltYetRows() { return kNotBuiltYet; }
 
 }  // namespace torvic

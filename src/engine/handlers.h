@@ -1,5 +1,15 @@
 // The statement handler table: one entry per record code, built once from
-// the single list of {code, handler} rows in handlers.cpp.
+// three lists in handlers.cpp, one row per record code each:
+//   - the handler rows {code, handler};
+//   - the statements the language has but this system does not implement
+//     ("?Not supported" by design), each with the list of the system it
+//     belongs to;
+//   - the statements whose part of the system is not built yet: they answer
+//     "?Not supported" until that part adds its handler row, and the list
+//     shrinks.
+// Every record code the compiler can emit stands in exactly one list (a unit
+// test walks them all); a code that names no statement gets "?Internal
+// error". Nothing falls back to a default.
 //
 // Handler contract: the interpreter, the base of the code being executed and
 // the offset, already past the record's 8-byte frame; the handler advances
@@ -11,6 +21,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace torvic {
 
@@ -18,9 +29,51 @@ class Interpreter;
 
 using StatementHandler = int32_t (*)(Interpreter& in, const uint8_t* code, size_t& offset);
 
-// The table indexed by record code; codes without a handler hold
-// InternalErrorHandler, so dispatch never tests for a missing entry.
+// The table indexed by record code; codes that name no statement hold a
+// handler that answers "?Internal error", so dispatch never tests for a
+// missing entry.
 const std::array<StatementHandler, 256>& HandlerTable();
+
+struct HandlerRow {
+  uint8_t code;
+  StatementHandler handler;
+};
+
+// The lists of the system that keep a statement keyword without its
+// statement: it compiles, and answers "?Not supported" in every form.
+enum class NotSupportedList : uint8_t {
+  Printer,           // the printer statements
+  ProgramFileForms,  // LOADC, SAVEC, LSAVE
+  EditingWords,      // program-editing words of the listing commands
+  ProgramChecks,     // the checking, debugging and profiling words
+  Graphics,          // graphics statements without arguments to check
+  ConsoleWords,      // console words without arguments to check
+  DataFileForms,     // APPEND and CREATE in all their forms
+};
+struct NotSupportedRow {
+  uint8_t code;
+  NotSupportedList list;
+};
+
+// The parts of the system still to come, whose statements answer "?Not
+// supported" until they are built.
+enum class ComingPart : uint8_t {
+  Volumes,         // the volume table and its statements
+  ProgramFiles,    // SAVE, LOAD, MERGE, CHAIN, NEW, OLD and their relatives
+  DataFiles,       // numbered data files, the echo file, whole-file strings
+  FileStatements,  // catalogues, copying, renaming, deleting files
+  Help,
+  Printing,        // printing the program
+  WindowCommands,  // the frame window's commands
+};
+struct ComingRow {
+  uint8_t code;
+  ComingPart part;
+};
+
+std::span<const HandlerRow> HandlerRows();
+std::span<const NotSupportedRow> NotSupportedRows();
+std::span<const ComingRow> NotBuiltYetRows();
 
 // The handlers of the run-control statements (run_statements.cpp).
 namespace handlers {
@@ -55,6 +108,11 @@ int32_t DefFn(Interpreter&, const uint8_t*, size_t&);
 int32_t DefUsr(Interpreter&, const uint8_t*, size_t&);
 int32_t IncDec(Interpreter&, const uint8_t*, size_t&);
 int32_t Swap(Interpreter&, const uint8_t*, size_t&);
+int32_t ClrVariables(Interpreter&, const uint8_t*, size_t&);  // CLR alone
+int32_t Randomize(Interpreter&, const uint8_t*, size_t&);
+// MID$, LEFT$ and RIGHT$ as statements.
+int32_t MidStatement(Interpreter&, const uint8_t*, size_t&);
+int32_t LeftRightStatement(Interpreter&, const uint8_t*, size_t&);
 // Listing and program editing (listing_handlers.cpp, editing_handlers.cpp).
 int32_t List(Interpreter&, const uint8_t*, size_t&);
 int32_t Lines(Interpreter&, const uint8_t*, size_t&);
@@ -66,6 +124,9 @@ int32_t Keep(Interpreter&, const uint8_t*, size_t&);
 int32_t Renum(Interpreter&, const uint8_t*, size_t&);
 int32_t Unnum(Interpreter&, const uint8_t*, size_t&);
 int32_t Find(Interpreter&, const uint8_t*, size_t&);
+// The cross-reference listing of $XREF in mode 0..6 (EXEC 54264 lists it in
+// the style of its setting).
+int32_t ListCrossReference(Interpreter&, int mode);
 // POKE and POKE$ (settings_statements.cpp).
 int32_t Poke(Interpreter&, const uint8_t*, size_t&);
 int32_t PokeString(Interpreter&, const uint8_t*, size_t&);
@@ -93,17 +154,6 @@ int32_t GotoTimer(Interpreter&, const uint8_t*, size_t&);
 int32_t Error(Interpreter&, const uint8_t*, size_t&);
 int32_t Assert(Interpreter&, const uint8_t*, size_t&);
 int32_t Log(Interpreter&, const uint8_t*, size_t&);
-// Listing and program editing (listing_handlers.cpp, editing_handlers.cpp).
-int32_t List(Interpreter&, const uint8_t*, size_t&);
-int32_t Lines(Interpreter&, const uint8_t*, size_t&);
-int32_t Xref(Interpreter&, const uint8_t*, size_t&);
-int32_t Edit(Interpreter&, const uint8_t*, size_t&);
-int32_t Recall(Interpreter&, const uint8_t*, size_t&);
-int32_t Del(Interpreter&, const uint8_t*, size_t&);
-int32_t Keep(Interpreter&, const uint8_t*, size_t&);
-int32_t Renum(Interpreter&, const uint8_t*, size_t&);
-int32_t Unnum(Interpreter&, const uint8_t*, size_t&);
-int32_t Find(Interpreter&, const uint8_t*, size_t&);
 // PRINT and PRINT USING on the screen (print_statement.cpp).
 int32_t Print(Interpreter&, const uint8_t*, size_t&);
 int32_t PrintUsing(Interpreter&, const uint8_t*, size_t&);
@@ -136,6 +186,8 @@ int32_t Ver(Interpreter&, const uint8_t*, size_t&);
 int32_t About(Interpreter&, const uint8_t*, size_t&);
 int32_t Exec(Interpreter&, const uint8_t*, size_t&);
 int32_t Sys(Interpreter&, const uint8_t*, size_t&);
+int32_t Lock(Interpreter&, const uint8_t*, size_t&);
+int32_t Unlock(Interpreter&, const uint8_t*, size_t&);
 int32_t Fill(Interpreter&, const uint8_t*, size_t&);
 int32_t Font(Interpreter&, const uint8_t*, size_t&);
 int32_t Prompt(Interpreter&, const uint8_t*, size_t&);

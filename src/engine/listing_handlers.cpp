@@ -171,6 +171,10 @@ int32_t Xref(Interpreter& in, const uint8_t* code, size_t& offset) {
   const int mode =
       value.IsNumber() ? XrefModeFromNumber(value.number) : XrefModeFromText(value.str.View());
   if (mode < 0) return kErrCommandError;
+  return ListCrossReference(in, mode);
+}
+
+int32_t ListCrossReference(Interpreter& in, int mode) {
   if (in.Running()) return kErrModeError;
   const ProgramList& program = in.Program();
   if (program.Empty()) return 0;

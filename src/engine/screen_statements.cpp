@@ -1,6 +1,6 @@
 // The screen statements: cursor, colours, rectangles of cells, sound, the
-// window title, the version and banner texts, EXEC's built-in routines and
-// SYS; and the console and graphics statements that answer "?Not
+// window title, the version and banner texts, EXEC's built-in routines,
+// SYS, LOCK and UNLOCK; and the console and graphics statements that answer "?Not
 // supported" after checking their arguments.
 //
 // Operand layouts: the argument patterns (kPatterns) and CompileClr,
@@ -20,6 +20,7 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/console_functions.h"
 #include "engine/handlers.h"
 #include "engine/statement_operands.h"
 #include "expr/numeric_functions.h"
@@ -177,38 +178,18 @@ int32_t Set(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // SELECT n | name$: the screen character set for good.
 int32_t Select(Interpreter& in, const uint8_t* code, size_t& offset) {
-  static constexpr struct {
-    const char* name;
-    int32_t charset;
-  } kNames[] = {
-      {"ANSI", 0},     {"GREEK", 161},   {"TURKISH", 162}, {"HEBREW", 177},      {"ARABIC", 178},
-      {"BALTIC", 186}, {"RUSSIAN", 204}, {"OEM", 255},     {"EAST EUROPE", 238},
-  };
   OperandReader ops(in, code, offset);
   CValue v;
   if (int32_t r = ops.Value(v)) return r;
   if (ops.Stopped()) return 0;
   int32_t charset = -1;
   if (v.IsString()) {
-    if (v.str.Empty()) charset = 0;
-    for (const auto& n : kNames)
-      if (CBasicString::CompareNoCase(v.str.View(), n.name) == 0) charset = n.charset;
+    charset = CharsetOfName(v.str.View());
   } else {
     int32_t n;
     if (TruncatedInRange(v.number, 0, 255, n)) charset = n;
   }
-  switch (charset) {
-    case 0:
-    case 161:
-    case 162:
-    case 177:
-    case 178:
-    case 186:
-    case 204:
-    case 238:
-    case 255: break;
-    default: return kErrCommandError;
-  }
+  if (!ConsoleScreen::IsAcceptedCharset(charset)) return kErrCommandError;
   if (int32_t r = in.Screen().SetCharacterSet(charset)) return r;
   return ops.Done(offset);
 }
@@ -484,10 +465,12 @@ int32_t Exec(Interpreter& in, const uint8_t* code, size_t& offset) {
       return About(in, code, offset);
     case 37637: PressAnyKey(in); return 0;
     case 55939: ConvertProgramCase(in); return 0;
-    // Listing the program in a chosen style waits for the listing
-    // statements; the window commands and the string-storage trim have no
-    // counterpart here.
-    case 54264: return kErrNotSupported;
+    // The cross-reference listing in the style of its setting (the $XREF
+    // modes 0..6; any other value lists the line references).
+    case 54264: {
+      const int32_t style = in.Memory().ExecListingStyle();
+      return ListCrossReference(in, style <= 6 ? style : 0);
+    }
     default: return 0;
   }
 }
@@ -502,6 +485,37 @@ int32_t Sys(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (in.Running()) return kErrModeError;
   if (n <= 4) return kErrNotSupported;
   return ops.Done(offset);
+}
+
+// --- LOCK and UNLOCK -------------------------------------------------------------
+
+namespace {
+
+// LOCK [list], UNLOCK [list] (generic list): the arguments are evaluated, so
+// their errors show, and have no further meaning; only a running program
+// may hold the screen's updates back.
+int32_t DeferredUpdate(Interpreter& in, const uint8_t* code, size_t& offset, bool begin) {
+  OperandReader ops(in, code, offset);
+  uint8_t count;
+  if (int32_t r = ops.Byte(count)) return r;
+  if (int32_t r = EvaluateList(ops, count)) return r;
+  if (ops.Stopped()) return 0;
+  if (!in.Running()) return kErrModeError;
+  if (begin) in.Screen().BeginDeferredUpdate();
+  else in.Screen().EndDeferredUpdate();
+  return ops.Done(offset);
+}
+
+}  // namespace
+
+// LOCK: drawing collects until UNLOCK (or the end of the run) shows it at once.
+int32_t Lock(Interpreter& in, const uint8_t* code, size_t& offset) {
+  return DeferredUpdate(in, code, offset, true);
+}
+
+// UNLOCK: everything drawn since LOCK is painted at once.
+int32_t Unlock(Interpreter& in, const uint8_t* code, size_t& offset) {
+  return DeferredUpdate(in, code, offset, false);
 }
 
 // --- statements answered "?Not supported" after their checks ---------------------

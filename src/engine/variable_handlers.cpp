@@ -1,9 +1,12 @@
 // The variable statements on the evaluator: LET, DIM, REDIM, ERASE, CLEAR,
-// OPTION, CONST, DEF FN, DEF USR, INC, DEC, SWAP. Each hands its operand
-// area to the statement worker of the expression subsystem.
+// CLR, OPTION, CONST, DEF FN, DEF USR, INC, DEC, SWAP, RANDOMIZE and the
+// MID$, LEFT$ and RIGHT$ assignments. Each hands its operand area to the
+// statement worker of the expression subsystem.
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
+#include "expr/numeric_functions.h"
+#include "expr/string_functions.h"
 #include "expr/variable_statements.h"
 
 namespace torvic::handlers {
@@ -68,6 +71,24 @@ int32_t IncDec(Interpreter& in, const uint8_t* c, size_t& o) {
 }
 int32_t Swap(Interpreter& in, const uint8_t* c, size_t& o) {
   return RunWorker<ExecuteSwap>(in, c, o);
+}
+int32_t MidStatement(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteMidStatement>(in, c, o);
+}
+int32_t LeftRightStatement(Interpreter& in, const uint8_t* c, size_t& o) {
+  return RunWorker<ExecuteLeftRightStatement>(in, c, o);
+}
+
+// CLR without arguments clears the variables as CLEAR without names does.
+int32_t ClrVariables(Interpreter& in, const uint8_t*, size_t&) {
+  ClearVariables(in.Expressions().Eval());
+  return 0;
+}
+
+// RANDOMIZE: the generator starts again from the tick count.
+int32_t Randomize(Interpreter& in, const uint8_t*, size_t&) {
+  torvic::Randomize(in.Host().clock.TickCount());
+  return 0;
 }
 
 int32_t DefFn(Interpreter& in, const uint8_t* code, size_t& offset) {

@@ -10,7 +10,6 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/errors.h"
-#include "engine/handlers.h"
 #include "engine/screen_images.h"
 #include "platform/scripted_host.h"
 #include "session.h"
@@ -200,17 +199,6 @@ TEST(InterpreterSession, GetOfAnArrowKeyIsZeroAndTheVirtualKey) {
   s.in.Keys().Clear();
   s.host.PumpOnce();  // idle: an editing key, not queued
   EXPECT_TRUE(s.in.Keys().Empty());
-}
-
-TEST(HandlerTable, EveryCodeHasAnEntryAndLaterStatementsAreNotSupported) {
-  const auto& table = HandlerTable();
-  for (StatementHandler h : table) EXPECT_NE(h, nullptr);
-  Session s;
-  size_t offset = 0;
-  // OPEN (82) belongs to the data files: not supported until then.
-  EXPECT_EQ(table[82](s.in, nullptr, offset), 33);
-  EXPECT_EQ(table[130](s.in, nullptr, offset), 33);  // LPRINT, never
-  EXPECT_EQ(table[249](s.in, nullptr, offset), 21);  // no statement: internal error
 }
 
 // ---------------------------------------------------------------------------
