@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "console/screen.h"
@@ -116,6 +117,19 @@ TEST(ConsoleStatements, ExecConvertsTheProgramCaseOutsideStrings) {
   lower.Run("10 PRINT \"KEEP\":A=1\nEXEC 55939\n");
   ASSERT_NE(lower.in.Program().First(), nullptr);
   EXPECT_EQ(lower.in.Program().First()->text, "print \"KEEP\":a=1");
+}
+
+// RANDOMIZE seeds the generator with the tick count: the next draw is the
+// one the generator's rule gives for that seed.
+TEST(VariableStatements, RandomizeSeedsTheGeneratorFromTheTickCount) {
+  for (uint32_t tick : {0u, 1000u, 123456789u}) {
+    Session s;
+    s.host.Advance(tick);
+    s.Run("RANDOMIZE: A = RND(32767)\n");
+    const uint32_t seed = tick * 214013u + 2531011u;
+    const double r = static_cast<double>((seed >> 16) & 0x7FFF);
+    EXPECT_EQ(s.Var('A'), std::floor(r / 32768 * 32767) + 1) << tick;
+  }
 }
 
 TEST(ConsoleStatements, PressAnyKeyTakesOneKey) {
