@@ -18,9 +18,6 @@
 // every regenerated file before committing it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -30,6 +27,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "shell/batch_run.h"
 
 namespace fs = std::filesystem;
 
@@ -42,55 +41,12 @@ std::string ReadFile(const fs::path& p) {
   return s.str();
 }
 
-struct Result {
-  std::string out;
-  int status = -1;
-};
+using torvic::testing::RunBatch;
+using torvic::testing::ScratchFolder;
 
 void ReplaceAll(std::string& text, const std::string& marker, const std::string& by) {
   for (size_t at = 0; (at = text.find(marker, at)) != std::string::npos; at += by.size())
     text.replace(at, marker.size(), by);
-}
-
-// A folder of its own for one run, removed with the object.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& tag) {
-    static int serial = 0;
-    path_ = fs::temp_directory_path() /
-            ("torvic-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// Runs torvic --batch with the given extra arguments and input file, with
-// HOME and the XDG folders in a fresh folder so that every session starts
-// from defaults.
-Result RunBatch(const std::string& args, const fs::path& input) {
-  const ScratchFolder home("home");
-  const std::string h = home.path().string();
-  const std::string command = "HOME='" + h + "' XDG_CONFIG_HOME='" + h +
-                              "/config' XDG_DATA_HOME='" + h + "/data' XDG_RUNTIME_DIR='" + h +
-                              "/run' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
-                              "' 2>/dev/null";
-  Result r;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
 }
 
 fs::path TranscriptFolder() { return fs::path(TORVIC_SOURCE_DIR) / "tests" / "transcripts"; }
@@ -120,7 +76,7 @@ TEST_P(Transcript, Matches) {
   }
   int expectedStatus = 0;
   if (fs::exists(base + ".status")) expectedStatus = std::stoi(ReadFile(base + ".status"));
-  const Result r = RunBatch(args, base + ".in");
+  const torvic::testing::BatchResult r = RunBatch(args, base + ".in");
   if (std::getenv("TORVIC_REGENERATE") != nullptr) {
     std::ofstream(base + ".out", std::ios::binary) << r.out;
     return;
@@ -153,7 +109,7 @@ TEST(BatchCommandLine, ProgramFileKeepsEveryLineWhateverItsEnding) {
       << "10 PRINT \"A\"\r\n\r\n   \n20 PRINT \"B\"\n30 PRINT \"C\"";
   const fs::path input = fs::temp_directory_path() / "torvic-endings-input";
   std::ofstream(input).close();
-  const Result r = RunBatch("'" + program.string() + "'", input);
+  const torvic::testing::BatchResult r = RunBatch("'" + program.string() + "'", input);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.substr(0, 6), "A\nB\nC\n") << r.out;
 }
@@ -161,7 +117,7 @@ TEST(BatchCommandLine, ProgramFileKeepsEveryLineWhateverItsEnding) {
 TEST(BatchCommandLine, ScreenDumpIsExactlyTwentyFiveTrimmedRows) {
   const fs::path input = fs::temp_directory_path() / "torvic-screen-input";
   std::ofstream(input) << "A=1\n";
-  const Result r = RunBatch("--screen", input);
+  const torvic::testing::BatchResult r = RunBatch("--screen", input);
   size_t lines = 0;
   for (char c : r.out) lines += c == '\n';
   EXPECT_EQ(lines, 25u);
