@@ -1,7 +1,7 @@
 // The screen statements: cursor, colours, rectangles of cells, sound, the
 // window title, the version and banner texts, EXEC's built-in routines,
-// SYS, LOCK and UNLOCK; and the console and graphics statements that answer "?Not
-// supported" after checking their arguments.
+// SYS, LOCK and UNLOCK; and the console and graphics statements that answer
+// "?Not supported" after checking their arguments.
 //
 // Operand layouts: the argument patterns (kPatterns) and CompileClr,
 // CompileColor, CompileAskSet, CompileLineWord, CompileGenericList,
