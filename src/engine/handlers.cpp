@@ -168,6 +168,11 @@ constexpr Row kHandlers[] = {
     {194, handlers::OneValueNotSupported},     // DRAW, HDRAW
     {204, handlers::OneValueNotSupported},     // PFONT
     {106, handlers::Screen},
+    {124, handlers::Volumes},
+    {123, handlers::Cv},  // CV, VOLUME
+    {247, handlers::Work},
+    {245, handlers::Pwork},
+    {219, handlers::Pdv},
 };
 
 // Statements this system does not implement: they compile and answer

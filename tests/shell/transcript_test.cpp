@@ -12,7 +12,9 @@
 // In NAME.args, "@/" stands for the transcripts folder and "@TMP" for the
 // session's scratch folder: a new empty folder (holding the copy of
 // NAME.files), removed after the run. HOME and the XDG folders point into a
-// fresh folder too, so no session sees the user's settings or documents.
+// fresh folder too (XDG_DOCUMENTS_DIR is unset, so the default volume is
+// HOME/Documents/TORVIC), so no session sees the user's settings or
+// documents.
 //
 // TORVIC_REGENERATE=1 rewrites the .out files from the actual output; read
 // every regenerated file before committing it.
@@ -78,7 +80,7 @@ class ScratchFolder {
 Result RunBatch(const std::string& args, const fs::path& input) {
   const ScratchFolder home("home");
   const std::string h = home.path().string();
-  const std::string command = "HOME='" + h + "' XDG_CONFIG_HOME='" + h +
+  const std::string command = "env -u XDG_DOCUMENTS_DIR HOME='" + h + "' XDG_CONFIG_HOME='" + h +
                               "/config' XDG_DATA_HOME='" + h + "/data' XDG_RUNTIME_DIR='" + h +
                               "/run' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
                               "' 2>/dev/null";
