@@ -122,11 +122,18 @@ int32_t Resolve(VolumeTable& table, std::string_view text, std::string_view defa
     if (s.base.empty()) return kErrInvalidFileName;
     if (s.endsWithStop) {
       // An explicit "no extension": the host opens the name without the
-      // full stop. A pattern keeps it, as the request for names without an
-      // extension.
-      if (pattern) path += '.';
+      // full stop. A pattern with wildcards keeps it, as the request for
+      // names without an extension (platform::MatchesPattern).
+      if (pattern && s.base.find_first_of("*?") != std::string_view::npos) {
+        if (path.size() + 1 > kMaxHostPath) return kErrInvalidFileName;
+        path += '.';
+      }
     } else if (!defaultExtension.empty()) {
-      if (path.size() + 1 + defaultExtension.size() > kMaxHostPath) return kErrInvalidFileName;
+      // The callers' extensions obey the rules of a written one as well.
+      if (path.size() + 1 + defaultExtension.size() > kMaxHostPath ||
+          !AllAllowed(defaultExtension, false) ||
+          defaultExtension.find('.') != std::string_view::npos)
+        return kErrInvalidFileName;
       path += '.';
       path += defaultExtension;
     }

@@ -137,6 +137,7 @@ TEST(FileNames, Patterns) {
       {"A*", "", "A*", 0},
       {"*.BAS", "tvc", "*.BAS", 0},
       {"A*.", "tvc", "A*.", 0},  // names without an extension
+      {"A.", "tvc", "A", 0},     // without wildcards: the name itself
       {"X", "tvc", "X.tvc", 0},
       {"NOWHERE:*", "", "", kErrVolumeDoesNotExist},
       {"BAD_VOL:*", "", "", kErrInvalidVolume},
