@@ -5,6 +5,7 @@
 
 #include "engine/interpreter.h"
 #include "expr/evaluator.h"
+#include "expr/string_functions.h"
 #include "expr/variables.h"
 
 namespace torvic {
@@ -34,7 +35,8 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   platform::LocalTime LocalNow() override { return in_.Host().clock.Now(); }
   SettingsMemory& Settings() override { return in_.Memory(); }
   int32_t PeekByte(uint32_t address) override;
-  bool IsValidFileName(std::string_view) override { return false; }
+  bool IsValidFileName(std::string_view name) override;
+  FileNameVolumes* FileVolumes() override { return &fileNames_; }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }
   int32_t LastErrorCode() override { return in_.Err(); }
@@ -48,8 +50,21 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   void OnAbort() override { evaluator_.ResetStack(); }
 
  private:
+  // fullname$ and tempname$ on the interpreter's volume table.
+  class TableFileNames final : public FileNameVolumes {
+   public:
+    explicit TableFileNames(Interpreter& in) : in_(in) {}
+    std::string CurrentVolume() override;
+    bool VolumeExists(std::string_view volume) override;
+    bool FileExists(std::string_view volume, std::string_view name) override;
+
+   private:
+    Interpreter& in_;
+  };
+
   Interpreter& in_;
   platform::Host host_;
+  TableFileNames fileNames_{in_};
   VariableStore vars_;
   Evaluator evaluator_;
   bool pendingStop_ = false;

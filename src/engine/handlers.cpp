@@ -163,6 +163,11 @@ constexpr HandlerRow kHandlers[] = {
     // The SPLITNAME statement evaluates its name and targets first.
     {182, handlers::CountedListNotSupported},
     {106, handlers::Screen},
+    {124, handlers::Volumes},
+    {123, handlers::Cv},  // CV, VOLUME
+    {247, handlers::Work},
+    {245, handlers::Pwork},
+    {219, handlers::Pdv},
 };
 
 // Statements this system does not implement: they compile and answer
@@ -218,12 +223,7 @@ constexpr NotSupportedRow kNotSupported[] = {
 // here to the handler rows as it is built.
 using P = ComingPart;
 constexpr ComingRow kNotBuiltYet[] = {
-    {247, P::Volumes},         // WORK
-    {123, P::Volumes},         // VOLUME, CV
-    {124, P::Volumes},         // VOLUMES
     {122, P::Volumes},         // VOLINI
-    {245, P::Volumes},         // PWORK
-    {219, P::Volumes},         // PDV
     {105, P::ProgramFiles},    // SAVE, ASAVE, BSAVE
     {66, P::ProgramFiles},     // LOAD
     {67, P::ProgramFiles},     // LOADR

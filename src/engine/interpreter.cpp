@@ -14,6 +14,7 @@
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
 #include "frontend/keywords.h"
+#include "volumes/volumes.h"
 
 namespace torvic {
 
@@ -42,12 +43,15 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
     settingsBridge_->ReadLockKey(key);
   screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
   AddListener(screenImages_.get());
+  volumes_ = std::make_unique<VolumeTable>();
   timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
 }
 
 Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
 
 void Interpreter::ShowStatus(std::string_view text) { status_ = std::string(text); }
+
+std::string Interpreter::VolumeName() { return volumes_->DefaultName(); }
 
 // ---------------------------------------------------------------------------
 // Session

@@ -38,6 +38,7 @@ class SettingsBridge;
 class SettingsMap;
 class ScreenImageStack;
 class SettingsMemory;
+class VolumeTable;
 
 // The resets a run-time store takes part in.
 class RunStateListener {
@@ -309,10 +310,12 @@ class Interpreter final : public platform::EventSink {
   DataPointer& Data() { return data_; }
   const std::string& LastCommandText() const { return lastCommand_; }
 
-  // The current volume's name for the volume prompt styles.
-  void SetVolumeName(std::string_view name) { volumeName_ = std::string(name); }
   const std::string& StatusText() const { return status_; }
-  const std::string& VolumeName() const { return volumeName_; }
+  // The volume table (volumes/volumes.h); the front ends attach it to the
+  // settings store, and it loads on first use.
+  VolumeTable& Volumes() { return *volumes_; }
+  // The current (default) volume's name, "" while the table is empty.
+  std::string VolumeName();
   ExpressionContext& Expressions() { return *expressions_; }
   ScreenImageStack& ScreenImages() { return *screenImages_; }
 
@@ -370,6 +373,7 @@ class Interpreter final : public platform::EventSink {
   bool* pendingStop_ = nullptr;  // the evaluator's pending-stop flag
   Evaluator* eval_ = nullptr;    // the evaluator, looked up once
   std::unique_ptr<ScreenImageStack> screenImages_;
+  std::unique_ptr<VolumeTable> volumes_;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;
@@ -415,7 +419,6 @@ class Interpreter final : public platform::EventSink {
   bool endSessionWhenRunEnds_ = false;
   RunOutcome lastOutcome_ = RunOutcome::Normal;
   std::string status_;
-  std::string volumeName_;
 };
 
 }  // namespace torvic

@@ -239,7 +239,7 @@ void Interpreter::PrintPrompt() {
   const char* format = nullptr;
   for (const auto& s : kStyles)
     if (s.style == memory_.PromptStyle()) format = s.format;
-  if (format) screen_.WriteFormatted(format, volumeName_.c_str());
+  if (format) screen_.WriteFormatted(format, VolumeName().c_str());
   else screen_.WriteText("Ready");
   const int32_t clock = memory_.PromptClock();
   if (clock == 119 || clock == 239) {

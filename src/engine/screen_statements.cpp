@@ -24,6 +24,7 @@
 #include "engine/handlers.h"
 #include "engine/statement_operands.h"
 #include "expr/numeric_functions.h"
+#include "volumes/volumes.h"
 
 namespace torvic::handlers {
 
@@ -139,8 +140,11 @@ int32_t Ask(Interpreter& in, const uint8_t* code, size_t& offset) {
     case 1: value = in.Expressions().BackgroundColor(); break;
     case 2: value = in.Expressions().ForegroundColor(); break;
     case 3: value = 10; break;
-    // Volumes and the printer are not served: the target is resolved first.
     case 4:
+      if (!ref.slot.IsString()) return kErrTypeMismatch;
+      ref.slot.str->Assign(in.VolumeName());
+      return ops.Done(offset);
+    // The printer is not served: the target is resolved first.
     case 5: return ref.slot.IsString() ? kErrNotSupported : kErrTypeMismatch;
     default: return kErrInternalError;
   }
@@ -167,8 +171,15 @@ int32_t Set(Interpreter& in, const uint8_t* code, size_t& offset) {
       if (word == 1) screen.SetColors(text, n);
       else screen.SetColors(n, back);
       return ops.Done(offset);
+    case 4: {
+      // The default volume until the application ends, not saved.
+      CBasicString name;
+      if (int32_t r = ops.String(name)) return r;
+      if (ops.Stopped()) return 0;
+      if (int32_t r = in.Volumes().SetDefaultForSession(name.View())) return r;
+      return ops.Done(offset);
+    }
     case 3:
-    case 4:
     case 5:
       if (int32_t r = ops.Value(v)) return r;
       return ops.Stopped() ? 0 : kErrNotSupported;

@@ -30,6 +30,7 @@
 namespace torvic {
 
 class SettingsMemory;
+class FileNameVolumes;
 namespace platform {
 struct Host;
 struct LocalTime;
@@ -55,6 +56,9 @@ class EvalEnvironment {
   virtual int32_t PeekByte(uint32_t address);
   // USR service 21148: a valid file name on an existing volume?
   virtual bool IsValidFileName(std::string_view name) = 0;
+  // The volumes fullname$ and tempname$ work with (string_functions.h);
+  // null for the stand-in set with SetFileNameVolumes.
+  virtual FileNameVolumes* FileVolumes() { return nullptr; }
   // The USR service for an unknown address: print the text and stop the
   // running program as a break does.
   virtual void BreakFromUsr(std::string_view text) = 0;

@@ -67,6 +67,12 @@ class BuiltInVolume final : public FileNameVolumes {
 BuiltInVolume builtInVolume;
 FileNameVolumes* volumes = &builtInVolume;
 
+// The interpreter's volume table when it has one, else the stand-in.
+FileNameVolumes* VolumesOf(CallContext& ctx) {
+  FileNameVolumes* own = ctx.env.FileVolumes();
+  return own ? own : volumes;
+}
+
 // The interpreter's temporary-name counter: each tempname$ moves it past
 // the name it hands out.
 uint32_t tempNameCounter = 0;
@@ -289,12 +295,13 @@ int32_t FnSplitName(CallContext&, const CValue* a, int, CValue& r) {
 }
 // fullname$(f, e): f with the current volume when it names none and the
 // extension e when it has none.
-int32_t FnFullName(CallContext&, const CValue* a, int, CValue& r) {
+int32_t FnFullName(CallContext& ctx, const CValue* a, int, CValue& r) {
   if (a[0].str.Empty()) return kErrFunctionCallError;
+  FileNameVolumes* table = VolumesOf(ctx);
   const NameParts p = SplitFileName(a[0].str.View());
   CBasicString& s = r.MakeString();
   if (p.volume.empty()) {
-    s.Append(volumes->CurrentVolume());
+    s.Append(table->CurrentVolume());
     s.AppendByte(':');
   } else {
     s.Append(p.volume);
@@ -306,11 +313,12 @@ int32_t FnFullName(CallContext&, const CValue* a, int, CValue& r) {
 }
 // tempname$(v, e): "v:XXXXXXXX.e" with the first counter value whose file
 // does not exist on the volume.
-int32_t FnTempName(CallContext&, const CValue* a, int, CValue& r) {
+int32_t FnTempName(CallContext& ctx, const CValue* a, int, CValue& r) {
   const std::string_view v = a[0].str.View(), e = a[1].str.View();
+  FileNameVolumes* table = VolumesOf(ctx);
   if (v.empty() || v.size() > 15 || !std::all_of(v.begin(), v.end(), IsVolumeCharacter))
     return kErrFunctionCallError;
-  if (!volumes->VolumeExists(v)) return kErrVolumeDoesNotExist;
+  if (!table->VolumeExists(v)) return kErrVolumeDoesNotExist;
   // A volume whose every candidate exists would keep the loop going for
   // ever: give up after a generous number of tries.
   for (int tries = 0; tries < 65536; ++tries) {
@@ -320,7 +328,7 @@ int32_t FnTempName(CallContext&, const CValue* a, int, CValue& r) {
     s.Append(std::string_view(hex, 8));
     s.AppendByte('.');
     s.Append(e);
-    if (!volumes->FileExists(v, s.View())) {
+    if (!table->FileExists(v, s.View())) {
       s.SetEmpty();
       s.Append(v);
       s.AppendByte(':');

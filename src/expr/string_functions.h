@@ -32,10 +32,11 @@ WorkerFunction FnInstr, FnLastIndexOf, FnCount, FnBeginsWith, FnEndsWith;
 WorkerFunction FnSplitName, FnFullName, FnTempName;
 
 // ---------------------------------------------------------------------------
-// What the file-name functions need to know about volumes. Until the volume
-// table is built, one built-in volume named TORVIC stands in: it is always
-// the current volume and holds no files. The volume table installs itself
-// with SetFileNameVolumes.
+// What the file-name functions need to know about volumes. The interpreter
+// answers through its volume table (EvalEnvironment::FileVolumes). Where no
+// table is (a bare evaluator), one built-in volume named TORVIC stands in:
+// it is always the current volume and holds no files; SetFileNameVolumes
+// replaces that stand-in.
 class FileNameVolumes {
  public:
   virtual ~FileNameVolumes() = default;

@@ -196,7 +196,6 @@ constexpr ArgumentPattern kPatterns[] = {
     {204, "e"},               // PFONT n
     {220, "e,e"},             // POKE$ address, s$
     {223, "e"},               // TITLE s$
-    {247, "e"},               // WORK volume$
 };
 
 // console LINE row, col, width, height [, style [, colour]]
@@ -474,7 +473,7 @@ bool CompileSwitchedList(LineCompiler& c) {
 // keyword expr: one expression
 bool CompileOneExpression(LineCompiler& c) { return c.Expression(); }
 
-// keyword [expr]: u8 0, or u8 1 | expr
+// WORK [volume$]: u8 0, or u8 1 | expr
 bool CompileOptionalExpression(LineCompiler& c) {
   if (c.AtEndOfStatement()) return c.out.Put8(0);
   return c.out.Put8(1) && c.Expression();

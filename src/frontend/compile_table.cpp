@@ -168,7 +168,7 @@ std::span<const StatementEntry> StatementRoutines() {
       {221, CompileRecall},
       {223, CompileByPattern},
       {224, CompileRangesOptional},
-      {247, CompileByPattern},
+      {247, CompileOptionalExpression},
       {256, CompileSave},
       {257, CompileLineWord},
       {258, CompileBreakList},

@@ -151,7 +151,8 @@
 //   216   $XREF                             CompileXref             program
 //   220   POKE$                             pattern "e,e"           console
 //   221   RECALL                            CompileRecall           program
-// 223, 247 TITLE, WORK                      pattern "e"             console
+//   223   TITLE                             pattern "e"             console
+//   247   WORK [volume$]                    CompileOptionalExpression console
 //   244   DEF USR                           CompileDef              control
 //   212   CLR alone                         CompileClr              console
 //

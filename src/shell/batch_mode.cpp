@@ -11,9 +11,11 @@
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "frontend/program.h"
+#include "platform/file_system.h"
 #include "shell/batch_host.h"
 #include "shell/deferred_settings.h"
 #include "shell/system_services.h"
+#include "volumes/volumes.h"
 
 namespace torvic::shell {
 
@@ -54,11 +56,67 @@ bool LoadProgramText(const std::string& path, ProgramList& program) {
 
 }  // namespace
 
+bool ParseMount(std::string_view spec, MountOption& mount, std::string& error) {
+  const size_t equals = spec.find('=');
+  if (equals == std::string_view::npos) {
+    error = "--mount needs NAME=FOLDER[,ro], not \"" + std::string(spec) + "\"";
+    return false;
+  }
+  const std::string_view name = spec.substr(0, equals);
+  std::string_view folder = spec.substr(equals + 1);
+  mount.readOnly = folder.ends_with(",ro");
+  if (mount.readOnly) folder.remove_suffix(3);
+  if (!IsVolumeName(name)) {
+    error =
+        "--mount: the volume name \"" + std::string(name) + "\" must be 1 to 15 letters and digits";
+    return false;
+  }
+  mount.name = UpperVolumeName(name);
+  const std::optional<std::string> full = platform::FullPath(folder);
+  if (!full) {
+    error = "--mount " + mount.name + ": no folder given";
+    return false;
+  }
+  if (!platform::FolderExists(*full)) {
+    error = "--mount " + mount.name + ": the folder " + *full + " does not exist";
+    return false;
+  }
+  mount.folder = *full;
+  return true;
+}
+
+void AttachVolumes(Interpreter& interpreter, platform::SettingsStore& store,
+                   const std::vector<MountOption>& mounts) {
+  VolumeTable& table = interpreter.Volumes();
+  table.Attach(store);
+  for (const MountOption& m : mounts) table.AddSessionVolume(m.name, m.folder, m.readOnly);
+}
+
 bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, BatchOptions& options,
                          std::string& error) {
   isBatch = false;
-  for (const std::string& a : args) {
-    if (a == "--batch") {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--mount" || a.starts_with("--mount=")) {
+      std::string_view spec;
+      if (a == "--mount") {
+        if (i + 1 == args.size()) {
+          error = "--mount needs NAME=FOLDER[,ro]";
+          return false;
+        }
+        spec = args[++i];
+      } else {
+        spec = std::string_view(a).substr(8);
+      }
+      MountOption mount;
+      if (!ParseMount(spec, mount, error)) return false;
+      for (const MountOption& m : options.mounts)
+        if (m.name == mount.name) {
+          error = "--mount " + mount.name + " is given twice";
+          return false;
+        }
+      options.mounts.push_back(std::move(mount));
+    } else if (a == "--batch") {
       isBatch = true;
     } else if (a == "--keys") {
       options.braceNames = true;
@@ -100,6 +158,7 @@ int RunBatch(const BatchOptions& options) {
   TranscriptSink transcript;
   if (!options.screenDump) screen.SetEchoSink(&transcript);
   Interpreter interpreter(h, screen, memory);
+  AttachVolumes(interpreter, settings, options.mounts);
 
   int status = 0;
   if (!options.program.empty()) {

@@ -8,20 +8,42 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/host.h"
+
+namespace torvic {
+class Interpreter;
+}
+
 namespace torvic::shell {
+
+// --mount NAME=FOLDER[,ro]: a volume for this run only (batch and window).
+struct MountOption {
+  std::string name;    // upper case
+  std::string folder;  // full path of an existing folder
+  bool readOnly = false;
+};
 
 struct BatchOptions {
   bool braceNames = false;  // --keys
   bool screenDump = false;  // --screen
   std::string program;      // PROGRAM, or empty
+  std::vector<MountOption> mounts;
 };
 
-// Parses the arguments after the program name; false for a bad command line.
+// Parses the arguments after the program name; false for a bad command line
+// (an unknown option, a malformed --mount or one whose folder is missing).
 // `isBatch` tells whether --batch was given at all.
 bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, BatchOptions& options,
                          std::string& error);
+// NAME=FOLDER[,ro]; a relative FOLDER is taken from the current folder.
+bool ParseMount(std::string_view spec, MountOption& mount, std::string& error);
+// Attaches the interpreter's volume table to the settings store and adds
+// the session volumes; the table itself is read on first use.
+void AttachVolumes(Interpreter& interpreter, platform::SettingsStore& store,
+                   const std::vector<MountOption>& mounts);
 
 // Runs a batch session on standard input and output; the exit status:
 // 0 normal, 1 the program ended with an error or Break, 2 unreadable file.

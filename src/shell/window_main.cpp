@@ -16,11 +16,13 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "shell/batch_mode.h"
 #include "shell/qt_surface.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
 #include "shell/torvic_view.h"
 #include "shell/window_host.h"
+#include "volumes/volumes.h"
 
 namespace {
 
@@ -60,6 +62,16 @@ void KeepNumbersInTheCLocale() { std::setlocale(LC_NUMERIC, "C"); }
 int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   KeepNumbersInTheCLocale();
+  // The torvic command hands its arguments on (the toolkit has taken its
+  // own out of argv by now); only the session volumes matter here.
+  bool isBatch = false;
+  shell::BatchOptions options;
+  std::string error;
+  if (!shell::ParseBatchArguments(std::vector<std::string>(argv + 1, argv + argc), isBatch, options,
+                                  error)) {
+    std::fprintf(stderr, "torvic: %s\n", error.c_str());
+    return 2;
+  }
   shell::SystemClock clock;
   shell::WindowHost host(clock);
   shell::QtSettingsStore settings;
@@ -89,6 +101,13 @@ int RunWindow(int argc, char** argv) {
   host.SetBeforeTurn([view] { view->SyncFromScreen(); });
   frame.resize(view->sizeHint() + QSize(8, 8));
   Interpreter interpreter(h, screen, memory);
+  // The view's creation loads the volume table; without it the window
+  // cannot work on files and does not start.
+  shell::AttachVolumes(interpreter, settings, options.mounts);
+  if (!interpreter.Volumes().LoadVolumes()) {
+    std::fprintf(stderr, "torvic: the volume table in the settings store cannot be read\n");
+    return 1;
+  }
   view->SetInterpreter(&interpreter);
   frame.SetInterpreter(&interpreter, &host);
   frame.show();

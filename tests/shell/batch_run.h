@@ -43,7 +43,7 @@ struct BatchResult {
 inline BatchResult RunBatch(const std::string& args, const std::filesystem::path& input) {
   const ScratchFolder home("home");
   const std::string h = home.path().string();
-  const std::string command = "HOME='" + h + "' XDG_CONFIG_HOME='" + h +
+  const std::string command = "env -u XDG_DOCUMENTS_DIR HOME='" + h + "' XDG_CONFIG_HOME='" + h +
                               "/config' XDG_DATA_HOME='" + h + "/data' XDG_RUNTIME_DIR='" + h +
                               "/run' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
                               "' 2>/dev/null";

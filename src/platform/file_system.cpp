@@ -1,0 +1,261 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace torvic::platform {
+
+namespace {
+
+// A directory stream closed on every road out.
+class Directory {
+ public:
+  explicit Directory(const std::string& path) : dir_(::opendir(path.c_str())) {}
+  ~Directory() {
+    if (dir_) ::closedir(dir_);
+  }
+  Directory(const Directory&) = delete;
+  Directory& operator=(const Directory&) = delete;
+  DIR* get() const { return dir_; }
+
+ private:
+  DIR* dir_;
+};
+
+std::string Join(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+LocalTime ToLocalTime(const struct timespec& when) {
+  LocalTime t;
+  std::tm tm{};
+  const time_t seconds = when.tv_sec;
+  if (!::localtime_r(&seconds, &tm)) return t;
+  t.year = tm.tm_year + 1900;
+  t.month = tm.tm_mon + 1;
+  t.day = tm.tm_mday;
+  t.dayOfWeek = tm.tm_wday;
+  t.hour = tm.tm_hour;
+  t.minute = tm.tm_min;
+  t.second = tm.tm_sec;
+  t.millisecond = static_cast<int>(when.tv_nsec / 1000000);
+  return t;
+}
+
+void FillInfo(const struct stat& st, FileInfo& info) {
+  info.size = static_cast<uint64_t>(st.st_size);
+  info.lastWrite = ToLocalTime(st.st_mtim);
+  info.readOnly = (st.st_mode & S_IWUSR) == 0;
+}
+
+// The pattern matcher proper: "*" any run, "?" one character, the rest
+// without regard to case.
+bool Wildcard(std::string_view name, std::string_view pattern) {
+  size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || UpperAscii(pattern[p]) == UpperAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// The home folder: $HOME, else the password database's.
+std::string HomeFolder(const std::function<const char*(const char*)>& getenv) {
+  const char* home = getenv("HOME");
+  if (home && *home) return home;
+  const struct passwd* user = ::getpwuid(::getuid());
+  return user && user->pw_dir ? std::string(user->pw_dir) : std::string();
+}
+
+// XDG_DOCUMENTS_DIR from a user-dirs.dirs file: a line
+// XDG_DOCUMENTS_DIR="$HOME/Documents" (or an absolute path).
+std::string DocumentsFromUserDirs(const std::string& file, const std::string& home) {
+  std::FILE* in = std::fopen(file.c_str(), "r");
+  if (!in) return {};
+  std::string found;
+  char line[4096];
+  while (std::fgets(line, sizeof line, in)) {
+    std::string_view s(line);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=";
+    if (!s.starts_with(kKey)) continue;
+    s.remove_prefix(kKey.size());
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
+    constexpr std::string_view kHome = "$HOME";
+    if (s.starts_with(kHome) && (s.size() == kHome.size() || s[kHome.size()] == '/')) {
+      if (home.empty()) continue;
+      found = home + std::string(s.substr(kHome.size()));
+    } else if (s.starts_with("/")) {
+      found = std::string(s);
+    }
+  }
+  std::fclose(in);
+  return found;
+}
+
+}  // namespace
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  return true;
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return errno != ENOENT && errno != ENOTDIR;
+  return S_ISDIR(st.st_mode);
+}
+
+bool FolderWritable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+std::optional<std::string> FullPath(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), ec);
+  if (ec) return std::nullopt;
+  std::string s = full.lexically_normal().string();
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  if (s.empty() || s.front() != '/') return std::nullopt;
+  return s;
+}
+
+int FreeSpace(const std::string& path, uint64_t& bytes) {
+  struct statvfs fs;
+  if (::statvfs(path.c_str(), &fs) != 0) return errno;
+  bytes = static_cast<uint64_t>(fs.f_bavail) * static_cast<uint64_t>(fs.f_frsize);
+  return 0;
+}
+
+std::string ExecutableFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  std::string folder = exe.parent_path().string();
+  return folder.empty() ? std::string("/") : folder;
+}
+
+std::string DocumentsFolder(const std::function<const char*(const char*)>& getenv) {
+  if (const char* dir = getenv("XDG_DOCUMENTS_DIR"); dir && *dir == '/') return dir;
+  const std::string home = HomeFolder(getenv);
+  const char* config = getenv("XDG_CONFIG_HOME");
+  const std::string configFolder =
+      config && *config == '/' ? std::string(config) : (home.empty() ? "" : home + "/.config");
+  if (!configFolder.empty()) {
+    std::string found = DocumentsFromUserDirs(configFolder + "/user-dirs.dirs", home);
+    if (!found.empty()) return found;
+  }
+  return home.empty() ? std::string() : home + "/Documents";
+}
+
+int Inspect(const std::string& path, FileInfo& info, bool* isFolder) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return errno;
+  const size_t slash = path.rfind('/');
+  info.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  FillInfo(st, info);
+  if (isFolder) *isFolder = S_ISDIR(st.st_mode);
+  return 0;
+}
+
+int SetReadOnly(const std::string& path, bool readOnly) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return errno;
+  const mode_t mode = readOnly ? (st.st_mode & ~S_IWUSR) : (st.st_mode | S_IWUSR);
+  if (::chmod(path.c_str(), mode & 07777) != 0) return errno;
+  return 0;
+}
+
+bool MatchesPattern(std::string_view name, std::string_view pattern) {
+  const bool hasDot = name.find('.') != std::string_view::npos;
+  if (pattern.size() >= 2 && pattern.ends_with(".*")) {
+    if (Wildcard(name, pattern)) return true;
+    return !hasDot && Wildcard(name, pattern.substr(0, pattern.size() - 2));
+  }
+  if (!pattern.empty() && pattern.back() == '.')
+    return !hasDot && Wildcard(name, pattern.substr(0, pattern.size() - 1));
+  return Wildcard(name, pattern);
+}
+
+int ListFiles(const std::string& folder, std::string_view pattern, std::vector<FileInfo>& out) {
+  Directory dir(folder);
+  if (!dir.get()) return errno;
+  const int fd = ::dirfd(dir.get());
+  for (;;) {
+    errno = 0;
+    const struct dirent* entry = ::readdir(dir.get());
+    if (!entry) {
+      if (errno != 0) return errno;
+      break;
+    }
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
+    struct stat st;
+    // A file that vanished between the listing and the look is passed over.
+    if (::fstatat(fd, entry->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode)) continue;
+    FileInfo info;
+    info.name = std::string(name);
+    FillInfo(st, info);
+    out.push_back(std::move(info));
+  }
+  return 0;
+}
+
+void SortByName(std::vector<FileInfo>& files) {
+  std::stable_sort(files.begin(), files.end(), [](const FileInfo& a, const FileInfo& b) {
+    const size_t n = std::min(a.name.size(), b.name.size());
+    for (size_t i = 0; i < n; ++i) {
+      const unsigned char x = static_cast<unsigned char>(UpperAscii(a.name[i]));
+      const unsigned char y = static_cast<unsigned char>(UpperAscii(b.name[i]));
+      if (x != y) return x < y;
+    }
+    if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
+    return a.name < b.name;
+  });
+}
+
+std::optional<std::string> FindNameIgnoringCase(const std::string& folder, std::string_view name) {
+  const std::string exact = Join(folder, name);
+  struct stat st;
+  if (::lstat(exact.c_str(), &st) == 0) return std::string(name);
+  Directory dir(folder);
+  if (!dir.get()) return std::nullopt;
+  const int fd = ::dirfd(dir.get());
+  std::optional<std::string> best;
+  while (const struct dirent* entry = ::readdir(dir.get())) {
+    const std::string_view candidate(entry->d_name);
+    if (!EqualIgnoringCase(candidate, name) || (best && candidate >= *best)) continue;
+    if (::fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode)) continue;
+    best = std::string(candidate);
+  }
+  return best;
+}
+
+}  // namespace torvic::platform

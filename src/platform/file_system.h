@@ -1,0 +1,78 @@
+// The host file system as the interpreter core sees it: plain POSIX and
+// std::filesystem helpers, no toolkit. Volumes map BASIC names onto host
+// folders (volumes/), and the file statements list, copy and inspect host
+// files through these functions.
+//
+// Errors come back as errno values (0 for success); each caller maps them to
+// its own BASIC errors, since the statements do not all map them alike.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace torvic::platform {
+
+// --- folders ------------------------------------------------------------------
+// False only when the host says the path is not there (or is not a folder);
+// any other failure (no permission to look) counts as existing.
+bool FolderExists(const std::string& path);
+// The host grants write access to the folder. A process running as root is
+// granted it everywhere, so root sees every folder as writable.
+bool FolderWritable(const std::string& path);
+// An absolute, lexically normal form of `path` (relative paths are taken
+// from the current folder), without a trailing "/" except for the root
+// itself; nullopt for an empty path or one holding a NUL byte.
+std::optional<std::string> FullPath(std::string_view path);
+// Free bytes for an unprivileged user on the file system holding `path`.
+int FreeSpace(const std::string& path, uint64_t& bytes);
+
+// The folder of the running executable ("" when the host does not say).
+std::string ExecutableFolder();
+// The user's documents folder: XDG_DOCUMENTS_DIR from the environment, else
+// from $XDG_CONFIG_HOME/user-dirs.dirs (~/.config/user-dirs.dirs), else
+// ~/Documents. `getenv` reads the environment (std::getenv in the product).
+std::string DocumentsFolder(const std::function<const char*(const char*)>& getenv);
+
+// --- files --------------------------------------------------------------------
+struct FileInfo {
+  std::string name;  // the name inside its folder
+  uint64_t size = 0;
+  LocalTime lastWrite;    // local time of the last write
+  bool readOnly = false;  // the owner may not write it
+};
+
+// Facts about one path; an errno (ENOENT for a missing one) on failure.
+// `isFolder` tells a folder from a plain file.
+int Inspect(const std::string& path, FileInfo& info, bool* isFolder = nullptr);
+// Sets or clears the read-only attribute: the owner's write permission.
+int SetReadOnly(const std::string& path, bool readOnly);
+
+// Does `name` match a file pattern? "*" stands for any run of characters,
+// "?" for one; letters match without regard to case. As on the original
+// host, a trailing ".*" also matches a name without any extension, and a
+// trailing "." asks for a name without extension.
+bool MatchesPattern(std::string_view name, std::string_view pattern);
+
+// The plain files (never folders) of `folder` whose names match `pattern`,
+// appended to `out` in the order the host lists them; an errno on failure.
+int ListFiles(const std::string& folder, std::string_view pattern, std::vector<FileInfo>& out);
+// Orders a listing by name without regard to case (then byte order, so
+// names that differ only in case keep a fixed order).
+void SortByName(std::vector<FileInfo>& files);
+
+// The file in `folder` named `name` without regard to case: `name` itself
+// when it exists as written, else the first matching entry (not a folder)
+// in byte order; nullopt when none matches.
+std::optional<std::string> FindNameIgnoringCase(const std::string& folder, std::string_view name);
+
+// ASCII case folding, independent of the process locale.
+inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace torvic::platform
