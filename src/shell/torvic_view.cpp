@@ -16,7 +16,7 @@ namespace {
 
 QColor ToQColor(platform::Rgb c) { return QColor(c.r, c.g, c.b); }
 
-// Qt keys without a character, as virtual-key codes.
+// Qt keys as virtual-key codes; 0 for keys the core has no code for.
 uint32_t VirtualKeyOf(int qtKey) {
   switch (qtKey) {
     case Qt::Key_Backspace: return vk::kBack;
@@ -28,9 +28,9 @@ uint32_t VirtualKeyOf(int qtKey) {
     case Qt::Key_Control: return vk::kControl;
     case Qt::Key_Alt: return vk::kMenu;
     case Qt::Key_Pause: return vk::kPause;
+    case Qt::Key_Cancel: return vk::kCancel;
     case Qt::Key_CapsLock: return vk::kCapital;
     case Qt::Key_Escape: return vk::kEscape;
-    case Qt::Key_Space: return vk::kSpace;
     case Qt::Key_PageUp: return vk::kPrior;
     case Qt::Key_PageDown: return vk::kNext;
     case Qt::Key_End: return vk::kEnd;
@@ -47,8 +47,9 @@ uint32_t VirtualKeyOf(int qtKey) {
   }
   if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
     return vk::kF1 + static_cast<uint32_t>(qtKey - Qt::Key_F1);
-  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
-    return static_cast<uint32_t>(qtKey);  // the same codes as the virtual keys
+  // Letters, digits and the space bar: Qt's codes are their characters.
+  if (qtKey >= Qt::Key_Space && qtKey <= Qt::Key_Z)
+    return VirtualKeyOfCharacter(static_cast<uint8_t>(qtKey));
   return 0;
 }
 
@@ -56,44 +57,18 @@ uint32_t VirtualKeyOf(int qtKey) {
 
 TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text,
                            bool autoRepeat) {
-  TranslatedKey t;
-  const bool ctrl = modifiers & Qt::ControlModifier;
-  const bool shift = modifiers & Qt::ShiftModifier;
-  platform::KeyEvent base;
-  base.ctrl = ctrl;
-  base.shift = shift;
-  base.isRepeat = autoRepeat;
-  if (ctrl && (qtKey == Qt::Key_Pause || qtKey == Qt::Key_C || qtKey == Qt::Key_Cancel)) {
-    t.hasKeyDown = true;
-    t.keyDown = base;
-    t.keyDown.key = vk::kCancel;
-    t.keyDown.shift = false;
-    return t;
-  }
-  if (const uint32_t code = VirtualKeyOf(qtKey)) {
-    t.hasKeyDown = true;
-    t.keyDown = base;
-    t.keyDown.key = code;
-  }
+  KeyPress press;
+  press.virtualKey = VirtualKeyOf(qtKey);
+  press.ctrl = modifiers & Qt::ControlModifier;
+  press.shift = modifiers & Qt::ShiftModifier;
+  press.autoRepeat = autoRepeat;
   // The character the key produces, in the 8-bit code page of the screen.
-  uint32_t ch = 0;
-  switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: ch = 13; break;
-    case Qt::Key_Backspace: ch = 8; break;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: ch = 9; break;
-    case Qt::Key_Escape: ch = 27; break;
-    default:
-      if (text.size() == 1 && text[0].unicode() < 256) ch = text[0].unicode();
-      break;
-  }
-  if (ch != 0 || (text.size() == 1 && text[0].unicode() == 0 && qtKey == Qt::Key_At)) {
-    t.hasChar = true;
-    t.character = base;
-    t.character.key = ch;
-  }
-  return t;
+  if (const uint8_t c = CharacterOfKey(press.virtualKey)) press.character = c;
+  else if (text.size() == 1 && text[0].unicode() != 0 && text[0].unicode() < 256)
+    press.character = static_cast<uint8_t>(text[0].unicode());
+  else if (text.size() == 1 && text[0].unicode() == 0 && qtKey == Qt::Key_At)
+    press.character = 0;  // Ctrl+@
+  return TranslateKeyPress(press);
 }
 
 CTorvicView::CTorvicView(ConsoleScreen& screen, const QtSurface& surface, WindowHost& host,

@@ -12,6 +12,7 @@
 
 #include "console/screen.h"
 #include "platform/host.h"
+#include "shell/key_vocabulary.h"
 
 namespace torvic {
 class Interpreter;
@@ -23,14 +24,7 @@ class WindowHost;
 class QtSurface;
 
 // Translates one Qt key press: a key-down with its virtual-key code, and the
-// character it produces, if any. Ctrl+Pause and Ctrl+C are Ctrl+Break
-// (virtual key 3), since many keyboards have no Break key.
-struct TranslatedKey {
-  bool hasKeyDown = false;
-  platform::KeyEvent keyDown;
-  bool hasChar = false;
-  platform::KeyEvent character;
-};
+// character it produces, if any (the shared rules of key_vocabulary.h).
 TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text,
                            bool autoRepeat);
 
