@@ -31,9 +31,13 @@
 #include <string>
 #include <vector>
 
+#include "shell/scratch_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
+
+using torvic::testing::ScratchFolder;
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -52,36 +56,13 @@ void ReplaceAll(std::string& text, const std::string& marker, const std::string&
     text.replace(at, marker.size(), by);
 }
 
-// A folder of its own for one run, removed with the object.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& tag) {
-    static int serial = 0;
-    path_ = fs::temp_directory_path() /
-            ("torvic-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
 // Runs torvic --batch with the given extra arguments and input file, with
 // HOME and the XDG folders in a fresh folder so that every session starts
 // from defaults.
 Result RunBatch(const std::string& args, const fs::path& input) {
   const ScratchFolder home("home");
-  const std::string h = home.path().string();
-  const std::string command = "HOME='" + h + "' XDG_CONFIG_HOME='" + h +
-                              "/config' XDG_DATA_HOME='" + h + "/data' XDG_RUNTIME_DIR='" + h +
-                              "/run' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
-                              "' 2>/dev/null";
+  const std::string command = home.HomeAssignments() + " '" TORVIC_EXE "' --batch " + args +
+                              " < '" + input.string() + "' 2>/dev/null";
   Result r;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;
