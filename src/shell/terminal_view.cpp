@@ -43,9 +43,9 @@ TerminalView::Caret TerminalView::WantedCaret() const {
 }
 
 bool TerminalView::Changed() const {
-  if (full_ || paintRequested_ || LINES != shownLines_ || COLS != shownColumns_) return true;
-  if (!Fits()) return false;
-  return !screen_.Invalid().Empty() || WantedCaret() != shownCaret_ ||
+  if (LINES != shownLines_ || COLS != shownColumns_) return true;
+  if (!Fits()) return !tooSmallShown_;  // the screen itself waits for a larger terminal
+  return full_ || paintRequested_ || !screen_.Invalid().Empty() || WantedCaret() != shownCaret_ ||
          screen_.Charset() != shownCharset_;
 }
 
@@ -101,9 +101,16 @@ void TerminalView::PaintTooSmall() {
   werase(stdscr);
   const std::string message = TooSmallMessage(COLS, LINES);
   mvwaddnstr(stdscr, 0, 0, message.c_str(), std::max(0, COLS));
-  curs_set(0);
+  ShowCursor(false);
   shownCaret_ = Caret{};
   tooSmallShown_ = true;
+}
+
+void TerminalView::ShowCursor(bool show) {
+  const int visibility = show ? 1 : 0;
+  if (visibility == cursorVisibility_) return;
+  curs_set(visibility);
+  cursorVisibility_ = visibility;
 }
 
 void TerminalView::Paint() {
@@ -145,7 +152,7 @@ void TerminalView::Paint() {
   }
   full_ = false;
   const Caret caret = WantedCaret();
-  if (caret.shown != shownCaret_.shown) curs_set(caret.shown ? 1 : 0);
+  ShowCursor(caret.shown);
   if (caret.shown) wmove(stdscr, top + caret.row, left + caret.column);
   shownCaret_ = caret;
   wnoutrefresh(stdscr);
@@ -187,7 +194,7 @@ void TerminalView::DrawMessageBox(const MessageBoxLayout& box, int selected) {
       mvwadd_wch(stdscr, y, x, &cell);
     }
   }
-  curs_set(0);
+  ShowCursor(false);
   shownCaret_ = Caret{};
   // The cells under the box are drawn again when it goes.
   full_ = true;

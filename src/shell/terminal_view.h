@@ -63,6 +63,7 @@ class TerminalView final : public ScreenObserver {
   Caret WantedCaret() const;
   bool Fits() const;
   void PaintTooSmall();
+  void ShowCursor(bool show);
   void PaintMargins(int top, int left);
   void PutCell(int y, int x, const Cell& cell, const char16_t* codePage);
   // The colour pair of (text, back) palette indices, made on first use.
@@ -77,6 +78,7 @@ class TerminalView final : public ScreenObserver {
   bool full_ = true;
   bool paintRequested_ = false;
   bool tooSmallShown_ = false;
+  int cursorVisibility_ = -1;                           // as last set; -1 before the first paint
   std::array<int, kPaletteSize * kPaletteSize> pairs_;  // -2: not made yet
 };
 

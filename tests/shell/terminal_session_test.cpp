@@ -19,6 +19,8 @@
 //                   S-F9 BSpace DC IC Home End PPage NPage Tab BTab C-c ...)
 //   resize W H      resizes the terminal
 //   signal NAME     sends signal NAME (TERM, SEGV, HUP, ...) to torvic
+//   cursor X,Y      waits until the terminal's cursor shows at column X, row
+//                   Y (from 0); "cursor hidden" until it is hidden
 //   ended           waits until the program and the shell around it have
 //                   ended
 //   screen          the expected screen follows, up to a line "end": the
@@ -278,6 +280,14 @@ TEST_P(TerminalSession, Matches) {
       pid_t pid = 0;
       ASSERT_TRUE(pidFile >> pid);
       ASSERT_EQ(::kill(pid, sig), 0);
+    } else if (command == "cursor") {
+      auto read = [&] {
+        const std::string flags =
+            tmux.Command("display -p -t s '#{cursor_flag} #{cursor_x},#{cursor_y}'").text;
+        if (flags.starts_with("0")) return std::string("hidden");
+        return flags.substr(2, flags.find('\n') - 2);
+      };
+      EXPECT_EQ(WaitFor(rest, read), rest);
     } else if (command == "ended") {
       ASSERT_EQ(WaitFor("1\n", [&] { return tmux.Command("display -p -t s '#{pane_dead}'").text; }),
                 "1\n")
