@@ -14,6 +14,7 @@ ROOT=$(pwd)
 
 PACKAGES=(g++ clang libclang-rt-14-dev cmake ninja-build ccache
           qt6-base-dev libgl-dev fonts-liberation fontconfig
+          libncurses-dev ncurses-term tmux
           libgtest-dev libgmock-dev libbenchmark-dev)
 
 # The benchmark suite's runner and its memory figures.

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "shell/message_buttons.h"
+
 namespace torvic::shell {
 
 using platform::Answer;
@@ -61,11 +63,12 @@ std::optional<ScriptKey> BatchHost::TakeKey(int waitMs) {
 }
 
 void BatchHost::Post(const ScriptKey& key) {
-  Event e{key.kind == ScriptKey::KeyDown ? Event::KeyDown : Event::Char, {}, 0};
-  e.key.key = key.code;
-  e.key.ctrl = key.ctrl;
-  e.key.shift = key.shift;
-  posted_.push_back(e);
+  platform::KeyEvent e;
+  e.key = key.code;
+  e.ctrl = key.ctrl;
+  e.shift = key.shift;
+  if (key.kind == ScriptKey::KeyDown) posted_.PostKeyDown(e);
+  else posted_.PostChar(e);
   SetQuietTurns(0);
 }
 
@@ -75,15 +78,6 @@ void BatchHost::LookAheadForBreak() {
   if (held_ && held_->IsBreak()) {
     Post(*held_);
     held_.reset();
-  }
-}
-
-void BatchHost::Dispatch(const Event& e) {
-  if (!sink_) return;
-  switch (e.kind) {
-    case Event::KeyDown: sink_->OnKeyDown(e.key); break;
-    case Event::Char: sink_->OnChar(e.key); break;
-    case Event::Timer: sink_->OnTimer(e.timerId); break;
   }
 }
 
@@ -99,27 +93,20 @@ bool BatchHost::PumpOnce() {
       LookAheadForBreak();
     }
   }
-  if (posted_.empty()) {
+  if (posted_.Empty()) {
     // Nothing can arrive before the next clock-reading turn: the turns up
     // to it are quiet.
     SetQuietTurns(pacer_.QuietTurns());
     return false;
   }
-  Event e = posted_.front();
-  posted_.pop_front();
-  Dispatch(e);
-  if (e.kind == Event::KeyDown && !posted_.empty() && posted_.front().kind == Event::Char) {
-    Event c = posted_.front();
-    posted_.pop_front();
-    Dispatch(c);
-  }
+  posted_.ServeOne(sink_);
   return true;
 }
 
 bool BatchHost::AnyPending() {
-  if (!posted_.empty()) return true;
+  if (!posted_.Empty()) return true;
   FireDueTimers();
-  return !posted_.empty();
+  return !posted_.Empty();
 }
 
 WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
@@ -128,7 +115,7 @@ WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
   const uint32_t start = clock_.TickCount();
   for (;;) {
     FireDueTimers();
-    if (!posted_.empty()) return WaitResult::EventPending;
+    if (!posted_.Empty()) return WaitResult::EventPending;
     if (what == WaitFor::Keyboard) {
       if (held_) {
         Post(*held_);
@@ -137,7 +124,7 @@ WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
       }
     } else {
       LookAheadForBreak();
-      if (!posted_.empty()) return WaitResult::EventPending;
+      if (!posted_.Empty()) return WaitResult::EventPending;
     }
     int left = -1;
     if (timeoutMs >= 0) {
@@ -159,7 +146,7 @@ WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
     if (auto key = TakeKey(wait)) {
       if (what == WaitFor::Keyboard || key->IsBreak()) Post(*key);
       else held_ = key;
-      if (!posted_.empty()) return WaitResult::EventPending;
+      if (!posted_.Empty()) return WaitResult::EventPending;
     } else if (reader_.Exhausted() && what == WaitFor::Keyboard) {
       // The keyboard will never answer; the caller decides what that means
       // (quit at the prompt, Break in a running program).
@@ -169,45 +156,25 @@ WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
 }
 
 bool BatchHost::SetTimer(int id, uint32_t intervalMs) {
-  if (intervalMs == 0) intervalMs = 1;
-  timers_[id] = TimerState{intervalMs, clock_.TickCount() + intervalMs};
+  timers_.Set(id, intervalMs, clock_.TickCount());
   return true;
 }
 
 void BatchHost::KillTimer(int id) {
-  timers_.erase(id);
-  for (auto it = posted_.begin(); it != posted_.end();)
-    it = (it->kind == Event::Timer && it->timerId == id) ? posted_.erase(it) : it + 1;
+  timers_.Kill(id);
+  posted_.DropTimer(id);
 }
 
 void BatchHost::FireDueTimers() {
-  if (!timers_.empty()) FireDueTimers(clock_.TickCount());
+  if (!timers_.Empty()) FireDueTimers(clock_.TickCount());
 }
 
 void BatchHost::FireDueTimers(uint32_t now) {
-  for (auto& [id, t] : timers_) {
-    if (static_cast<int32_t>(now - t.due) < 0) continue;
-    while (static_cast<int32_t>(now - t.due) >= 0) t.due += t.interval;
-    bool queued = false;
-    for (const Event& e : posted_)
-      if (e.kind == Event::Timer && e.timerId == id) queued = true;
-    if (!queued) {
-      posted_.push_back(Event{Event::Timer, {}, id});
-      SetQuietTurns(0);
-    }
-  }
+  if (timers_.FireDue(now, posted_)) SetQuietTurns(0);
 }
 
 int BatchHost::MsToNextTimer() {
-  if (timers_.empty()) return -1;
-  const uint32_t now = clock_.TickCount();
-  int best = -1;
-  for (const auto& [id, t] : timers_) {
-    int d = static_cast<int32_t>(t.due - now);
-    if (d < 0) d = 0;
-    if (best < 0 || d < best) best = d;
-  }
-  return best;
+  return timers_.Empty() ? -1 : timers_.MsToNext(clock_.TickCount());
 }
 
 Answer BatchHost::MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
@@ -215,22 +182,6 @@ Answer BatchHost::MessageBox(std::string_view text, std::string_view caption, Bu
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
-  struct Choice {
-    char initial;
-    Answer answer;
-  };
-  std::vector<Choice> choices;
-  switch (buttons) {
-    case Buttons::Ok: choices = {{'O', Answer::Ok}}; break;
-    case Buttons::OkCancel: choices = {{'O', Answer::Ok}, {'C', Answer::Cancel}}; break;
-    case Buttons::YesNo: choices = {{'Y', Answer::Yes}, {'N', Answer::No}}; break;
-    case Buttons::YesNoCancel:
-      choices = {{'Y', Answer::Yes}, {'N', Answer::No}, {'C', Answer::Cancel}};
-      break;
-    case Buttons::AbortRetryIgnore:
-      choices = {{'A', Answer::Abort}, {'R', Answer::Retry}, {'I', Answer::Ignore}};
-      break;
-  }
   for (;;) {
     std::optional<ScriptKey> key;
     if (held_) {
@@ -239,12 +190,10 @@ Answer BatchHost::MessageBox(std::string_view text, std::string_view caption, Bu
     } else {
       key = TakeKey(-1);
     }
-    if (!key) return choices.front().answer;  // end of input: the default button
+    if (!key) return ButtonsOf(buttons).front().answer;  // end of input: the default button
     if (key->kind != ScriptKey::Char) continue;
-    char c = static_cast<char>(key->code);
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    for (const Choice& ch : choices)
-      if (ch.initial == c) return ch.answer;
+    if (const MessageButton* b = ButtonForKey(buttons, static_cast<char>(key->code)))
+      return b->answer;
   }
 }
 

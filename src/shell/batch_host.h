@@ -14,11 +14,10 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <optional>
 
 #include "platform/host.h"
+#include "shell/event_queue.h"
 #include "shell/key_script.h"
 
 namespace torvic::shell {
@@ -45,16 +44,6 @@ class BatchHost final : public platform::EventPump,
                               platform::Buttons buttons, platform::Icon icon) override;
 
  private:
-  struct Event {
-    enum Kind { KeyDown, Char, Timer } kind;
-    platform::KeyEvent key;
-    int timerId = 0;
-  };
-  struct TimerState {
-    uint32_t interval;
-    uint32_t due;
-  };
-
   // Reads what standard input holds now (waiting up to waitMs for it to
   // become readable); false at the end of input.
   bool ReadInput(int waitMs);
@@ -68,7 +57,6 @@ class BatchHost final : public platform::EventPump,
   void FireDueTimers(uint32_t now);
   // Milliseconds to the next timer, or -1 without timers.
   int MsToNextTimer();
-  void Dispatch(const Event& e);
 
   int fd_;
   bool inputEnded_ = false;
@@ -76,8 +64,8 @@ class BatchHost final : public platform::EventPump,
   std::optional<ScriptKey> held_;  // read ahead, typed at the next keyboard wait
   platform::Clock& clock_;
   platform::EventSink* sink_ = nullptr;
-  std::deque<Event> posted_;
-  std::map<int, TimerState> timers_;
+  EventQueue posted_;
+  TimerTable timers_;
   platform::TurnPacer pacer_;
 };
 

@@ -1,39 +1,13 @@
 #include "shell/key_script.h"
 
 #include "platform/host.h"
+#include "shell/key_vocabulary.h"
 
 namespace torvic::shell {
 
 namespace {
 
 namespace vk = platform::vk;
-
-struct NamedKey {
-  std::string_view name;
-  ScriptKey::Kind kind;
-  uint32_t code;
-};
-
-// Keys that produce a character in the window arrive as character keys, the
-// others as key-down keys, exactly as the window's key translation sends them.
-constexpr NamedKey kNamedKeys[] = {
-    {"ENTER", ScriptKey::Char, 13},
-    {"ESC", ScriptKey::Char, 27},
-    {"TAB", ScriptKey::Char, 9},
-    {"BS", ScriptKey::Char, 8},
-    {"BREAK", ScriptKey::KeyDown, vk::kCancel},
-    {"PAUSE", ScriptKey::KeyDown, vk::kPause},
-    {"INS", ScriptKey::KeyDown, vk::kInsert},
-    {"DEL", ScriptKey::KeyDown, vk::kDelete},
-    {"HOME", ScriptKey::KeyDown, vk::kHome},
-    {"END", ScriptKey::KeyDown, vk::kEnd},
-    {"LEFT", ScriptKey::KeyDown, vk::kLeft},
-    {"RIGHT", ScriptKey::KeyDown, vk::kRight},
-    {"UP", ScriptKey::KeyDown, vk::kUp},
-    {"DOWN", ScriptKey::KeyDown, vk::kDown},
-    {"PGUP", ScriptKey::KeyDown, vk::kPrior},
-    {"PGDN", ScriptKey::KeyDown, vk::kNext},
-};
 
 constexpr size_t kLongestName = 12;  // "C-S-PGUP" and the like, with room
 
@@ -60,8 +34,10 @@ std::optional<ScriptKey> KeyForBraceName(std::string_view name) {
   key.shift = shift;
   for (const NamedKey& k : kNamedKeys) {
     if (upper == k.name) {
-      key.kind = k.kind;
-      key.code = k.code;
+      // Keys that type a character (Enter, Esc, Tab, Backspace) are typed as
+      // that character; the others arrive as key-downs.
+      key.kind = k.character ? ScriptKey::Char : ScriptKey::KeyDown;
+      key.code = k.character ? k.character : k.virtualKey;
       // Break is Ctrl+Break whatever the prefixes said.
       if (key.code == vk::kCancel) key.ctrl = true, key.shift = false;
       return key;

@@ -1,15 +1,19 @@
-// torvic: the desktop window, or the batch mode.
+// torvic: the desktop window, the terminal screen, or the batch mode.
 //
-//   torvic                       the window titled "TORVIC" (the batch mode on
-//                                the terminal when no display is available)
+//   torvic                       the window titled "TORVIC"; without a display
+//                                the screen in the terminal when standard input
+//                                and output are one, else the batch mode
+//   torvic --terminal            the screen in the terminal
 //   torvic --batch [--keys] [--screen] [PROGRAM]
 //   --mount NAME=FOLDER[,ro]     with either: a volume for this run only
 //
-// This executable does not link the GUI toolkit: the batch mode runs here,
-// so a batch run starts as fast as a plain terminal program, and the window
-// is the sibling executable torvic-window, which replaces this process.
+// This executable links neither the GUI toolkit nor the curses library: the
+// batch mode runs here, so a batch run starts as fast as a plain terminal
+// program, and the window and the terminal screen are the sibling
+// executables torvic-window and torvic-terminal, which replace this process.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -23,14 +27,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: torvic [--mount NAME=FOLDER[,ro]]... [--batch [--keys] [--screen] [PROGRAM]]\n"
+    "usage: torvic [--mount NAME=FOLDER[,ro]]... [--terminal | --batch [--keys] [--screen] "
+    "[PROGRAM]]\n"
     "       torvic --help | --version\n";
 
 constexpr const char* kHelp =
     "\n"
-    "Without --batch TORVIC opens its window (or runs in batch mode on the terminal\n"
-    "when no display is available).\n"
+    "Without --batch TORVIC opens its window; without a display it shows its screen\n"
+    "in the terminal when standard input and output are one, else it runs in batch\n"
+    "mode.\n"
     "\n"
+    "  --terminal       show the screen in this terminal (full screen, no window)\n"
     "  --batch          run without a window: standard input is typed at the\n"
     "                   keyboard, standard output is what the screen shows\n"
     "  --keys           in batch mode, {NAME} in the input is a special key\n"
@@ -57,14 +64,23 @@ bool DisplayAvailable() {
   return (x && *x) || (wayland && *wayland);
 }
 
-int StartWindow(char** argv) {
+// A terminal that can show the screen: standard input and output are one,
+// and its type is known.
+bool TerminalAvailable() {
+  const char* term = std::getenv("TERM");
+  return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) && term && *term &&
+         std::strcmp(term, "dumb") != 0;
+}
+
+// Replaces this process with the sibling executable `name`; returns only
+// when it cannot be started.
+void StartSibling(const char* name, char** argv) {
   std::string path = torvic::shell::ExecutablePath();
   const size_t slash = path.rfind('/');
-  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "torvic-window";
+  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + name;
   argv[0] = path.data();
   execv(path.c_str(), argv);
   std::fprintf(stderr, "torvic: cannot start %s: %s\n", path.c_str(), std::strerror(errno));
-  return 1;
 }
 
 }  // namespace
@@ -84,14 +100,26 @@ int main(int argc, char** argv) {
   bool isBatch = false;
   torvic::shell::BatchOptions options;
   std::string error;
-  if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error)) {
+  const auto terminalOption = std::find(args.begin(), args.end(), "--terminal");
+  const bool terminal = terminalOption != args.end();
+  if (terminal) args.erase(terminalOption);
+  if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error) || (terminal && isBatch)) {
+    if (error.empty()) error = "--terminal and --batch exclude each other";
     std::fprintf(stderr, "torvic: %s\n%s", error.c_str(), kUsage);
     return 2;
+  }
+  if (terminal) {
+    StartSibling("torvic-terminal", argv);
+    return 1;
   }
   // The batch mode stays in the C library's starting "C" locale: nothing it
   // does depends on the host's locale (case rules are ASCII, the decimal
   // point is "."), and loading the locale files would be most of the
   // start-up time of a short run.
+  if (!isBatch && !DisplayAvailable() && TerminalAvailable()) {
+    StartSibling("torvic-terminal", argv);  // falls back to the batch mode
+  }
   if (isBatch || !DisplayAvailable()) { return torvic::shell::RunBatch(options); }
-  return StartWindow(argv);
+  StartSibling("torvic-window", argv);
+  return 1;
 }

@@ -17,7 +17,7 @@ namespace {
 
 QColor ToQColor(platform::Rgb c) { return QColor(c.r, c.g, c.b); }
 
-// Qt keys without a character, as virtual-key codes.
+// Qt keys as virtual-key codes; 0 for keys the core has no code for.
 uint32_t VirtualKeyOf(int qtKey) {
   switch (qtKey) {
     case Qt::Key_Backspace: return vk::kBack;
@@ -29,9 +29,9 @@ uint32_t VirtualKeyOf(int qtKey) {
     case Qt::Key_Control: return vk::kControl;
     case Qt::Key_Alt: return vk::kMenu;
     case Qt::Key_Pause: return vk::kPause;
+    case Qt::Key_Cancel: return vk::kCancel;
     case Qt::Key_CapsLock: return vk::kCapital;
     case Qt::Key_Escape: return vk::kEscape;
-    case Qt::Key_Space: return vk::kSpace;
     case Qt::Key_PageUp: return vk::kPrior;
     case Qt::Key_PageDown: return vk::kNext;
     case Qt::Key_End: return vk::kEnd;
@@ -48,91 +48,32 @@ uint32_t VirtualKeyOf(int qtKey) {
   }
   if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
     return vk::kF1 + static_cast<uint32_t>(qtKey - Qt::Key_F1);
-  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
-    return static_cast<uint32_t>(qtKey);  // the same codes as the virtual keys
+  // Letters, digits and the space bar: Qt's codes are their characters.
+  if (qtKey >= Qt::Key_Space && qtKey <= Qt::Key_Z)
+    return VirtualKeyOfCharacter(static_cast<uint8_t>(qtKey));
   return 0;
-}
-
-// Keys whose whole meaning is their key-down: they produce no character.
-bool ActsByKeyDownOnly(uint32_t virtualKey) {
-  switch (virtualKey) {
-    case vk::kShift:
-    case vk::kControl:
-    case vk::kMenu:
-    case vk::kPause:
-    case vk::kCapital:
-    case vk::kPrior:
-    case vk::kNext:
-    case vk::kEnd:
-    case vk::kHome:
-    case vk::kLeft:
-    case vk::kUp:
-    case vk::kRight:
-    case vk::kDown:
-    case vk::kInsert:
-    case vk::kDelete:
-    case vk::kNumLock:
-    case vk::kScroll: return true;
-    default: return virtualKey >= vk::kF1 && virtualKey < vk::kF1 + 24;
-  }
 }
 
 }  // namespace
 
 TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text,
                            bool autoRepeat, uint32_t nativeKey, int charset) {
-  TranslatedKey t;
-  const bool ctrl = modifiers & Qt::ControlModifier;
-  const bool shift = modifiers & Qt::ShiftModifier;
-  platform::KeyEvent base;
-  base.ctrl = ctrl;
-  base.shift = shift;
-  base.isRepeat = autoRepeat;
-  // Ctrl+Break in every form a desktop reports it: X11 names the key Break
-  // (with or without Ctrl held), others Ctrl+Pause or Ctrl+Cancel; Ctrl+C
-  // serves keyboards without the key.
-  if (nativeKey == kBreakKeysym ||
-      (ctrl && (qtKey == Qt::Key_Pause || qtKey == Qt::Key_C || qtKey == Qt::Key_Cancel))) {
-    t.hasKeyDown = true;
-    t.keyDown = base;
-    t.keyDown.key = vk::kCancel;
-    t.keyDown.ctrl = true;
-    t.keyDown.shift = false;
-    return t;
-  }
-  const uint32_t code = VirtualKeyOf(qtKey);
-  if (code) {
-    t.hasKeyDown = true;
-    t.keyDown = base;
-    t.keyDown.key = code;
-  }
-  // The editing and function keys act through their key-down alone; the
-  // control characters some desktops attach to them (127 for Delete) must
-  // not reach the input line as well.
-  if (ActsByKeyDownOnly(code)) return t;
+  KeyPress press;
+  // X11 names the Break key by its own keysym, with or without Ctrl held.
+  press.virtualKey = nativeKey == kBreakKeysym ? vk::kCancel : VirtualKeyOf(qtKey);
+  press.ctrl = modifiers & Qt::ControlModifier;
+  press.shift = modifiers & Qt::ShiftModifier;
+  press.autoRepeat = autoRepeat;
   // The character the key produces, in the character set of the screen; a
-  // character the set cannot hold is dropped.
-  int ch = -1;
-  switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: ch = 13; break;
-    case Qt::Key_Backspace: ch = 8; break;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: ch = 9; break;
-    case Qt::Key_Escape: ch = 27; break;
-    default:
-      if (text.size() == 1) ch = ByteOfCharacter(charset, text[0].unicode());
-      // A NUL character is sent only by Ctrl+@; other keys without text
-      // send none.
-      if (ch == 0 && qtKey != Qt::Key_At) ch = -1;
-      break;
+  // character the set cannot hold is dropped. A NUL character is sent only
+  // by Ctrl+@; other keys without text send none.
+  if (const uint8_t c = CharacterOfKey(press.virtualKey)) {
+    press.character = c;
+  } else if (text.size() == 1) {
+    const int ch = ByteOfCharacter(charset, text[0].unicode());
+    if (ch > 0 || (ch == 0 && qtKey == Qt::Key_At)) press.character = static_cast<uint8_t>(ch);
   }
-  if (ch >= 0) {
-    t.hasChar = true;
-    t.character = base;
-    t.character.key = static_cast<uint32_t>(ch);
-  }
-  return t;
+  return TranslateKeyPress(press);
 }
 
 CTorvicView::CTorvicView(ConsoleScreen& screen, const QtSurface& surface, WindowHost& host,

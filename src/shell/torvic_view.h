@@ -12,6 +12,7 @@
 
 #include "console/screen.h"
 #include "platform/host.h"
+#include "shell/key_vocabulary.h"
 
 namespace torvic {
 class Interpreter;
@@ -24,17 +25,9 @@ class QtSurface;
 
 // Translates one Qt key press: a key-down with its virtual-key code, and the
 // character it produces, if any, as a byte of the screen's character set
-// (`charset`; a character the set cannot hold is dropped). The editing and
-// function keys (Delete, the arrows, F1...) produce no character. Break
-// (the X11 keysym `nativeKey`, with or without Ctrl), Ctrl+Pause, Ctrl+Cancel
-// and Ctrl+C are Ctrl+Break (virtual key 3), since many keyboards have no
-// Break key.
-struct TranslatedKey {
-  bool hasKeyDown = false;
-  platform::KeyEvent keyDown;
-  bool hasChar = false;
-  platform::KeyEvent character;
-};
+// (`charset`; a character the set cannot hold is dropped), by the shared
+// rules of key_vocabulary.h. Break (the X11 keysym `nativeKey`, with or
+// without Ctrl) is Ctrl+Break too.
 inline constexpr uint32_t kBreakKeysym = 0xFF6B;
 TranslatedKey TranslateKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text,
                            bool autoRepeat, uint32_t nativeKey = 0, int charset = 0);

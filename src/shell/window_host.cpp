@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "shell/lock_keys.h"
+#include "shell/message_buttons.h"
 
 namespace torvic::shell {
 
@@ -13,17 +14,25 @@ using platform::Answer;
 using platform::Buttons;
 using platform::WaitResult;
 
+namespace {
+
+QMessageBox::StandardButton StandardButtonOf(Answer a) {
+  switch (a) {
+    case Answer::Ok: return QMessageBox::Ok;
+    case Answer::Cancel: return QMessageBox::Cancel;
+    case Answer::Abort: return QMessageBox::Abort;
+    case Answer::Retry: return QMessageBox::Retry;
+    case Answer::Ignore: return QMessageBox::Ignore;
+    case Answer::Yes: return QMessageBox::Yes;
+    case Answer::No: return QMessageBox::No;
+  }
+  return QMessageBox::Ok;
+}
+
+}  // namespace
+
 WindowHost::WindowHost(platform::Clock& clock) : clock_(clock) {}
 WindowHost::~WindowHost() = default;
-
-void WindowHost::Dispatch(const Event& e) {
-  if (!sink_) return;
-  switch (e.kind) {
-    case Event::KeyDown: sink_->OnKeyDown(e.key); break;
-    case Event::Char: sink_->OnChar(e.key); break;
-    case Event::Timer: sink_->OnTimer(e.timerId); break;
-  }
-}
 
 void WindowHost::ToolkitTurn(bool wait) {
   if (beforeTurn_) beforeTurn_();
@@ -35,21 +44,14 @@ bool WindowHost::PumpOnce() {
   // The toolkit's turn at most once a millisecond; the clock is read on
   // the pacer's turns only.
   if (pacer_.Due() && pacer_.NewMillisecond(clock_.TickCount())) ToolkitTurn(false);
-  if (queue_.empty()) {
+  if (queue_.Empty()) {
     // Events are queued only while the toolkit has its turn (or through
-    // Post, which ends the quiet turns): none can arrive before the next
-    // turn that reads the clock.
+    // the posts, which end the quiet turns): none can arrive before the
+    // next turn that reads the clock.
     SetQuietTurns(pacer_.QuietTurns());
     return false;
   }
-  const Event e = queue_.front();
-  queue_.pop_front();
-  Dispatch(e);
-  if (e.kind == Event::KeyDown && !queue_.empty() && queue_.front().kind == Event::Char) {
-    const Event c = queue_.front();
-    queue_.pop_front();
-    Dispatch(c);
-  }
+  queue_.ServeOne(sink_);
   return true;
 }
 
@@ -60,7 +62,7 @@ std::optional<bool> WindowHost::LockKeyState(platform::LockKey key) {
 bool WindowHost::PressLockKey(platform::LockKey key) { return PressDesktopLockKey(key); }
 
 WaitResult WindowHost::WaitForEvent(platform::WaitFor, int timeoutMs) {
-  if (!queue_.empty()) return WaitResult::EventPending;
+  if (!queue_.Empty()) return WaitResult::EventPending;
   wake_ = false;
   QTimer timeout;
   timeout.setSingleShot(true);
@@ -69,11 +71,11 @@ WaitResult WindowHost::WaitForEvent(platform::WaitFor, int timeoutMs) {
     QObject::connect(&timeout, &QTimer::timeout, [&timedOut] { timedOut = true; });
     timeout.start(timeoutMs);
   }
-  while (queue_.empty()) {
+  while (queue_.Empty()) {
     if (timedOut || wake_) return WaitResult::TimedOut;
     if (timeoutMs == 0) {
       ToolkitTurn(false);
-      return queue_.empty() ? WaitResult::TimedOut : WaitResult::EventPending;
+      return queue_.Empty() ? WaitResult::TimedOut : WaitResult::EventPending;
     }
     ToolkitTurn(true);
   }
@@ -85,9 +87,7 @@ bool WindowHost::SetTimer(int id, uint32_t intervalMs) {
   if (!t) {
     t = std::make_unique<QTimer>();
     QObject::connect(t.get(), &QTimer::timeout, [this, id] {
-      for (const Event& e : queue_)
-        if (e.kind == Event::Timer && e.timerId == id) return;  // one pending at most
-      Post({Event::Timer, {}, id});
+      if (queue_.PostTimer(id)) SetQuietTurns(0);  // one pending at most
     });
   }
   t->start(static_cast<int>(intervalMs == 0 ? 1 : intervalMs));
@@ -96,8 +96,7 @@ bool WindowHost::SetTimer(int id, uint32_t intervalMs) {
 
 void WindowHost::KillTimer(int id) {
   timers_.erase(id);
-  for (auto it = queue_.begin(); it != queue_.end();)
-    it = (it->kind == Event::Timer && it->timerId == id) ? queue_.erase(it) : it + 1;
+  queue_.DropTimer(id);
 }
 
 Answer WindowHost::MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
@@ -112,41 +111,14 @@ Answer WindowHost::MessageBox(std::string_view text, std::string_view caption, B
     case platform::Icon::Stop: box.setIcon(QMessageBox::Critical); break;
     case platform::Icon::Question: box.setIcon(QMessageBox::Question); break;
   }
-  struct Pair {
-    QMessageBox::StandardButton button;
-    Answer answer;
-  };
-  std::vector<Pair> pairs;
-  switch (buttons) {
-    case Buttons::Ok: pairs = {{QMessageBox::Ok, Answer::Ok}}; break;
-    case Buttons::OkCancel:
-      pairs = {{QMessageBox::Ok, Answer::Ok}, {QMessageBox::Cancel, Answer::Cancel}};
-      break;
-    case Buttons::YesNo:
-      pairs = {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}};
-      break;
-    case Buttons::YesNoCancel:
-      pairs = {{QMessageBox::Yes, Answer::Yes},
-               {QMessageBox::No, Answer::No},
-               {QMessageBox::Cancel, Answer::Cancel}};
-      break;
-    case Buttons::AbortRetryIgnore:
-      pairs = {{QMessageBox::Abort, Answer::Abort},
-               {QMessageBox::Retry, Answer::Retry},
-               {QMessageBox::Ignore, Answer::Ignore}};
-      break;
-  }
   QMessageBox::StandardButtons set;
-  for (const Pair& p : pairs) set |= p.button;
+  for (const MessageButton& b : ButtonsOf(buttons)) set |= StandardButtonOf(b.answer);
   box.setStandardButtons(set);
-  box.setDefaultButton(pairs.front().button);
+  box.setDefaultButton(StandardButtonOf(ButtonsOf(buttons).front().answer));
   const int chosen = box.exec();
-  for (const Pair& p : pairs)
-    if (chosen == p.button) return p.answer;
-  // Closed without a button: Cancel where there is one, else the default.
-  for (const Pair& p : pairs)
-    if (p.answer == Answer::Cancel) return p.answer;
-  return pairs.front().answer;
+  for (const MessageButton& b : ButtonsOf(buttons))
+    if (chosen == StandardButtonOf(b.answer)) return b.answer;
+  return AnswerWhenClosed(buttons);
 }
 
 }  // namespace torvic::shell

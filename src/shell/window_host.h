@@ -10,12 +10,12 @@
 
 #include <QObject>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 
 #include "platform/host.h"
+#include "shell/event_queue.h"
 
 class QWidget;
 
@@ -36,15 +36,21 @@ class WindowHost final : public QObject,
   // cells and schedules their repaint).
   void SetBeforeTurn(std::function<void()> f) { beforeTurn_ = std::move(f); }
 
-  void PostKeyDown(const platform::KeyEvent& e) { Post({Event::KeyDown, e, 0}); }
-  void PostChar(const platform::KeyEvent& e) { Post({Event::Char, e, 0}); }
+  void PostKeyDown(const platform::KeyEvent& e) {
+    queue_.PostKeyDown(e);
+    SetQuietTurns(0);
+  }
+  void PostChar(const platform::KeyEvent& e) {
+    queue_.PostChar(e);
+    SetQuietTurns(0);
+  }
   // Ends the current wait without an event (the window is closing).
   void Wake() { wake_ = true; }
 
   // --- EventPump -----------------------------------------------------------
   void SetSink(platform::EventSink* sink) override { sink_ = sink; }
   bool PumpOnce() override;
-  bool AnyPending() override { return !queue_.empty(); }
+  bool AnyPending() override { return !queue_.Empty(); }
   platform::WaitResult WaitForEvent(platform::WaitFor what, int timeoutMs) override;
   std::optional<bool> LockKeyState(platform::LockKey key) override;
   bool PressLockKey(platform::LockKey key) override;
@@ -61,20 +67,9 @@ class WindowHost final : public QObject,
   void ToolkitTurn(bool wait);
 
  private:
-  struct Event {
-    enum Kind { KeyDown, Char, Timer } kind;
-    platform::KeyEvent key;
-    int timerId;
-  };
-  void Post(const Event& e) {
-    queue_.push_back(e);
-    SetQuietTurns(0);
-  }
-  void Dispatch(const Event& e);
-
   platform::Clock& clock_;
   platform::EventSink* sink_ = nullptr;
-  std::deque<Event> queue_;
+  EventQueue queue_;
   std::map<int, std::unique_ptr<QTimer>> timers_;
   std::function<void()> beforeTurn_;
   QWidget* dialogParent_ = nullptr;
