@@ -233,8 +233,13 @@ class SettingsStore {
 class Sound {
  public:
   virtual ~Sound() = default;
-  virtual void Beep() = 0;                             // the desktop's default beep
-  virtual void Tone(uint32_t hertz, uint32_t ms) = 0;  // blocks for the duration
+  virtual void Beep() = 0;  // the desktop's default beep
+  // Starts a tone of `ms` milliseconds and returns at once. SOUND blocks for
+  // the length itself, serving the event pump meanwhile, so that Break and
+  // closing the window end a tone of any length within a few milliseconds;
+  // StopTone silences a tone whose wait ended early.
+  virtual void StartTone(uint32_t hertz, uint32_t ms) = 0;
+  virtual void StopTone() = 0;
 };
 
 class Process {

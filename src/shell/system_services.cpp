@@ -39,10 +39,6 @@ void SystemSound::Beep() {
   if (beep_) beep_();
 }
 
-void SystemSound::Tone(uint32_t hertz, uint32_t ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 std::string ExecutablePath() {
   char buffer[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

@@ -23,13 +23,14 @@ class SystemClock final : public platform::Clock {
   std::chrono::steady_clock::time_point start_;
 };
 
-// No tone generator is assumed: a tone is a blocking wait of its length, so
-// programs keep their timing; the beep is the toolkit's (or nothing).
+// No tone generator is assumed: a tone is silent, and SOUND's own wait keeps
+// the program's timing; the beep is the toolkit's (or nothing).
 class SystemSound final : public platform::Sound {
  public:
   explicit SystemSound(std::function<void()> beep = {}) : beep_(std::move(beep)) {}
   void Beep() override;
-  void Tone(uint32_t hertz, uint32_t ms) override;
+  void StartTone(uint32_t hertz, uint32_t ms) override {}
+  void StopTone() override {}
 
  private:
   std::function<void()> beep_;
