@@ -85,7 +85,7 @@ int RunBatch(const BatchOptions& options) {
   BatchHost host(STDIN_FILENO, options.braceNames, clock);
   DeferredSettingsStore settings;
   SystemSound sound;
-  SystemProcess process;
+  SystemProcess process(SystemProcess::Instances::Never);
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
 
   // Static storage, constant-initialised: the 64 KB with their defaults are
@@ -120,7 +120,6 @@ int RunBatch(const BatchOptions& options) {
     }
   }
   std::fflush(stdout);
-  process.RestartIfRequested();
   return status;
 }
 

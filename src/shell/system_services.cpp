@@ -68,7 +68,9 @@ bool StartDetached(const std::string& path) {
 
 }  // namespace
 
-bool SystemProcess::StartSecondInstance() { return StartDetached(ExecutablePath()); }
+bool SystemProcess::StartSecondInstance() {
+  return instances_ == Instances::MayStart && StartDetached(ExecutablePath());
+}
 
 void SystemProcess::SetWindowTitle(std::string_view title) {
   title_ = std::string(title);
@@ -76,7 +78,7 @@ void SystemProcess::SetWindowTitle(std::string_view title) {
 }
 
 void SystemProcess::RestartIfRequested() {
-  if (restart_) StartDetached(ExecutablePath());
+  if (restart_ && instances_ == Instances::MayStart) StartDetached(ExecutablePath());
   restart_ = false;
 }
 

@@ -38,6 +38,13 @@ class SystemSound final : public platform::Sound {
 
 class SystemProcess final : public platform::Process {
  public:
+  // Whether the session may start other instances. The window may (START,
+  // RESTART); a batch session never does: the new instance would share its
+  // standard input and output and write into the transcript after it ended.
+  // There RESTART just ends the session and START answers "?Unable to start".
+  enum class Instances { MayStart, Never };
+  explicit SystemProcess(Instances instances = Instances::MayStart) : instances_(instances) {}
+
   bool StartSecondInstance() override;
   void SetRestartAtExit(bool restart) override { restart_ = restart; }
   void SetWindowTitle(std::string_view title) override;
@@ -50,6 +57,7 @@ class SystemProcess final : public platform::Process {
   void SetTitleSink(std::function<void(const std::string&)> sink) { titleSink_ = std::move(sink); }
 
  private:
+  Instances instances_;
   bool restart_ = false;
   std::string title_ = "TORVIC";
   std::function<void(const std::string&)> titleSink_;
