@@ -78,7 +78,8 @@ class ScratchFolder {
 Result RunBatch(const std::string& args, const fs::path& input) {
   const ScratchFolder home("home");
   const std::string h = home.path().string();
-  const std::string command = "HOME='" + h + "' XDG_CONFIG_HOME='" + h +
+  // A session that hangs fails (status 124) instead of stopping the suite.
+  const std::string command = "timeout -k 5 120 env HOME='" + h + "' XDG_CONFIG_HOME='" + h +
                               "/config' XDG_DATA_HOME='" + h + "/data' XDG_RUNTIME_DIR='" + h +
                               "/run' '" TORVIC_EXE "' --batch " + args + " < '" + input.string() +
                               "' 2>/dev/null";
