@@ -23,7 +23,9 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
                          std::string& error);
 
 // Runs a batch session on standard input and output; the exit status:
-// 0 normal, 1 the program ended with an error or Break, 2 unreadable file.
+// 0 normal, 1 the program ended with an error or Break, 2 unreadable file
+// or standard output that could not be written. A terminating signal ends
+// the session cleanly and then the process, by that signal.
 int RunBatch(const BatchOptions& options);
 
 }  // namespace torvic::shell
