@@ -380,18 +380,8 @@ int32_t Wait(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (!(ms >= 0 && ms < 2147483648.0)) return kErrCommandError;
   // Before any pump: a trap handler that runs meanwhile comes back here.
   offset = in.PayloadEnd();
-  const auto total = static_cast<uint32_t>(ms);
-  platform::Clock& clock = in.Host().clock;
-  const uint32_t start = clock.TickCount();
-  for (;;) {
-    in.PumpOnce();
-    if (in.Reason() == StopReason::RetryStatement) in.SetReason(StopReason::None);
-    if (in.Reason() != StopReason::None) return 0;
-    const uint32_t elapsed = clock.TickCount() - start;
-    if (elapsed >= total) return 0;
-    if (!in.Host().pump.AnyPending())
-      in.Host().pump.WaitForEvent(platform::WaitFor::AnyEvent, static_cast<int>(total - elapsed));
-  }
+  in.WaitServingEvents(static_cast<uint32_t>(ms));
+  return 0;
 }
 
 }  // namespace torvic::handlers

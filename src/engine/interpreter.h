@@ -237,6 +237,11 @@ class Interpreter final : public platform::EventSink {
   // Waits, serving events, until a key is queued or a stop is requested;
   // true when a key is waiting (GET, "Press any key to continue...").
   bool WaitForKey();
+  // WAIT and SOUND: waits `ms` milliseconds while the window is served, so
+  // Break, closing the window and the timer trap act meanwhile; a trap
+  // handler that ends with RESUME comes back to the wait. False when a stop
+  // reason ended it early.
+  bool WaitServingEvents(uint32_t ms);
   // The INPUT line being typed, and its return after a trap handler: the
   // output line is ended if needed and the typed text shown again with the
   // cursor where it was; the read goes on waiting.

@@ -358,6 +358,20 @@ bool Interpreter::WaitForKey() {
   return !keys_.Empty();
 }
 
+bool Interpreter::WaitServingEvents(uint32_t ms) {
+  platform::Clock& clock = host_.clock;
+  const uint32_t start = clock.TickCount();
+  for (;;) {
+    PumpOnce();
+    if (stopReason_ == StopReason::RetryStatement) stopReason_ = StopReason::None;
+    if (stopReason_ != StopReason::None || quitPending_) return false;
+    const uint32_t elapsed = clock.TickCount() - start;
+    if (elapsed >= ms) return true;
+    if (!host_.pump.AnyPending())
+      host_.pump.WaitForEvent(platform::WaitFor::AnyEvent, static_cast<int>(ms - elapsed));
+  }
+}
+
 PartialInput Interpreter::SavePartialInput() const {
   return {editor_.Text(), editor_.Position(), editor_.MaxLength()};
 }

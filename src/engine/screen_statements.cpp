@@ -302,25 +302,20 @@ int32_t Call(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // --- sound, title, texts ----------------------------------------------------------
 
-// SOUND frequency, duration: blocks for the duration. A long tone is
-// played in slices with a turn of the event pump between them, so that
-// Break can still end a program that asked for a tone of days; the
-// statement ends early when a stop reason appears.
+// SOUND frequency, duration: blocks for the duration while the tone plays.
+// The wait serves the window as WAIT's does, so Break and closing the window
+// end a tone of any length within a few milliseconds and silence it.
 int32_t Sound(Interpreter& in, const uint8_t* code, size_t& offset) {
-  static constexpr uint32_t kSliceMs = 1000;
   OperandReader ops(in, code, offset);
   int32_t hertz, ms;
   if (int32_t r = ops.Whole(hertz, 37, 32767)) return r;
   if (int32_t r = ops.Whole(ms, 0, INT32_MAX)) return r;
   if (ops.Stopped()) return 0;
+  // Before the wait: a trap handler that runs meanwhile comes back here.
   ops.Done(offset);
-  uint32_t left = static_cast<uint32_t>(ms);
-  do {
-    const uint32_t part = std::min(left, kSliceMs);
-    in.Host().sound.Tone(static_cast<uint32_t>(hertz), part);
-    left -= part;
-    if (left) in.PumpOnce();
-  } while (left && in.Reason() == StopReason::None);
+  platform::Sound& sound = in.Host().sound;
+  sound.StartTone(static_cast<uint32_t>(hertz), static_cast<uint32_t>(ms));
+  if (!in.WaitServingEvents(static_cast<uint32_t>(ms))) sound.StopTone();
   return 0;
 }
 

@@ -109,7 +109,10 @@ class EventPump {
   // served no event, so one served meanwhile cannot undo this.
   void EndQuietTurns() { quietTurns_ = 0; }
   // Blocks until an event is pending, the timeout (milliseconds, negative =
-  // none) passes, or no event can ever come.
+  // none) passes, or no event can ever come. A keyboard wait with timeout 0
+  // is a key function asking for a key (INKEY$, GET$): a host that types
+  // scripted keys types its next one then, waiting for it to arrive if need
+  // be, so what the function sees never depends on timing.
   virtual WaitResult WaitForEvent(WaitFor what, int timeoutMs) = 0;
   // The lock keys, where the desktop lets a program see and change them:
   // the toggle state (nullopt when the desktop does not tell), and a press
@@ -233,8 +236,13 @@ class SettingsStore {
 class Sound {
  public:
   virtual ~Sound() = default;
-  virtual void Beep() = 0;                             // the desktop's default beep
-  virtual void Tone(uint32_t hertz, uint32_t ms) = 0;  // blocks for the duration
+  virtual void Beep() = 0;  // the desktop's default beep
+  // Starts a tone of `ms` milliseconds and returns at once. SOUND blocks for
+  // the length itself, serving the event pump meanwhile, so that Break and
+  // closing the window end a tone of any length within a few milliseconds;
+  // StopTone silences a tone whose wait ended early.
+  virtual void StartTone(uint32_t hertz, uint32_t ms) = 0;
+  virtual void StopTone() = 0;
 };
 
 class Process {

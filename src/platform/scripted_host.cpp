@@ -248,11 +248,4 @@ bool ScriptedHost::DeleteKey(std::string_view key) {
   return found;
 }
 
-// --- Sound -------------------------------------------------------------------------------
-
-void ScriptedHost::Tone(uint32_t hertz, uint32_t ms) {
-  tones_.push_back(ToneRecord{hertz, ms});
-  Advance(ms);
-}
-
 }  // namespace torvic::platform

@@ -1,8 +1,8 @@
 // ScriptedHost: a host without a window, for tests and fuzzers.
 //
-// - A virtual clock that only moves when told to (Advance, Sleep, a blocking
-//   Tone, or the optional auto-advance per pumped turn), so timer tests need
-//   no real sleeps.
+// - A virtual clock that only moves when told to (Advance, Sleep, a wait
+//   that times out, or the optional auto-advance per pumped turn), so timer
+//   and tone tests need no real sleeps.
 // - Two event queues that mirror the batch contract: "posted" events are
 //   served by the next PumpOnce; "typed" keys are held back until the core
 //   waits for the keyboard, then released one message at a time.
@@ -65,6 +65,7 @@ class ScriptedHost final : public EventPump,
     uint32_t hertz, ms;
   };
   const std::vector<ToneRecord>& Tones() const { return tones_; }
+  int TonesStopped() const { return tonesStopped_; }
   bool RestartRequested() const { return restart_; }
   int SecondInstancesStarted() const { return instances_; }
   bool IsTimerActive(int id) const;
@@ -115,7 +116,9 @@ class ScriptedHost final : public EventPump,
 
   // --- Sound ---------------------------------------------------------------
   void Beep() override { ++beeps_; }
-  void Tone(uint32_t hertz, uint32_t ms) override;
+  // A tone is recorded; SOUND's wait moves the virtual clock.
+  void StartTone(uint32_t hertz, uint32_t ms) override { tones_.push_back(ToneRecord{hertz, ms}); }
+  void StopTone() override { ++tonesStopped_; }
 
   // --- Process -------------------------------------------------------------
   bool StartSecondInstance() override {
@@ -147,6 +150,7 @@ class ScriptedHost final : public EventPump,
   std::vector<BoxRecord> boxes_;
   int beeps_ = 0;
   std::vector<ToneRecord> tones_;
+  int tonesStopped_ = 0;
   bool restart_ = false;
   int instances_ = 0;
   std::string title_ = "TORVIC";

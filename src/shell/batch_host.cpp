@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <thread>
 
 #include "shell/message_buttons.h"
+#include "shell/termination_signals.h"
 
 namespace torvic::shell {
 
@@ -23,15 +23,14 @@ BatchHost::BatchHost(int fd, bool braceNames, platform::Clock& clock)
 
 bool BatchHost::ReadInput(int waitMs) {
   if (inputEnded_) return false;
-  pollfd p{fd_, POLLIN, 0};
-  int r;
-  do r = ::poll(&p, 1, waitMs);
-  while (r < 0 && errno == EINTR);
-  if (r <= 0) return true;
+  pollfd p[2] = {{fd_, POLLIN, 0}, {TerminationSignals::WakeFd(), POLLIN, 0}};
+  // A signal (EINTR) or the wake-up ends the wait; the caller looks again.
+  if (::poll(p, 2, waitMs) <= 0 || p[0].revents == 0) return true;
   char buffer[4096];
   ssize_t n;
   do n = ::read(fd_, buffer, sizeof buffer);
   while (n < 0 && errno == EINTR);
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
   if (n <= 0) {
     inputEnded_ = true;
     reader_.FeedEnd();
@@ -44,12 +43,12 @@ bool BatchHost::ReadInput(int waitMs) {
 std::optional<ScriptKey> BatchHost::TakeKey(int waitMs) {
   if (auto key = reader_.Next()) return key;
   if (waitMs == 0) {
-    // The look-ahead of every poll: one look at what has arrived, no clock.
+    // One look at what has arrived, no clock.
     ReadInput(0);
     return reader_.Next();
   }
   const uint32_t start = clock_.TickCount();
-  while (!reader_.Exhausted() && !inputEnded_) {
+  while (!inputEnded_ && !EndRequested()) {
     int left = waitMs;
     if (waitMs > 0) {
       left = waitMs - static_cast<int>(clock_.TickCount() - start);
@@ -72,13 +71,47 @@ void BatchHost::Post(const ScriptKey& key) {
   SetQuietTurns(0);
 }
 
-void BatchHost::LookAheadForBreak() {
-  if (held_) return;
-  held_ = TakeKey(0);
-  if (held_ && held_->IsBreak()) {
-    Post(*held_);
-    held_.reset();
+bool BatchHost::KeyPosted() const { return posted_.AnyKey(); }
+
+void BatchHost::CountAway(uint32_t ms) {
+  awayMs_ = ms >= kPatienceMs - awayMs_ ? kPatienceMs : awayMs_ + ms;
+}
+
+void BatchHost::LookAhead() {
+  // Not past a key typed but not yet served: a Break read now would be
+  // served before keys the core asked for first. A posted Break is served
+  // before anything after it is read, since those keys are meant for after it.
+  if (ending_ || KeyPosted()) return;
+  while (held_.size() < kMaxHeldKeys) {
+    // Keys before a Break are typed first while the session may still ask
+    // for them.
+    if (!held_.empty() && awayMs_ < kPatienceMs) return;
+    std::optional<ScriptKey> key = TakeKey(0);
+    if (!key) return;
+    if (key->IsBreak()) {
+      Post(*key);
+      return;
+    }
+    held_.push_back(*key);
   }
+}
+
+bool BatchHost::EndRequested() const {
+  return ending_ || TerminationSignals::Received() != 0 || (transcript_ && transcript_->Failed());
+}
+
+bool BatchHost::CheckEnd() {
+  if (ending_) return true;
+  if (!EndRequested()) return false;
+  ending_ = true;
+  SetQuietTurns(0);
+  if (endSession_) endSession_();
+  return true;
+}
+
+void BatchHost::SleepUnlessSignalled(int ms) {
+  pollfd p{TerminationSignals::WakeFd(), POLLIN, 0};
+  ::poll(&p, 1, ms);
 }
 
 // Polling standard input and the timers costs a system call, so it is done
@@ -89,8 +122,12 @@ bool BatchHost::PumpOnce() {
   if (pacer_.Due()) {
     const uint32_t now = clock_.TickCount();
     if (pacer_.NewMillisecond(now)) {
-      FireDueTimers(now);
-      LookAheadForBreak();
+      if (transcript_) transcript_->FlushWaitingLine();
+      if (!CheckEnd()) {
+        CountAway(1);
+        FireDueTimers(now);
+        LookAhead();
+      }
     }
   }
   if (posted_.Empty()) {
@@ -110,48 +147,69 @@ bool BatchHost::AnyPending() {
 }
 
 WaitResult BatchHost::WaitForEvent(WaitFor what, int timeoutMs) {
-  // Whoever types (a person at a terminal) sees the output first.
-  if (what == WaitFor::Keyboard) std::fflush(stdout);
-  const uint32_t start = clock_.TickCount();
+  // Whoever types (a person at a terminal) or reads along sees the output
+  // before the session waits.
+  if (transcript_) transcript_->Flush();
+  return what == WaitFor::Keyboard ? WaitForKeyboard() : WaitForAnyEvent(timeoutMs);
+}
+
+// Every keyboard wait types a key: the held ones first, then the script's
+// next, however long it takes to arrive. A timeout does not end it (INKEY$
+// asks with timeout 0 and must see the same key on every machine); a due
+// timer, the end of input and the end of the session do.
+WaitResult BatchHost::WaitForKeyboard() {
+  awayMs_ = 0;
   for (;;) {
+    if (CheckEnd()) return WaitResult::TimedOut;  // nothing more is typed
     FireDueTimers();
     if (!posted_.Empty()) return WaitResult::EventPending;
-    if (what == WaitFor::Keyboard) {
-      if (held_) {
-        Post(*held_);
-        held_.reset();
-        return WaitResult::EventPending;
-      }
-    } else {
-      LookAheadForBreak();
-      if (!posted_.Empty()) return WaitResult::EventPending;
+    if (!held_.empty()) {
+      Post(held_.front());
+      held_.pop_front();
+      return WaitResult::EventPending;
     }
+    if (auto key = TakeKey(MsToNextTimer())) {
+      Post(*key);
+      return WaitResult::EventPending;
+    }
+    // The keyboard will never answer; the caller decides what that means
+    // (quit at the prompt, Break in a running program).
+    if (reader_.Exhausted()) return WaitResult::InputExhausted;
+  }
+}
+
+// Anything but the keyboard: timers, and a Break read ahead.
+WaitResult BatchHost::WaitForAnyEvent(int timeoutMs) {
+  const uint32_t start = clock_.TickCount();
+  for (;;) {
+    if (CheckEnd()) return WaitResult::TimedOut;
+    FireDueTimers();
+    if (posted_.Empty()) LookAhead();
+    if (!posted_.Empty()) return WaitResult::EventPending;
+    const uint32_t now = clock_.TickCount();
     int left = -1;
     if (timeoutMs >= 0) {
-      left = timeoutMs - static_cast<int>(clock_.TickCount() - start);
+      left = timeoutMs - static_cast<int>(now - start);
       if (left <= 0) return WaitResult::TimedOut;
     }
     const int toTimer = MsToNextTimer();
     int wait = left;
     if (toTimer >= 0 && (wait < 0 || toTimer < wait)) wait = toTimer;
-    // Input can still bring a key (or a Break) unless it has ended, or a held
-    // key blocks the look-ahead while the core waits for something else.
-    const bool inputMayHelp = !reader_.Exhausted() && (what == WaitFor::Keyboard || !held_);
-    if (!inputMayHelp) {
-      // Only a key can end a keyboard wait, whatever timers still run.
-      if (wait < 0 || what == WaitFor::Keyboard) return WaitResult::InputExhausted;
-      std::this_thread::sleep_for(std::chrono::milliseconds(wait));
-      continue;
+    // A Break behind held keys is looked for again once the patience is
+    // used up; until then input can wait.
+    const bool patient = !held_.empty() && awayMs_ < kPatienceMs;
+    if (patient) {
+      const int untilImpatient = static_cast<int>(kPatienceMs - awayMs_);
+      if (wait < 0 || untilImpatient < wait) wait = untilImpatient;
+      SleepUnlessSignalled(wait);
+    } else if (inputEnded_ || held_.size() >= kMaxHeldKeys) {
+      // Input can bring no Break any more.
+      if (wait < 0) return WaitResult::InputExhausted;
+      SleepUnlessSignalled(wait);
+    } else {
+      ReadInput(wait);
     }
-    if (auto key = TakeKey(wait)) {
-      if (what == WaitFor::Keyboard || key->IsBreak()) Post(*key);
-      else held_ = key;
-      if (!posted_.Empty()) return WaitResult::EventPending;
-    } else if (reader_.Exhausted() && what == WaitFor::Keyboard) {
-      // The keyboard will never answer; the caller decides what that means
-      // (quit at the prompt, Break in a running program).
-      return WaitResult::InputExhausted;
-    }
+    CountAway(clock_.TickCount() - now);
   }
 }
 
@@ -182,15 +240,17 @@ Answer BatchHost::MessageBox(std::string_view text, std::string_view caption, Bu
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+  awayMs_ = 0;
   for (;;) {
     std::optional<ScriptKey> key;
-    if (held_) {
-      key = held_;
-      held_.reset();
-    } else {
+    if (!held_.empty()) {
+      key = held_.front();
+      held_.pop_front();
+    } else if (!CheckEnd()) {
       key = TakeKey(-1);
     }
-    if (!key) return ButtonsOf(buttons).front().answer;  // end of input: the default button
+    // The end of input or of the session: the default button.
+    if (!key) return ButtonsOf(buttons).front().answer;
     if (key->kind != ScriptKey::Char) continue;
     if (const MessageButton* b = ButtonForKey(buttons, static_cast<char>(key->code)))
       return b->answer;

@@ -1,7 +1,9 @@
 #include "shell/batch_mode.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -15,19 +17,29 @@
 #include "shell/batch_host.h"
 #include "shell/deferred_settings.h"
 #include "shell/system_services.h"
+#include "shell/termination_signals.h"
+#include "shell/transcript.h"
 #include "volumes/volumes.h"
 
 namespace torvic::shell {
 
 namespace {
 
-// The transcript: the echo stream with CR written as LF.
-class TranscriptSink final : public EchoSink {
- public:
-  void Echo(const uint8_t* bytes, size_t count) override {
-    for (size_t i = 0; i < count; ++i) std::fputc(bytes[i] == 13 ? '\n' : bytes[i], stdout);
+// A standard descriptor the caller closed gets a stand-in, so that no file
+// the session opens can take its number: the transcript would end up in
+// it. Standard output's stand-in is read-only, so the first write fails as
+// it would have and is reported.
+void GuardStandardDescriptors() {
+  static constexpr int kModes[] = {O_RDONLY, O_RDONLY, O_WRONLY};
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", kModes[fd]);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
   }
-};
+}
 
 // Program text: numbered lines as LOAD reads a text program; blank lines
 // are passed over.
@@ -140,11 +152,15 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
 }
 
 int RunBatch(const BatchOptions& options) {
+  GuardStandardDescriptors();
+  TerminationSignals::Install();
   SystemClock clock;
   BatchHost host(STDIN_FILENO, options.braceNames, clock);
+  Transcript transcript(STDOUT_FILENO, clock);
+  host.SetTranscript(&transcript);
   DeferredSettingsStore settings;
   SystemSound sound;
-  SystemProcess process;
+  SystemProcess process(SystemProcess::Instances::Never);
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
 
   // Static storage, constant-initialised: the 64 KB with their defaults are
@@ -155,10 +171,12 @@ int RunBatch(const BatchOptions& options) {
   if (used) memory.ResetToDefaults();
   used = true;
   ConsoleScreen screen(h, memory);  // no surface: the cell record only
-  TranscriptSink transcript;
   if (!options.screenDump) screen.SetEchoSink(&transcript);
   Interpreter interpreter(h, screen, memory);
   AttachVolumes(interpreter, settings, options.mounts);
+  // A terminating signal or an unwritable transcript unwinds the session
+  // as closing the window does.
+  host.SetEndSession([&interpreter] { interpreter.RequestExit(); });
 
   int status = 0;
   if (!options.program.empty()) {
@@ -177,12 +195,14 @@ int RunBatch(const BatchOptions& options) {
     for (int32_t row = 0; row < kScreenRows; ++row) {
       std::string text = GlyphText(screen.RowText(row), screen.Charset());
       while (!text.empty() && text.back() == ' ') text.pop_back();
-      std::fwrite(text.data(), 1, text.size(), stdout);
-      std::fputc('\n', stdout);
+      text.push_back('\n');
+      transcript.Write(text);
     }
   }
-  std::fflush(stdout);
-  process.RestartIfRequested();
+  // Output that could not be written is a failure of the session whatever
+  // the program did.
+  if (!transcript.Flush()) status = 2;
+  TerminationSignals::DieOfReceivedSignal();
   return status;
 }
 

@@ -46,7 +46,9 @@ void AttachVolumes(Interpreter& interpreter, platform::SettingsStore& store,
                    const std::vector<MountOption>& mounts);
 
 // Runs a batch session on standard input and output; the exit status:
-// 0 normal, 1 the program ended with an error or Break, 2 unreadable file.
+// 0 normal, 1 the program ended with an error or Break, 2 unreadable file
+// or standard output that could not be written. A terminating signal ends
+// the session cleanly and then the process, by that signal.
 int RunBatch(const BatchOptions& options);
 
 }  // namespace torvic::shell

@@ -23,6 +23,12 @@ class EventQueue {
   // Forgets the waiting event of a timer that was killed.
   void DropTimer(int id);
   bool Empty() const { return events_.empty(); }
+  // A key-down or character is waiting (not only timer events).
+  bool AnyKey() const {
+    for (const Event& e : events_)
+      if (e.kind != Event::Timer) return true;
+    return false;
+  }
   // Serves the oldest event to `sink` (nothing when there is none). A
   // key-down is served together with the character right behind it: one
   // key, one turn.

@@ -57,17 +57,25 @@ std::optional<ScriptKey> KeyForBraceName(std::string_view name) {
   return std::nullopt;
 }
 
-bool KeyScriptReader::TakeBraceName(ScriptKey& key, size_t& consumed) {
-  const size_t close = pending_.find('}', 1);
-  if (close == std::string::npos || close > kLongestName + 1) {
+void KeyScriptReader::Feed(std::string_view bytes) {
+  if (start_ > 0 && start_ * 2 >= pending_.size()) {
+    pending_.erase(0, start_);
+    start_ = 0;
+  }
+  pending_.append(bytes);
+}
+
+bool KeyScriptReader::TakeBraceName(std::string_view rest, ScriptKey& key, size_t& consumed) const {
+  const size_t close = rest.find('}', 1);
+  if (close == std::string_view::npos || close > kLongestName + 1) {
     // No name can be this long: the "{" is an ordinary character, unless the
     // closing brace may still arrive.
-    if (!ended_ && pending_.size() <= kLongestName + 1) return false;
+    if (!ended_ && rest.size() <= kLongestName + 1) return false;
     key = ScriptKey{ScriptKey::Char, '{'};
     consumed = 1;
     return true;
   }
-  if (auto named = KeyForBraceName(std::string_view(pending_).substr(1, close - 1))) {
+  if (auto named = KeyForBraceName(rest.substr(1, close - 1))) {
     key = *named;
     consumed = close + 1;
   } else {
@@ -78,29 +86,30 @@ bool KeyScriptReader::TakeBraceName(ScriptKey& key, size_t& consumed) {
 }
 
 std::optional<ScriptKey> KeyScriptReader::Next() {
-  if (pending_.empty()) return std::nullopt;
-  const char c = pending_[0];
+  const std::string_view rest = std::string_view(pending_).substr(start_);
+  if (rest.empty()) return std::nullopt;
+  const char c = rest[0];
   ScriptKey key;
   size_t consumed = 1;
   if (c == '\r') {
     // CR LF is one Enter; a lone CR is Enter too.
-    if (pending_.size() < 2 && !ended_) return std::nullopt;
-    if (pending_.size() >= 2 && pending_[1] == '\n') consumed = 2;
+    if (rest.size() < 2 && !ended_) return std::nullopt;
+    if (rest.size() >= 2 && rest[1] == '\n') consumed = 2;
     key = ScriptKey{ScriptKey::Char, 13};
   } else if (c == '\n') {
     key = ScriptKey{ScriptKey::Char, 13};
   } else if (c == '{' && braceNames_) {
-    if (pending_.size() < 2 && !ended_) return std::nullopt;
-    if (pending_.size() >= 2 && pending_[1] == '{') {
+    if (rest.size() < 2 && !ended_) return std::nullopt;
+    if (rest.size() >= 2 && rest[1] == '{') {
       key = ScriptKey{ScriptKey::Char, '{'};
       consumed = 2;
-    } else if (!TakeBraceName(key, consumed)) {
+    } else if (!TakeBraceName(rest, key, consumed)) {
       return std::nullopt;
     }
   } else {
     key = ScriptKey{ScriptKey::Char, static_cast<uint8_t>(c)};
   }
-  pending_.erase(0, consumed);
+  start_ += consumed;
   return key;
 }
 

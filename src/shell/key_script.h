@@ -32,7 +32,7 @@ class KeyScriptReader {
  public:
   explicit KeyScriptReader(bool braceNames) : braceNames_(braceNames) {}
 
-  void Feed(std::string_view bytes) { pending_.append(bytes); }
+  void Feed(std::string_view bytes);
   // No more bytes will come: whatever is left is typed as it stands.
   void FeedEnd() { ended_ = true; }
 
@@ -40,15 +40,18 @@ class KeyScriptReader {
   // left after the end).
   std::optional<ScriptKey> Next();
 
-  bool Exhausted() const { return ended_ && pending_.empty(); }
+  bool Exhausted() const { return ended_ && start_ == pending_.size(); }
 
  private:
-  // Parses "{...}" at the front of pending_; false when incomplete.
-  bool TakeBraceName(ScriptKey& key, size_t& consumed);
+  // Parses "{...}" at the front of `rest`; false when incomplete.
+  bool TakeBraceName(std::string_view rest, ScriptKey& key, size_t& consumed) const;
 
   bool braceNames_;
   bool ended_ = false;
+  // The bytes not yet handed out are pending_[start_..]; the used front is
+  // dropped only now and then, so reading far ahead stays linear.
   std::string pending_;
+  size_t start_ = 0;
 };
 
 // The key of a brace name without braces (e.g. "C-HOME", "S-F9"), if any.

@@ -39,10 +39,6 @@ void SystemSound::Beep() {
   if (beep_) beep_();
 }
 
-void SystemSound::Tone(uint32_t hertz, uint32_t ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 std::string ExecutablePath() {
   char buffer[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -72,7 +68,9 @@ bool StartDetached(const std::string& path) {
 
 }  // namespace
 
-bool SystemProcess::StartSecondInstance() { return StartDetached(ExecutablePath()); }
+bool SystemProcess::StartSecondInstance() {
+  return instances_ == Instances::MayStart && StartDetached(ExecutablePath());
+}
 
 void SystemProcess::SetWindowTitle(std::string_view title) {
   title_ = std::string(title);
@@ -80,7 +78,7 @@ void SystemProcess::SetWindowTitle(std::string_view title) {
 }
 
 void SystemProcess::RestartIfRequested() {
-  if (restart_) StartDetached(ExecutablePath());
+  if (restart_ && instances_ == Instances::MayStart) StartDetached(ExecutablePath());
   restart_ = false;
 }
 

@@ -23,13 +23,14 @@ class SystemClock final : public platform::Clock {
   std::chrono::steady_clock::time_point start_;
 };
 
-// No tone generator is assumed: a tone is a blocking wait of its length, so
-// programs keep their timing; the beep is the toolkit's (or nothing).
+// No tone generator is assumed: a tone is silent, and SOUND's own wait keeps
+// the program's timing; the beep is the toolkit's (or nothing).
 class SystemSound final : public platform::Sound {
  public:
   explicit SystemSound(std::function<void()> beep = {}) : beep_(std::move(beep)) {}
   void Beep() override;
-  void Tone(uint32_t hertz, uint32_t ms) override;
+  void StartTone(uint32_t hertz, uint32_t ms) override {}
+  void StopTone() override {}
 
  private:
   std::function<void()> beep_;
@@ -37,6 +38,13 @@ class SystemSound final : public platform::Sound {
 
 class SystemProcess final : public platform::Process {
  public:
+  // Whether the session may start other instances. The window may (START,
+  // RESTART); a batch session never does: the new instance would share its
+  // standard input and output and write into the transcript after it ended.
+  // There RESTART just ends the session and START answers "?Unable to start".
+  enum class Instances { MayStart, Never };
+  explicit SystemProcess(Instances instances = Instances::MayStart) : instances_(instances) {}
+
   bool StartSecondInstance() override;
   void SetRestartAtExit(bool restart) override { restart_ = restart; }
   void SetWindowTitle(std::string_view title) override;
@@ -49,6 +57,7 @@ class SystemProcess final : public platform::Process {
   void SetTitleSink(std::function<void(const std::string&)> sink) { titleSink_ = std::move(sink); }
 
  private:
+  Instances instances_;
   bool restart_ = false;
   std::string title_ = "TORVIC";
   std::function<void(const std::string&)> titleSink_;

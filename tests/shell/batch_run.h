@@ -22,8 +22,9 @@ struct BatchResult {
 
 inline BatchResult RunBatch(const std::string& args, const std::filesystem::path& input) {
   const ScratchFolder home("home");
-  const std::string command = home.HomeAssignments() + " '" TORVIC_EXE "' --batch " + args +
-                              " < '" + input.string() + "' 2>/dev/null";
+  const std::string command = home.HomeAssignments() +
+                              " timeout -k 5 120 '" TORVIC_EXE "' --batch " + args + " < '" +
+                              input.string() + "' 2>/dev/null";
   BatchResult r;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;

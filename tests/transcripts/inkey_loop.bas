@@ -1,0 +1,2 @@
+10 A$=INKEY$: IF A$="" THEN 10
+20 PRINT "NEVER"
