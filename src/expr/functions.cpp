@@ -9,6 +9,7 @@
 #include "expr/numeric_functions.h"
 #include "expr/numeric_rules.h"
 #include "expr/string_functions.h"
+#include "expr/system_functions.h"
 
 namespace torvic {
 
@@ -119,6 +120,7 @@ constexpr WorkerEntry kWorkers[] = {
     {76, FnLower},         // lower
     {77, FnLTrim},         // ltrim$
     {80, FnMaxNum},        // maxnum
+    {81, FnMem},           // mem
     {82, FnMid},           // mid$ seg$
     {84, FnMinNum},        // minnum
     {87, FnMkn},           // mkn$
@@ -152,6 +154,7 @@ constexpr WorkerEntry kWorkers[] = {
     {137, FnVal},          // val
     {208, FnEmpty},        // empty
     {209, FnFre},          // fre
+    {220, FnInfo},         // info
     {222, PeekString},     // peek$
     {227, FnComb},         // comb
     {228, FnComp},         // comp
