@@ -1,8 +1,12 @@
 // torvic: the desktop window, or the batch mode.
 //
-//   torvic                       the window titled "TORVIC" (the batch mode on
+//   torvic [--memory SIZE]       the window titled "TORVIC" (the batch mode on
 //                                the terminal when no display is available)
-//   torvic --batch [--keys] [--screen] [PROGRAM]
+//   torvic --batch [--keys] [--screen] [--memory SIZE] [PROGRAM]
+//
+// --memory SIZE (256M, 4G, ...) is the memory budget of BASIC programs
+// (platform/memory_budget.h); by default a quarter of the machine's memory
+// and at most 2 GiB.
 //
 // This executable does not link the GUI toolkit: the batch mode runs here,
 // so a batch run starts as fast as a plain terminal program, and the window
@@ -53,8 +57,10 @@ int main(int argc, char** argv) {
   torvic::shell::BatchOptions options;
   std::string error;
   if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error)) {
-    std::fprintf(stderr, "torvic: %s\nusage: torvic [--batch [--keys] [--screen] [PROGRAM]]\n",
-                 error.c_str());
+    std::fprintf(
+        stderr,
+        "torvic: %s\nusage: torvic [--memory SIZE] [--batch [--keys] [--screen] [PROGRAM]]\n",
+        error.c_str());
     return 2;
   }
   // The batch mode stays in the C library's starting "C" locale: nothing it

@@ -16,6 +16,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "platform/memory_budget.h"
 #include "shell/qt_surface.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
@@ -57,7 +58,20 @@ class MainWindow final : public QMainWindow {
 // read by the C library, and BASIC's decimal point is always ".".
 void KeepNumbersInTheCLocale() { std::setlocale(LC_NUMERIC, "C"); }
 
+// The memory budget: --memory SIZE as torvic passed it on (it checked the
+// size), else the default.
+void SetMemoryBudget(int argc, char** argv) {
+  uint64_t bytes = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a.rfind("--memory=", 0) == 0) memory::ParseSize(a.substr(9), bytes);
+    else if (a == "--memory" && i + 1 < argc) memory::ParseSize(argv[++i], bytes);
+  }
+  memory::SetLimit(bytes ? bytes : memory::DefaultLimit());
+}
+
 int RunWindow(int argc, char** argv) {
+  SetMemoryBudget(argc, argv);
   QApplication app(argc, argv);
   KeepNumbersInTheCLocale();
   shell::SystemClock clock;
