@@ -78,6 +78,7 @@ void Evaluator::ReleaseStack() {
     }
   }
   for (CValue& v : stack_) v.str.Clear();
+  scratch_.value.str.Clear();
   vars_.ReleaseParamFrames();
 }
 

@@ -159,6 +159,16 @@ class Evaluator {
   void ReleaseStack();
   size_t StackDepth() const { return sp_; }
 
+  // Scratch of the assignment statements (LET, the MID$ statement and its
+  // kin): reused, so that assignments seldom allocate, and owned here, so
+  // that what it holds is given back with the evaluator (and by
+  // ReleaseStack) rather than kept for the life of the process.
+  struct AssignmentScratch {
+    std::vector<VarSlot> targets;
+    CValue value;
+  };
+  AssignmentScratch& Scratch() { return scratch_; }
+
   // Letter index to its name ("A".."Z") for array names written as item 5.
   static std::string_view LetterName(int index);
 
@@ -247,6 +257,7 @@ class Evaluator {
   memory::Vector<CValue> stack_;
   size_t sp_ = 0;
   CValue result_;  // scratch result of a worker, swapped onto the stack
+  AssignmentScratch scratch_;
   std::array<int32_t, 10> usrSlots_{};
   size_t fnDepth_ = 0;
   static constexpr size_t kMaxRunDepth = 1000;
