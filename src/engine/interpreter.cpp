@@ -1,5 +1,6 @@
 #include "engine/interpreter.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <new>
@@ -77,12 +78,24 @@ void Interpreter::RunSession() {
   }
 }
 
-void Interpreter::OutOfMemoryAtPrompt() {
+void Interpreter::OutOfMemoryAtPrompt() noexcept {
+  // Nothing here needs storage; should the echo of the report fail all the
+  // same, the session simply goes on.
+  try {
+    ReportOutOfMemoryAtPrompt();
+  } catch (const std::bad_alloc&) {}
+}
+
+// The line being typed stays: it is shown again after the prompt, so the
+// keys typed before the failure are not lost.
+void Interpreter::ReportOutOfMemoryAtPrompt() {
   inputMode_ = kIdle;
   commandExecuting_ = false;
   ReportError(kErrOutOfMemory, -1, std::nullopt);
-  if (stopDepth_ == 0) AbortRun();
-  if (!ExitRequested()) ShowPrompt();
+  if (ExitRequested()) return;
+  PrintPrompt();
+  editor_.Redisplay();
+  screen_.ShowCursor(true);
 }
 
 void Interpreter::RequestExit() {
@@ -646,15 +659,20 @@ void Interpreter::ReportError(int32_t code, int32_t lineNumber,
                               std::optional<std::string_view> excerpt) {
   const char* message = ErrorMessage(NormalizeErrorCode(code));
   if (!message) return;
-  std::string text = message;
-  if (lineNumber != -1) text += " in " + std::to_string(lineNumber);
-  if (excerpt) {
-    text += ", /";
-    text += *excerpt;
-    text += '/';
-  }
+  // Written in pieces, without building the line: reporting "?Out of
+  // memory" must not need storage itself.
   if (screen_.Column() != 0) screen_.NewLine();
-  screen_.WriteRaw(text);
+  screen_.WriteRaw(message);
+  if (lineNumber != -1) {
+    char number[16];
+    const int n = std::snprintf(number, sizeof number, " in %d", static_cast<int>(lineNumber));
+    screen_.WriteRaw(std::string_view(number, static_cast<size_t>(std::max(0, n))));
+  }
+  if (excerpt) {
+    screen_.WriteRaw(", /");
+    screen_.WriteRaw(*excerpt);
+    screen_.WriteRaw("/");
+  }
   if (screen_.Column() != 0) screen_.NewLine();
 }
 

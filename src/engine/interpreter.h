@@ -332,7 +332,8 @@ class Interpreter final : public platform::EventSink {
   // session quits as EXIT does, elsewhere Break is pressed.
   void InputExhaustedAtPrompt();
   // Storage ran out outside every statement: reported, and the prompt.
-  void OutOfMemoryAtPrompt();
+  void OutOfMemoryAtPrompt() noexcept;
+  void ReportOutOfMemoryAtPrompt();
   void InputExhaustedInProgram();
   void EnterStoppedState();
   void PumpWhilePaused();

@@ -199,29 +199,30 @@ void Interpreter::ExecuteEnteredLine() {
   screen_.NewLine();
   screen_.RevealCursor();
   screen_.ShowCursor(false);
-  std::string line = editor_.Text();
-  lastEntered_ = line;
-  memory_.SetMirror(SettingsMemory::kLastLineAddress, static_cast<uint8_t>(line.size()));
-  for (size_t i = 0; i < line.size(); ++i)
-    memory_.SetMirror(SettingsMemory::kLastLineAddress + 1 + static_cast<uint32_t>(i),
-                      static_cast<uint8_t>(line[i]));
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  if (line.empty()) {
-    if (memory_.PromptAfterEveryLine()) PrintPrompt();
-    editor_.Clear();
-    screen_.ShowCursor(true);
-    return;
-  }
-  ShowStatus("Executing...");
-  stopReason_ = StopReason::None;
-  commandExecuting_ = true;
-  inputMode_ = kExecuting;
-  recalled_.reset();
   bool promptDue = true;
   // Every statement of the line catches its own failures; what storage
-  // runs out for outside them (the history, the line's compiled copy, a
-  // trace between statements) is reported here, and the prompt follows.
+  // runs out for outside them (the line's copies, the history, its
+  // compiled copy, a trace between statements) fails the line with
+  // "?Out of memory", and the prompt follows.
   try {
+    std::string line = editor_.Text();
+    lastEntered_ = line;
+    memory_.SetMirror(SettingsMemory::kLastLineAddress, static_cast<uint8_t>(line.size()));
+    for (size_t i = 0; i < line.size(); ++i)
+      memory_.SetMirror(SettingsMemory::kLastLineAddress + 1 + static_cast<uint32_t>(i),
+                        static_cast<uint8_t>(line[i]));
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (line.empty()) {
+      if (memory_.PromptAfterEveryLine()) PrintPrompt();
+      editor_.Clear();
+      screen_.ShowCursor(true);
+      return;
+    }
+    ShowStatus("Executing...");
+    stopReason_ = StopReason::None;
+    commandExecuting_ = true;
+    inputMode_ = kExecuting;
+    recalled_.reset();
     editor_.AddHistory(line, memory_.HistoryLimit());
     lastCommand_ = line;
     promptDue = EnterCommandLine(line);
