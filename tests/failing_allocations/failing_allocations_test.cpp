@@ -127,8 +127,10 @@ void FailEveryAllocation(std::string_view typed) {
           << "allocation " << n << " (" << burst << "):\n"
           << o.transcript;
     }
-    EXPECT_TRUE(Session::EndsWith(o.transcript, "Ready\n")) << "allocation " << n << " (" << burst << ")" << ":\n"
-                                                             << o.transcript;
+    EXPECT_TRUE(Session::EndsWith(o.transcript, "Ready\n"))
+        << "allocation " << n << " (" << burst << ")"
+        << ":\n"
+        << o.transcript;
   }
   EXPECT_GT(reported, 0);
   std::printf("%ld allocations, %d failures reported\n", clean.allocations, reported);
@@ -172,13 +174,17 @@ TEST(FailingAllocations, StoppedStateAndImmediateCommands) {
 
 TEST(FailingAllocations, InputScreenImagesAndGrowingStores) {
   std::string names;
-  for (int i = 1; i <= 24; ++i) names += "VARIABLE" + std::to_string(i) + " = " + std::to_string(i) + ": ";
+  for (int i = 1; i <= 24; ++i)
+    names += "VARIABLE" + std::to_string(i) + " = " + std::to_string(i) + ": ";
   FailEveryAllocation(
       "10 INPUT \"NAME\"; N$: INPUT A, B: PRINT N$; A + B\n"
       "20 SCREEN 2, 2, 20, 5, 1, 14: PRINT \"INSIDE\": SCREEN -1\n"
       "30 FOR I = 1 TO 120: W$ = W$ + \"ABCDEFGH\": V(I MOD 11) = I: NEXT: PRINT LEN(W$)\n"
-      "40 DIM BIG(3000), S$(200): FOR I = 1 TO 200: S$(I) = STR$(I) + \"XXXXXXXXXXXXXXXXXXXX\": NEXT\n"
-      "50 " + names + "PRINT VARIABLE24\n"
+      "40 DIM BIG(3000), S$(200): FOR I = 1 TO 200: S$(I) = STR$(I) + \"XXXXXXXXXXXXXXXXXXXX\": "
+      "NEXT\n"
+      "50 " +
+      names +
+      "PRINT VARIABLE24\n"
       "RUN\nA TYPED NAME THAT IS LONG\n3, 4\nLIST 20-30\nPRINT INFO(2) > 0; FRE(0) > 0\n");
 }
 
