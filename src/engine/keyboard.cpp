@@ -196,6 +196,10 @@ void Interpreter::BreakKey(bool fromInputEnd) {
 // Line hand-off
 
 void Interpreter::ExecuteEnteredLine() {
+  // Once the session ends (the window closed, EXIT, the fuzz target's turn
+  // budget) a line entered in the same turn is not run: nothing would give
+  // the window a turn any more, so a program it started could not be ended.
+  if (ExitRequested()) return;
   screen_.NewLine();
   screen_.RevealCursor();
   screen_.ShowCursor(false);
