@@ -65,6 +65,40 @@ TEST(MemoryBudgetSessions, ATrapTakesTheErrorWhenTheBudgetIsSpent) {
   EXPECT_TRUE(s.Has("TRAPPED 35 20-1\n")) << s.transcript;
 }
 
+TEST(MemoryBudgetSessions, KeysWithoutRoomAreDroppedWithABeep) {
+  const TightBudget tight(128 << 10);
+  Session s;
+  // Keys typed while the program runs, once it has spent the budget.
+  bool typed = false;
+  s.onLine = [&](const std::string& transcript) {
+    if (typed || !Session::EndsWith(transcript, "SPENT\n")) return;
+    typed = true;
+    for (int i = 0; i < 200; ++i) {
+      platform::ScriptedHost::Event e;
+      e.kind = platform::ScriptedHost::Event::Char;
+      e.key.key = 'Z';
+      s.host.Post(e);
+    }
+  };
+  // Long strings until the budget refuses one, then short ones until it
+  // refuses again: what is left is less than the smallest block (so the
+  // end prints a number: a string would need a block of its own).
+  s.Run(
+      "10 ON ERROR GOTO 100: DIM A$(999): P = 0: PRINT \"START\"\n"
+      "20 FOR I = 0 TO 999: A$(I) = STRING$(\"X\", 500): NEXT\n"
+      "30 FOR J = I TO 999: A$(J) = \"Y\": NEXT\n"
+      "40 PRINT \"NOT SPENT\": END\n"
+      "100 IF ERR <> 35 OR P = 2 THEN PRINT \"FAILED\"; ERR; ERL: END\n"
+      "110 P = P + 1: IF P = 1 THEN RESUME 30\n"
+      "120 RESUME 200\n"
+      "200 PRINT \"SPENT\": K = 0\n"
+      "210 K = K + 1: IF K < 300 THEN 210\n"
+      "220 PRINT K: END\n"
+      "RUN\n");
+  EXPECT_TRUE(s.Has("SPENT\n 300\n")) << s.transcript;
+  EXPECT_GT(s.host.Beeps(), 0);
+}
+
 TEST(MemoryBudgetSessions, AnInterpreterGivesBackAllItWasCharged) {
   const uint64_t baseline = memory::Used();
   {
