@@ -1,6 +1,7 @@
 #include "platform/memory_budget.h"
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -33,6 +34,13 @@ uint64_t ControlGroupLimit() {
   return UINT64_MAX;
 }
 
+// The machine's memory from the C library (one system call, no file to
+// parse: the batch mode's start-up pays for this).
+uint64_t PhysicalMemory() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES), size = ::sysconf(_SC_PAGE_SIZE);
+  return pages > 0 && size > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(size) : 0;
+}
+
 }  // namespace
 
 void Exhausted() { throw std::bad_alloc(); }
@@ -40,7 +48,7 @@ void Exhausted() { throw std::bad_alloc(); }
 void SetLimit(uint64_t bytes) { ledger.limit = std::clamp(bytes, kMinLimit, kMaxLimit); }
 
 uint64_t DefaultLimit() {
-  uint64_t usable = std::min(ReadSystemMemory().totalPhysical, ControlGroupLimit());
+  uint64_t usable = std::min(PhysicalMemory(), ControlGroupLimit());
   if (usable == 0) usable = kInitialLimit * 4;  // nothing known: the cap decides
   return std::clamp(usable / 4, kMinLimit, kInitialLimit);
 }
