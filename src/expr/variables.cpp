@@ -379,8 +379,7 @@ uint64_t VectorBytes(const V& v) {
   return v.capacity() == 0 ? 0 : memory::BlockBytes(v.capacity() * sizeof(typename V::value_type));
 }
 
-// A record with what its containers hold; the strings' blocks with them
-// when `strings` is set.
+// A record with what its containers and its strings hold.
 uint64_t RecordHeld(const CVariable& v) {
   uint64_t n = v.held.Bytes() + VectorBytes(v.numbers) + VectorBytes(v.strings) + v.str.HeldBytes();
   for (const CBasicString& s : v.strings) n += s.HeldBytes();
