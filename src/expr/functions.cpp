@@ -9,6 +9,7 @@
 #include "expr/numeric_functions.h"
 #include "expr/numeric_rules.h"
 #include "expr/string_functions.h"
+#include "expr/system_functions.h"
 
 namespace torvic {
 
@@ -129,6 +130,7 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {76, FnLower},         // lower
     {77, FnLTrim},         // ltrim$
     {80, FnMaxNum},        // maxnum
+    {81, FnMem},           // mem
     {82, FnMid},           // mid$ seg$
     {84, FnMinNum},        // minnum
     {87, FnMkn},           // mkn$
@@ -162,6 +164,7 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {137, FnVal},          // val
     {208, FnEmpty},        // empty
     {209, FnFre},          // fre
+    {220, FnInfo},         // info
     {222, PeekString},     // peek$
     {227, FnComb},         // comb
     {228, FnComp},         // comp
@@ -323,13 +326,11 @@ constexpr FunctionComingRow kNotBuiltYet[] = {
     {25, C::DateAndTime},   // ctime$
     {31, C::DateAndTime},   // dayname$
     {91, C::DateAndTime},   // monthname$
-    {81, C::System},        // mem
     {138, C::System},       // ver$
     {230, C::System},       // copyright$
     {219, C::System},       // host$
     {223, C::System},       // title$
     {218, C::System},       // cbt
-    {220, C::System},       // info
     {221, C::System},       // info$
     {32, C::System},        // dec
     {141, C::Volumes},      // volumes
