@@ -1,8 +1,8 @@
 #include "engine/console_functions.h"
 
+#include "base/errors.h"
 #include "console/palette.h"
 #include "console/screen.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/screen_images.h"
 #include "expr/numeric_rules.h"

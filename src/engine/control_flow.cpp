@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
+#include "base/errors.h"
 #include "engine/control_operands.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"

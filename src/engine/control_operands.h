@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
 #include "engine/jump_target.h"

@@ -1,6 +1,6 @@
 #include "engine/handlers.h"
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/interpreter.h"
 
 namespace torvic {

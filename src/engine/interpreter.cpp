@@ -5,10 +5,10 @@
 #include <exception>
 #include <new>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
 #include "console/settings_map.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/screen_images.h"

@@ -14,10 +14,10 @@
 
 #include <cstdint>
 
-#include "engine/errors.h"
+#include "base/code_reader.h"
+#include "base/errors.h"
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
-#include "expr/code_reader.h"
 
 namespace torvic {
 

@@ -19,10 +19,10 @@
 //   ASSERT     u8 count | expressions           LOG   u8 word | u8 count | expressions
 #include <new>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/control_operands.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"

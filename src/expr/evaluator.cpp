@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "expr/expr_compiler.h"
 #include "expr/function_table.h"
 #include "expr/functions.h"

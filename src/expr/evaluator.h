@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "expr/code_reader.h"
+#include "base/code_reader.h"
 #include "expr/expr_compiler.h"
 #include "expr/numeric_rules.h"
 #include "expr/quick_code.h"

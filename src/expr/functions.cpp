@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "base/errors.h"
 #include "engine/console_functions.h"
-#include "engine/errors.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
 #include "expr/numeric_functions.h"

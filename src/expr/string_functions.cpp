@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/expr_compiler.h"
 #include "expr/function_table.h"
 #include "expr/numeric_rules.h"

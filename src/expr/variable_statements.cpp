@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "expr/expr_compiler.h"
 
 namespace torvic {

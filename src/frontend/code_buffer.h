@@ -37,7 +37,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 
 namespace torvic {
 

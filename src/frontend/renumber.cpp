@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 #include "frontend/compiled_line.h"
 #include "frontend/reference_chains.h"
 

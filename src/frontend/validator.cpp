@@ -4,8 +4,8 @@
 #include <set>
 #include <vector>
 
+#include "base/codebytes.h"
 #include "frontend/code_buffer.h"
-#include "frontend/codebytes.h"
 #include "frontend/compiled_line.h"
 
 namespace torvic {

@@ -5,8 +5,8 @@
 #include <map>
 #include <unordered_map>
 
+#include "base/codebytes.h"
 #include "expr/function_table.h"
-#include "frontend/codebytes.h"
 #include "frontend/compiled_line.h"
 #include "frontend/keywords.h"
 #include "frontend/reference_chains.h"

@@ -10,10 +10,10 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/errors.h"
 #include "console/code_pages.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/interpreter.h"
 #include "frontend/program.h"
 #include "platform/file_system.h"

@@ -4,8 +4,8 @@
 // drawing calls matter).
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "console/screen_fixture.h"
-#include "engine/errors.h"
 
 namespace torvic::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/handlers.h"
 #include "frontend/keywords.h"
 #include "frontend/program.h"

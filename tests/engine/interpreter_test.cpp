@@ -8,9 +8,9 @@
 #include <cmath>
 #include <functional>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/screen_images.h"
 #include "platform/scripted_host.h"
 #include "session.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "expr/evaluator.h"
 #include "expr/expr_compiler.h"
 #include "expr/variable_statements.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
 #include "frontend/validator.h"

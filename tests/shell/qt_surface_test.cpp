@@ -6,9 +6,9 @@
 #include <QGuiApplication>
 #include <cstdlib>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "platform/scripted_host.h"
 #include "shell/qt_surface.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "platform/scripted_host.h"
 #include "volume_fixture.h"
 
