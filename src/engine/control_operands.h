@@ -1,6 +1,7 @@
 // Operand reads shared by the control, DATA and trap handlers: expressions
 // evaluated inside the statement's own operand area, and jump targets
-// resolved to their line. Layouts: frontend/operand_layouts.h.
+// resolved to their line. Layouts: above the compile routines the statement
+// table (frontend/statements.def) names.
 #pragma once
 
 #include <cstddef>

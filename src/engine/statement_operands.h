@@ -1,5 +1,5 @@
 // Reading a statement's operand area in the order its compile routine wrote
-// it (layouts: frontend/operand_layouts.h and the diagrams it points to).
+// it (layouts: the diagram above the routine the statement table names).
 //
 // Every read is bounds-checked against the end of the record's operands, so
 // damaged code answers "?Internal error" instead of reading past the record.

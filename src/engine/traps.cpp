@@ -27,14 +27,16 @@
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "frontend/compiled_line.h"
+#include "frontend/keywords.h"
 
 namespace torvic {
 
 namespace {
 
 constexpr int kOnTimerId = 1;
-constexpr uint8_t kOnErrorGoto = 48, kOnErrorResumeNext = 100;
-constexpr uint8_t kTimerOn = 78, kTimerOff = 249, kTimerStop = 112;
+// The words the compiler stores as operands, by their keyword tokens.
+constexpr uint8_t kOnErrorGoto = stmt::kGoto, kOnErrorResumeNext = stmt::kResume;
+constexpr uint8_t kTimerOn = stmt::kOn, kTimerOff = tok::kOff, kTimerStop = stmt::kStop;
 
 // A line-number target of 0 (ON ... GOTO 0, plain RESUME): u8 0 | u32 0.
 bool IsLineZero(const uint8_t* code, size_t offset) {

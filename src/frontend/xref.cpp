@@ -15,8 +15,6 @@ namespace torvic {
 
 namespace {
 
-constexpr uint8_t kCodeIf = 52;
-
 // ---------------------------------------------------------------------------
 // Mode names
 
@@ -274,7 +272,7 @@ class XrefBuilder {
       } else {
         damaged = true;
       }
-      if (rc == kCodeIf && c.Has(operands, 2)) {
+      if (rc == stmt::kIf && c.Has(operands, 2)) {
         const size_t thenStart = ReadU16(c.code + operands);
         if (thenStart < operands + 2 || thenStart > end) {
           damaged = true;
