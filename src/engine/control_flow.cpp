@@ -17,7 +17,7 @@
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 #include "expr/operators.h"
 #include "frontend/keywords.h"
 
@@ -47,7 +47,7 @@ int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
 }
 
 // FOR and NEXT variable items: u8 5 | u16 link | u8 0 | u8 letter, or
-// u8 6 | u16 link | u8 0 | name field (expr_compiler.h). `item` is where
+// u8 6 | u16 link | u8 0 | name field (expr/expression_code.h). `item` is where
 // the item starts, the identity NEXT remembers it by.
 struct LoopVariable {
   int letter = -1;

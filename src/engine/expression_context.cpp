@@ -2,11 +2,17 @@
 
 #include <sys/stat.h>
 
+#include "base/errors.h"
+#include "console/palette.h"
 #include "console/screen.h"
 #include "console/settings_map.h"
+#include "engine/screen_images.h"
 #include "volumes/filenames.h"
 
 namespace torvic {
+
+// scrw and scrh answer without a console; they must agree with it.
+static_assert(kConsoleColumns == kScreenColumns && kConsoleRows == kScreenRows);
 
 ExpressionContext::ExpressionContext(Interpreter& in)
     : in_(in), host_(in.Host()), evaluator_(vars_, *this) {}
@@ -40,6 +46,30 @@ bool ExpressionContext::TableFileNames::FileExists(std::string_view volume, std:
     return false;
   struct stat st;
   return ::lstat(file.path.c_str(), &st) == 0;
+}
+
+std::string ExpressionContext::InterpreterConsole::NextKey() {
+  std::string key = in_.NextKey();
+  // A trap handler that ended with RESUME while the key was looked for.
+  if (in_.Reason() == StopReason::RetryStatement) in_.SetReason(StopReason::None);
+  return key;
+}
+
+int32_t ExpressionContext::InterpreterConsole::OpenScreenImage(const double (&args)[6],
+                                                               size_t& images) {
+  return torvic::OpenScreenImage(in_, args, images);
+}
+
+int32_t ExpressionContext::InterpreterConsole::CursorColumn() { return in_.Screen().Column(); }
+int32_t ExpressionContext::InterpreterConsole::CursorRow() { return in_.Screen().Row(); }
+int32_t ExpressionContext::InterpreterConsole::TextColor() { return in_.Screen().TextColor(); }
+int32_t ExpressionContext::InterpreterConsole::BackColor() { return in_.Screen().BackColor(); }
+double ExpressionContext::InterpreterConsole::FontPoints() { return in_.Screen().FontPoints(); }
+int32_t ExpressionContext::InterpreterConsole::CharacterSet() { return in_.Screen().Charset(); }
+
+int32_t ExpressionContext::InterpreterConsole::SelectCharacterSet(int32_t charset) {
+  if (!ConsoleScreen::IsAcceptedCharset(charset)) return kErrFunctionCallError;
+  return in_.Screen().SetCharacterSet(charset);
 }
 
 void ExpressionContext::OnRunReset() {

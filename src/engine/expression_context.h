@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/interpreter.h"
+#include "expr/console_functions.h"
 #include "expr/evaluator.h"
 #include "expr/string_functions.h"
 #include "expr/variables.h"
@@ -15,9 +16,6 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   explicit ExpressionContext(Interpreter& in);
 
   Evaluator& Eval() { return evaluator_; }
-  // The interpreter behind the evaluator, for the function workers that
-  // act on the console (console_functions.h).
-  Interpreter& Owner() { return in_; }
   VariableStore& Vars() { return vars_; }
   // The stop flag the evaluator polls after every item; refreshed by the
   // interpreter whenever the stop reason may have changed under it.
@@ -37,6 +35,7 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   int32_t PeekByte(uint32_t address) override;
   bool IsValidFileName(std::string_view name) override;
   FileNameVolumes* FileVolumes() override { return &fileNames_; }
+  ConsoleAccess* Console() override { return &console_; }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }
   int32_t LastErrorCode() override { return in_.Err(); }
@@ -62,9 +61,29 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
     Interpreter& in_;
   };
 
+  // The console functions on the interpreter's screen, key queue and
+  // screen images.
+  class InterpreterConsole final : public ConsoleAccess {
+   public:
+    explicit InterpreterConsole(Interpreter& in) : in_(in) {}
+    std::string NextKey() override;
+    int32_t OpenScreenImage(const double (&args)[6], size_t& images) override;
+    int32_t CursorColumn() override;
+    int32_t CursorRow() override;
+    int32_t TextColor() override;
+    int32_t BackColor() override;
+    double FontPoints() override;
+    int32_t CharacterSet() override;
+    int32_t SelectCharacterSet(int32_t charset) override;
+
+   private:
+    Interpreter& in_;
+  };
+
   Interpreter& in_;
   platform::Host host_;
   TableFileNames fileNames_{in_};
+  InterpreterConsole console_{in_};
   VariableStore vars_;
   Evaluator evaluator_;
   bool pendingStop_ = false;

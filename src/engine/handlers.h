@@ -192,7 +192,7 @@ int32_t FormAndListNotSupported(Interpreter&, const uint8_t*, size_t&);
 int32_t OneValueNotSupported(Interpreter&, const uint8_t*, size_t&);
 // SCREEN (screen_images.cpp).
 int32_t Screen(Interpreter&, const uint8_t*, size_t&);
-// The volume table's statements (volumes/volume_statements.cpp).
+// The volume table's statements (volume_statements.cpp).
 int32_t Volumes(Interpreter&, const uint8_t*, size_t&);
 int32_t Cv(Interpreter&, const uint8_t*, size_t&);  // CV, VOLUME
 int32_t Work(Interpreter&, const uint8_t*, size_t&);

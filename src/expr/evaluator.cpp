@@ -6,7 +6,7 @@
 
 #include "base/errors.h"
 #include "console/settings.h"
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 #include "expr/function_table.h"
 #include "expr/functions.h"
 #include "expr/numeric_rules.h"

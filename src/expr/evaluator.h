@@ -1,11 +1,11 @@
-// The evaluator: runs expression code (layout in expr_compiler.h) on the
+// The evaluator: runs expression code (layout in expression_code.h) on the
 // evaluation stack and calls the built-in functions through the dispatch
 // table of functions.h.
 //
 // The evaluator knows nothing of the interpreter. What it needs from outside
 // (is a program running, the pending-stop flag, colours, the current volume,
-// the clock, the settings memory, host services for the function workers)
-// comes through EvalEnvironment.
+// the clock, the settings memory, the console, host services for the
+// function workers) comes through EvalEnvironment.
 //
 // Code is addressed as a span (the compiled line or an FN body) and a
 // position in it; every read is bounds-checked, so malformed code (say from
@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "base/code_reader.h"
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 #include "expr/numeric_rules.h"
 #include "expr/quick_code.h"
 #include "expr/value.h"
@@ -31,6 +31,7 @@ namespace torvic {
 
 class SettingsMemory;
 class FileNameVolumes;
+class ConsoleAccess;
 namespace platform {
 struct Host;
 struct LocalTime;
@@ -59,6 +60,9 @@ class EvalEnvironment {
   // The volumes fullname$ and tempname$ work with (string_functions.h);
   // null for the stand-in set with SetFileNameVolumes.
   virtual FileNameVolumes* FileVolumes() { return nullptr; }
+  // The console the key and screen functions act on (console_functions.h);
+  // null without one, and they answer "?Not supported".
+  virtual ConsoleAccess* Console() { return nullptr; }
   // The USR service for an unknown address: print the text and stop the
   // running program as a break does.
   virtual void BreakFromUsr(std::string_view text) = 0;

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "base/errors.h"
-#include "engine/console_functions.h"
+#include "expr/console_functions.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
 #include "expr/numeric_functions.h"

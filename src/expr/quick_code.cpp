@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 #include "expr/function_table.h"
 #include "expr/functions.h"
 #include "expr/operators.h"

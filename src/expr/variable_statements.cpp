@@ -4,7 +4,7 @@
 
 #include "base/errors.h"
 #include "console/settings.h"
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 
 namespace torvic {
 
@@ -201,7 +201,7 @@ int32_t ExecuteDefFn(Evaluator& ev, Code code, size_t pos, const void* line) {
   std::string_view name;
   if (!ReadCode16(code, pos, link) || !ReadCode8(code, pos, flag) ||
       !ReadCodeName(code, pos, name) || !ReadCode8(code, pos, params) ||
-      !ReadCode16(code, pos, end) || end < pos || end > code.size() || params > DefFnParams::kMax)
+      !ReadCode16(code, pos, end) || end < pos || end > code.size() || params > kMaxFnParameters)
     return kErrInternalError;
   if (!ev.Env().ProgramRunning()) return kErrModeError;
   size_t check = pos;

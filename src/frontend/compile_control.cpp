@@ -4,10 +4,10 @@
 // is written by CompileStatement (compiler.cpp).
 #include <string>
 
-#include "expr/expr_compiler.h"
 #include "frontend/compile_routines.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
+#include "frontend/expr_compiler.h"
 #include "frontend/keywords.h"
 
 namespace torvic {

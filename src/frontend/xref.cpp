@@ -154,7 +154,7 @@ class XrefBuilder {
     if (damaged) Damaged(line);
   }
 
-  // Mode 2. Variable items (expr_compiler.h), from their link, the item code
+  // Mode 2. Variable items (expr/expression_code.h), from their link, the item code
   // in the byte before it:
   //   5: u16 link | u8 flag | u8 letter index
   //   6..9: u16 link | u8 flag | u8 length | name | u8 0

@@ -9,9 +9,9 @@
 #include "base/errors.h"
 #include "console/settings.h"
 #include "expr/evaluator.h"
-#include "expr/expr_compiler.h"
 #include "expr/variable_statements.h"
 #include "frontend/code_buffer.h"
+#include "frontend/expr_compiler.h"
 #include "platform/host.h"
 
 namespace torvic::testing {

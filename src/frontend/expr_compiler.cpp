@@ -1,4 +1,4 @@
-#include "expr/expr_compiler.h"
+#include "frontend/expr_compiler.h"
 
 #include <charconv>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "expr/function_table.h"
-#include "expr_session.h"
+#include "expr/expr_session.h"
 #include "frontend/compiled_line.h"
 #include "frontend/keywords.h"
 
