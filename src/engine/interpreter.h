@@ -151,7 +151,6 @@ class Interpreter final : public platform::EventSink {
   // Runs the stored program as RUN does, and makes the session end when the
   // run ends (END, end of text, an error, Break) instead of prompting.
   RunOutcome RunProgramOnce();
-  RunOutcome LastRunOutcome() const { return lastOutcome_; }
 
   // --- entering and executing lines ------------------------------------------------
   // The interpreter side of Enter at the prompt; true when a prompt is due.
@@ -269,7 +268,6 @@ class Interpreter final : public platform::EventSink {
   StopReason Reason() const { return stopReason_; }
   void SetReason(StopReason r) { stopReason_ = r; }
   bool CanContinue() const { return canContinue_; }
-  void SetCanContinue(bool c) { canContinue_ = c; }
   bool CommandExecuting() const { return commandExecuting_; }
   int32_t StopDepth() const { return stopDepth_; }
   bool QuitPending() const { return quitPending_; }
@@ -278,7 +276,6 @@ class Interpreter final : public platform::EventSink {
 
   ProgramLine* CurrentLine() const { return currentLine_; }
   size_t CurrentOffset() const { return currentOffset_; }
-  bool LineChanged() const { return lineChanged_; }
   // Moves execution: the run loop does not advance past a moved position.
   void SetPosition(ProgramLine* line, size_t offset) {
     currentLine_ = line;
@@ -307,14 +304,11 @@ class Interpreter final : public platform::EventSink {
   void SetSecure(bool on) { secure_ = on; }
   int32_t Err() const { return err_; }
   int32_t Erl() const { return erl_; }
-  void SetErr(int32_t err, int32_t erl) { err_ = err, erl_ = erl; }
   int32_t ErrorPosition() const { return errorPosition_; }
-  const ProgramLine* ErrorLine() const { return errorLine_; }
   // The TIMER function reads the tick count minus this base.
   uint32_t TimerBase() const { return timerBase_; }
   void SetTimerBase(uint32_t base) { timerBase_ = base; }
   DataPointer& Data() { return data_; }
-  const std::string& LastCommandText() const { return lastCommand_; }
 
   const std::string& StatusText() const { return status_; }
   // The volume table (volumes/volumes.h); the front ends attach it to the
@@ -358,7 +352,6 @@ class Interpreter final : public platform::EventSink {
   bool BreakKeyTrapped(bool fromInputEnd);
   int32_t LineNumberOfCurrent() const;
   void DeactivateForRecords(bool immediateOnly);
-  bool RunLoopTurn();  // one iteration of steps 3 to 5 of the program loop
   void LoopOverProgram(bool nested);
   void ShowStatus(std::string_view text);
   void EditingKeyDown(const platform::KeyEvent& e);

@@ -48,7 +48,6 @@ class OperandReader {
   }
 
   Evaluator& Eval() { return in_.Expressions().Eval(); }
-  Code Span() const { return code_; }
   size_t& Position() { return pos_; }
 
  private:

@@ -165,7 +165,6 @@ class Evaluator {
   // them. Only while no evaluation is under way (between commands at the
   // prompt): a suspended one may still read its values.
   void ReleaseStack();
-  size_t StackDepth() const { return sp_; }
 
   // Scratch of the assignment statements (LET, the MID$ statement and its
   // kin): reused, so that assignments seldom allocate, and owned here, so

@@ -12,8 +12,8 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/screen_images.h"
-#include "platform/scripted_host.h"
 #include "session.h"
+#include "support/scripted_host.h"
 
 namespace torvic {
 namespace {

@@ -9,8 +9,8 @@
 #include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "platform/scripted_host.h"
 #include "shell/qt_surface.h"
+#include "support/scripted_host.h"
 
 namespace torvic::shell {
 namespace {
