@@ -15,6 +15,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "frontend/disassembler.h"
 #include "frontend/program.h"
 #include "platform/file_system.h"
 #include "platform/memory_budget.h"
@@ -182,6 +183,8 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
       options.braceNames = true;
     } else if (a == "--screen") {
       options.screenDump = true;
+    } else if (a == "--disassemble") {
+      options.disassemble = true;
     } else if (!a.empty() && a[0] == '-' && a != "-") {
       error = "unknown option " + a;
       return false;
@@ -191,6 +194,13 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
       error = "more than one program file";
       return false;
     }
+  }
+  if (options.disassemble) {
+    if (isBatch || options.braceNames || options.screenDump || options.program.empty()) {
+      error = "--disassemble needs PROGRAM and no --batch, --keys or --screen";
+      return false;
+    }
+    return true;
   }
   if (!isBatch && (options.braceNames || options.screenDump || !options.program.empty())) {
     error = "--keys, --screen and PROGRAM need --batch";
@@ -257,6 +267,22 @@ int RunBatch(const BatchOptions& options) {
   if (!transcript.Flush()) status = 2;
   TerminationSignals::DieOfReceivedSignal();
   return status;
+}
+
+int RunDisassemble(const BatchOptions& options) {
+  GuardStandardDescriptors();
+  memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
+  ProgramList program;
+  if (const int32_t e = LoadProgramText(options.program, program)) {
+    const char* message = ErrorMessage(e);
+    if (*message == '?') ++message;
+    std::fprintf(stderr, "torvic: cannot read %s: %s\n", options.program.c_str(), message);
+    return 2;
+  }
+  const std::string text = DisassembleProgram(program);
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+    return 2;
+  return 0;
 }
 
 }  // namespace torvic::shell

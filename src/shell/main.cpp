@@ -5,6 +5,7 @@
 //                                and output are one, else the batch mode
 //   torvic --terminal            the screen in the terminal
 //   torvic --batch [--keys] [--screen] [PROGRAM]
+//   torvic --disassemble PROGRAM  the compiled records of every line
 //   --mount NAME=FOLDER[,ro]     with either: a volume for this run only
 //   --memory SIZE                with any: the memory budget of BASIC programs
 //                                (256M, 4G, ...; platform/memory_budget.h); by
@@ -33,6 +34,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE]\n"
     "              [--terminal | --batch [--keys] [--screen] [PROGRAM]]\n"
+    "       torvic --disassemble PROGRAM\n"
     "       torvic --help | --version\n";
 
 constexpr const char* kHelp =
@@ -48,6 +50,9 @@ constexpr const char* kHelp =
     "                   ({ENTER}, {ESC}, {BREAK}, {F1}, {C-LEFT}, ...)\n"
     "  --screen         in batch mode, print the 25 screen rows at the end instead\n"
     "  PROGRAM          in batch mode, run this text program and end\n"
+    "  --disassemble PROGRAM\n"
+    "                   print the compiled records of each line of this text\n"
+    "                   program instead of running it (for developers)\n"
     "  --mount NAME=FOLDER[,ro]\n"
     "                   add volume NAME mapped to FOLDER for this run only, read-only\n"
     "                   with \",ro\"; it replaces a stored volume of that name, is\n"
@@ -111,11 +116,15 @@ int main(int argc, char** argv) {
   const auto terminalOption = std::find(args.begin(), args.end(), "--terminal");
   const bool terminal = terminalOption != args.end();
   if (terminal) args.erase(terminalOption);
-  if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error) || (terminal && isBatch)) {
-    if (error.empty()) error = "--terminal and --batch exclude each other";
+  if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error) ||
+      (terminal && (isBatch || options.disassemble))) {
+    if (error.empty())
+      error = isBatch ? "--terminal and --batch exclude each other"
+                      : "--terminal and --disassemble exclude each other";
     std::fprintf(stderr, "torvic: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
+  if (options.disassemble) return torvic::shell::RunDisassemble(options);
   if (terminal) {
     StartSibling("torvic-terminal", argv);
     return 1;
