@@ -72,7 +72,8 @@ class EvalEnvironment {
   virtual uint32_t TimerReading() { return 0; }
 };
 
-// Seconds since 1 January 1601 of a local date and time (item 133).
+// Seconds since 1 January 1601 of a local date and time (item 133): the
+// time value of date_functions.h.
 double SecondsSince1601(const platform::LocalTime& t);
 
 // What a variable reference resolved to: the place, and its identity parts.
