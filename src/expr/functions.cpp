@@ -10,6 +10,7 @@
 #include "expr/numeric_functions.h"
 #include "expr/numeric_rules.h"
 #include "expr/string_functions.h"
+#include "expr/system_values.h"
 
 namespace torvic {
 
@@ -199,6 +200,14 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {25, FnCTimeText},     // ctime$
     {31, FnDayName},       // dayname$
     {91, FnMonthName},     // monthname$
+    {138, FnVer},          // ver$
+    {230, FnCopyright},    // copyright$
+    {219, FnHost},         // host$
+    {223, FnTitle},        // title$
+    {218, FnCbt},          // cbt
+    {220, FnInfo},         // info
+    {221, FnInfoText},     // info$
+    {32, FnDec},           // dec
 };
 
 // The one-number built-ins that need nothing but their number: each number's
@@ -325,14 +334,6 @@ constexpr FunctionNotSupportedRow kNotSupported[] = {
 using C = FunctionComingPart;
 constexpr FunctionComingRow kNotBuiltYet[] = {
     {81, C::System},      // mem
-    {138, C::System},     // ver$
-    {230, C::System},     // copyright$
-    {219, C::System},     // host$
-    {223, C::System},     // title$
-    {218, C::System},     // cbt
-    {220, C::System},     // info
-    {221, C::System},     // info$
-    {32, C::System},      // dec
     {141, C::Volumes},    // volumes
     {140, C::Volumes},    // volume$
     {33, C::Volumes},     // default

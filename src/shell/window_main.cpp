@@ -17,6 +17,7 @@
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "shell/batch_mode.h"
+#include "shell/desktop_settings.h"
 #include "shell/qt_surface.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
@@ -62,6 +63,7 @@ void KeepNumbersInTheCLocale() { std::setlocale(LC_NUMERIC, "C"); }
 int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   KeepNumbersInTheCLocale();
+  shell::ReadDesktopSettings();
   // The torvic command hands its arguments on (the toolkit has taken its
   // own out of argv by now); only the session volumes matter here.
   bool isBatch = false;

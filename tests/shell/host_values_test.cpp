@@ -1,7 +1,10 @@
 // What a program reads from the host through the real `torvic --batch`:
 // the clock's date and time, compared with the clock this test reads
-// before and after the run (never with fixed dates).
+// before and after the run (never with fixed dates); the operating system
+// and the executable, compared with what the test finds itself.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
 
 #include <chrono>
 #include <cstdio>
@@ -34,6 +37,16 @@ std::vector<std::string> MarkedLines(const std::string& typed, const std::string
   return lines;
 }
 
+constexpr long long k1601To1970 = 11644473600;
+
+// A second of the host's clock as a time value: its local date and time
+// counted as if no zone applied.
+long long TimeValueAt(std::time_t t) {
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return static_cast<long long>(timegm(&tm)) + k1601To1970;
+}
+
 // The texts a program may print for the clock at one second of local time.
 struct ClockTexts {
   long long now, date, time, friday;
@@ -43,10 +56,8 @@ struct ClockTexts {
 ClockTexts TextsAt(std::time_t t) {
   std::tm tm{};
   localtime_r(&t, &tm);
-  std::tm asUtc = tm;  // the local fields counted as if no zone applied
-  constexpr long long k1601To1970 = 11644473600;
   ClockTexts c;
-  c.now = static_cast<long long>(timegm(&asUtc)) + k1601To1970;
+  c.now = TimeValueAt(t);
   c.date = (tm.tm_year + 1900) * 1000LL + tm.tm_yday + 1;
   c.time = tm.tm_hour * 3600LL + tm.tm_min * 60 + tm.tm_sec;
   c.friday = tm.tm_wday == 5 ? -1 : 0;
@@ -96,6 +107,37 @@ TEST(HostValues, TheClockIsTheHostsLocalTime) {
   ASSERT_EQ(std::sscanf(lines[1].c_str(), "%lld|%15s", &sinceMidnight, nowDate), 2) << lines[1];
   EXPECT_TRUE(times.count(sinceMidnight)) << sinceMidnight;
   EXPECT_TRUE(dateTexts.count(nowDate)) << nowDate;
+}
+
+// host$ names the distribution as its os-release file does, then the
+// kernel as uname does; info(21) is when the executable was written and
+// info(33) when the session's console was made.
+TEST(HostValues, TheSystemAndTheExecutable) {
+  const std::time_t before = std::time(nullptr);
+  const std::vector<std::string> lines =
+      MarkedLines("PRINT \"V:\";HOST$\nPRINT \"V:\";INFO(21);INFO(33)\n", "V:");
+  const std::time_t after = std::time(nullptr);
+  ASSERT_EQ(lines.size(), 2u);
+
+  std::string pretty;
+  std::ifstream release("/etc/os-release");
+  for (std::string line; std::getline(release, line);)
+    if (line.rfind("PRETTY_NAME=", 0) == 0) pretty = line.substr(12);
+  if (pretty.size() >= 2 && (pretty.front() == '"' || pretty.front() == '\''))
+    pretty = pretty.substr(1, pretty.size() - 2);
+  utsname u{};
+  ASSERT_EQ(::uname(&u), 0);
+  const std::string kernel = std::string(u.sysname) + " " + u.release + " " + u.version;
+  const std::string expected = pretty.empty() ? kernel : pretty + ", " + kernel;
+  EXPECT_EQ(lines[0], expected);
+
+  long long linked, created;
+  ASSERT_EQ(std::sscanf(lines[1].c_str(), "%lld %lld", &linked, &created), 2) << lines[1];
+  struct stat st;
+  ASSERT_EQ(::stat(TORVIC_EXE, &st), 0);
+  EXPECT_EQ(linked, TimeValueAt(st.st_mtime));
+  EXPECT_GE(created, TimeValueAt(before));
+  EXPECT_LE(created, TimeValueAt(after));
 }
 
 }  // namespace
