@@ -1,5 +1,6 @@
 #include "expr/evaluator.h"
 
+#include <concepts>
 #include <cstring>
 #include <string>
 
@@ -49,6 +50,21 @@ Evaluator::Evaluator(VariableStore& vars, EvalEnvironment& env)
   stack_.resize(64);
 }
 
+void Evaluator::ReleaseStack() {
+  sp_ = 0;
+  constexpr size_t kKept = 64;  // what the evaluator starts with
+  if (stack_.size() > kKept) {
+    stack_.resize(kKept);
+    try {
+      stack_.shrink_to_fit();
+    } catch (const std::bad_alloc&) {  // the bigger block simply stays
+    }
+  }
+  for (CValue& v : stack_) v.str.Clear();
+  scratch_.value.str.Clear();
+  vars_.ReleaseParamFrames();
+}
+
 CValue& Evaluator::Push() {
   if (sp_ == stack_.size()) stack_.emplace_back();
   return stack_[sp_++];
@@ -69,7 +85,7 @@ int32_t Evaluator::Evaluate(Code code, size_t& pos) {
 
 int32_t Evaluator::EvaluateValue(Code code, size_t& pos, CValue& out) {
   if (int32_t e = Evaluate(code, pos)) return e;
-  std::swap(out, stack_[--sp_]);
+  std::ranges::swap(out, stack_[--sp_]);
   return kOk;
 }
 
@@ -328,10 +344,14 @@ int32_t Evaluator::Run(Code code, size_t& pos) {
   // Subscripts and FN bodies run nested; the depth bound keeps malformed or
   // deeply recursive code from exhausting the C++ stack.
   if (runDepth_ >= kMaxRunDepth) return kErrOutOfMemory;
-  ++runDepth_;
-  const int32_t e = RunItems(code, pos);
-  --runDepth_;
-  return e;
+  // A guard, not a decrement after the call: storage that runs out inside
+  // leaves by std::bad_alloc, and the depth must come back all the same.
+  struct Depth {
+    size_t& d;
+    explicit Depth(size_t& depth) : d(depth) { ++d; }
+    ~Depth() { --d; }
+  } depth(runDepth_);
+  return RunItems(code, pos);
 }
 
 int32_t Evaluator::RunItems(Code code, size_t& pos) {
@@ -575,9 +595,9 @@ int32_t Evaluator::CallFixed(uint8_t number, uint8_t signature) {
     return e;
   if (n == 0) {
     Push();
-    std::swap(stack_[sp_ - 1], result_);
+    std::ranges::swap(stack_[sp_ - 1], result_);
   } else {
-    std::swap(stack_[base], result_);
+    std::ranges::swap(stack_[base], result_);
     sp_ = base + 1;
   }
   return kOk;
@@ -626,7 +646,7 @@ int32_t Evaluator::CallList(uint8_t number, uint8_t signature, int count) {
       break;
     }
   }
-  std::swap(stack_[base], result_);
+  std::ranges::swap(stack_[base], result_);
   sp_ = base + 1;
   return kOk;
 }
@@ -649,15 +669,26 @@ int32_t Evaluator::CallUserFunction(Code code, size_t& pos) {
     CValue& a = stack_[base + i];
     s.kind = a.kind;
     s.number = a.number;
-    if (a.IsString()) std::swap(s.str, a.str);
+    if (a.IsString()) std::ranges::swap(s.str, a.str);
   }
   frame.count = count;
   sp_ = base;
-  ++fnDepth_;
-  size_t bodyPos = 0;
-  int32_t e = Run(Code(f->body.data(), f->body.size()), bodyPos);
-  --fnDepth_;
-  vars_.PopParamFrame();
+  // The call's depth and frame end with it however it ends (an error, or
+  // std::bad_alloc from storage that runs out in the body).
+  struct CallFrame {
+    Evaluator& ev;
+    explicit CallFrame(Evaluator& e) : ev(e) { ++ev.fnDepth_; }
+    ~CallFrame() {
+      --ev.fnDepth_;
+      ev.vars_.PopParamFrame();
+    }
+  };
+  int32_t e;
+  {
+    const CallFrame call(*this);
+    size_t bodyPos = 0;
+    e = Run(Code(f->body.data(), f->body.size()), bodyPos);
+  }
   if (e) return e;
   if (!Top().IsNumber()) return kErrTypeMismatch;  // user functions return numbers only
   return kOk;
@@ -728,7 +759,7 @@ int32_t Evaluator::Usr(int slot) {
         WriteF64(bytes, *place.number);
         out.Assign(bytes, 8);
       }
-      std::swap(x, result_);
+      std::ranges::swap(x, result_);
       return kOk;
     }
     case kUsrValidFileName: {

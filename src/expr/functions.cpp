@@ -10,6 +10,7 @@
 #include "expr/numeric_functions.h"
 #include "expr/numeric_rules.h"
 #include "expr/string_functions.h"
+#include "expr/system_functions.h"
 #include "expr/system_values.h"
 
 namespace torvic {
@@ -131,6 +132,7 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {76, FnLower},         // lower
     {77, FnLTrim},         // ltrim$
     {80, FnMaxNum},        // maxnum
+    {81, FnMem},           // mem
     {82, FnMid},           // mid$ seg$
     {84, FnMinNum},        // minnum
     {87, FnMkn},           // mkn$
@@ -164,6 +166,7 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {137, FnVal},          // val
     {208, FnEmpty},        // empty
     {209, FnFre},          // fre
+    {220, FnInfo},         // info
     {222, PeekString},     // peek$
     {227, FnComb},         // comb
     {228, FnComp},         // comp
@@ -205,7 +208,6 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {219, FnHost},         // host$
     {223, FnTitle},        // title$
     {218, FnCbt},          // cbt
-    {220, FnInfo},         // info
     {221, FnInfoText},     // info$
     {32, FnDec},           // dec
 };
@@ -333,7 +335,6 @@ constexpr FunctionNotSupportedRow kNotSupported[] = {
 // from here to the workers as it is built.
 using C = FunctionComingPart;
 constexpr FunctionComingRow kNotBuiltYet[] = {
-    {81, C::System},      // mem
     {141, C::Volumes},    // volumes
     {140, C::Volumes},    // volume$
     {33, C::Volumes},     // default

@@ -1,7 +1,5 @@
 #include "expr/numeric_functions.h"
 
-#include <sys/sysinfo.h>
-
 #include <bit>
 #include <cfloat>
 #include <charconv>
@@ -12,6 +10,7 @@
 #include "engine/errors.h"
 #include "expr/numeric_rules.h"
 #include "expr/operators.h"
+#include "expr/system_functions.h"
 
 namespace torvic {
 
@@ -380,12 +379,6 @@ int32_t FnEmpty(CallContext&, const CValue* a, int, CValue& r) {
 int32_t FnFre(CallContext&, const CValue* a, int, CValue& r) {
   if (a[0].IsNumber() && a[0].number != 0) return kErrFunctionCallError;
   return Number(r, AvailableMemory());
-}
-
-double AvailableMemory() {
-  struct sysinfo info;
-  if (sysinfo(&info) != 0) return 0;
-  return (static_cast<double>(info.freeram) + static_cast<double>(info.freeswap)) * info.mem_unit;
 }
 
 // ---------------------------------------------------------------------------

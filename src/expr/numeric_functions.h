@@ -77,8 +77,4 @@ uint32_t RandomDraw();
 // readers that refuse text after the number (READ).
 int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end = nullptr);
 
-// Bytes of memory still available to the interpreter (the value of mem and
-// fre): available physical memory and swap.
-double AvailableMemory();
-
 }  // namespace torvic

@@ -21,15 +21,6 @@ constexpr size_t kMaxTitle = 259;
 // The banner's lines: the version, the copyright, the console's description.
 constexpr size_t kVersionLine = 0, kCopyrightLine = 1, kDescriptionLine = 2;
 
-// The rows of info whose values are fixed numbers.
-struct FixedRow {
-  int row;
-  double value;
-};
-constexpr FixedRow kFixedRows[] = {{0, 34},  {1, 12532364820.0},  {12, 255},
-                                   {23, 15}, {26, 12372285600.0}, {29, 65536},
-                                   {30, 7},  {31, 17105418},      {32, 14}};
-
 // n rounded half up, 0..255.
 bool RowOf(double n, int& row) {
   const double r = RoundHalfUp(n);
@@ -82,41 +73,23 @@ int32_t FnCbt(CallContext&, const CValue*, int, CValue& result) {
   return kOk;
 }
 
-int32_t FnInfo(CallContext& ctx, const CValue* args, int, CValue& result) {
-  int row;
-  if (!RowOf(args[0].number, row)) return kErrFunctionCallError;
-  for (const FixedRow& f : kFixedRows) {
-    if (f.row == row) {
-      result.SetNumber(f.value);
-      return kOk;
-    }
-  }
-  double value = 0;
-  if (ctx.env.InterpreterInfo(row, value)) {
-    result.SetNumber(value);
-    return kOk;
-  }
+bool InfoOfTheSystem(CallContext& ctx, int row, double& value) {
   switch (row) {
-    case 2:
-    case 3:
-    case 14:
-    case 15:
-    case 16:
-    case 17:
-    case 18: return kErrNotSupported;
-    case 5: {
-      platform::Host* host = ctx.env.Host();
-      value = host ? host->clock.TickCount() : 0;
-      break;
-    }
-    case 13: value = kReleaseBuild; break;
-    case 19: value = platform::Desktop().keyboardDelay; break;
-    case 20: value = platform::Desktop().keyboardSpeed; break;
-    case 21: value = ExecutableTimeValue(); break;
-    default: break;
+    case 6:
+    case 11:
+    case 24:
+    case 25:
+    case 33:
+    case 34:
+      value = 0;
+      ctx.env.InterpreterInfo(row, value);
+      return true;
+    case 13: value = kReleaseBuild; return true;
+    case 19: value = platform::Desktop().keyboardDelay; return true;
+    case 20: value = platform::Desktop().keyboardSpeed; return true;
+    case 21: value = ExecutableTimeValue(); return true;
+    default: return false;
   }
-  result.SetNumber(value);
-  return kOk;
 }
 
 int32_t FnInfoText(CallContext&, const CValue* args, int, CValue& result) {

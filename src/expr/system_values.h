@@ -1,5 +1,6 @@
 // The built-in functions that report on the system and the interpreter:
-// ver$, copyright$, host$, title$, cbt, info and info$.
+// ver$, copyright$, host$, title$, cbt, info$, and the rows of info that
+// are not about memory.
 //
 // The host's facts come from platform/system_info.h, the window's title
 // from the host's Process, and what only the interpreter knows (its
@@ -27,15 +28,14 @@ int32_t FnHost(CallContext& ctx, const CValue* args, int count, CValue& result);
 int32_t FnTitle(CallContext& ctx, const CValue* args, int count, CValue& result);
 int32_t FnCbt(CallContext& ctx, const CValue* args, int count, CValue& result);
 
-// info(n), n = 0..255 (else "?Function call error"): the fixed values of
-// its table; 5 the tick count; 6 the volumes; 13 the build number; 19 and
-// 20 the keyboard's repeat delay and speed settings; 21 when the
-// executable was written, as a time value; 33 when the console window was
-// made; 11, 24, 25 and 34 the program's lines, GOSUB levels, active FOR
-// loops and nested stopped states. The rows that report memory (2, 3, 14
-// to 18) belong to the memory budget and answer "?Not supported" until it
-// is here. Every other row is 0.
-int32_t FnInfo(CallContext& ctx, const CValue* args, int count, CValue& result);
+// The rows of info (system_functions.h) about the system and the
+// interpreter: 6 the volumes, 13 the build number, 19 and 20 the keyboard's
+// repeat delay and speed settings, 21 when the executable was written (a
+// time value), 33 when the console window was made, and 11, 24, 25 and 34
+// the program's lines, GOSUB levels, active FOR loops and nested stopped
+// states. False for any other row; the interpreter's rows are 0 without an
+// interpreter.
+bool InfoOfTheSystem(CallContext& ctx, int row, double& value);
 // info$(n), n = 0..255: 1 the console's description, 2 "TORVIC", 3 the
 // copyright line, 4 "Ready", 7 the version number; every other row empty.
 int32_t FnInfoText(CallContext& ctx, const CValue* args, int count, CValue& result);

@@ -6,6 +6,10 @@
 //   torvic --terminal            the screen in the terminal
 //   torvic --batch [--keys] [--screen] [PROGRAM]
 //   --mount NAME=FOLDER[,ro]     with either: a volume for this run only
+//   --memory SIZE                with any: the memory budget of BASIC programs
+//                                (256M, 4G, ...; platform/memory_budget.h); by
+//                                default a quarter of the machine's memory and
+//                                at most 2 GiB
 //
 // This executable links neither the GUI toolkit nor the curses library: the
 // batch mode runs here, so a batch run starts as fast as a plain terminal
@@ -27,8 +31,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: torvic [--mount NAME=FOLDER[,ro]]... [--terminal | --batch [--keys] [--screen] "
-    "[PROGRAM]]\n"
+    "usage: torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE]\n"
+    "              [--terminal | --batch [--keys] [--screen] [PROGRAM]]\n"
     "       torvic --help | --version\n";
 
 constexpr const char* kHelp =
@@ -50,11 +54,15 @@ constexpr const char* kHelp =
     "                   never saved, and the first one given is the default volume\n"
     "                   of the run; a relative FOLDER is taken from the current\n"
     "                   folder (may be repeated)\n"
+    "  --memory SIZE    the memory BASIC programs may use, from 64K to 1024T, as\n"
+    "                   256M or 4G (default: a quarter of the machine's memory,\n"
+    "                   at most 2G); a program that needs more gets ?Out of memory\n"
     "  --help           print this text\n"
     "  --version        print the version\n"
     "\n"
     "Exit status in batch mode: 0 normal, 1 the program ended with an error or\n"
-    "Break, 2 a bad command line or an unreadable program file.\n";
+    "Break, 2 a bad command line, an unreadable program file or standard output\n"
+    "that cannot be written.\n";
 
 bool DisplayAvailable() {
   const char* platform = std::getenv("QT_QPA_PLATFORM");

@@ -16,6 +16,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "platform/memory_budget.h"
 #include "shell/batch_mode.h"
 #include "shell/desktop_settings.h"
 #include "shell/qt_surface.h"
@@ -65,7 +66,8 @@ int RunWindow(int argc, char** argv) {
   KeepNumbersInTheCLocale();
   shell::ReadDesktopSettings();
   // The torvic command hands its arguments on (the toolkit has taken its
-  // own out of argv by now); only the session volumes matter here.
+  // own out of argv by now); the session volumes and the memory budget
+  // matter here.
   bool isBatch = false;
   shell::BatchOptions options;
   std::string error;
@@ -74,6 +76,7 @@ int RunWindow(int argc, char** argv) {
     std::fprintf(stderr, "torvic: %s\n", error.c_str());
     return 2;
   }
+  memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
   shell::SystemClock clock;
   shell::WindowHost host(clock);
   shell::QtSettingsStore settings;

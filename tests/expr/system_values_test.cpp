@@ -51,8 +51,6 @@ TEST(SystemValues, InfoRows) {
       {"INFO(33)", 0, 0},
       {"INFO(4)", 0, 0},
       {"INFO(255)", 0, 0},
-      {"INFO(2)", 0, kErrNotSupported},
-      {"INFO(16)", 0, kErrNotSupported},
       {"INFO(256)", 0, kFce},
       {"INFO(-1)", 0, kFce},
       {"INFO(\"1\")", 0, kErrTypeMismatch},
