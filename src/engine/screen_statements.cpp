@@ -25,6 +25,7 @@
 #include "expr/console_functions.h"
 #include "expr/numeric_functions.h"
 #include "expr/system_functions.h"
+#include "expr/system_values.h"
 #include "volumes/volumes.h"
 
 namespace torvic::handlers {
@@ -359,9 +360,6 @@ std::string Grouped(unsigned long long n) {
   }
   return out;
 }
-
-// The build number of this release of the program.
-constexpr int kReleaseBuild = 1;
 
 // The system information ABOUT adds when the settings ask for it.
 void WriteSystemInformation(Interpreter& in) {

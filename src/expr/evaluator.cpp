@@ -25,16 +25,6 @@ constexpr int32_t kStopped = -0x7FFF;
 
 constexpr char kLetterNames[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-// Days from 1 January 1970 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
 uint32_t ScalarKindOfItem(uint8_t code) {
   switch (code) {
     case item::kLetter:
@@ -46,13 +36,6 @@ uint32_t ScalarKindOfItem(uint8_t code) {
 }
 
 }  // namespace
-
-double SecondsSince1601(const platform::LocalTime& t) {
-  const int64_t days =
-      DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
-      DaysFromCivil(1601, 1, 1);
-  return static_cast<double>(days * 86400 + t.hour * 3600 + t.minute * 60 + t.second);
-}
 
 std::string_view Evaluator::LetterName(int index) {
   return std::string_view(kLetterNames + index, 1);

@@ -74,9 +74,14 @@ class EvalEnvironment {
   virtual int32_t LastErrorCode() { return 0; }
   virtual int32_t LastErrorLine() { return 0; }
   virtual uint32_t TimerReading() { return 0; }
+  // The rows of info that only the interpreter knows (its volumes, when its
+  // window was made, the state of its program): false for any other row,
+  // and for every row in a bare environment.
+  virtual bool InterpreterInfo(int row, double& value) { return false; }
 };
 
-// Seconds since 1 January 1601 of a local date and time (item 133).
+// Seconds since 1 January 1601 of a local date and time (item 133): the
+// time value of date_functions.h.
 double SecondsSince1601(const platform::LocalTime& t);
 
 // What a variable reference resolved to: the place, and its identity parts.

@@ -52,6 +52,9 @@ WorkerFunction FnComp, FnCompI;
 // One value of either kind.
 WorkerFunction FnEmpty, FnFre;
 
+// A string and a base: dec.
+WorkerFunction FnDec;
+
 // One string.
 WorkerFunction FnVal, FnCvn, FnOrd, FnCdn, FnChn, FnAlpha, FnDigit, FnAlnum, FnHex, FnUpper,
     FnLower, FnCntrl, FnPrint, FnLen;

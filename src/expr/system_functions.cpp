@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "expr/evaluator.h"
 #include "expr/numeric_rules.h"
+#include "expr/system_values.h"
 #include "expr/variables.h"
 #include "platform/host.h"
 #include "platform/memory_budget.h"
@@ -39,29 +40,12 @@ constexpr FixedRow kFixedRows[] = {{0, 34},  {1, 12532364820.0},  {12, 255},
                                    {23, 15}, {26, 12372285600.0}, {29, 65536},
                                    {30, 7},  {31, 17105418},      {32, 14}};
 
-bool NotBuiltYet(int row) {
-  switch (row) {
-    case 6:
-    case 11:
-    case 13:
-    case 19:
-    case 20:
-    case 21:
-    case 24:
-    case 25:
-    case 33:
-    case 34: return true;
-    default: return false;
-  }
-}
-
 }  // namespace
 
 int32_t FnInfo(CallContext& ctx, const CValue* args, int, CValue& result) {
   const double n = RoundHalfUp(args[0].number);
   if (!(n >= 0 && n <= 255)) return kErrFunctionCallError;
   const int row = static_cast<int>(n);
-  if (NotBuiltYet(row)) return kErrNotSupported;
   for (const FixedRow& f : kFixedRows) {
     if (f.row == row) {
       result.SetNumber(f.value);
@@ -69,6 +53,10 @@ int32_t FnInfo(CallContext& ctx, const CValue* args, int, CValue& result) {
     }
   }
   double v = 0;
+  if (InfoOfTheSystem(ctx, row, v)) {
+    result.SetNumber(v);
+    return kOk;
+  }
   switch (row) {
     case 2: v = static_cast<double>(ctx.vars.HeldBytes()); break;
     case 3: v = static_cast<double>(ctx.vars.StringBytes()); break;

@@ -19,10 +19,8 @@ int32_t FnMem(CallContext& ctx, const CValue* args, int count, CValue& result);
 
 // info(n), n = 0..255 (else "?Function call error"): the fixed values of
 // its table, 2 and 3 from the variable store, 5 the tick count, 14 to 18
-// the machine's memory. The rows that report on facilities not built yet
-// (6 volumes, 13 the build number, 19 and 20 the keyboard's repeat, 21 the
-// link time, 33 the window's creation, and the interpreter's own 11, 24,
-// 25 and 34) answer "?Not supported"; every other row is 0.
+// the machine's memory; the rows about the system and the interpreter
+// (InfoOfTheSystem, system_values.h); every other row is 0.
 int32_t FnInfo(CallContext& ctx, const CValue* args, int count, CValue& result);
 
 }  // namespace torvic

@@ -18,6 +18,7 @@
 #include "engine/interpreter.h"
 #include "platform/memory_budget.h"
 #include "shell/batch_mode.h"
+#include "shell/desktop_settings.h"
 #include "shell/qt_surface.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
@@ -63,6 +64,7 @@ void KeepNumbersInTheCLocale() { std::setlocale(LC_NUMERIC, "C"); }
 int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   KeepNumbersInTheCLocale();
+  shell::ReadDesktopSettings();
   // The torvic command hands its arguments on (the toolkit has taken its
   // own out of argv by now); the session volumes and the memory budget
   // matter here.

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,6 +129,36 @@ class Child {
     while (output_.find(text) == std::string::npos)
       if (Clock::now() - start > kDeadline || !ReadSome(outFd_, output_, 100)) return false;
     return true;
+  }
+
+  // Waits until the child has read all its input and sleeps, its CPU time
+  // unchanged over a quarter second (longer than the batch host's patience
+  // for held keys): what was typed has been handled. False at the deadline.
+  bool WaitUntilIdle() {
+    const auto start = Clock::now();
+    std::string last;
+    int quiet = 0;
+    while (Clock::now() - start < kDeadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      int pending = 0;
+      if (inFd_ >= 0 && ::ioctl(inFd_, FIONREAD, &pending) != 0) return false;
+      std::ifstream statFile("/proc/" + std::to_string(pid_) + "/stat");
+      std::string stat;
+      std::getline(statFile, stat);
+      // After the command's closing parenthesis: state, then fields up to
+      // utime and stime (the 14th and 15th of the line).
+      const size_t close = stat.rfind(')');
+      if (close == std::string::npos) return false;
+      const std::string rest = stat.substr(close + 2);
+      const bool sleeping = !rest.empty() && rest[0] == 'S';
+      size_t field = 0, at = 0;
+      for (; at < rest.size() && field < 11; ++at) field += rest[at] == ' ';
+      const std::string cpu = rest.substr(at, rest.find(' ', rest.find(' ', at) + 1) - at);
+      quiet = (pending == 0 && sleeping && cpu == last) ? quiet + 1 : 0;
+      last = cpu;
+      if (quiet >= 5) return true;
+    }
+    return false;
   }
 
   // Waits for the child to end, collecting its output; nothing at the
@@ -277,7 +308,7 @@ TEST(BatchSignals, EndAWaitingSessionAndWriteTheScreen) {
   EXPECT_TRUE(KilledBy(prompt.Wait(), SIGTERM));
 
   Child screen({{"--screen"}, "PRINT \"SHOWN\"\n", true});
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(screen.WaitUntilIdle());
   ::kill(screen.Pid(), SIGTERM);
   EXPECT_TRUE(KilledBy(screen.Wait(), SIGTERM));
   size_t lines = 0;
