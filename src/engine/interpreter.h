@@ -353,6 +353,9 @@ class Interpreter final : public platform::EventSink {
   int32_t LineNumberOfCurrent() const;
   void DeactivateForRecords(bool immediateOnly);
   void LoopOverProgram(bool nested);
+  // The slow ways out of LoopOverProgram, kept out of its path.
+  [[gnu::noinline]] bool LeaveProgramLoop(bool nested);
+  [[gnu::noinline]] void WaitStatementDelay(uint8_t delay);
   void ShowStatus(std::string_view text);
   void EditingKeyDown(const platform::KeyEvent& e);
   void EditingChar(uint32_t c, bool shift);

@@ -196,6 +196,10 @@ class Evaluator {
   }
 
  private:
+  // CheckExpression's items that take more than a length check.
+  int32_t CheckCall(Code code, size_t& pos, Check what);
+  int32_t CheckVariable(uint8_t c, Code code, size_t& pos, Check what);
+
   struct SiteEntry {
     const uint8_t* site = nullptr;
     uint64_t removals = 0;
@@ -229,6 +233,11 @@ class Evaluator {
 
   int32_t Run(Code code, size_t& pos);
   int32_t RunItems(Code code, size_t& pos);
+  int32_t StringItem(Code code, size_t& pos);
+  int32_t OperatorItem(Code code, size_t& pos, size_t base);
+  int32_t ScalarItem(Code code, size_t& pos, uint8_t c);
+  int32_t ConstantItem(Code code, size_t& pos);
+  int32_t ParamItem(Code code, size_t& pos, uint8_t c);
   // The quick path (quick_code.h): the plan of the expression at code[pos]
   // when the code is the cached program code, no stop is pending and the
   // expression qualifies; else null.
@@ -245,6 +254,8 @@ class Evaluator {
   CVariable* SiteScalar(quick::Site& site);
   int32_t SiteElement(quick::Site& site, int count, const double* subs, double*& at);
   // Target steps store the place they find in *place.
+  int32_t CallStep(quick::PlanCache& cache, const quick::Plan& plan, double* st, int& sp,
+                   const quick::Step*& s, const quick::Step*& last, size_t& pos);
   int32_t RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
                    double** place = nullptr);
   // One expression that must leave one value on the stack: quick when it
