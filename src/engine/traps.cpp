@@ -92,7 +92,7 @@ void Interpreter::RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool s
       in.payloadEnd_ = end;
       // A handler left another way than by RESUME (a RETURN to the prompt's
       // GOSUB) leaves its context behind; the stack follows the nesting.
-      if (in.trapContexts_.size() > depth) in.trapContexts_.resize(depth);
+      while (in.trapContexts_.size() > depth) in.trapContexts_.pop_back();
     }
   } restore{*this, trap, depth, statementStart_, payloadEnd_};
   trap.inHandler = true;

@@ -74,9 +74,9 @@ int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
     if (!ReadCode8(code, pos, marker)) return kErrInternalError;
     if (marker == 0) return kOk;
     // One numeric target: resolved and assigned the quick way.
-    int32_t e = kOk;
-    if (ev.QuickAssign(code, pos, e)) {
-      if (e) return e;
+    int32_t quick = kOk;
+    if (ev.QuickAssign(code, pos, quick)) {
+      if (quick) return quick;
       if (ev.StopPending()) return kOk;  // the rest waits for the stop
       continue;
     }
