@@ -18,6 +18,7 @@
 #include "engine/datafiles.h"
 #include "engine/errors.h"
 #include "engine/session.h"
+#include "volumes/volume_dialogs.h"
 #include "volumes/volume_fixture.h"
 
 namespace torvic {
@@ -292,6 +293,32 @@ TEST(DataFiles, BytesAFailedWriteKeptReachTheFileLater) {
   EXPECT_GE(written.size(), text.size() * (writes - 1));
   EXPECT_GT(written.size(), 1024u);
   EXPECT_EQ(written, all.substr(0, written.size()));
+}
+
+// filename$ names the file's volume, which the Volumes dialog may remove
+// while the file is open; the file itself stays open and closes cleanly.
+TEST(DataFiles, TheNameOfAFileWhoseVolumeWentIsAnError) {
+  Files f;
+  VolumeTable& volumes = f.s.in.Volumes();
+  volumes.AddSessionVolume("WORK", f.scratch.Folder("work"), false);
+  volumes.AddSessionVolume("OTHER", f.scratch.Folder("other"), false);
+  VolumesDialog dialog(volumes, f.s.h);
+  bool removed = false;
+  f.s.onLine = [&](const std::string& text) {
+    if (removed || !Session::EndsWith(text, "OTHER:NOTES.dat\n")) return;
+    removed = true;
+    dialog.Open(100, 300);
+    dialog.Select(0);  // OTHER, before WORK in name order
+    dialog.Remove();
+  };
+  f.s.Run(
+      "OPEN \"OTHER:NOTES\" FOR OUTPUT AS #1: PRINT FILENAME$(1)\n"
+      "PRINT FILENAME$(1)\nPRINT #1, \"KEPT\": CLOSE #1: PRINT OPEN(1)\n");
+  ASSERT_TRUE(removed);
+  EXPECT_EQ(volumes.Count(), 1u);
+  EXPECT_TRUE(f.s.Has("?Volume does not exist, /PRINT FILENAME$(1)/")) << f.s.transcript;
+  EXPECT_TRUE(f.s.Has("PRINT OPEN(1)\n 0\n")) << f.s.transcript;
+  EXPECT_EQ(Contents(f.scratch.Path() + "/other/NOTES.dat"), "KEPT\r\n");
 }
 
 }  // namespace
