@@ -168,6 +168,37 @@ constexpr HandlerRow kHandlers[] = {
     {247, handlers::Work},
     {245, handlers::Pwork},
     {219, handlers::Pdv},
+    // The data files and the whole-file statements.
+    {82, handlers::Open},
+    {13, handlers::Close},
+    {98, handlers::Reset},
+    {1, handlers::Abort},
+    {40, handlers::Field},
+    {70, handlers::Lset},
+    {103, handlers::Rset},
+    {44, handlers::GetRecord},     // GET #
+    {89, handlers::PutRecord},     // PUT #
+    {55, handlers::InsertRecord},  // INSERT #
+    {25, handlers::DeleteRecord},  // DELETE #
+    {108, handlers::Seek},
+    {102, handlers::Rewind},
+    {118, handlers::Truncate},
+    {60, handlers::KillFile},  // KILL #
+    {97, handlers::Reopen},
+    {119, handlers::Unload},
+    {127, handlers::Write},
+    {4, handlers::Attach},
+    {26, handlers::Detach},
+    {213, handlers::Cmd},
+    {29, handlers::Dload},
+    {30, handlers::Dsave},
+    {31, handlers::Dump},  // DUMP, TYPE
+    // APPEND and CREATE in all their forms evaluate their arguments, then
+    // "?Not supported".
+    {144, handlers::ArgumentsThenNotSupported},  // APPEND a TO b, CONCAT
+    {146, handlers::ArgumentsThenNotSupported},  // APPEND #
+    {155, handlers::ArgumentsThenNotSupported},  // CREATE name
+    {156, handlers::ArgumentsThenNotSupported},  // CREATE #
 };
 
 // Statements this system does not implement: they compile and answer
@@ -213,10 +244,6 @@ constexpr NotSupportedRow kNotSupported[] = {
     {206, L::Graphics},          // PPRINT
     {207, L::Graphics},          // PPRINT USING
     {186, L::ConsoleWords},      // UNHIDE
-    {144, L::DataFileForms},     // APPEND a TO b, CONCAT
-    {146, L::DataFileForms},     // APPEND #
-    {155, L::DataFileForms},     // CREATE name
-    {156, L::DataFileForms},     // CREATE #
 };
 
 // The statements of the parts still to come. Each part moves its codes from
@@ -235,29 +262,6 @@ constexpr ComingRow kNotBuiltYet[] = {
     {226, P::ProgramFiles},    // LOAD?
     {227, P::ProgramFiles},    // SAVE?
     {228, P::ProgramFiles},    // DOS
-    {82, P::DataFiles},        // OPEN
-    {13, P::DataFiles},        // CLOSE
-    {1, P::DataFiles},         // ABORT
-    {98, P::DataFiles},        // RESET
-    {40, P::DataFiles},        // FIELD
-    {44, P::DataFiles},        // GET #
-    {89, P::DataFiles},        // PUT #
-    {55, P::DataFiles},        // INSERT #
-    {25, P::DataFiles},        // DELETE #
-    {60, P::DataFiles},        // KILL #
-    {97, P::DataFiles},        // REOPEN
-    {102, P::DataFiles},       // REWIND
-    {108, P::DataFiles},       // SEEK
-    {118, P::DataFiles},       // TRUNCATE
-    {119, P::DataFiles},       // UNLOAD
-    {127, P::DataFiles},       // WRITE
-    {70, P::DataFiles},        // LSET
-    {103, P::DataFiles},       // RSET
-    {4, P::DataFiles},         // ATTACH
-    {26, P::DataFiles},        // DETACH
-    {213, P::DataFiles},       // CMD
-    {29, P::DataFiles},        // DLOAD
-    {30, P::DataFiles},        // DSAVE
     {41, P::FileStatements},   // FILES, CATALOG, CAT
     {28, P::FileStatements},   // DIR
     {218, P::FileStatements},  // DIRR
@@ -267,7 +271,6 @@ constexpr ComingRow kNotBuiltYet[] = {
     {59, P::FileStatements},   // KILL, DELETE name
     {5, P::FileStatements},    // ATTRIB
     {6, P::FileStatements},    // BACKUP
-    {31, P::FileStatements},   // DUMP, TYPE
     {50, P::Help},             // HELP
     {215, P::Printing},        // $PRINT
     {132, P::Printing},        // OPEN PRINTER

@@ -48,7 +48,6 @@ enum class NotSupportedList : uint8_t {
   ProgramChecks,     // the checking, debugging and profiling words
   Graphics,          // graphics statements without arguments to check
   ConsoleWords,      // console words without arguments to check
-  DataFileForms,     // APPEND and CREATE in all their forms
 };
 struct NotSupportedRow {
   uint8_t code;
@@ -60,7 +59,6 @@ struct NotSupportedRow {
 enum class ComingPart : uint8_t {
   Volumes,         // the volume table and its statements
   ProgramFiles,    // SAVE, LOAD, MERGE, CHAIN, NEW, OLD and their relatives
-  DataFiles,       // numbered data files, the echo file, whole-file strings
   FileStatements,  // catalogues, copying, renaming, deleting files
   Help,
   Printing,        // printing the program
@@ -196,6 +194,33 @@ int32_t FormAndListNotSupported(Interpreter&, const uint8_t*, size_t&);
 int32_t OneValueNotSupported(Interpreter&, const uint8_t*, size_t&);
 // SCREEN (screen_images.cpp).
 int32_t Screen(Interpreter&, const uint8_t*, size_t&);
+// The data files (file_statements.cpp) and the whole-file statements
+// (file_transfer.cpp).
+int32_t Open(Interpreter&, const uint8_t*, size_t&);
+int32_t Close(Interpreter&, const uint8_t*, size_t&);
+int32_t Reset(Interpreter&, const uint8_t*, size_t&);
+int32_t Abort(Interpreter&, const uint8_t*, size_t&);
+int32_t Field(Interpreter&, const uint8_t*, size_t&);
+int32_t Lset(Interpreter&, const uint8_t*, size_t&);
+int32_t Rset(Interpreter&, const uint8_t*, size_t&);
+int32_t GetRecord(Interpreter&, const uint8_t*, size_t&);     // GET #
+int32_t PutRecord(Interpreter&, const uint8_t*, size_t&);     // PUT #
+int32_t InsertRecord(Interpreter&, const uint8_t*, size_t&);  // INSERT #
+int32_t DeleteRecord(Interpreter&, const uint8_t*, size_t&);  // DELETE #
+int32_t Seek(Interpreter&, const uint8_t*, size_t&);
+int32_t Rewind(Interpreter&, const uint8_t*, size_t&);
+int32_t Truncate(Interpreter&, const uint8_t*, size_t&);
+int32_t KillFile(Interpreter&, const uint8_t*, size_t&);  // KILL #
+int32_t Reopen(Interpreter&, const uint8_t*, size_t&);
+int32_t Unload(Interpreter&, const uint8_t*, size_t&);
+int32_t Write(Interpreter&, const uint8_t*, size_t&);
+int32_t Attach(Interpreter&, const uint8_t*, size_t&);
+int32_t Detach(Interpreter&, const uint8_t*, size_t&);
+int32_t Cmd(Interpreter&, const uint8_t*, size_t&);
+int32_t ArgumentsThenNotSupported(Interpreter&, const uint8_t*, size_t&);
+int32_t Dload(Interpreter&, const uint8_t*, size_t&);
+int32_t Dsave(Interpreter&, const uint8_t*, size_t&);
+int32_t Dump(Interpreter&, const uint8_t*, size_t&);  // DUMP, TYPE
 // The volume table's statements (volumes/volume_statements.cpp).
 int32_t Volumes(Interpreter&, const uint8_t*, size_t&);
 int32_t Cv(Interpreter&, const uint8_t*, size_t&);  // CV, VOLUME

@@ -8,6 +8,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "console/settings_map.h"
+#include "engine/datafiles.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
@@ -47,6 +48,8 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
   AddListener(screenImages_.get());
   volumes_ = std::make_unique<VolumeTable>();
+  files_ = std::make_unique<DataFileTable>(*this);
+  AddListener(files_.get());
   trapContexts_.reserve(kMaxNesting + 1);  // no trap ever waits for storage
   timerBase_ = host_.clock.TickCount();    // TIMER counts from the window's creation
 }
@@ -80,6 +83,17 @@ void Interpreter::RunSession() {
       if (!WaitTurn(true)) InputExhaustedAtPrompt();
     } catch (const std::bad_alloc&) { OutOfMemoryAtPrompt(); }
   }
+  // Files left open reach their host files; a failure is still shown.
+  files_->OnEnd();
+}
+
+int32_t Interpreter::TakeDeferredError(int32_t result) {
+  // A statement that failed by itself reports its own error; the deferred
+  // one waits for the next statement.
+  if (result != 0) return result;
+  result = deferredError_;
+  deferredError_ = 0;
+  return result;
 }
 
 void Interpreter::OutOfMemoryAtPrompt() noexcept {
@@ -152,6 +166,7 @@ Interpreter::RunOutcome Interpreter::RunProgramOnce() {
   inputMode_ = kIdle;
   commandExecuting_ = false;
   exiting_ = true;
+  files_->OnEnd();  // a run that stopped kept its files open
   return lastOutcome_;
 }
 
@@ -241,6 +256,8 @@ template <bool ofCurrentLine>
   } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
   statementStart_ = start;
   payloadEnd_ = end;
+  if (deferredError_ != 0) [[unlikely]]
+    result = TakeDeferredError(result);
   if (result == 0) [[likely]] {
     if (stopReason_ == StopReason::None) [[likely]]
       return true;

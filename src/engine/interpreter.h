@@ -33,6 +33,7 @@
 namespace torvic {
 
 class ConsoleScreen;
+class DataFileTable;
 class Evaluator;
 class ExpressionContext;
 class SettingsBridge;
@@ -324,6 +325,16 @@ class Interpreter final : public platform::EventSink {
   std::string VolumeName();
   ExpressionContext& Expressions() { return *expressions_; }
   ScreenImageStack& ScreenImages() { return *screenImages_; }
+  // The open data files (engine/datafiles.h).
+  DataFileTable& Files() { return *files_; }
+  // An error that arose outside any handler's result (a write to the echo
+  // file that failed while the screen was written): the statement running,
+  // or the next one to run, fails with it.
+  void DeferError(int32_t code) {
+    if (deferredError_ == 0) deferredError_ = code;
+  }
+  // The result a statement ends with once a deferred error is pending.
+  [[gnu::noinline]] int32_t TakeDeferredError(int32_t result);
 
   // RECALL: text that goes into the input line, ready to be edited, when
   // the command line has ended (in place of the prompt).
@@ -384,6 +395,10 @@ class Interpreter final : public platform::EventSink {
   Evaluator* eval_ = nullptr;    // the evaluator, looked up once
   std::unique_ptr<ScreenImageStack> screenImages_;
   std::unique_ptr<VolumeTable> volumes_;
+  // Destroyed first: closing the files at the end empties the FIELD
+  // variables of the expression context.
+  std::unique_ptr<DataFileTable> files_;
+  int32_t deferredError_ = 0;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;

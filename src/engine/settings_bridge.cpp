@@ -6,6 +6,7 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/datafiles.h"
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
@@ -132,11 +133,10 @@ int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
     case LiveValue::RandomByte: return static_cast<int32_t>(RandomDraw() * 255 / 32767);
     // SCREEN's image stack keeps the count in both bytes itself.
     case LiveValue::SavedScreenImages: return in_.Memory().Byte(address);
-    // Nothing of these exists yet: no frame state reaches the core, no echo
-    // file, no open data files.
-    case LiveValue::FrameState:
-    case LiveValue::EchoFileAttached:
-    case LiveValue::OpenDataFiles: return 0;
+    case LiveValue::EchoFileAttached: return in_.Files().EchoNumber() != 0 ? 1 : 0;
+    case LiveValue::OpenDataFiles: return static_cast<int32_t>(in_.Files().Count());
+    // No frame state reaches the core yet.
+    case LiveValue::FrameState: return 0;
     default: return in_.Memory().Byte(address);
   }
 }

@@ -5,6 +5,7 @@
 #include "engine/console_functions.h"
 #include "engine/errors.h"
 #include "expr/date_functions.h"
+#include "engine/file_functions.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
 #include "expr/numeric_functions.h"
@@ -210,6 +211,17 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {218, FnCbt},          // cbt
     {221, FnInfoText},     // info$
     {32, FnDec},           // dec
+    {36, FnEof},           // eof
+    {71, FnLoc},           // loc
+    {72, FnLof},           // lof
+    {103, FnRec},          // rec
+    {205, FnBufsiz},       // bufsiz
+    {95, FnOpen},          // open
+    {54, FnFreefile},      // freefile
+    {48, FnFilemode},      // filemode
+    {234, FnModeLetter},   // filemode$
+    {49, FnFileName},      // filename$
+    {62, FnInputText},     // input$
 };
 
 // The one-number built-ins that need nothing but their number: each number's
@@ -346,17 +358,6 @@ constexpr FunctionComingRow kNotBuiltYet[] = {
     {2, C::Volumes},      // access
     {10, C::Volumes},     // attrib$
     {47, C::Volumes},     // file$
-    {36, C::DataFiles},   // eof
-    {48, C::DataFiles},   // filemode
-    {71, C::DataFiles},   // loc
-    {72, C::DataFiles},   // lof
-    {95, C::DataFiles},   // open
-    {103, C::DataFiles},  // rec
-    {205, C::DataFiles},  // bufsiz
-    {54, C::DataFiles},   // freefile
-    {49, C::DataFiles},   // filename$
-    {234, C::DataFiles},  // filemode$
-    {62, C::DataFiles},   // input$
     {86, C::KeyTexts},    // mkkey$
     {232, C::KeyTexts},   // ctrl$
     {246, C::KeyTexts},   // shift$
