@@ -190,7 +190,8 @@ bool VolumeOfName(VolumeTable& table, std::string_view name, std::string& volume
 }
 
 int32_t CheckReadAccess(const std::string& hostPath) {
-  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without waiting: a FIFO without a writer would hold the open for ever.
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd >= 0) {
     struct stat st;
     const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
