@@ -168,6 +168,18 @@ constexpr HandlerRow kHandlers[] = {
     {247, handlers::Work},
     {245, handlers::Pwork},
     {219, handlers::Pdv},
+    {105, handlers::Save},  // SAVE, ASAVE, BSAVE
+    {66, handlers::Load},
+    {67, handlers::Loadr},
+    {178, handlers::Runr},
+    {71, handlers::Merge},
+    {11, handlers::Chain},
+    {74, handlers::New},
+    {77, handlers::Old},
+    {226, handlers::LoadDialog},  // LOAD?
+    {227, handlers::SaveDialog},  // SAVE?
+    {228, handlers::Dos},
+    {218, handlers::Dirr},
 };
 
 // Statements this system does not implement: they compile and answer
@@ -224,17 +236,6 @@ constexpr NotSupportedRow kNotSupported[] = {
 using P = ComingPart;
 constexpr ComingRow kNotBuiltYet[] = {
     {122, P::Volumes},         // VOLINI
-    {105, P::ProgramFiles},    // SAVE, ASAVE, BSAVE
-    {66, P::ProgramFiles},     // LOAD
-    {67, P::ProgramFiles},     // LOADR
-    {178, P::ProgramFiles},    // RUNR
-    {71, P::ProgramFiles},     // MERGE
-    {11, P::ProgramFiles},     // CHAIN
-    {74, P::ProgramFiles},     // NEW
-    {77, P::ProgramFiles},     // OLD
-    {226, P::ProgramFiles},    // LOAD?
-    {227, P::ProgramFiles},    // SAVE?
-    {228, P::ProgramFiles},    // DOS
     {82, P::DataFiles},        // OPEN
     {13, P::DataFiles},        // CLOSE
     {1, P::DataFiles},         // ABORT
@@ -260,7 +261,6 @@ constexpr ComingRow kNotBuiltYet[] = {
     {30, P::DataFiles},        // DSAVE
     {41, P::FileStatements},   // FILES, CATALOG, CAT
     {28, P::FileStatements},   // DIR
-    {218, P::FileStatements},  // DIRR
     {20, P::FileStatements},   // COPY a TO b
     {73, P::FileStatements},   // MOVE a TO b
     {95, P::FileStatements},   // RENAME, NAME
