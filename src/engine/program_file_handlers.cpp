@@ -271,22 +271,24 @@ bool AskFileOnConsole(Interpreter& in, platform::FileDialogMode mode,
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(0, 1);
     if (name.empty()) return false;
+    // The dialog's messages, on the console too.
     std::string volume;
     if (VolumeOfName(table, name, volume) && !table.FindVolume(volume)) {
-      in.Host().dialogs.MessageBox(
-          "Volume " + Upper(volume) +
-              " does not exist.\nPlease verify the appropriate volume was given.",
-          kCaption, platform::Buttons::Ok, platform::Icon::Exclamation);
+      screen.WriteText("Volume " + Upper(volume) + " does not exist.");
+      screen.NewLine();
+      screen.WriteText("Please verify the appropriate volume was given.");
+      screen.NewLine();
       continue;
     }
     ResolvedName existing;
     if (saving && ResolveFileName(table, name, kProgramExtension, existing) == 0 &&
-        PlainFileExists(existing.path) &&
-        in.Host().dialogs.MessageBox(existing.volume + ":" + Upper(existing.file) +
-                                         "\nThis file already exists.\nRelpace existing file?",
-                                     kCaption, platform::Buttons::YesNo,
-                                     platform::Icon::Exclamation) != platform::Answer::Yes)
-      continue;
+        PlainFileExists(existing.path)) {
+      screen.WriteText(existing.volume + ":" + Upper(existing.file));
+      screen.NewLine();
+      screen.WriteText("This file already exists.");
+      screen.NewLine();
+      if (!in.AskYesNo("Relpace existing file?")) continue;
+    }
     // The type follows the name, as the dialog's "ASCII file (*.txt)" does.
     const size_t colon = name.find(':');
     const std::string_view file = colon == std::string::npos

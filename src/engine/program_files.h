@@ -43,9 +43,10 @@ bool RunStartupProgram(Interpreter& in);
 
 // The volume file dialog: the host's, or, where the host draws none, the
 // name asked for on the console line ("Open file: ", "Save as: "; an
-// empty line cancels). A name whose volume part names no volume is told
-// and asked again; for saving, an existing file is replaced only after a
-// "Yes". False when cancelled.
+// empty line cancels), where the dialog's checks answer on the console as
+// well: a name whose volume part names no volume is told and asked again;
+// for saving, an existing file is replaced only after a "Y". False when
+// cancelled.
 bool ChooseProgramFile(Interpreter& in, platform::FileDialogMode mode,
                        platform::FileChoice& choice);
 
