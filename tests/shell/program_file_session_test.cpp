@@ -30,13 +30,16 @@ class Sessions {
   fs::path ConfigFolder() const { return home_.path() / "config" / "Quellorix"; }
 
   // Types `keys` into `torvic --batch --mount P=...`; `limits` runs first in
-  // the same shell (a ulimit). The transcript.
-  std::string Run(const std::string& keys, const std::string& limits = "") {
+  // the same shell (a ulimit); `program` is the batch mode's PROGRAM. The
+  // transcript.
+  std::string Run(const std::string& keys, const std::string& limits = "",
+                  const std::string& program = "") {
     const fs::path input = home_.path() / "keys";
     std::ofstream(input, std::ios::binary) << keys;
     const std::string command = limits + home_.HomeAssignments() +
                                 " timeout -k 5 120 '" TORVIC_EXE "' --batch --mount P='" +
-                                files_.path().string() + "' < '" + input.string() + "' 2>/dev/null";
+                                files_.path().string() + "' " + program + " < '" + input.string() +
+                                "' 2>/dev/null";
     std::string out;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return out;
@@ -141,6 +144,14 @@ TEST(ProgramFileSessions, EachFormLoadsBackIdenticalAndSavesTheSameBytes) {
   EXPECT_EQ(Bytes(s.Files() / "B2.tvc"), binary);
   EXPECT_EQ(Bytes(s.Files() / "T2.tvc"), text);
   EXPECT_NE(second.find(std::string("RUN\n") + kOutput), std::string::npos) << second;
+
+  // The batch mode's PROGRAM is read as LOAD reads it, whatever its name.
+  Write(s.Files() / "binary.bas", binary);
+  Write(s.Files() / "text.bin", text);
+  for (const char* name : {"binary.bas", "text.bin"}) {
+    const std::string out = s.Run("", "", "'" + (s.Files() / name).string() + "'");
+    EXPECT_EQ(out.substr(0, sizeof kOutput - 1), kOutput) << name << "\n" << out;
+  }
 }
 
 // Stored code is used only when its check sums match and the validator
