@@ -199,6 +199,18 @@ constexpr HandlerRow kHandlers[] = {
     {146, handlers::ArgumentsThenNotSupported},  // APPEND #
     {155, handlers::ArgumentsThenNotSupported},  // CREATE name
     {156, handlers::ArgumentsThenNotSupported},  // CREATE #
+    {105, handlers::Save},  // SAVE, ASAVE, BSAVE
+    {66, handlers::Load},
+    {67, handlers::Loadr},
+    {178, handlers::Runr},
+    {71, handlers::Merge},
+    {11, handlers::Chain},
+    {74, handlers::New},
+    {77, handlers::Old},
+    {226, handlers::LoadDialog},  // LOAD?
+    {227, handlers::SaveDialog},  // SAVE?
+    {228, handlers::Dos},
+    {218, handlers::Dirr},
 };
 
 // Statements this system does not implement: they compile and answer
@@ -251,20 +263,8 @@ constexpr NotSupportedRow kNotSupported[] = {
 using P = ComingPart;
 constexpr ComingRow kNotBuiltYet[] = {
     {122, P::Volumes},         // VOLINI
-    {105, P::ProgramFiles},    // SAVE, ASAVE, BSAVE
-    {66, P::ProgramFiles},     // LOAD
-    {67, P::ProgramFiles},     // LOADR
-    {178, P::ProgramFiles},    // RUNR
-    {71, P::ProgramFiles},     // MERGE
-    {11, P::ProgramFiles},     // CHAIN
-    {74, P::ProgramFiles},     // NEW
-    {77, P::ProgramFiles},     // OLD
-    {226, P::ProgramFiles},    // LOAD?
-    {227, P::ProgramFiles},    // SAVE?
-    {228, P::ProgramFiles},    // DOS
     {41, P::FileStatements},   // FILES, CATALOG, CAT
     {28, P::FileStatements},   // DIR
-    {218, P::FileStatements},  // DIRR
     {20, P::FileStatements},   // COPY a TO b
     {73, P::FileStatements},   // MOVE a TO b
     {95, P::FileStatements},   // RENAME, NAME

@@ -58,7 +58,6 @@ struct NotSupportedRow {
 // supported" until they are built.
 enum class ComingPart : uint8_t {
   Volumes,         // the volume table and its statements
-  ProgramFiles,    // SAVE, LOAD, MERGE, CHAIN, NEW, OLD and their relatives
   FileStatements,  // catalogues, copying, renaming, deleting files
   Help,
   Printing,        // printing the program
@@ -221,6 +220,21 @@ int32_t ArgumentsThenNotSupported(Interpreter&, const uint8_t*, size_t&);
 int32_t Dload(Interpreter&, const uint8_t*, size_t&);
 int32_t Dsave(Interpreter&, const uint8_t*, size_t&);
 int32_t Dump(Interpreter&, const uint8_t*, size_t&);  // DUMP, TYPE
+// Program files (program_file_handlers.cpp). RunFile is RUN with a file
+// name, called by Run.
+int32_t Save(Interpreter&, const uint8_t*, size_t&);  // SAVE, ASAVE, BSAVE
+int32_t Load(Interpreter&, const uint8_t*, size_t&);
+int32_t Loadr(Interpreter&, const uint8_t*, size_t&);
+int32_t Runr(Interpreter&, const uint8_t*, size_t&);
+int32_t Merge(Interpreter&, const uint8_t*, size_t&);
+int32_t Chain(Interpreter&, const uint8_t*, size_t&);
+int32_t New(Interpreter&, const uint8_t*, size_t&);
+int32_t Old(Interpreter&, const uint8_t*, size_t&);
+int32_t LoadDialog(Interpreter&, const uint8_t*, size_t&);  // LOAD?
+int32_t SaveDialog(Interpreter&, const uint8_t*, size_t&);  // SAVE?
+int32_t Dos(Interpreter&, const uint8_t*, size_t&);
+int32_t Dirr(Interpreter&, const uint8_t*, size_t&);
+int32_t RunFile(Interpreter&, const uint8_t*, size_t&);
 // The volume table's statements (volumes/volume_statements.cpp).
 int32_t Volumes(Interpreter&, const uint8_t*, size_t&);
 int32_t Cv(Interpreter&, const uint8_t*, size_t&);  // CV, VOLUME

@@ -116,6 +116,28 @@ void Interpreter::ReportOutOfMemoryAtPrompt() {
   screen_.ShowCursor(true);
 }
 
+void Interpreter::ExecuteCommand(std::string_view line) {
+  host_.pump.SetSink(this);
+  ShowStatus(kExecutingText);
+  stopReason_ = StopReason::None;
+  commandExecuting_ = true;
+  inputMode_ = kExecuting;
+  screen_.ShowCursor(false);
+  try {
+    lastCommand_ = std::string(line);
+    EnterCommandLine(line);
+  } catch (const std::bad_alloc&) {
+    ReportError(kErrOutOfMemory, -1, std::nullopt);
+    if (stopDepth_ == 0) AbortRun();
+  }
+  inputMode_ = kIdle;
+  commandExecuting_ = false;
+  if (stopDepth_ == 0) eval_->ReleaseStack();
+  ShowStatus(kIdleText);
+  editor_.Clear();
+  screen_.ShowCursor(true);
+}
+
 void Interpreter::RequestExit() {
   keys_.Clear();
   quitPending_ = true;
@@ -629,6 +651,15 @@ void Interpreter::ResetRunState() {
 
 void Interpreter::ResetAfterEdit() {
   for (RunStateListener* l : listeners_) l->OnEditReset();
+  data_ = {};
+  DeactivateForRecords(/*immediateOnly=*/false);
+  memory::Release(gosub_);
+  DiscardTrapContexts();
+  ClearTraps();
+  canContinue_ = false;
+}
+
+void Interpreter::ResetProgramPositions() {
   data_ = {};
   DeactivateForRecords(/*immediateOnly=*/false);
   memory::Release(gosub_);

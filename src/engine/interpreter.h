@@ -127,6 +127,14 @@ struct DataPointer {
   bool fresh = true;
 };
 
+// The file a program was last loaded from or saved to: a BASIC file name
+// ("VOLUME:NAME.EXT", empty when the program has none) and its form. The
+// exit question's save writes the program back there.
+struct ProgramFileName {
+  std::string name;
+  bool text = false;
+};
+
 class Interpreter final : public platform::EventSink {
  public:
   // Values of the input mode.
@@ -146,6 +154,11 @@ class Interpreter final : public platform::EventSink {
   void ShowPrompt();
   // The outer loop: serves events until an exit is requested.
   void RunSession();
+  // Executes `line` as a command typed at the prompt is executed, without
+  // echoing it, keeping it in the history or printing a prompt after it
+  // (the start-up sequence's RUN "*"); the stop reason it leaves tells how
+  // it ended. The input line is empty afterwards.
+  void ExecuteCommand(std::string_view line);
   // Closing the window: every loop unwinds and RunSession returns.
   void RequestExit();
   bool ExitRequested() const { return stopReason_ == StopReason::ExitRequested || exiting_; }
@@ -178,6 +191,10 @@ class Interpreter final : public platform::EventSink {
   void ResetRunState();
   void ResetAfterEdit();
   void ResetInit();
+  // CHAIN: everything that points into the program's lines goes (the DATA
+  // pointer, FOR records, GOSUB returns, traps and their contexts, CONT);
+  // the variables and the other stores stay.
+  void ResetProgramPositions();
   // Gives the window system one turn; never blocks (except while paused).
   // Called after every statement, so the usual turn is inline: the host's
   // quiet turns cost a test and a decrement. A quiet turn serves nothing, so
@@ -260,6 +277,12 @@ class Interpreter final : public platform::EventSink {
   // PEEK and POKE: the settings memory with its special addresses.
   SettingsMap& Settings() { return *settingsMap_; }
   ProgramList& Program() { return program_; }
+  // The old-program store: NEW (and every load, which performs NEW) moves
+  // the program here, with its modified flag and file name, and OLD puts it
+  // back.
+  ProgramList& OldProgram() { return oldProgram_; }
+  ProgramFileName& ProgramFile() { return programFile_; }
+  ProgramFileName& OldProgramFile() { return oldProgramFile_; }
   LineEditor& Editor() { return editor_; }
   KeyQueue& Keys() { return keys_; }
 
@@ -382,6 +405,8 @@ class Interpreter final : public platform::EventSink {
   ConsoleScreen& screen_;
   SettingsMemory& memory_;
   ProgramList program_;
+  ProgramList oldProgram_;
+  ProgramFileName programFile_, oldProgramFile_;
   LineEditor editor_;
   KeyQueue keys_;
   CodeBuffer scratch_;

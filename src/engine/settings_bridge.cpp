@@ -11,6 +11,7 @@
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
+#include "engine/program_files.h"
 #include "expr/functions.h"
 #include "expr/numeric_functions.h"
 
@@ -38,9 +39,8 @@ void SettingsBridge::ReadLockKey(platform::LockKey key) {
   if (key == platform::LockKey::ScrollLock) in_.Screen().SetScrollLock(*on);
 }
 
-// The old-program store comes with NEW; until then no program has been
-// discarded, so there is nothing to put back and nothing is disturbed.
-int32_t SettingsBridge::RecoverDiscardedProgram() { return kOk; }
+// A copy of what the last NEW discarded (the store keeps it for OLD).
+int32_t SettingsBridge::RecoverDiscardedProgram() { return torvic::RecoverDiscardedProgram(in_); }
 
 void SettingsBridge::SetRestartOnExit(bool on) { in_.Host().process.SetRestartAtExit(on); }
 
@@ -56,15 +56,7 @@ int32_t SettingsBridge::RestartAndRenew() {
     return kOk;
   }
   in_.Settings().PokeByte(SettingsMemory::kRestartAddress, 3);
-  // NEW: a running program ends first, so no loop goes on with a freed line.
-  if (in_.Running()) {
-    in_.EndRun();
-    in_.SetPosition(nullptr, 0);
-  }
-  program.Clear();
-  program.SetModified(false);
-  in_.ResetAfterEdit();
-  in_.ResetInit();
+  DiscardProgram(in_);
   in_.Screen().ClearScreen();
   size_t noOperands = 0;
   return handlers::About(in_, nullptr, noOperands);

@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -175,6 +177,13 @@ std::string DocumentsFolder(const std::function<const char*(const char*)>& geten
   return home.empty() ? std::string() : home + "/Documents";
 }
 
+std::string ConfigurationFolder(const std::function<const char*(const char*)>& getenv) {
+  if (const char* config = getenv("XDG_CONFIG_HOME"); config && *config == '/')
+    return std::string(config) + "/Quellorix";
+  const std::string home = HomeFolder(getenv);
+  return home.empty() ? std::string() : home + "/.config/Quellorix";
+}
+
 int Inspect(const std::string& path, FileInfo& info, bool* isFolder) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return errno;
@@ -190,6 +199,101 @@ int SetReadOnly(const std::string& path, bool readOnly) {
   if (::stat(path.c_str(), &st) != 0) return errno;
   const mode_t mode = readOnly ? (st.st_mode & ~S_IWUSR) : (st.st_mode | S_IWUSR);
   if (::chmod(path.c_str(), mode & 07777) != 0) return errno;
+  return 0;
+}
+
+namespace {
+
+// A descriptor closed on every road out.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now, for the error a close can report (a delayed write).
+  int Close() {
+    const int r = ::close(fd_);
+    fd_ = -1;
+    return r == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+int WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+mode_t CreationMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+int ReplaceFile(const std::string& path, const void* data, size_t size) {
+  // A write past the process's file-size limit must fail with EFBIG, not
+  // end the process (and the program in memory with it).
+  static const bool fileSizeSignalIgnored = [] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)fileSizeSignalIgnored;
+
+  std::string target = path;
+  struct stat st;
+  bool exists = ::lstat(target.c_str(), &st) == 0;
+  if (exists && S_ISLNK(st.st_mode)) {
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::canonical(target, ec);
+    if (!ec) target = resolved.string();
+    exists = ::stat(target.c_str(), &st) == 0;
+  }
+  mode_t mode = CreationMode();
+  if (exists) {
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return EACCES;
+    // The read-only attribute (the owner's write bit) protects the file
+    // from root as well; otherwise the host decides.
+    if ((st.st_mode & S_IWUSR) == 0 || ::access(target.c_str(), W_OK) != 0) return EACCES;
+    mode = st.st_mode & 07777;
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "./" : target.substr(0, slash + 1);
+  std::string temporary = folder + ".torvic-save-XXXXXX";
+  Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (fd.get() < 0) return errno;
+  int error = WriteAll(fd.get(), data, size);
+  if (!error && ::fchmod(fd.get(), mode) != 0) error = errno;
+  if (!error && ::fsync(fd.get()) != 0) error = errno;
+  if (!error) error = fd.Close();
+  if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+  if (error) {
+    ::unlink(temporary.c_str());
+    return error;
+  }
+  // The new name on the disk too; a failure here loses nothing.
+  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
   return 0;
 }
 

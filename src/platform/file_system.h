@@ -39,6 +39,11 @@ std::string ExecutableFolder();
 // ~/Documents. `getenv` reads the environment (std::getenv in the product).
 std::string DocumentsFolder(const std::function<const char*(const char*)>& getenv);
 
+// TORVIC's per-user configuration folder, where the settings store keeps
+// its file: $XDG_CONFIG_HOME/Quellorix, else ~/.config/Quellorix ("" when
+// neither is known). The start-up program is looked for there first.
+std::string ConfigurationFolder(const std::function<const char*(const char*)>& getenv);
+
 // --- files --------------------------------------------------------------------
 struct FileInfo {
   std::string name;  // the name inside its folder
@@ -52,6 +57,17 @@ struct FileInfo {
 int Inspect(const std::string& path, FileInfo& info, bool* isFolder = nullptr);
 // Sets or clears the read-only attribute: the owner's write permission.
 int SetReadOnly(const std::string& path, bool readOnly);
+
+// Writes `size` bytes as the whole content of the file at `path`, which is
+// created or replaced, so that no failure on the way loses the old
+// content: the bytes go to a new file in the same folder, which is flushed
+// to the disk and then takes the name (a link keeps its place: the file it
+// points at is replaced). On any failure (a full volume, a file-size limit,
+// an I/O error) the new file is removed and the old one stays as it was. A
+// folder, or a file whose owner may not write it (the read-only attribute),
+// is not replaced: EISDIR, EACCES. A replaced file keeps its permissions; a
+// new one gets those the process creates files with. 0 or an errno.
+int ReplaceFile(const std::string& path, const void* data, size_t size);
 
 // Does `name` match a file pattern? "*" stands for any run of characters,
 // "?" for one; letters match without regard to case. As on the original
