@@ -168,6 +168,16 @@ constexpr HandlerRow kHandlers[] = {
     {247, handlers::Work},
     {245, handlers::Pwork},
     {219, handlers::Pdv},
+    {20, handlers::Copy},
+    {73, handlers::Move},
+    {95, handlers::Rename},  // RENAME, NAME
+    {59, handlers::Kill},    // KILL name, DELETE name
+    {5, handlers::Attrib},
+    {6, handlers::Backup},
+    {122, handlers::Volini},
+    {41, handlers::Catalog},   // FILES, CATALOG, CAT
+    {28, handlers::Catalog},   // DIR
+    {180, handlers::Catalog},  // SEARCH checks its operands, then "?Not supported"
 };
 
 // Statements this system does not implement: they compile and answer
@@ -187,7 +197,6 @@ constexpr NotSupportedRow kNotSupported[] = {
     {169, L::ProgramFileForms},  // LSAVE
     {76, L::EditingWords},       // NUMBER, NUM
     {148, L::EditingWords},      // AUTO
-    {180, L::EditingWords},      // SEARCH
     {129, L::EditingWords},      // LLIST
     {176, L::EditingWords},      // REMARK
     {187, L::EditingWords},      // UNREMARK
@@ -223,7 +232,6 @@ constexpr NotSupportedRow kNotSupported[] = {
 // here to the handler rows as it is built.
 using P = ComingPart;
 constexpr ComingRow kNotBuiltYet[] = {
-    {122, P::Volumes},         // VOLINI
     {105, P::ProgramFiles},    // SAVE, ASAVE, BSAVE
     {66, P::ProgramFiles},     // LOAD
     {67, P::ProgramFiles},     // LOADR
@@ -258,15 +266,7 @@ constexpr ComingRow kNotBuiltYet[] = {
     {213, P::DataFiles},       // CMD
     {29, P::DataFiles},        // DLOAD
     {30, P::DataFiles},        // DSAVE
-    {41, P::FileStatements},   // FILES, CATALOG, CAT
-    {28, P::FileStatements},   // DIR
     {218, P::FileStatements},  // DIRR
-    {20, P::FileStatements},   // COPY a TO b
-    {73, P::FileStatements},   // MOVE a TO b
-    {95, P::FileStatements},   // RENAME, NAME
-    {59, P::FileStatements},   // KILL, DELETE name
-    {5, P::FileStatements},    // ATTRIB
-    {6, P::FileStatements},    // BACKUP
     {31, P::FileStatements},   // DUMP, TYPE
     {50, P::Help},             // HELP
     {215, P::Printing},        // $PRINT
