@@ -12,6 +12,7 @@
 #include "expr/string_functions.h"
 #include "expr/system_functions.h"
 #include "expr/system_values.h"
+#include "expr/volume_functions.h"
 
 namespace torvic {
 
@@ -210,6 +211,17 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {218, FnCbt},          // cbt
     {221, FnInfoText},     // info$
     {32, FnDec},           // dec
+    {141, FnVolumes},      // volumes
+    {140, FnVolumeText},   // volume$
+    {33, FnDefault},       // default
+    {241, FnMapped},       // mapped
+    {102, FnReadOnly},     // readonly
+    {53, FnFree},          // free
+    {139, FnVerify},       // verify
+    {42, FnExists},        // exists
+    {2, FnAccess},         // access
+    {10, FnAttribText},    // attrib$
+    {47, FnFileText},      // file$
 };
 
 // The one-number built-ins that need nothing but their number: each number's
@@ -335,17 +347,6 @@ constexpr FunctionNotSupportedRow kNotSupported[] = {
 // from here to the workers as it is built.
 using C = FunctionComingPart;
 constexpr FunctionComingRow kNotBuiltYet[] = {
-    {141, C::Volumes},    // volumes
-    {140, C::Volumes},    // volume$
-    {33, C::Volumes},     // default
-    {241, C::Volumes},    // mapped
-    {102, C::Volumes},    // readonly
-    {53, C::Volumes},     // free
-    {139, C::Volumes},    // verify
-    {42, C::Volumes},     // exists
-    {2, C::Volumes},      // access
-    {10, C::Volumes},     // attrib$
-    {47, C::Volumes},     // file$
     {36, C::DataFiles},   // eof
     {48, C::DataFiles},   // filemode
     {71, C::DataFiles},   // loc

@@ -323,6 +323,7 @@ int CopyFile(const std::string& from, const std::string& to) {
     // Truncating the destination would empty the source itself.
     if (existing.st_dev == st.st_dev && existing.st_ino == st.st_ino) return EBUSY;
     if (S_ISDIR(existing.st_mode)) return EISDIR;
+    if ((existing.st_mode & S_IWUSR) == 0) return EACCES;  // the read-only attribute
   }
   const int raw = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
   if (raw < 0) return errno;
@@ -358,6 +359,9 @@ int MoveFile(const std::string& from, const std::string& to, bool replace) {
   if (!replace && ::lstat(to.c_str(), &existing) == 0 &&
       !(existing.st_dev == st.st_dev && existing.st_ino == st.st_ino))
     return EEXIST;
+  if (replace && ::lstat(to.c_str(), &existing) == 0 && (existing.st_mode & S_IWUSR) == 0 &&
+      !S_ISLNK(existing.st_mode))
+    return EACCES;  // the read-only attribute protects the destination
   if (::rename(from.c_str(), to.c_str()) == 0) return 0;
   if (errno != EXDEV) return errno;
   if (int e = CopyFile(from, to)) return e;
@@ -391,6 +395,8 @@ int CheckAccess(const std::string& path, bool read, bool write) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return errno;
   if (S_ISDIR(st.st_mode)) return EISDIR;
+  // The read-only attribute refuses writing even to the superuser.
+  if (write && (st.st_mode & S_IWUSR) == 0) return EACCES;
   const int mode = (read ? R_OK : 0) | (write ? W_OK : 0);
   return ::access(path.c_str(), mode == 0 ? F_OK : mode) == 0 ? 0 : errno;
 }

@@ -71,13 +71,16 @@ void SortByName(std::vector<FileInfo>& files);
 // Copies a plain file over `to` (created or replaced), keeping the source's
 // modification time and permissions, as a file manager does. A copy that
 // fails once the destination was opened removes the partial destination.
+// An existing destination with the read-only attribute (its owner may not
+// write it) is refused with EACCES, whoever runs the program.
 // A source that is the destination itself is refused (EBUSY) before
 // anything is truncated; a source that is no plain file gives EISDIR or
 // EINVAL.
 int CopyFile(const std::string& from, const std::string& to);
 // Renames `from` to `to`. Without `replace` an existing destination is
 // refused (EEXIST), as the original host's move was; across file systems
-// the file is copied and the source removed.
+// the file is copied and the source removed. A read-only destination is
+// not replaced (EACCES).
 int MoveFile(const std::string& from, const std::string& to, bool replace);
 // Deletes a plain file. A read-only file (its owner may not write it) is
 // refused with EACCES: the read-only attribute protects a file from
@@ -89,7 +92,9 @@ using TrashHandler = int (*)(const std::string& path);
 void SetTrashHandler(TrashHandler handler);
 int MoveToTrash(const std::string& path);
 // Can the file be read, written, or both (access(2) with the process's
-// real identity)? An errno (ENOENT when missing; EISDIR for a folder).
+// real identity)? An errno (ENOENT when missing; EISDIR for a folder;
+// EACCES for a write to a file with the read-only attribute, even for the
+// superuser).
 int CheckAccess(const std::string& path, bool read, bool write);
 
 // Appending whole files to one open destination (COPY and MOVE from a
