@@ -84,6 +84,9 @@ int32_t Locate(VolumeTable& table, std::string_view name, std::string_view exten
 int32_t Matching(const Place& p, std::vector<FileInfo>& files, bool fullIsVolumeFull = true) {
   files.clear();
   if (int e = platform::ListFiles(p.folder, p.file, files)) return HostError(e, fullIsVolumeFull);
+  // In name order, as the original host's file system gave them, so that
+  // the questions come in an order the user can follow.
+  platform::SortByName(files);
   return files.empty() ? kErrFileNotFound : kOk;
 }
 
