@@ -36,18 +36,14 @@ class StatementConsole final : public FileCommandConsole {
   void PadToColumn(int32_t column) override { screen_.PadToColumn(column); }
   bool Ask(std::string_view question) override { return in_.AskYesNo(question); }
 
-  // Secure mode warns a running program: Abort stops it as Break does (CONT
-  // then executes the statement again), Ignore passes the statement over,
-  // Retry goes on.
+  // Secure mode warns a running program: Abort stops it as Break does,
+  // Ignore passes the statement over, Retry goes on.
   bool Proceed(std::string_view warning) override {
     if (!in_.Secure() || !in_.Running()) return true;
     const platform::Answer a = in_.Host().dialogs.MessageBox(
         warning, "TORVIC", platform::Buttons::AbortRetryIgnore, platform::Icon::Exclamation);
     if (a == platform::Answer::Retry) return true;
-    if (a == platform::Answer::Abort) {
-      aborted_ = true;
-      in_.StopRun(StopReason::BreakKey);
-    }
+    if (a == platform::Answer::Abort) in_.StopRun(StopReason::BreakKey);
     return false;
   }
 
@@ -64,12 +60,9 @@ class StatementConsole final : public FileCommandConsole {
     return true;
   }
 
-  bool Aborted() const { return aborted_; }
-
  private:
   Interpreter& in_;
   ConsoleScreen& screen_;
-  bool aborted_ = false;
 };
 
 // The switches, narrowed to the mode: questions, progress lines and count
@@ -85,12 +78,11 @@ FileCommandSwitches Switches(Interpreter& in) {
   return sw;
 }
 
-// The end of a statement that did its work (or was declined): the offset
-// moves past it, unless the secure-mode warning's Abort stopped the run,
-// so that CONT asks again.
-int32_t Finish(OperandReader& ops, const StatementConsole& console, int32_t result,
-               size_t& offset) {
-  if (result != 0 || console.Aborted()) return result;
+// The end of a statement that did its work, or was declined or stopped:
+// the offset moves past it. After the secure-mode warning's Abort the
+// program stopped inside the statement; CONT goes on with the next one.
+int32_t Finish(OperandReader& ops, int32_t result, size_t& offset) {
+  if (result != 0) return result;
   return ops.Done(offset);
 }
 
@@ -108,7 +100,7 @@ int32_t Transfer(Interpreter& in, const uint8_t* code, size_t& offset, TransferK
   if (ops.Stopped()) return 0;
   if (!enabled) return ops.Done(offset);
   StatementConsole console(in);
-  return Finish(ops, console,
+  return Finish(ops,
                 TransferFiles(in.Volumes(), kind, from.View(), to.View(), Switches(in), console),
                 offset);
 }
@@ -142,7 +134,7 @@ int32_t Kill(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (ops.Stopped()) return 0;
   if (!in.Memory().KillEnabled()) return ops.Done(offset);
   StatementConsole console(in);
-  return Finish(ops, console, KillFiles(in.Volumes(), name.View(), Switches(in), console), offset);
+  return Finish(ops, KillFiles(in.Volumes(), name.View(), Switches(in), console), offset);
 }
 
 // ATTRIB name$ [, ON | OFF]
@@ -155,8 +147,8 @@ int32_t Attrib(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (ops.Stopped()) return 0;
   if (setting > 2) return kErrInternalError;
   StatementConsole console(in);
-  return Finish(ops, console,
-                AttribFiles(in.Volumes(), name.View(), setting, Switches(in), console), offset);
+  return Finish(ops, AttribFiles(in.Volumes(), name.View(), setting, Switches(in), console),
+                offset);
 }
 
 // BACKUP source$ TO|, destination$
@@ -167,8 +159,8 @@ int32_t Backup(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (ops.Stopped()) return 0;
   if (!in.Memory().BackupEnabled()) return ops.Done(offset);
   StatementConsole console(in);
-  return Finish(ops, console,
-                BackupVolume(in.Volumes(), from.View(), to.View(), Switches(in), console), offset);
+  return Finish(ops, BackupVolume(in.Volumes(), from.View(), to.View(), Switches(in), console),
+                offset);
 }
 
 // VOLINI volume$
@@ -179,8 +171,7 @@ int32_t Volini(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (ops.Stopped()) return 0;
   if (!in.Memory().VolIniEnabled()) return ops.Done(offset);
   StatementConsole console(in);
-  return Finish(ops, console, InitializeVolume(in.Volumes(), name.View(), Switches(in), console),
-                offset);
+  return Finish(ops, InitializeVolume(in.Volumes(), name.View(), Switches(in), console), offset);
 }
 
 // CATALOG, CAT, FILES, DIR [pattern$] [, S|P|W ...]; SEARCH text$ [, ...]
@@ -207,7 +198,7 @@ int32_t Catalog(Interpreter& in, const uint8_t* code, size_t& offset) {
   StatementConsole console(in);
   std::optional<std::string_view> wanted;
   if (present) wanted = pattern.View();
-  return Finish(ops, console, ListCatalog(in.Volumes(), wanted, options, console), offset);
+  return Finish(ops, ListCatalog(in.Volumes(), wanted, options, console), offset);
 }
 
 }  // namespace torvic::handlers
