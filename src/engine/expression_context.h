@@ -7,6 +7,7 @@
 #include "expr/evaluator.h"
 #include "expr/string_functions.h"
 #include "expr/variables.h"
+#include "expr/volume_functions.h"
 
 namespace torvic {
 
@@ -37,6 +38,10 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   int32_t PeekByte(uint32_t address) override;
   bool IsValidFileName(std::string_view name) override;
   FileNameVolumes* FileVolumes() override { return &fileNames_; }
+  VolumeEnquiries* Volumes() override {
+    volumeEnquiries_.table = &in_.Volumes();
+    return &volumeEnquiries_;
+  }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }
   int32_t LastErrorCode() override { return in_.Err(); }
@@ -66,6 +71,7 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   Interpreter& in_;
   platform::Host host_;
   TableFileNames fileNames_{in_};
+  VolumeEnquiries volumeEnquiries_;
   VariableStore vars_;
   Evaluator evaluator_;
   bool pendingStop_ = false;

@@ -199,7 +199,7 @@ constexpr HandlerRow kHandlers[] = {
     {146, handlers::ArgumentsThenNotSupported},  // APPEND #
     {155, handlers::ArgumentsThenNotSupported},  // CREATE name
     {156, handlers::ArgumentsThenNotSupported},  // CREATE #
-    {105, handlers::Save},  // SAVE, ASAVE, BSAVE
+    {105, handlers::Save},                       // SAVE, ASAVE, BSAVE
     {66, handlers::Load},
     {67, handlers::Loadr},
     {178, handlers::Runr},
@@ -211,6 +211,16 @@ constexpr HandlerRow kHandlers[] = {
     {227, handlers::SaveDialog},  // SAVE?
     {228, handlers::Dos},
     {218, handlers::Dirr},
+    {20, handlers::Copy},
+    {73, handlers::Move},
+    {95, handlers::Rename},  // RENAME, NAME
+    {59, handlers::Kill},    // KILL name, DELETE name
+    {5, handlers::Attrib},
+    {6, handlers::Backup},
+    {122, handlers::Volini},
+    {41, handlers::Catalog},   // FILES, CATALOG, CAT
+    {28, handlers::Catalog},   // DIR
+    {180, handlers::Catalog},  // SEARCH checks its operands, then "?Not supported"
 };
 
 // Statements this system does not implement: they compile and answer
@@ -230,7 +240,6 @@ constexpr NotSupportedRow kNotSupported[] = {
     {169, L::ProgramFileForms},  // LSAVE
     {76, L::EditingWords},       // NUMBER, NUM
     {148, L::EditingWords},      // AUTO
-    {180, L::EditingWords},      // SEARCH
     {129, L::EditingWords},      // LLIST
     {176, L::EditingWords},      // REMARK
     {187, L::EditingWords},      // UNREMARK
@@ -262,15 +271,6 @@ constexpr NotSupportedRow kNotSupported[] = {
 // here to the handler rows as it is built.
 using P = ComingPart;
 constexpr ComingRow kNotBuiltYet[] = {
-    {122, P::Volumes},         // VOLINI
-    {41, P::FileStatements},   // FILES, CATALOG, CAT
-    {28, P::FileStatements},   // DIR
-    {20, P::FileStatements},   // COPY a TO b
-    {73, P::FileStatements},   // MOVE a TO b
-    {95, P::FileStatements},   // RENAME, NAME
-    {59, P::FileStatements},   // KILL, DELETE name
-    {5, P::FileStatements},    // ATTRIB
-    {6, P::FileStatements},    // BACKUP
     {50, P::Help},             // HELP
     {215, P::Printing},        // $PRINT
     {132, P::Printing},        // OPEN PRINTER

@@ -57,8 +57,6 @@ struct NotSupportedRow {
 // The parts of the system still to come, whose statements answer "?Not
 // supported" until they are built.
 enum class ComingPart : uint8_t {
-  Volumes,         // the volume table and its statements
-  FileStatements,  // catalogues, copying, renaming, deleting files
   Help,
   Printing,        // printing the program
   WindowCommands,  // the frame window's commands
@@ -241,6 +239,15 @@ int32_t Cv(Interpreter&, const uint8_t*, size_t&);  // CV, VOLUME
 int32_t Work(Interpreter&, const uint8_t*, size_t&);
 int32_t Pwork(Interpreter&, const uint8_t*, size_t&);
 int32_t Pdv(Interpreter&, const uint8_t*, size_t&);
+// File-system statements (file_system_statements.cpp).
+int32_t Copy(Interpreter&, const uint8_t*, size_t&);
+int32_t Move(Interpreter&, const uint8_t*, size_t&);
+int32_t Rename(Interpreter&, const uint8_t*, size_t&);  // RENAME, NAME
+int32_t Kill(Interpreter&, const uint8_t*, size_t&);    // KILL name, DELETE name
+int32_t Attrib(Interpreter&, const uint8_t*, size_t&);
+int32_t Backup(Interpreter&, const uint8_t*, size_t&);
+int32_t Volini(Interpreter&, const uint8_t*, size_t&);
+int32_t Catalog(Interpreter&, const uint8_t*, size_t&);  // CATALOG, CAT, FILES, DIR, SEARCH
 }  // namespace handlers
 
 }  // namespace torvic

@@ -31,6 +31,7 @@ namespace torvic {
 
 class SettingsMemory;
 class FileNameVolumes;
+struct VolumeEnquiries;
 namespace platform {
 struct Host;
 struct LocalTime;
@@ -59,6 +60,9 @@ class EvalEnvironment {
   // The volumes fullname$ and tempname$ work with (string_functions.h);
   // null for the stand-in set with SetFileNameVolumes.
   virtual FileNameVolumes* FileVolumes() { return nullptr; }
+  // The volume table and the walks of volume$ and file$ (volume_functions.h);
+  // null for a bare evaluator, which has no volumes.
+  virtual VolumeEnquiries* Volumes() { return nullptr; }
   // The USR service for an unknown address: print the text and stop the
   // running program as a break does.
   virtual void BreakFromUsr(std::string_view text) = 0;

@@ -165,6 +165,7 @@ int RunBatch(const BatchOptions& options) {
   Transcript transcript(STDOUT_FILENO, clock);
   host.SetTranscript(&transcript);
   DeferredSettingsStore settings;
+  platform::SetTrashHandler(DeferredMoveToTrash);
   SystemSound sound;
   SystemProcess process(SystemProcess::Instances::Never);
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
