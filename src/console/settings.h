@@ -105,7 +105,10 @@ class SettingsMemory {
   // Listings (the listing statements' own accessors are below).
   bool SearchListingPaged() const { return Flag<30654>(); }
   bool SaveEnabled() const { return Flag<34364>(); }
-  static constexpr uint32_t kStartupLoadingAddress = 19140;  // 1 while it loads
+  // 1 while the start-up program loads: the program-loading statements
+  // then compile every stored line again (and set the byte back to 0).
+  static constexpr uint32_t kStartupLoadingAddress = 19140;
+  bool ForceRecompile() const { return Byte(kStartupLoadingAddress) == 1; }
   // The file-system statements and the volumes listing.
   bool FileCountLine() const { return Flag<7822>(); }
   bool FileProgressLines() const { return Flag<8655>(); }

@@ -1,12 +1,17 @@
 #include "engine/expression_context.h"
 
+#include "engine/file_functions.h"
+#include "expr/file_functions.h"
+
 #include <sys/stat.h>
 
 #include "base/errors.h"
 #include "console/palette.h"
 #include "console/screen.h"
 #include "console/settings_map.h"
+#include "engine/file_functions.h"
 #include "engine/screen_images.h"
+#include "expr/file_functions.h"
 #include "volumes/filenames.h"
 
 namespace torvic {
@@ -89,6 +94,20 @@ bool ExpressionContext::InterpreterInfo(int row, double& value) {
     case 34: value = in_.StopDepth(); return true;
     default: return false;
   }
+}
+
+int32_t ExpressionContext::CallFileFunction(FileFunction which, CallContext& ctx,
+                                            const CValue* args, int count, CValue& result) {
+  using Worker = int32_t (*)(CallContext&, const CValue*, int, CValue&);
+  static constexpr Worker kWorkers[] = {
+      files::FnEof,        files::FnLoc,      files::FnLof,       files::FnRec,
+      files::FnBufsiz,     files::FnOpen,     files::FnFreefile,  files::FnFilemode,
+      files::FnModeLetter, files::FnFileName, files::FnInputText,
+  };
+  static_assert(std::size(kWorkers) == static_cast<size_t>(FileFunction::InputText) + 1);
+  const auto index = static_cast<size_t>(which);
+  if (index >= std::size(kWorkers)) return kErrInternalError;
+  return kWorkers[index](ctx, args, count, result);
 }
 
 void ExpressionContext::OnRunReset() {

@@ -8,6 +8,7 @@
 #include "expr/evaluator.h"
 #include "expr/string_functions.h"
 #include "expr/variables.h"
+#include "expr/volume_functions.h"
 
 namespace torvic {
 
@@ -36,6 +37,15 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   bool IsValidFileName(std::string_view name) override;
   FileNameVolumes* FileVolumes() override { return &fileNames_; }
   ConsoleAccess* Console() override { return &console_; }
+  int32_t CallFileFunction(FileFunction which, CallContext& ctx, const CValue* args, int count,
+                           CValue& result) override;
+  // The interpreter behind the evaluator, for the data-file functions
+  // (file_functions.h).
+  Interpreter& Owner() { return in_; }
+  VolumeEnquiries* Volumes() override {
+    volumeEnquiries_.table = &in_.Volumes();
+    return &volumeEnquiries_;
+  }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }
   int32_t LastErrorCode() override { return in_.Err(); }
@@ -85,6 +95,7 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   platform::Host host_;
   TableFileNames fileNames_{in_};
   InterpreterConsole console_{in_};
+  VolumeEnquiries volumeEnquiries_;
   VariableStore vars_;
   Evaluator evaluator_;
   bool pendingStop_ = false;

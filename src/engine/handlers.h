@@ -37,16 +37,11 @@ enum class NotSupportedList : uint8_t {
   ProgramChecks,     // the checking, debugging and profiling words
   Graphics,          // graphics statements without arguments to check
   ConsoleWords,      // console words without arguments to check
-  DataFileForms,     // APPEND and CREATE in all their forms
 };
 
 // The parts of the system still to come, whose statements answer "?Not
 // supported" until they are built (NOT_BUILT rows).
 enum class ComingPart : uint8_t {
-  Volumes,         // the volume table and its statements
-  ProgramFiles,    // SAVE, LOAD, MERGE, CHAIN, NEW, OLD and their relatives
-  DataFiles,       // numbered data files, the echo file, whole-file strings
-  FileStatements,  // catalogues, copying, renaming, deleting files
   Help,
   Printing,        // printing the program
   WindowCommands,  // the frame window's commands
@@ -192,12 +187,63 @@ int32_t FormAndListNotSupported(Interpreter&, const uint8_t*, size_t&);
 int32_t OneValueNotSupported(Interpreter&, const uint8_t*, size_t&);
 // SCREEN (screen_images.cpp).
 int32_t Screen(Interpreter&, const uint8_t*, size_t&);
+// The data files (file_statements.cpp) and the whole-file statements
+// (file_transfer.cpp).
+int32_t Open(Interpreter&, const uint8_t*, size_t&);
+int32_t Close(Interpreter&, const uint8_t*, size_t&);
+int32_t Reset(Interpreter&, const uint8_t*, size_t&);
+int32_t Abort(Interpreter&, const uint8_t*, size_t&);
+int32_t Field(Interpreter&, const uint8_t*, size_t&);
+int32_t Lset(Interpreter&, const uint8_t*, size_t&);
+int32_t Rset(Interpreter&, const uint8_t*, size_t&);
+int32_t GetRecord(Interpreter&, const uint8_t*, size_t&);     // GET #
+int32_t PutRecord(Interpreter&, const uint8_t*, size_t&);     // PUT #
+int32_t InsertRecord(Interpreter&, const uint8_t*, size_t&);  // INSERT #
+int32_t DeleteRecord(Interpreter&, const uint8_t*, size_t&);  // DELETE #
+int32_t Seek(Interpreter&, const uint8_t*, size_t&);
+int32_t Rewind(Interpreter&, const uint8_t*, size_t&);
+int32_t Truncate(Interpreter&, const uint8_t*, size_t&);
+int32_t KillFile(Interpreter&, const uint8_t*, size_t&);  // KILL #
+int32_t Reopen(Interpreter&, const uint8_t*, size_t&);
+int32_t Unload(Interpreter&, const uint8_t*, size_t&);
+int32_t Write(Interpreter&, const uint8_t*, size_t&);
+int32_t Attach(Interpreter&, const uint8_t*, size_t&);
+int32_t Detach(Interpreter&, const uint8_t*, size_t&);
+int32_t Cmd(Interpreter&, const uint8_t*, size_t&);
+int32_t ArgumentsThenNotSupported(Interpreter&, const uint8_t*, size_t&);
+int32_t Dload(Interpreter&, const uint8_t*, size_t&);
+int32_t Dsave(Interpreter&, const uint8_t*, size_t&);
+int32_t Dump(Interpreter&, const uint8_t*, size_t&);  // DUMP, TYPE
+// Program files (program_file_handlers.cpp). RunFile is RUN with a file
+// name, called by Run.
+int32_t Save(Interpreter&, const uint8_t*, size_t&);  // SAVE, ASAVE, BSAVE
+int32_t Load(Interpreter&, const uint8_t*, size_t&);
+int32_t Loadr(Interpreter&, const uint8_t*, size_t&);
+int32_t Runr(Interpreter&, const uint8_t*, size_t&);
+int32_t Merge(Interpreter&, const uint8_t*, size_t&);
+int32_t Chain(Interpreter&, const uint8_t*, size_t&);
+int32_t New(Interpreter&, const uint8_t*, size_t&);
+int32_t Old(Interpreter&, const uint8_t*, size_t&);
+int32_t LoadDialog(Interpreter&, const uint8_t*, size_t&);  // LOAD?
+int32_t SaveDialog(Interpreter&, const uint8_t*, size_t&);  // SAVE?
+int32_t Dos(Interpreter&, const uint8_t*, size_t&);
+int32_t Dirr(Interpreter&, const uint8_t*, size_t&);
+int32_t RunFile(Interpreter&, const uint8_t*, size_t&);
 // The volume table's statements (volume_statements.cpp).
 int32_t Volumes(Interpreter&, const uint8_t*, size_t&);
 int32_t Cv(Interpreter&, const uint8_t*, size_t&);  // CV, VOLUME
 int32_t Work(Interpreter&, const uint8_t*, size_t&);
 int32_t Pwork(Interpreter&, const uint8_t*, size_t&);
 int32_t Pdv(Interpreter&, const uint8_t*, size_t&);
+// File-system statements (file_system_statements.cpp).
+int32_t Copy(Interpreter&, const uint8_t*, size_t&);
+int32_t Move(Interpreter&, const uint8_t*, size_t&);
+int32_t Rename(Interpreter&, const uint8_t*, size_t&);  // RENAME, NAME
+int32_t Kill(Interpreter&, const uint8_t*, size_t&);    // KILL name, DELETE name
+int32_t Attrib(Interpreter&, const uint8_t*, size_t&);
+int32_t Backup(Interpreter&, const uint8_t*, size_t&);
+int32_t Volini(Interpreter&, const uint8_t*, size_t&);
+int32_t Catalog(Interpreter&, const uint8_t*, size_t&);  // CATALOG, CAT, FILES, DIR, SEARCH
 }  // namespace handlers
 
 }  // namespace torvic

@@ -2,6 +2,9 @@
 // GET. Operand layouts: CompileInput, CompileLineWord and CompileGet in
 // frontend/compile_console.cpp.
 //
+// INPUT # and LINE INPUT # read data files (datafiles.h) through
+// ReadNumberField, ReadStringField and ReadFileLine; file 0 is the console.
+//
 // All of them read only while a program runs. A line read that ends
 // without Enter (Break, END typed in the stopped state, a trap handler that
 // ended the run) ends the statement without assigning anything; the run
@@ -13,6 +16,7 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/datafiles.h"
 #include "engine/handlers.h"
 #include "engine/statement_operands.h"
 #include "expr/numeric_functions.h"
@@ -125,6 +129,45 @@ int32_t TargetIsString(OperandReader& ops, bool& isString) {
   return 0;
 }
 
+// The data file of INPUT # and LINE INPUT #: null for file 0 (the
+// console); otherwise open (17) for INPUT or RANDOM (15).
+int32_t ReadFile(Interpreter& in, OperandReader& ops, DataFile*& file) {
+  file = nullptr;
+  double number;
+  if (int32_t r = ops.Number(number)) return r;
+  if (ops.Stopped()) return 0;
+  number = RoundHalfUp(number);
+  if (!(number >= 0 && number <= kMaxFileNumber)) return kErrCommandError;
+  if (number == 0) return 0;
+  file = in.Files().FindFile(static_cast<int32_t>(number));
+  if (!file) return kErrFileNotOpen;
+  if (file->mode != FileMode::Input && file->mode != FileMode::Random) return kErrFileModeError;
+  return 0;
+}
+
+// INPUT # from a data file: a field per target, numbers with
+// ReadNumberField, strings with ReadStringField.
+int32_t InputFromFile(Interpreter& in, OperandReader& ops, DataFile& file, size_t& offset) {
+  DataFileTable& files = in.Files();
+  CValue value;
+  while (ops.PeekByte() != 0) {
+    const size_t targetPos = ops.Position();
+    bool isString = false;
+    if (int32_t r = TargetIsString(ops, isString)) return r;
+    if (ops.Stopped()) return 0;
+    if (isString) {
+      if (int32_t r = files.ReadStringField(file, value.MakeString())) return r;
+    } else {
+      double x;
+      if (int32_t r = files.ReadNumberField(file, x)) return r;
+      value.SetNumber(x);
+    }
+    if (int32_t r = AssignTarget(ops, targetPos, value)) return r;
+    if (ops.Stopped()) return 0;
+  }
+  return ops.Done(offset);
+}
+
 }  // namespace
 
 // INPUT [;] ["prompt" ; | ,] target, ...
@@ -140,11 +183,10 @@ int32_t Input(Interpreter& in, const uint8_t* code, size_t& offset) {
     if (int32_t r = ops.Byte(promptFlag)) return r;
     if (int32_t r = ReadPrompt(ops, promptFlag, prompt)) return r;
   } else {
-    // INPUT # reads data files, which are not served yet; file 0 is the
-    // console without a prompt.
-    double file;
-    if (int32_t r = ops.Number(file)) return r;
-    if (!ops.Stopped() && RoundHalfUp(file) != 0) return kErrNotSupported;
+    // INPUT # 0 is the console without a prompt.
+    DataFile* file;
+    if (int32_t r = ReadFile(in, ops, file)) return r;
+    if (file) return InputFromFile(in, ops, *file, offset);
   }
   if (ops.Stopped()) return 0;
   const bool newLine = newLineFlag != 0;
@@ -194,20 +236,27 @@ int32_t LineInput(Interpreter& in, const uint8_t* code, size_t& offset) {
   OperandReader ops(in, code, offset);
   uint8_t form, promptFlag = kNoPrompt;
   CBasicString prompt;
+  DataFile* file = nullptr;
   if (int32_t r = ops.Byte(form)) return r;
   if (form == kConsoleForm) {
     if (int32_t r = ops.Byte(promptFlag)) return r;
     if (int32_t r = ReadPrompt(ops, promptFlag, prompt)) return r;
-  } else {
-    double file;
-    if (int32_t r = ops.Number(file)) return r;
-    if (!ops.Stopped() && RoundHalfUp(file) != 0) return kErrNotSupported;
+  } else if (int32_t r = ReadFile(in, ops, file)) {
+    return r;
   }
   const size_t targetPos = ops.Position();
   bool isString = false;
   if (int32_t r = TargetIsString(ops, isString)) return r;
   if (ops.Stopped()) return 0;
   if (!isString) return kErrInternalError;
+  if (file) {
+    // One line of the file, up to 65535 characters.
+    CValue value;
+    if (int32_t r = in.Files().ReadFileLine(*file, value.MakeString())) return r;
+    if (int32_t r = AssignTarget(ops, targetPos, value)) return r;
+    if (ops.Stopped()) return 0;
+    return ops.Done(offset);
+  }
 
   WritePrompt(screen, promptFlag, prompt, false);
   if (!in.ReadLine(true)) return 0;

@@ -9,6 +9,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "console/settings_map.h"
+#include "engine/datafiles.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/screen_images.h"
@@ -47,6 +48,8 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
   AddListener(screenImages_.get());
   volumes_ = std::make_unique<VolumeTable>();
+  files_ = std::make_unique<DataFileTable>(*this);
+  AddListener(files_.get());
   trapContexts_.reserve(kMaxNesting + 1);  // no trap ever waits for storage
   timerBase_ = host_.clock.TickCount();    // TIMER counts from the window's creation
 }
@@ -80,6 +83,17 @@ void Interpreter::RunSession() {
       if (!WaitTurn(true)) InputExhaustedAtPrompt();
     } catch (const std::bad_alloc&) { OutOfMemoryAtPrompt(); }
   }
+  // Files left open reach their host files; a failure is still shown.
+  files_->OnEnd();
+}
+
+int32_t Interpreter::TakeDeferredError(int32_t result) {
+  // A statement that failed by itself reports its own error; the deferred
+  // one waits for the next statement.
+  if (result != 0) return result;
+  result = deferredError_;
+  deferredError_ = 0;
+  return result;
 }
 
 void Interpreter::OutOfMemoryAtPrompt() noexcept {
@@ -99,6 +113,28 @@ void Interpreter::ReportOutOfMemoryAtPrompt() {
   if (ExitRequested()) return;
   PrintPrompt();
   editor_.Redisplay();
+  screen_.ShowCursor(true);
+}
+
+void Interpreter::ExecuteCommand(std::string_view line) {
+  host_.pump.SetSink(this);
+  ShowStatus(kExecutingText);
+  stopReason_ = StopReason::None;
+  commandExecuting_ = true;
+  inputMode_ = kExecuting;
+  screen_.ShowCursor(false);
+  try {
+    lastCommand_ = std::string(line);
+    EnterCommandLine(line);
+  } catch (const std::bad_alloc&) {
+    ReportError(kErrOutOfMemory, -1, std::nullopt);
+    if (stopDepth_ == 0) AbortRun();
+  }
+  inputMode_ = kIdle;
+  commandExecuting_ = false;
+  if (stopDepth_ == 0) eval_->ReleaseStack();
+  ShowStatus(kIdleText);
+  editor_.Clear();
   screen_.ShowCursor(true);
 }
 
@@ -152,6 +188,7 @@ Interpreter::RunOutcome Interpreter::RunProgramOnce() {
   inputMode_ = kIdle;
   commandExecuting_ = false;
   exiting_ = true;
+  files_->OnEnd();  // a run that stopped kept its files open
   return lastOutcome_;
 }
 
@@ -241,6 +278,8 @@ template <bool ofCurrentLine>
   } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
   statementStart_ = start;
   payloadEnd_ = end;
+  if (deferredError_ != 0) [[unlikely]]
+    result = TakeDeferredError(result);
   if (result == 0) [[likely]] {
     if (stopReason_ == StopReason::None) [[likely]]
       return true;
@@ -618,6 +657,15 @@ void Interpreter::ResetRunState() {
 
 void Interpreter::ResetAfterEdit() {
   for (RunStateListener* l : listeners_) l->OnEditReset();
+  data_ = {};
+  DeactivateForRecords(/*immediateOnly=*/false);
+  memory::Release(gosub_);
+  DiscardTrapContexts();
+  ClearTraps();
+  canContinue_ = false;
+}
+
+void Interpreter::ResetProgramPositions() {
   data_ = {};
   DeactivateForRecords(/*immediateOnly=*/false);
   memory::Release(gosub_);

@@ -33,6 +33,7 @@
 namespace torvic {
 
 class ConsoleScreen;
+class DataFileTable;
 class Evaluator;
 class ExpressionContext;
 class SettingsBridge;
@@ -126,6 +127,14 @@ struct DataPointer {
   bool fresh = true;
 };
 
+// The file a program was last loaded from or saved to: a BASIC file name
+// ("VOLUME:NAME.EXT", empty when the program has none) and its form. The
+// exit question's save writes the program back there.
+struct ProgramFileName {
+  std::string name;
+  bool text = false;
+};
+
 class Interpreter final : public platform::EventSink {
  public:
   // Values of the input mode.
@@ -145,6 +154,11 @@ class Interpreter final : public platform::EventSink {
   void ShowPrompt();
   // The outer loop: serves events until an exit is requested.
   void RunSession();
+  // Executes `line` as a command typed at the prompt is executed, without
+  // echoing it, keeping it in the history or printing a prompt after it
+  // (the start-up sequence's RUN "*"); the stop reason it leaves tells how
+  // it ended. The input line is empty afterwards.
+  void ExecuteCommand(std::string_view line);
   // Closing the window: every loop unwinds and RunSession returns.
   void RequestExit();
   bool ExitRequested() const { return stopReason_ == StopReason::ExitRequested || exiting_; }
@@ -176,6 +190,10 @@ class Interpreter final : public platform::EventSink {
   void ResetRunState();
   void ResetAfterEdit();
   void ResetInit();
+  // CHAIN: everything that points into the program's lines goes (the DATA
+  // pointer, FOR records, GOSUB returns, traps and their contexts, CONT);
+  // the variables and the other stores stay.
+  void ResetProgramPositions();
   // Gives the window system one turn; never blocks (except while paused).
   // Called after every statement, so the usual turn is inline: the host's
   // quiet turns cost a test and a decrement. A quiet turn serves nothing, so
@@ -258,6 +276,12 @@ class Interpreter final : public platform::EventSink {
   // PEEK and POKE: the settings memory with its special addresses.
   SettingsMap& Settings() { return *settingsMap_; }
   ProgramList& Program() { return program_; }
+  // The old-program store: NEW (and every load, which performs NEW) moves
+  // the program here, with its modified flag and file name, and OLD puts it
+  // back.
+  ProgramList& OldProgram() { return oldProgram_; }
+  ProgramFileName& ProgramFile() { return programFile_; }
+  ProgramFileName& OldProgramFile() { return oldProgramFile_; }
   LineEditor& Editor() { return editor_; }
   KeyQueue& Keys() { return keys_; }
 
@@ -310,6 +334,9 @@ class Interpreter final : public platform::EventSink {
   void SetTimerBase(uint32_t base) { timerBase_ = base; }
   DataPointer& Data() { return data_; }
 
+  // The command line being executed (immediate mode's error excerpts, the
+  // program-file statements' own text).
+  const std::string& LastCommandText() const { return lastCommand_; }
   const std::string& StatusText() const { return status_; }
   // The volume table (volumes/volumes.h); the front ends attach it to the
   // settings store, and it loads on first use.
@@ -318,6 +345,16 @@ class Interpreter final : public platform::EventSink {
   std::string VolumeName();
   ExpressionContext& Expressions() { return *expressions_; }
   ScreenImageStack& ScreenImages() { return *screenImages_; }
+  // The open data files (engine/datafiles.h).
+  DataFileTable& Files() { return *files_; }
+  // An error that arose outside any handler's result (a write to the echo
+  // file that failed while the screen was written): the statement running,
+  // or the next one to run, fails with it.
+  void DeferError(int32_t code) {
+    if (deferredError_ == 0) deferredError_ = code;
+  }
+  // The result a statement ends with once a deferred error is pending.
+  [[gnu::noinline]] int32_t TakeDeferredError(int32_t result);
 
   // RECALL: text that goes into the input line, ready to be edited, when
   // the command line has ended (in place of the prompt).
@@ -367,6 +404,8 @@ class Interpreter final : public platform::EventSink {
   ConsoleScreen& screen_;
   SettingsMemory& memory_;
   ProgramList program_;
+  ProgramList oldProgram_;
+  ProgramFileName programFile_, oldProgramFile_;
   LineEditor editor_;
   KeyQueue keys_;
   CodeBuffer scratch_;
@@ -380,6 +419,10 @@ class Interpreter final : public platform::EventSink {
   Evaluator* eval_ = nullptr;    // the evaluator, looked up once
   std::unique_ptr<ScreenImageStack> screenImages_;
   std::unique_ptr<VolumeTable> volumes_;
+  // Destroyed first: closing the files at the end empties the FIELD
+  // variables of the expression context.
+  std::unique_ptr<DataFileTable> files_;
+  int32_t deferredError_ = 0;
 
   int32_t runMode_ = 0;
   int32_t inputMode_ = kIdle;

@@ -9,15 +9,22 @@
 // for the rest of the statement only: the state is remembered before the
 // first item and put back when the statement ends, whether it ended
 // normally, by an error or by a stop.
+//
+// PRINT # writes the same text to a data file (datafiles.h): the comma and
+// TAB work on the file's output column, with the record length as the
+// line width, a new line is CR LF, and the screen's inline items only have
+// their arguments checked.
 #include <cmath>
 #include <string>
 
 #include "console/screen.h"
+#include "engine/datafiles.h"
 #include "engine/handlers.h"
 #include "engine/statement_operands.h"
 #include "expr/number_format.h"
+#include "expr/numeric_rules.h"
 
-namespace torvic::handlers {
+namespace torvic {
 
 namespace {
 
@@ -173,20 +180,111 @@ int32_t PrintItem(OperandReader& ops, ConsoleScreen& screen, uint8_t item, CValu
   }
 }
 
-// The form byte and what it carries: the file number of PRINT # (only the
-// screen, file 0, is served here; data files answer "?Not supported"), or
-// the position of PRINT @, which is taken before any item is written.
-int32_t PrintForm(OperandReader& ops, ConsoleScreen& screen) {
+// PRINT's items on a data file. Text goes through WriteFileText; the
+// screen's inline items are checked as on the screen and change nothing,
+// but EXT of the glyphs 0..14 stands for one blank.
+constexpr uint8_t kFileNewLine[] = {13, 10};
+
+int32_t WriteFileNumber(DataFileTable& files, DataFile& f, double x) {
+  char buf[kFreeFormatBuffer];
+  const size_t n = FreeFormat(x, buf, true);
+  return files.WriteFileText(f, reinterpret_cast<const uint8_t*>(buf), n);
+}
+
+int32_t WriteFileBlanks(DataFileTable& files, DataFile& f, int32_t count) {
+  static const std::string kBlanks(255, ' ');
+  for (; count > 0; count -= 255)
+    if (int32_t r = files.WriteFileText(
+            f, std::string_view(kBlanks).substr(0, static_cast<size_t>(std::min(count, 255)))))
+      return r;
+  return 0;
+}
+
+int32_t PrintFileItem(OperandReader& ops, DataFileTable& files, DataFile& f, uint8_t item,
+                      CValue& value) {
+  int32_t n = 0, m = 0;
+  switch (item) {
+    case kAnsi:
+    case kOem:
+    case kInverseOff:
+    case kInverseOn: return 0;
+    case kColours:
+      if (int32_t r = ops.Whole(n, 0, 15, kErrFunctionCallError)) return r;
+      return ops.Whole(m, 0, 15, kErrFunctionCallError);
+    case kZone: {
+      // The record length is the file's line width.
+      const int32_t column = f.OutputColumn();
+      const int32_t zone = (column / kZoneWidth + 1) * kZoneWidth;
+      if (zone >= f.recordLength) return files.WriteFileText(f, kFileNewLine, 2);
+      return WriteFileBlanks(files, f, zone - column);
+    }
+    case kFillRow:
+      if (int32_t r = ops.String(value.MakeString())) return r;
+      return !ops.Stopped() && value.str.Empty() ? kErrFunctionCallError : 0;
+    case kEraseCells: return ops.Whole(n, -1, 255, kErrFunctionCallError);
+    case kExpression:
+      if (int32_t r = ops.Value(value)) return r;
+      if (ops.Stopped()) return 0;
+      if (value.IsNumber()) return WriteFileNumber(files, f, value.number);
+      return files.WriteFileText(f, value.str.Data(), static_cast<size_t>(value.str.Length()));
+    case kGlyph:
+      if (int32_t r = ops.Whole(n, 0, 255, kErrFunctionCallError)) return r;
+      return !ops.Stopped() && n <= 14 ? files.WriteFileText(f, " ") : 0;
+    case kInverseArg: {
+      double x;
+      return ops.Number(x);
+    }
+    case kNewLine: return files.WriteFileText(f, kFileNewLine, 2);
+    case kCharset:
+      if (int32_t r = ops.Whole(n, INT32_MIN, INT32_MAX, kErrFunctionCallError)) return r;
+      return !ops.Stopped() && !IsSelectableCharset(n) ? kErrFunctionCallError : 0;
+    case kSpaces:
+      if (int32_t r = ops.Whole(n, 0, 255, kErrFunctionCallError)) return r;
+      return ops.Stopped() ? 0 : WriteFileBlanks(files, f, n);
+    case kTab: {
+      if (int32_t r = ops.Whole(n, 0, kScreenColumns - 1, kErrFunctionCallError)) return r;
+      if (ops.Stopped()) return 0;
+      if (n < f.OutputColumn())
+        if (int32_t r = files.WriteFileText(f, kFileNewLine, 2)) return r;
+      return WriteFileBlanks(files, f, n - f.OutputColumn());
+    }
+    default: return kErrInternalError;
+  }
+}
+
+// The data file of PRINT # n: open (17) in a mode that is written (15).
+// PRINT # of the echo file that begins with a new line switches the echo
+// off instead of writing that new line.
+int32_t PrintFile(Interpreter& in, OperandReader& ops, DataFile*& file) {
+  double number;
+  if (int32_t r = ops.Number(number)) return r;
+  if (ops.Stopped()) return 0;
+  number = RoundHalfUp(number);
+  if (!(number >= 0 && number <= kMaxFileNumber)) return kErrCommandError;
+  if (number == 0) return 0;
+  DataFileTable& files = in.Files();
+  file = files.FindFile(static_cast<int32_t>(number));
+  if (!file) return kErrFileNotOpen;
+  if (file->mode == FileMode::Input) return kErrFileModeError;
+  if (files.EchoNumber() == file->number && ops.PeekByte() == kNewLine) {
+    uint8_t skipped;
+    ops.Byte(skipped);
+    files.Detach();
+  }
+  return 0;
+}
+
+// The form byte and what it carries: the data file of PRINT # (null for
+// the screen, file 0), or the position of PRINT @, which is taken before
+// any item is written.
+int32_t PrintForm(OperandReader& ops, Interpreter& in, DataFile*& file) {
+  ConsoleScreen& screen = in.Screen();
+  file = nullptr;
   uint8_t form;
   if (int32_t r = ops.Byte(form)) return r;
   switch (form) {
     case 0: return 0;
-    case 1: {
-      double file;
-      if (int32_t r = ops.Number(file)) return r;
-      if (ops.Stopped() || std::floor(file + 0.5) == 0) return 0;
-      return kErrNotSupported;
-    }
+    case 1: return PrintFile(in, ops, file);
     case 2: {
       int32_t row, column;
       if (int32_t r = ops.Whole(row, 0, kScreenRows - 1)) return r;
@@ -200,21 +298,46 @@ int32_t PrintForm(OperandReader& ops, ConsoleScreen& screen) {
 
 }  // namespace
 
-// PRINT [# file ,] [@ row, col ,] items
-int32_t Print(Interpreter& in, const uint8_t* code, size_t& offset) {
+int32_t PrintItemsToFile(Interpreter& in, OperandReader& ops, DataFile& f) {
+  DataFileTable& files = in.Files();
+  CValue value;
+  for (;;) {
+    uint8_t item;
+    if (int32_t r = ops.Byte(item)) return r;
+    if (item == kEnd) return 0;
+    if (int32_t r = PrintFileItem(ops, files, f, item, value)) return r;
+    if (ops.Stopped() || in.Reason() != StopReason::None) return 0;
+  }
+}
+
+int32_t PrintItemsOnScreen(Interpreter& in, OperandReader& ops) {
   ConsoleScreen& screen = in.Screen();
-  OperandReader ops(in, code, offset);
-  if (int32_t r = PrintForm(ops, screen)) return r;
-  if (ops.Stopped()) return 0;
   InlineState state(screen);
   CValue value;
   for (;;) {
     uint8_t item;
     if (int32_t r = ops.Byte(item)) return r;
-    if (item == kEnd) break;
+    if (item == kEnd) return 0;
     if (int32_t r = PrintItem(ops, screen, item, value)) return r;
     if (ops.Stopped() || in.Reason() != StopReason::None) return 0;
   }
+}
+
+namespace handlers {
+
+// PRINT [# file ,] [@ row, col ,] items
+int32_t Print(Interpreter& in, const uint8_t* code, size_t& offset) {
+  OperandReader ops(in, code, offset);
+  DataFile* file;
+  if (int32_t r = PrintForm(ops, in, file)) return r;
+  if (ops.Stopped()) return 0;
+  if (file) {
+    if (int32_t r = PrintItemsToFile(in, ops, *file)) return r;
+    if (ops.Stopped() || in.Reason() != StopReason::None) return 0;
+    return ops.Done(offset);
+  }
+  if (int32_t r = PrintItemsOnScreen(in, ops)) return r;
+  if (ops.Stopped() || in.Reason() != StopReason::None) return 0;
   return ops.Done(offset);
 }
 
@@ -224,38 +347,46 @@ int32_t Print(Interpreter& in, const uint8_t* code, size_t& offset) {
 // fails.
 int32_t PrintUsing(Interpreter& in, const uint8_t* code, size_t& offset) {
   ConsoleScreen& screen = in.Screen();
+  DataFileTable& files = in.Files();
   OperandReader ops(in, code, offset);
-  if (int32_t r = PrintForm(ops, screen)) return r;
+  DataFile* file;
+  if (int32_t r = PrintForm(ops, in, file)) return r;
   CBasicString format;
   if (int32_t r = ops.String(format)) return r;
   if (ops.Stopped()) return 0;
   UsingFormat fields(format.View());
   CBasicString out;
-  auto flush = [&] {
-    screen.WriteText(out.Data(), static_cast<size_t>(out.Length()));
+  auto flush = [&]() -> int32_t {
+    int32_t r = 0;
+    if (file) r = files.WriteFileText(*file, out.Data(), static_cast<size_t>(out.Length()));
+    else screen.WriteText(out.Data(), static_cast<size_t>(out.Length()));
     out.SetEmpty();
+    return r;
   };
   // The literal text before the first field is held back until the format
   // is known to have a field: a format without one writes nothing.
   if (int32_t r = fields.Start(out)) return r;
   if (fields.Kind() == FieldKind::None) return kErrCommandError;
-  flush();
+  if (int32_t r = flush()) return r;
   CValue value;
   for (;;) {
     uint8_t item;
     if (int32_t r = ops.Byte(item)) return r;
     if (item == kEnd) break;
     if (item == kNewLine) {
-      screen.NewLine();
+      if (!file) screen.NewLine();
+      else if (int32_t r = files.WriteFileText(*file, kFileNewLine, 2)) return r;
       continue;
     }
     if (item != kExpression) return kErrInternalError;
     if (int32_t r = ops.Value(value)) return r;
     if (ops.Stopped()) return 0;
     if (int32_t r = fields.Put(value, out)) return r;
-    flush();
+    if (int32_t r = flush()) return r;
   }
   return ops.Done(offset);
 }
 
-}  // namespace torvic::handlers
+}  // namespace handlers
+
+}  // namespace torvic

@@ -7,6 +7,7 @@
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "engine/jump_target.h"
+#include "engine/program_files.h"
 #include "frontend/code_buffer.h"
 
 namespace torvic::handlers {
@@ -26,10 +27,7 @@ int32_t Run(Interpreter& in, const uint8_t* code, size_t& offset) {
   JumpTarget target;
   if (code) {
     form = code[offset++];
-    if (form == 2) {
-      offset = in.PayloadEnd();
-      return kErrNotSupported;  // program files are loaded by the file commands
-    }
+    if (form == 2) return RunFile(in, code, offset);
     if (form == 1) target = ReadJumpTarget(code, offset);
   }
   in.ResetRunState();
@@ -87,7 +85,7 @@ int32_t Exit(Interpreter& in, const uint8_t*, size_t&) {
     const platform::Answer a = in.Host().dialogs.MessageBox(
         kSaveQuestion, "TORVIC", platform::Buttons::YesNoCancel, platform::Icon::Exclamation);
     if (a == platform::Answer::Cancel) return 0;
-    // Saving comes with the program files; until then Yes discards as No.
+    if (a == platform::Answer::Yes && !SaveBeforeExit(in)) return 0;
   }
   in.RequestExit();
   return 0;

@@ -7,9 +7,11 @@
 #include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/datafiles.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
+#include "engine/program_files.h"
 #include "expr/functions.h"
 #include "expr/numeric_functions.h"
 
@@ -37,9 +39,8 @@ void SettingsBridge::ReadLockKey(platform::LockKey key) {
   if (key == platform::LockKey::ScrollLock) in_.Screen().SetScrollLock(*on);
 }
 
-// The old-program store comes with NEW; until then no program has been
-// discarded, so there is nothing to put back and nothing is disturbed.
-int32_t SettingsBridge::RecoverDiscardedProgram() { return kOk; }
+// A copy of what the last NEW discarded (the store keeps it for OLD).
+int32_t SettingsBridge::RecoverDiscardedProgram() { return torvic::RecoverDiscardedProgram(in_); }
 
 void SettingsBridge::SetRestartOnExit(bool on) { in_.Host().process.SetRestartAtExit(on); }
 
@@ -55,15 +56,7 @@ int32_t SettingsBridge::RestartAndRenew() {
     return kOk;
   }
   in_.Settings().PokeByte(SettingsMemory::kRestartAddress, 3);
-  // NEW: a running program ends first, so no loop goes on with a freed line.
-  if (in_.Running()) {
-    in_.EndRun();
-    in_.SetPosition(nullptr, 0);
-  }
-  program.Clear();
-  program.SetModified(false);
-  in_.ResetAfterEdit();
-  in_.ResetInit();
+  DiscardProgram(in_);
   in_.Screen().ClearScreen();
   size_t noOperands = 0;
   return handlers::About(in_, nullptr, noOperands);
@@ -132,11 +125,10 @@ int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
     case LiveValue::RandomByte: return static_cast<int32_t>(RandomDraw() * 255 / 32767);
     // SCREEN's image stack keeps the count in both bytes itself.
     case LiveValue::SavedScreenImages: return in_.Memory().Byte(address);
-    // Nothing of these exists yet: no frame state reaches the core, no echo
-    // file, no open data files.
-    case LiveValue::FrameState:
-    case LiveValue::EchoFileAttached:
-    case LiveValue::OpenDataFiles: return 0;
+    case LiveValue::EchoFileAttached: return in_.Files().EchoNumber() != 0 ? 1 : 0;
+    case LiveValue::OpenDataFiles: return static_cast<int32_t>(in_.Files().Count());
+    // No frame state reaches the core yet.
+    case LiveValue::FrameState: return 0;
     default: return in_.Memory().Byte(address);
   }
 }

@@ -17,6 +17,10 @@ namespace torvic {
 
 int32_t EvalEnvironment::PeekByte(uint32_t address) { return Settings().Byte(address); }
 
+int32_t EvalEnvironment::CallFileFunction(FileFunction, CallContext&, const CValue*, int, CValue&) {
+  return kErrNotSupported;
+}
+
 namespace {
 
 // Internal result of a run that ended because the pending-stop flag was

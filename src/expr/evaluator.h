@@ -32,6 +32,9 @@ namespace torvic {
 class SettingsMemory;
 class FileNameVolumes;
 class ConsoleAccess;
+struct VolumeEnquiries;
+struct CallContext;
+enum class FileFunction : uint8_t;
 namespace platform {
 struct Host;
 struct LocalTime;
@@ -63,6 +66,13 @@ class EvalEnvironment {
   // The console the key and screen functions act on (console_functions.h);
   // null without one, and they answer "?Not supported".
   virtual ConsoleAccess* Console() { return nullptr; }
+  // The volume table and the walks of volume$ and file$ (volume_functions.h);
+  // null for a bare evaluator, which has no volumes.
+  virtual VolumeEnquiries* Volumes() { return nullptr; }
+  // The data-file functions (eof, loc, ...: expr/file_functions.h), which
+  // read the interpreter's file table; "?Not supported" without one.
+  virtual int32_t CallFileFunction(FileFunction which, CallContext& ctx, const CValue* args,
+                                   int count, CValue& result);
   // The USR service for an unknown address: print the text and stop the
   // running program as a break does.
   virtual void BreakFromUsr(std::string_view text) = 0;

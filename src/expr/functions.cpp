@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "expr/console_functions.h"
 #include "expr/date_functions.h"
+#include "expr/file_functions.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
 #include "expr/numeric_functions.h"
@@ -12,6 +13,7 @@
 #include "expr/string_functions.h"
 #include "expr/system_functions.h"
 #include "expr/system_values.h"
+#include "expr/volume_functions.h"
 
 namespace torvic {
 
@@ -210,6 +212,28 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {218, FnCbt},          // cbt
     {221, FnInfoText},     // info$
     {32, FnDec},           // dec
+    {36, FnEof},           // eof
+    {71, FnLoc},           // loc
+    {72, FnLof},           // lof
+    {103, FnRec},          // rec
+    {205, FnBufsiz},       // bufsiz
+    {95, FnOpen},          // open
+    {54, FnFreefile},      // freefile
+    {48, FnFilemode},      // filemode
+    {234, FnModeLetter},   // filemode$
+    {49, FnFileName},      // filename$
+    {62, FnInputText},     // input$
+    {141, FnVolumes},      // volumes
+    {140, FnVolumeText},   // volume$
+    {33, FnDefault},       // default
+    {241, FnMapped},       // mapped
+    {102, FnReadOnly},     // readonly
+    {53, FnFree},          // free
+    {139, FnVerify},       // verify
+    {42, FnExists},        // exists
+    {2, FnAccess},         // access
+    {10, FnAttribText},    // attrib$
+    {47, FnFileText},      // file$
 };
 
 // The one-number built-ins that need nothing but their number: each number's
@@ -335,31 +359,9 @@ constexpr FunctionNotSupportedRow kNotSupported[] = {
 // from here to the workers as it is built.
 using C = FunctionComingPart;
 constexpr FunctionComingRow kNotBuiltYet[] = {
-    {141, C::Volumes},    // volumes
-    {140, C::Volumes},    // volume$
-    {33, C::Volumes},     // default
-    {241, C::Volumes},    // mapped
-    {102, C::Volumes},    // readonly
-    {53, C::Volumes},     // free
-    {139, C::Volumes},    // verify
-    {42, C::Volumes},     // exists
-    {2, C::Volumes},      // access
-    {10, C::Volumes},     // attrib$
-    {47, C::Volumes},     // file$
-    {36, C::DataFiles},   // eof
-    {48, C::DataFiles},   // filemode
-    {71, C::DataFiles},   // loc
-    {72, C::DataFiles},   // lof
-    {95, C::DataFiles},   // open
-    {103, C::DataFiles},  // rec
-    {205, C::DataFiles},  // bufsiz
-    {54, C::DataFiles},   // freefile
-    {49, C::DataFiles},   // filename$
-    {234, C::DataFiles},  // filemode$
-    {62, C::DataFiles},   // input$
-    {86, C::KeyTexts},    // mkkey$
-    {232, C::KeyTexts},   // ctrl$
-    {246, C::KeyTexts},   // shift$
+    {86, C::KeyTexts},   // mkkey$
+    {232, C::KeyTexts},  // ctrl$
+    {246, C::KeyTexts},  // shift$
 };
 
 const std::array<FunctionWorker, 256>& DispatchTable() {

@@ -151,6 +151,7 @@ class VariableStore {
   // absent. Null only when memory runs out.
   CVariable* Scalar(uint32_t kind, std::string_view name);
   const CVariable* FindScalar(uint32_t kind, std::string_view name) const;
+  CVariable* FindScalar(uint32_t kind, std::string_view name) { return List(kind).Find(name); }
 
   // --- arrays ----------------------------------------------------------
   CVariable* FindArray(uint32_t kind, std::string_view name);

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <unordered_map>
+#include <utility>
 
 #include "frontend/compiler.h"
 
@@ -51,7 +52,19 @@ std::unique_ptr<ProgramLine> ProgramList::Detach(ProgramLine* line) {
   line->prev_ = line->next_ = nullptr;
   --count_;
   ++shape_;
+  if (count_ == 0) ordered_ = true;
   return std::unique_ptr<ProgramLine>(line);
+}
+
+void ProgramList::Swap(ProgramList& other) {
+  std::swap(first_, other.first_);
+  std::swap(last_, other.last_);
+  std::swap(count_, other.count_);
+  std::swap(modified_, other.modified_);
+  std::swap(ordered_, other.ordered_);
+  // Each list remembers lines it found; those are the other list's now.
+  ++shape_;
+  ++other.shape_;
 }
 
 void ProgramList::Clear() {
@@ -73,7 +86,15 @@ void ProgramList::TakeAllFrom(ProgramList& other) {
 
 ProgramLine* ProgramList::InsertByNumber(std::unique_ptr<ProgramLine> line) {
   const int32_t n = line->SignedNumber();
+  // A program is typed or loaded mostly in number order: the tail is
+  // looked at first, so that such a load takes constant time per line.
   if (!last_ || (last_->IsNumbered() && n > last_->SignedNumber())) return Append(std::move(line));
+  if (last_->number == line->number) {
+    ProgramLine* old = last_;
+    ProgramLine* at = InsertBefore(old, std::move(line));
+    Remove(old);
+    return at;
+  }
   for (ProgramLine* l = first_; l; l = l->next_) {
     if (l->number == line->number) {
       ProgramLine* at = InsertBefore(l, std::move(line));
@@ -178,7 +199,11 @@ LineEntryResult EnterNumberedLine(ProgramList& program, std::string_view typed) 
   try {
     CodeBuffer buffer;
     CompileLine(text, buffer);
-    if (ProgramLine* old = program.FindLine(r.number)) {
+    // A number beyond the last line names no line yet: no walk.
+    const ProgramLine* last = program.Last();
+    const bool beyondLast =
+        last && last->IsNumbered() && last->number < r.number && program.NumbersAscend();
+    if (ProgramLine* old = beyondLast ? nullptr : program.FindLine(r.number)) {
       // Copies first, so a failed allocation leaves the old line intact.
       std::string newText(text);
       std::vector<uint8_t> newCode(buffer.Data(), buffer.Data() + buffer.Size());

@@ -99,6 +99,9 @@ class ProgramList {
   bool Empty() const { return count_ == 0; }
 
   bool Modified() const { return modified_; }
+  // The numbered lines stand in strictly ascending order (they do unless a
+  // binary program file stored them otherwise).
+  bool NumbersAscend() const { return ordered_; }
   void SetModified(bool m) { modified_ = m; }
 
   // Links a line object into the list; the list owns it from then on.
@@ -111,6 +114,9 @@ class ProgramList {
   void Clear();
   // Moves all lines of `other` to the end of this list, in order.
   void TakeAllFrom(ProgramList& other);
+  // Exchanges the lines and the modified flags of two lists (NEW and OLD
+  // move a whole program this way, the line objects staying where they are).
+  void Swap(ProgramList& other);
 
   // Inserts a new numbered line in number order: an existing line with the
   // same number is replaced (its object freed); unnumbered lines never stop

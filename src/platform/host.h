@@ -206,11 +206,28 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
 enum class Icon { None, Information, Exclamation, Stop, Question };
 enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
 
+// The volume file dialog of LOAD?, SAVE? and of the save that the exit
+// question offers: a BASIC file name ("VOLUME:NAME.EXT") and the file type
+// chosen with it.
+enum class FileDialogMode { Open, Save };
+struct FileChoice {
+  std::string name;     // a BASIC file name
+  bool asText = false;  // the type "ASCII file (*.txt)": a text program
+};
+enum class FileDialogResult {
+  Chosen,
+  Cancelled,
+  // The host draws no such dialog: the interpreter asks for the name on the
+  // console line instead (engine/program_files.h).
+  AskOnConsole,
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
   virtual Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
                             Icon icon) = 0;
+  virtual FileDialogResult ChooseFile(FileDialogMode mode, FileChoice& choice) = 0;
 };
 
 // The per-user settings store: keys with sub-keys under the application's own

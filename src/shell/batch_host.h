@@ -81,6 +81,11 @@ class BatchHost final : public platform::EventPump,
   // --- Dialogs -------------------------------------------------------------
   platform::Answer MessageBox(std::string_view text, std::string_view caption,
                               platform::Buttons buttons, platform::Icon icon) override;
+  // The file dialogs ask on the console line, so the key script answers
+  // them and the transcript shows the question.
+  platform::FileDialogResult ChooseFile(platform::FileDialogMode, platform::FileChoice&) override {
+    return platform::FileDialogResult::AskOnConsole;
+  }
 
  private:
   // Reads what standard input holds now, waiting up to waitMs (-1: no

@@ -17,6 +17,7 @@
 #include "engine/interpreter.h"
 #include "frontend/disassembler.h"
 #include "frontend/program.h"
+#include "frontend/program_file.h"
 #include "platform/file_system.h"
 #include "platform/memory_budget.h"
 #include "shell/batch_host.h"
@@ -46,65 +47,21 @@ void GuardStandardDescriptors() {
   }
 }
 
-// The error a program file that cannot be opened gives, as the data files
-// map the host's errors.
-int32_t OpenError(int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR: return kErrFileNotFound;
-    case EACCES:
-    case EPERM: return kErrAccessDenied;
-    default: return kErrIoError;
+// PROGRAM read as LOAD reads a program file, binary or text, whatever its
+// name: 0, or the BASIC error that stopped the read (reported here when it
+// is a text line's bad number). ProgramSource::Open looks at the file
+// before anything is read: a device, a FIFO or a folder is "?I/O error"
+// and 2 GiB or more "?Maximum file size exceeded", so nothing is read for
+// ever and no huge file is read at all.
+int32_t LoadProgram(const std::string& path, Interpreter& interpreter) {
+  ProgramSource source;
+  if (const int32_t e = source.Open(path)) return e;
+  const ProgramReadResult r = ReadProgram(source, interpreter.Program());
+  if (r.error == kErrSyntaxError) {
+    interpreter.ReportError(r.error, -1, r.detail);
+    return -r.error;
   }
-}
-
-// Program text: numbered lines as LOAD reads a text program; blank lines
-// are passed over. 0, or the BASIC error that stopped the load. The file
-// must be a regular one, its size known and below 2^31 bytes, which is
-// checked before anything is read: a device or a pipe (/dev/zero, a FIFO)
-// would be read for ever, and a folder cannot be read. A line keeps its
-// first 261 characters, as a text program's lines do, so no line of the
-// file can take more memory than that.
-int32_t LoadProgramText(const std::string& path, ProgramList& program) {
-  // Opened without waiting: opening a FIFO for reading would wait for a
-  // writer before the check below could refuse it.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return OpenError(errno);
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return kErrIoError;
-  }
-  if (st.st_size >= (off_t{1} << 31)) {
-    ::close(fd);
-    return kErrMaxFileSize;
-  }
-  // C stdio rather than a file stream: the streams' locale set-up would be
-  // a noticeable part of a short run's start.
-  std::FILE* in = ::fdopen(fd, "rb");
-  if (!in) {
-    ::close(fd);
-    return kErrIoError;
-  }
-  constexpr size_t kLineLimit = 261;
-  char buffer[kLineLimit];
-  int32_t result = 0;
-  for (bool more = true; more && result == 0;) {
-    size_t length = 0;
-    int c;
-    while ((c = getc_unlocked(in)) != EOF && c != '\n')
-      if (length < kLineLimit) buffer[length++] = static_cast<char>(c);
-    more = c != EOF;
-    std::string_view line(buffer, length);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.find_first_not_of(' ') == std::string_view::npos) continue;
-    if (EnterNumberedLine(program, line).kind == LineEntryResult::OutOfMemory)
-      result = kErrOutOfMemory;
-  }
-  if (result == 0 && std::ferror(in)) result = kErrIoError;
-  std::fclose(in);
-  if (result == 0) program.SetModified(false);
-  return result;
+  return r.error;
 }
 
 }  // namespace
@@ -218,6 +175,7 @@ int RunBatch(const BatchOptions& options) {
   Transcript transcript(STDOUT_FILENO, clock);
   host.SetTranscript(&transcript);
   DeferredSettingsStore settings;
+  platform::SetTrashHandler(DeferredMoveToTrash);
   SystemSound sound;
   SystemProcess process(SystemProcess::Instances::Never);
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};
@@ -239,10 +197,10 @@ int RunBatch(const BatchOptions& options) {
 
   int status = 0;
   if (!options.program.empty()) {
-    if (const int32_t e = LoadProgramText(options.program, interpreter.Program())) {
+    if (const int32_t e = LoadProgram(options.program, interpreter)) {
       // The message in the transcript, as a LOAD would show it; the file's
       // name on standard error.
-      interpreter.ReportError(e, -1, std::nullopt);
+      if (e > 0) interpreter.ReportError(e, -1, std::nullopt);
       std::fflush(stdout);
       std::fprintf(stderr, "torvic: cannot read %s\n", options.program.c_str());
       return 2;
@@ -273,7 +231,10 @@ int RunDisassemble(const BatchOptions& options) {
   GuardStandardDescriptors();
   memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
   ProgramList program;
-  if (const int32_t e = LoadProgramText(options.program, program)) {
+  ProgramSource source;
+  int32_t e = source.Open(options.program);
+  if (e == 0) e = ReadProgram(source, program).error;
+  if (e) {
     const char* message = ErrorMessage(e);
     if (*message == '?') ++message;
     std::fprintf(stderr, "torvic: cannot read %s: %s\n", options.program.c_str(), message);

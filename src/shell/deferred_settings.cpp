@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
+
 #include "shell/system_services.h"
 
 namespace torvic::shell {
@@ -10,7 +12,26 @@ namespace {
 
 constexpr const char* kModuleName = "libtorvic_settings.so";
 
+// The module, loaded once; null when it cannot be.
+void* Module() {
+  static void* module = [] {
+    std::string path = ExecutablePath();
+    const size_t slash = path.rfind('/');
+    path = slash == std::string::npos ? kModuleName : path.substr(0, slash + 1) + kModuleName;
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }();
+  return module;
+}
+
 }  // namespace
+
+int DeferredMoveToTrash(const std::string& path) {
+  void* module = Module();
+  if (!module) return ENOSYS;
+  using Move = int (*)(const char*);
+  auto move = reinterpret_cast<Move>(dlsym(module, "TorvicMoveToTrash"));
+  return move ? move(path.c_str()) : ENOSYS;
+}
 
 DeferredSettingsStore::DeferredSettingsStore() = default;
 
@@ -24,10 +45,7 @@ DeferredSettingsStore::~DeferredSettingsStore() {
 platform::SettingsStore* DeferredSettingsStore::Store() {
   if (tried_) return store_;
   tried_ = true;
-  std::string path = ExecutablePath();
-  const size_t slash = path.rfind('/');
-  path = slash == std::string::npos ? kModuleName : path.substr(0, slash + 1) + kModuleName;
-  module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  module_ = Module();
   if (!module_) return nullptr;
   using Factory = platform::SettingsStore* (*)();
   auto create = reinterpret_cast<Factory>(dlsym(module_, "TorvicCreateSettingsStore"));

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/host.h"
 
@@ -42,6 +43,11 @@ class DeferredSettingsStore final : public platform::SettingsStore {
   void* module_ = nullptr;
   platform::SettingsStore* store_ = nullptr;
 };
+
+// KILL's move to the desktop's trash (platform::SetTrashHandler) through the
+// same module, loaded on the first move: 0 or an errno (ENOSYS when the
+// module cannot be loaded).
+int DeferredMoveToTrash(const std::string& path);
 
 }  // namespace torvic::shell
 

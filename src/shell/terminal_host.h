@@ -50,6 +50,10 @@ class TerminalHost final : public platform::EventPump,
   // Ctrl+C close it as the window's close box does.
   platform::Answer MessageBox(std::string_view text, std::string_view caption,
                               platform::Buttons buttons, platform::Icon icon) override;
+  // A file name is asked for on the console line, where the keys go anyway.
+  platform::FileDialogResult ChooseFile(platform::FileDialogMode, platform::FileChoice&) override {
+    return platform::FileDialogResult::AskOnConsole;
+  }
 
  private:
   // The look of a pump turn: signals, due timers, the keys typed, and a

@@ -15,6 +15,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "platform/file_system.h"
 #include "platform/memory_budget.h"
 #include "shell/batch_mode.h"
 #include "shell/deferred_settings.h"
@@ -56,6 +57,7 @@ int RunTerminal(char** argv, const std::vector<shell::MountOption>& mounts) {
   shell::SystemClock clock;
   shell::TerminalHost host(clock, session);
   shell::DeferredSettingsStore settings;
+  platform::SetTrashHandler(shell::DeferredMoveToTrash);
   shell::SystemSound sound([] { beep(); });
   TerminalProcess process;
   const platform::Host h{host, clock, host, host, settings, sound, process, nullptr};

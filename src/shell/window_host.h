@@ -62,6 +62,11 @@ class WindowHost final : public QObject,
   // --- Dialogs -------------------------------------------------------------
   platform::Answer MessageBox(std::string_view text, std::string_view caption,
                               platform::Buttons buttons, platform::Icon icon) override;
+  // The volume file dialog is not drawn yet: the name is asked for on the
+  // console line.
+  platform::FileDialogResult ChooseFile(platform::FileDialogMode, platform::FileChoice&) override {
+    return platform::FileDialogResult::AskOnConsole;
+  }
 
   // The toolkit turn itself (also used by the waits).
   void ToolkitTurn(bool wait);

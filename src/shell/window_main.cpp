@@ -16,6 +16,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "platform/file_system.h"
 #include "platform/memory_budget.h"
 #include "shell/batch_mode.h"
 #include "shell/desktop_settings.h"
@@ -23,6 +24,7 @@
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
 #include "shell/torvic_view.h"
+#include "shell/trash.h"
 #include "shell/window_host.h"
 #include "volumes/volumes.h"
 
@@ -80,6 +82,7 @@ int RunWindow(int argc, char** argv) {
   shell::SystemClock clock;
   shell::WindowHost host(clock);
   shell::QtSettingsStore settings;
+  platform::SetTrashHandler(shell::QtMoveToTrash);
   shell::SystemSound sound([] { QApplication::beep(); });
   shell::SystemProcess process;
   shell::QtSurface surface;

@@ -190,7 +190,9 @@ bool VolumeOfName(VolumeTable& table, std::string_view name, std::string& volume
 }
 
 int32_t CheckReadAccess(const std::string& hostPath) {
-  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without waiting: a FIFO with no writer would otherwise hold the
+  // statement for ever.
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd >= 0) {
     struct stat st;
     const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);

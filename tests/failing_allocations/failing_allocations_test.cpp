@@ -12,14 +12,19 @@
 // A separate executable: the replacement allocator is global.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <new>
 #include <string>
 #include <string_view>
 
 #include "engine/session.h"
 #include "platform/memory_budget.h"
+#include "volumes/volumes.h"
 
 namespace {
 
@@ -71,11 +76,15 @@ struct Outcome {
 
 // One session with allocations `failAt` to `failAt + burst - 1` failing
 // (-1: none).
-Outcome RunFailing(std::string_view typed, long failAt, long burst = 1) {
+// What a session needs before it starts (a volume for its files).
+using Setup = std::function<void(Session&)>;
+
+Outcome RunFailing(std::string_view typed, long failAt, long burst = 1, const Setup& setup = {}) {
   const uint64_t before = memory::Used();
   Outcome o;
   {
     Session s;
+    if (setup) setup(s);
     s.transcript.reserve(1 << 16);  // the test's own record never fails
     s.host.TypeText(typed);
     s.host.TypeText(kLastCommand);
@@ -98,15 +107,15 @@ Outcome RunFailing(std::string_view typed, long failAt, long burst = 1) {
 
 // Runs `typed` with each of its allocations failing in turn, alone and
 // with the next few failing too (a report made while storage is short).
-void FailEveryAllocation(std::string_view typed) {
-  const Outcome clean = RunFailing(typed, -1);
+void FailEveryAllocation(std::string_view typed, const Setup& setup = {}) {
+  const Outcome clean = RunFailing(typed, -1, 1, setup);
   ASSERT_NE(clean.transcript.find(kLastOutput), std::string::npos) << clean.transcript;
   ASSERT_EQ(clean.transcript.find("?Out of memory"), std::string::npos) << clean.transcript;
   ASSERT_GT(clean.allocations, 10);
   int reported = 0;
   for (long run = 0; run < 2 * clean.allocations && !::testing::Test::HasFailure(); ++run) {
     const long n = run % clean.allocations + 1, burst = run < clean.allocations ? 1 : 4;
-    const Outcome o = RunFailing(typed, n, burst);
+    const Outcome o = RunFailing(typed, n, burst, setup);
     if (!o.fired) continue;  // fewer allocations this time: nothing failed
     // Reported, or trapped by ON ERROR (the sessions' handlers print it).
     size_t oom = o.transcript.find("?Out of memory");
@@ -186,6 +195,24 @@ TEST(FailingAllocations, InputScreenImagesAndGrowingStores) {
       names +
       "PRINT VARIABLE24\n"
       "RUN\nA TYPED NAME THAT IS LONG\n3, 4\nLIST 20-30\nPRINT INFO(2) > 0; FRE(0) > 0\n");
+}
+
+TEST(FailingAllocations, DataFiles) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("torvic-failing-files-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  FailEveryAllocation(
+      "10 OPEN \"S.TXT\" FOR OUTPUT AS #1: PRINT #1, \"LINE\"; 1: WRITE #1, \"A\", 2: CLOSE\n"
+      "20 OPEN \"S.TXT\" FOR INPUT AS #1: LINE INPUT #1, L$: INPUT #1, A$, B: CLOSE\n"
+      "30 OPEN \"R\" FOR OUTPUT AS #2: CLOSE: OPEN \"R\" FOR RANDOM AS #2 LEN = 8\n"
+      "40 FIELD #2, 4 AS F$, 4 AS G$: FOR I = 1 TO 5: LSET F$ = STR$(I): RSET G$ = \"X\": "
+      "PUT #2, I: NEXT\n"
+      "50 INSERT #2, 2: DELETE #2, 4: GET #2, 3: DSAVE \"D\", L$ + A$: DLOAD \"D\", D$\n"
+      "60 OPEN \"E.TXT\" FOR OUTPUT AS #3: ATTACH 3: PRINT \"ECHO\": DETACH\n"
+      "70 PRINT L$; A$; B; F$; REC(2); D$; LOF(3); FILENAME$(3): CLOSE\n"
+      "RUN\nOPEN \"S.TXT\" FOR INPUT AS #4: PRINT EOF(4)\n",
+      [&](Session& s) { s.in.Volumes().AddSessionVolume("WORK", folder.string(), false); });
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

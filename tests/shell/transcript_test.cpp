@@ -8,6 +8,10 @@
 //   NAME.status  optional: the expected exit status (default 0)
 //   NAME.files/  optional: a folder copied into the session's scratch folder
 //                before the run
+//   NAME.restart.in, NAME.restart.out
+//                optional: a second session, run after the first with the
+//                same arguments and the same scratch folder (what the first
+//                left there, as after starting the system again)
 //
 // In NAME.args, "@/" stands for the transcripts folder and "@TMP" for the
 // session's scratch folder: a new empty folder (holding the copy of
@@ -57,8 +61,10 @@ fs::path TranscriptFolder() { return fs::path(TORVIC_SOURCE_DIR) / "tests" / "tr
 
 std::vector<std::string> SessionNames() {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(TranscriptFolder()))
-    if (entry.path().extension() == ".in") names.push_back(entry.path().stem().string());
+  for (const auto& entry : fs::directory_iterator(TranscriptFolder())) {
+    const std::string stem = entry.path().stem().string();
+    if (entry.path().extension() == ".in" && !stem.ends_with(".restart")) names.push_back(stem);
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -80,13 +86,16 @@ TEST_P(Transcript, Matches) {
   }
   int expectedStatus = 0;
   if (fs::exists(base + ".status")) expectedStatus = std::stoi(ReadFile(base + ".status"));
+  const bool regenerate = std::getenv("TORVIC_REGENERATE") != nullptr;
   const torvic::testing::BatchResult r = RunBatch(args, base + ".in");
-  if (std::getenv("TORVIC_REGENERATE") != nullptr) {
-    std::ofstream(base + ".out", std::ios::binary) << r.out;
-    return;
-  }
-  EXPECT_EQ(r.out, ReadFile(base + ".out"));
+  if (regenerate) std::ofstream(base + ".out", std::ios::binary) << r.out;
+  else EXPECT_EQ(r.out, ReadFile(base + ".out"));
   EXPECT_EQ(r.status, expectedStatus);
+  if (!fs::exists(base + ".restart.in")) return;
+  const torvic::testing::BatchResult again = RunBatch(args, base + ".restart.in");
+  if (regenerate) std::ofstream(base + ".restart.out", std::ios::binary) << again.out;
+  else EXPECT_EQ(again.out, ReadFile(base + ".restart.out")) << "after the restart";
+  EXPECT_EQ(again.status, expectedStatus) << "after the restart";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, Transcript, ::testing::ValuesIn(SessionNames()),

@@ -167,6 +167,15 @@ Answer ScriptedHost::MessageBox(std::string_view text, std::string_view caption,
   return a;
 }
 
+FileDialogResult ScriptedHost::ChooseFile(FileDialogMode mode, FileChoice& choice) {
+  fileDialogs_.push_back(mode);
+  if (fileChoices_.empty()) return FileDialogResult::AskOnConsole;
+  const FileDialogResult r = fileChoices_.front().first;
+  choice = fileChoices_.front().second;
+  fileChoices_.pop_front();
+  return r;
+}
+
 // --- SettingsStore ---------------------------------------------------------------------
 
 std::optional<uint32_t> ScriptedHost::GetNumber(std::string_view key, std::string_view name) {

@@ -15,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/host.h"
@@ -53,6 +54,11 @@ class ScriptedHost final : public EventPump,
   void SetLocalTime(const LocalTime& t) { now_ = t; }
 
   void QueueAnswer(Answer a) { answers_.push_back(a); }
+  void QueueFileChoice(FileDialogResult r, FileChoice c = {}) {
+    fileChoices_.push_back({r, std::move(c)});
+  }
+  // The modes of the file dialogs asked for, in order.
+  const std::vector<FileDialogMode>& FileDialogs() const { return fileDialogs_; }
   struct BoxRecord {
     std::string text, caption;
     Buttons buttons;
@@ -99,6 +105,9 @@ class ScriptedHost final : public EventPump,
   // --- Dialogs -------------------------------------------------------------
   Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
                     Icon icon) override;
+  // Answers queued with QueueFileChoice, in order; without one the console
+  // line is asked.
+  FileDialogResult ChooseFile(FileDialogMode mode, FileChoice& choice) override;
 
   // --- SettingsStore -------------------------------------------------------
   std::optional<uint32_t> GetNumber(std::string_view key, std::string_view name) override;
@@ -147,6 +156,8 @@ class ScriptedHost final : public EventPump,
   LocalTime now_{2026, 12, 6, 0, 12, 0, 0, 0};
 
   std::deque<Answer> answers_;
+  std::deque<std::pair<FileDialogResult, FileChoice>> fileChoices_;
+  std::vector<FileDialogMode> fileDialogs_;
   std::vector<BoxRecord> boxes_;
   int beeps_ = 0;
   std::vector<ToneRecord> tones_;
