@@ -8,6 +8,7 @@
 #include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
+#include "engine/program_file_hooks.h"
 #include "engine/screen_images.h"
 #include "engine/settings_bridge.h"
 #include "expr/numeric_functions.h"
@@ -44,6 +45,7 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   screenImages_ = std::make_unique<ScreenImageStack>(screen, memory);
   AddListener(screenImages_.get());
   volumes_ = std::make_unique<VolumeTable>();
+  SetProgramFiles(nullptr);
   timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
 }
 

@@ -167,6 +167,14 @@ Answer ScriptedHost::MessageBox(std::string_view text, std::string_view caption,
   return a;
 }
 
+std::optional<ChosenFile> ScriptedHost::ChooseProgramFile(FileDialogPurpose purpose) {
+  fileDialogs_.push_back(purpose);
+  if (files_.empty()) return std::nullopt;
+  std::optional<ChosenFile> file = std::move(files_.front());
+  files_.pop_front();
+  return file;
+}
+
 // --- SettingsStore ---------------------------------------------------------------------
 
 std::optional<uint32_t> ScriptedHost::GetNumber(std::string_view key, std::string_view name) {

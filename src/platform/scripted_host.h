@@ -60,6 +60,14 @@ class ScriptedHost final : public EventPump,
     Answer answer;
   };
   const std::vector<BoxRecord>& Boxes() const { return boxes_; }
+  // The volume file dialog's answers, in order (default: cancelled), and
+  // the purposes it was opened for.
+  void QueueFile(std::optional<ChosenFile> file) { files_.push_back(std::move(file)); }
+  const std::vector<FileDialogPurpose>& FileDialogs() const { return fileDialogs_; }
+  // The window commands asked for; performed only once a test says the
+  // host has a window.
+  void SetHasWindow(bool has) { hasWindow_ = has; }
+  const std::vector<WindowCommand>& WindowCommands() const { return windowCommands_; }
   int Beeps() const { return beeps_; }
   struct ToneRecord {
     uint32_t hertz, ms;
@@ -99,6 +107,11 @@ class ScriptedHost final : public EventPump,
   // --- Dialogs -------------------------------------------------------------
   Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
                     Icon icon) override;
+  std::optional<ChosenFile> ChooseProgramFile(FileDialogPurpose purpose) override;
+  bool PerformWindowCommand(WindowCommand command) override {
+    windowCommands_.push_back(command);
+    return hasWindow_;
+  }
 
   // --- SettingsStore -------------------------------------------------------
   std::optional<uint32_t> GetNumber(std::string_view key, std::string_view name) override;
@@ -148,6 +161,10 @@ class ScriptedHost final : public EventPump,
 
   std::deque<Answer> answers_;
   std::vector<BoxRecord> boxes_;
+  std::deque<std::optional<ChosenFile>> files_;
+  std::vector<FileDialogPurpose> fileDialogs_;
+  bool hasWindow_ = false;
+  std::vector<WindowCommand> windowCommands_;
   int beeps_ = 0;
   std::vector<ToneRecord> tones_;
   int tonesStopped_ = 0;

@@ -8,6 +8,7 @@
 
 #include "shell/message_buttons.h"
 #include "shell/termination_signals.h"
+#include "volumes/volume_file_dialog.h"
 
 namespace torvic::shell {
 
@@ -242,18 +243,59 @@ Answer BatchHost::MessageBox(std::string_view text, std::string_view caption, Bu
   std::fflush(stderr);
   awayMs_ = 0;
   for (;;) {
-    std::optional<ScriptKey> key;
-    if (!held_.empty()) {
-      key = held_.front();
-      held_.pop_front();
-    } else if (!CheckEnd()) {
-      key = TakeKey(-1);
-    }
+    const std::optional<ScriptKey> key = DialogKey();
     // The end of input or of the session: the default button.
     if (!key) return ButtonsOf(buttons).front().answer;
     if (key->kind != ScriptKey::Char) continue;
     if (const MessageButton* b = ButtonForKey(buttons, static_cast<char>(key->code)))
       return b->answer;
+  }
+}
+
+}  // namespace torvic::shell
+
+namespace torvic::shell {
+
+std::optional<ScriptKey> BatchHost::DialogKey() {
+  if (!held_.empty()) {
+    const ScriptKey key = held_.front();
+    held_.pop_front();
+    return key;
+  }
+  if (CheckEnd()) return std::nullopt;
+  return TakeKey(-1);
+}
+
+std::optional<platform::ChosenFile> BatchHost::ChooseProgramFile(
+    platform::FileDialogPurpose purpose) {
+  if (!volumes_) return std::nullopt;
+  VolumeFileDialog dialog(*volumes_, *this, purpose);
+  awayMs_ = 0;
+  for (;;) {
+    std::fprintf(stderr, "%.*s: ", static_cast<int>(dialog.Title().size()), dialog.Title().data());
+    std::fflush(stderr);
+    std::string name;
+    for (;;) {
+      const std::optional<ScriptKey> key = DialogKey();
+      if (!key || (key->kind == ScriptKey::Char && key->code == 27)) {
+        std::fputc('\n', stderr);
+        return std::nullopt;
+      }
+      if (key->kind != ScriptKey::Char) continue;
+      // Enter on an empty name does nothing, as in the window's dialog.
+      if (key->code == 13 || key->code == 10) {
+        if (name.empty()) continue;
+        break;
+      }
+      if (key->code == 8) {
+        if (!name.empty()) name.pop_back();
+      } else if (key->code >= 32) {
+        name += static_cast<char>(key->code);
+      }
+    }
+    std::fprintf(stderr, "%s\n", name.c_str());
+    dialog.SetFileName(name);
+    if (dialog.Accept()) return dialog.Chosen();
   }
 }
 

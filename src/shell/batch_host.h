@@ -25,7 +25,10 @@
 // Message boxes write their text to standard error and take their answer
 // from the keys: the first key that is the initial of one of the buttons
 // (A, R, I; Y, N, C; O) chooses it; at the end of input the first button
-// (the default) is taken.
+// (the default) is taken. The volume file dialog writes its title to
+// standard error and takes the keys up to Enter as the file name (Esc, or
+// the end of input, cancels it); the name goes through the dialog's own
+// checks (volume_file_dialog.h), and a refused name is typed again.
 //
 // The session can also be ended from outside: a terminating signal
 // (TerminationSignals) or standard output that cannot be written
@@ -44,6 +47,10 @@
 #include "shell/event_queue.h"
 #include "shell/key_script.h"
 #include "shell/transcript.h"
+
+namespace torvic {
+class VolumeTable;
+}
 
 namespace torvic::shell {
 
@@ -67,6 +74,8 @@ class BatchHost final : public platform::EventPump,
   // Called once when a signal or the transcript ends the session.
   void SetEndSession(std::function<void()> end) { endSession_ = std::move(end); }
   size_t HeldKeys() const { return held_.size(); }
+  // The volume table the volume file dialog offers.
+  void SetVolumes(VolumeTable* volumes) { volumes_ = volumes; }
 
   // --- EventPump -----------------------------------------------------------
   void SetSink(platform::EventSink* sink) override { sink_ = sink; }
@@ -81,8 +90,15 @@ class BatchHost final : public platform::EventPump,
   // --- Dialogs -------------------------------------------------------------
   platform::Answer MessageBox(std::string_view text, std::string_view caption,
                               platform::Buttons buttons, platform::Icon icon) override;
+  std::optional<platform::ChosenFile> ChooseProgramFile(
+      platform::FileDialogPurpose purpose) override;
+  // There is no window: every window command is refused.
+  bool PerformWindowCommand(platform::WindowCommand) override { return false; }
 
  private:
+  // The next key for a dialog: a held one, else one read from the script;
+  // nothing at the end of input or of the session.
+  std::optional<ScriptKey> DialogKey();
   // Reads what standard input holds now, waiting up to waitMs (-1: no
   // limit) for it to become readable; a terminating signal ends the wait.
   // False at the end of input.
@@ -126,6 +142,7 @@ class BatchHost final : public platform::EventPump,
   // Milliseconds the core has run or waited since it last waited for the
   // keyboard (up to kPatienceMs).
   uint32_t awayMs_ = 0;
+  VolumeTable* volumes_ = nullptr;
 };
 
 }  // namespace torvic::shell

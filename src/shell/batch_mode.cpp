@@ -174,6 +174,7 @@ int RunBatch(const BatchOptions& options) {
   if (!options.screenDump) screen.SetEchoSink(&transcript);
   Interpreter interpreter(h, screen, memory);
   AttachVolumes(interpreter, settings, options.mounts);
+  host.SetVolumes(&interpreter.Volumes());
   // A terminating signal or an unwritable transcript unwinds the session
   // as closing the window does.
   host.SetEndSession([&interpreter] { interpreter.RequestExit(); });

@@ -50,6 +50,12 @@ class TerminalHost final : public platform::EventPump,
   // Ctrl+C close it as the window's close box does.
   platform::Answer MessageBox(std::string_view text, std::string_view caption,
                               platform::Buttons buttons, platform::Icon icon) override;
+  // The terminal shows no file dialog and has no frame window: the dialog
+  // counts as cancelled, and the window commands are refused.
+  std::optional<platform::ChosenFile> ChooseProgramFile(platform::FileDialogPurpose) override {
+    return std::nullopt;
+  }
+  bool PerformWindowCommand(platform::WindowCommand) override { return false; }
 
  private:
   // The look of a pump turn: signals, due timers, the keys typed, and a

@@ -46,6 +46,15 @@ class WindowHost final : public QObject,
   }
   // Ends the current wait without an event (the window is closing).
   void Wake() { wake_ = true; }
+  // The frame's side of the dialogs: the volume file dialog and the window
+  // commands of statements (none performed until the frame is attached).
+  void SetFileChooser(
+      std::function<std::optional<platform::ChosenFile>(platform::FileDialogPurpose)> f) {
+    fileChooser_ = std::move(f);
+  }
+  void SetWindowCommands(std::function<bool(platform::WindowCommand)> f) {
+    windowCommands_ = std::move(f);
+  }
 
   // --- EventPump -----------------------------------------------------------
   void SetSink(platform::EventSink* sink) override { sink_ = sink; }
@@ -62,6 +71,13 @@ class WindowHost final : public QObject,
   // --- Dialogs -------------------------------------------------------------
   platform::Answer MessageBox(std::string_view text, std::string_view caption,
                               platform::Buttons buttons, platform::Icon icon) override;
+  std::optional<platform::ChosenFile> ChooseProgramFile(
+      platform::FileDialogPurpose purpose) override {
+    return fileChooser_ ? fileChooser_(purpose) : std::nullopt;
+  }
+  bool PerformWindowCommand(platform::WindowCommand command) override {
+    return windowCommands_ && windowCommands_(command);
+  }
 
   // The toolkit turn itself (also used by the waits).
   void ToolkitTurn(bool wait);
@@ -72,6 +88,8 @@ class WindowHost final : public QObject,
   EventQueue queue_;
   std::map<int, std::unique_ptr<QTimer>> timers_;
   std::function<void()> beforeTurn_;
+  std::function<std::optional<platform::ChosenFile>(platform::FileDialogPurpose)> fileChooser_;
+  std::function<bool(platform::WindowCommand)> windowCommands_;
   QWidget* dialogParent_ = nullptr;
   platform::TurnPacer pacer_;
   bool wake_ = false;
