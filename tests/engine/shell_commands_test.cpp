@@ -92,7 +92,9 @@ TEST(StartupSequence, RunsTheStartupProgramAndLeavesNoProgram) {
       EXPECT_FALSE(s.in.Program().Modified()) << c.name;
     }
     EXPECT_EQ(s.memory.Byte(SettingsMemory::kStartupLoadingAddress), c.program ? 1 : 0) << c.name;
-    if (c.program && !c.loadError) EXPECT_EQ(s.Var('A'), 5) << c.name;
+    if (c.program && !c.loadError) {
+      EXPECT_EQ(s.Var('A'), 5) << c.name;
+    }
     EXPECT_EQ(s.in.ExitRequested(), !c.prompt) << c.name;
     EXPECT_EQ(s.in.StatusText(), "") << c.name;
   }
@@ -152,12 +154,14 @@ TEST(AskToSaveChanges, EveryAnswerOfTheQuestionAndOfTheSave) {
     s.host.QueueFile(c.file);
     EXPECT_EQ(s.in.AskToSaveChanges(), c.leaves) << c.name;
     ASSERT_EQ(s.host.Boxes().size(), c.boxes) << c.name;
-    if (c.boxes > 0)
+    if (c.boxes > 0) {
       EXPECT_EQ(s.host.Boxes()[0].text,
                 "Do you want to save the changes you made to the BASIC program?");
-    if (c.boxes > 1) EXPECT_EQ(s.host.Boxes()[1].text, unable) << c.name;
-    if (c.leaves) EXPECT_FALSE(s.in.Program().Modified()) << c.name;
-    else EXPECT_TRUE(s.in.Program().Modified()) << c.name;
+    }
+    if (c.boxes > 1) {
+      EXPECT_EQ(s.host.Boxes()[1].text, unable) << c.name;
+    }
+    EXPECT_EQ(s.in.Program().Modified(), !c.leaves) << c.name;
     if (c.file && c.answers.front() == Answer::Yes) {
       ASSERT_EQ(files.saved.size(), 1u) << c.name;
       EXPECT_EQ(files.saved[0].BasicName(), "WORK:PROG.tvc") << c.name;
