@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "console/screen.h"
 #include "console/settings.h"
@@ -279,9 +280,16 @@ bool CMainFrame::PerformWindowCommand(platform::WindowCommand command) {
 // --- the context menus ------------------------------------------------------------
 
 QMenu* CMainFrame::BuildContextMenu(bool executing) {
+  // Their own order: the menus 148 and 149, then Copy and Paste.
+  using C = FrameCommand;
+  static constexpr C kOrder[] = {C::PrintSetup, C::Print,      C::Volumes, C::Font, C::Resize,
+                                 C::Reset,      C::HelpTopics, C::About,   C::Copy, C::Paste};
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
-  for (const CommandRow& row : CommandTable()) {
+  for (C command : kOrder) {
+    const CommandRow& row =
+        *std::find_if(CommandTable().begin(), CommandTable().end(),
+                      [command](const CommandRow& r) { return r.command == command; });
     if (!row.context || (executing && !row.whileExecuting)) continue;
     if (row.command == FrameCommand::Copy) menu->addSeparator();
     QAction* target = actions_[row.command];
