@@ -89,8 +89,11 @@ int main(int argc, char** argv) {
   const auto terminalOption = std::find(args.begin(), args.end(), "--terminal");
   const bool terminal = terminalOption != args.end();
   if (terminal) args.erase(terminalOption);
-  if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error) || (terminal && isBatch)) {
-    if (error.empty()) error = "--terminal and --batch exclude each other";
+  if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error) ||
+      (terminal && (isBatch || options.window || !options.program.empty()))) {
+    if (error.empty())
+      error = isBatch ? "--terminal and --batch exclude each other"
+                      : "--terminal takes neither --window nor a program file";
     std::fprintf(stderr, "torvic: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
