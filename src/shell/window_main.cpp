@@ -40,8 +40,14 @@ void StartMessages(QtMsgType type, const QMessageLogContext& context, const QStr
     if (gPreviousHandler) gPreviousHandler(type, context, message);
     return;
   }
-  if (type != QtFatalMsg) return;
-  std::string reason = message.section('\n', 0, 0).toStdString();
+  // The platform's own words ("could not connect to display :9") say
+  // more than the toolkit's closing message.
+  static std::string warning;
+  if (type != QtFatalMsg) {
+    if (warning.empty()) warning = message.section('\n', 0, 0).toStdString();
+    return;
+  }
+  const std::string reason = !warning.empty() ? warning : message.section('\n', 0, 0).toStdString();
   std::fprintf(stderr, "torvic: no window (%s); %s\n", reason.c_str(),
                shell::TerminalAvailable() ? "using the terminal" : "running in batch mode");
   std::fflush(stderr);
