@@ -85,8 +85,15 @@ bool WindowApplication::Create(std::string& error) {
     QCoreApplication::processEvents();
     frame_->FitToScreen();
   }
-  if (QWindow* w = frame_->windowHandle())
+  if (QWindow* w = frame_->windowHandle()) {
     QObject::connect(w, &QWindow::screenChanged, frame_.get(), [this] { FollowPixelRatio(); });
+    // Whatever takes the window away, the session ends with it.
+    QObject::connect(w, &QObject::destroyed, frame_.get(), [this] {
+      if (closed_) return;
+      interpreter_->RequestExit();
+      host_.Wake();
+    });
+  }
   FollowPixelRatio();
   view_->setFocus();
   return true;

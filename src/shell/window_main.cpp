@@ -29,17 +29,12 @@ namespace {
 using namespace torvic;
 
 std::vector<std::string> gArguments;  // the command line, for the fallback
-bool gToolkitStarted = false;
 QtMessageHandler gPreviousHandler = nullptr;
 
 // Until the toolkit has started, its messages are held back: a display
 // that cannot be opened is reported in one line, and the session goes on
 // without a window.
-void StartMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (gToolkitStarted) {
-    if (gPreviousHandler) gPreviousHandler(type, context, message);
-    return;
-  }
+void StartMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   // The platform's own words ("could not connect to display :9") say
   // more than the toolkit's closing message.
   static std::string warning;
@@ -63,7 +58,7 @@ int RunWindow(int argc, char** argv) {
   gArguments.assign(argv + 1, argv + argc);
   gPreviousHandler = qInstallMessageHandler(StartMessages);
   QApplication app(argc, argv);
-  gToolkitStarted = true;
+  qInstallMessageHandler(gPreviousHandler);  // the toolkit's messages as usual from here
   app.setApplicationName("torvic");
   app.setDesktopFileName("torvic");
   KeepNumbersInTheCLocale();

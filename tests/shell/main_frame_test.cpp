@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -24,6 +25,7 @@
 
 #include "engine/program_file_hooks.h"
 #include "platform/scripted_host.h"
+#include "shell/font_dialog.h"
 #include "shell/volume_windows.h"
 #include "shell/window_application.h"
 #include "volumes/volumes.h"
@@ -418,6 +420,54 @@ TEST(MainFrame, ResetEndsARunAndClearsTheScreen) {
   EXPECT_EQ(rig.Row(0), "PRINT 6*7");
   EXPECT_EQ(rig.Row(1), " 42");
   rig.In().RequestExit();
+}
+
+TEST(MainFrame, FontDialogAboutFullScreenAndTheMenuStatement) {
+  Rig rig;
+  ModalScript script;
+  script.Then([](QWidget* w) {
+    auto* dialog = qobject_cast<FontDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle().toStdString(), "Font");
+    EXPECT_EQ(dialog->Points(), 10);
+    EXPECT_EQ(dialog->Sizes()->count(), 22);
+    dialog->Sizes()->setCurrentRow(4);  // 12 points
+    dialog->ResizeBox()->setChecked(true);
+    dialog->accept();
+  });
+  rig.Frame().Perform(FrameCommand::Font);
+  EXPECT_EQ(rig.app->Screen().FontPoints(), 12);
+  EXPECT_TRUE(rig.Frame().ResizeWindowSetting());
+  // SYS 3 through the frame: the font dialog inside the command, which
+  // then ends without a prompt; Cancel keeps the font.
+  script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+  rig.Type("SYS 3\n");
+  EXPECT_EQ(rig.app->Screen().FontPoints(), 12);
+  script.Then([](QWidget* w) {
+    EXPECT_EQ(w->windowTitle().toStdString(), "About TORVIC");
+    qobject_cast<QDialog*>(w)->accept();
+  });
+  rig.Frame().Perform(FrameCommand::About);
+  EXPECT_TRUE(script.Done());
+  // MENU: the context menu opens once the line has ended, at the prompt.
+  rig.Type("MENU\n");
+  rig.Pump();
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->actions().front()->text().toStdString(), "Print Set&up...");
+  menu->close();
+  // Full screen and back.
+  rig.Frame().Perform(FrameCommand::FullScreen);
+  EXPECT_TRUE(rig.Frame().isFullScreen());
+  EXPECT_GE(rig.app->View().Multiple(), 1);
+  rig.Frame().Perform(FrameCommand::FullScreen);
+  EXPECT_FALSE(rig.Frame().isFullScreen());
+  EXPECT_EQ(rig.app->View().Multiple(), 1);
+  // ResizeWindow and FontSize are written at exit because they changed.
+  rig.In().RequestExit();
+  rig.app->Close();
+  EXPECT_EQ(rig.store.GetNumber("Settings", "ResizeWindow"), 1u);
+  EXPECT_EQ(rig.store.GetNumber("Settings", "FontSize"), 12u);
 }
 
 TEST(MainFrame, WorkAreaFitMovesRightAndBottomFirst) {
