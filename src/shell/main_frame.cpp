@@ -163,9 +163,14 @@ void CMainFrame::BuildMenus() {
 
 void CMainFrame::BuildStatusBar() {
   QStatusBar* bar = statusBar();
-  const QFontMetrics fm(bar->font());
+  // Eighteen panes beside a 640-pixel screen: a smaller face keeps most of
+  // them whole.
+  QFont small = bar->font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  bar->setFont(small);
+  const QFontMetrics fm(small);
   auto pane = [&](std::string_view sample, bool permanent) {
-    auto* label = new StatusPane(fm.horizontalAdvance(Latin1(sample)) + 8, bar);
+    auto* label = new StatusPane(fm.horizontalAdvance(Latin1(sample)) + 6, bar);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
     label->setAlignment(Qt::AlignCenter);

@@ -191,7 +191,9 @@ VolumesWindow::VolumesWindow(VolumeTable& table, const platform::Host& host, QWi
 
   const int average = QFontMetrics(font()).averageCharWidth();
   const int defaultVolume = 15 * average;
-  model_.Open(defaultVolume, std::max(average, list_->viewport()->width() - defaultVolume));
+  // The rest of the list's width (it is not laid out yet: its minimum).
+  const int rest = list_->minimumWidth() - 2 * list_->frameWidth() - defaultVolume;
+  model_.Open(defaultVolume, std::max(average, rest));
   list_->setColumnWidth(0, model_.VolumeColumnWidth());
   list_->setColumnWidth(1, model_.FolderColumnWidth());
   Fill();
