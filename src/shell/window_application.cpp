@@ -1,5 +1,6 @@
 #include "shell/window_application.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -9,6 +10,11 @@
 #include "platform/file_system.h"
 #include "volumes/volumes.h"
 
+#if __has_include(<xcb/xcb.h>)
+#include <xcb/xcb.h>
+#define TORVIC_HAVE_XCB 1
+#endif
+
 // The icon's resource lives in the shell's static library, which the
 // linker would otherwise leave out.
 static void InitIconResource() { Q_INIT_RESOURCE(torvic); }
@@ -16,6 +22,32 @@ static void InitIconResource() { Q_INIT_RESOURCE(torvic); }
 namespace torvic::shell {
 
 namespace {
+
+// The X server's word that the frame's window was destroyed (by another
+// client, or a window manager that does so): the toolkit carries on with a
+// window nobody can see, so the session ends here instead.
+class WindowGoneFilter final : public QAbstractNativeEventFilter {
+ public:
+  WindowGoneFilter(const QWidget& frame, std::function<void()> gone)
+      : frame_(frame), gone_(std::move(gone)) {}
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+#ifdef TORVIC_HAVE_XCB
+    if (type != "xcb_generic_event_t") return false;
+    const auto* e = static_cast<const xcb_generic_event_t*>(message);
+    if ((e->response_type & 0x7F) != XCB_DESTROY_NOTIFY) return false;
+    const auto* d = static_cast<const xcb_destroy_notify_event_t*>(message);
+    if (d->window == static_cast<xcb_window_t>(frame_.winId())) gone_();
+#else
+    (void)type;
+    (void)message;
+#endif
+    return false;
+  }
+
+ private:
+  const QWidget& frame_;
+  std::function<void()> gone_;
+};
 
 qreal PixelRatioOf(const QWidget* w) {
   if (w && w->windowHandle()) return w->windowHandle()->devicePixelRatio();
@@ -34,6 +66,7 @@ WindowApplication::WindowApplication(platform::SettingsStore& settings, const Ba
       h_{host_, clock_, host_, host_, settings_, sound_, process_, &surface_} {}
 
 WindowApplication::~WindowApplication() {
+  if (windowGone_) qApp->removeNativeEventFilter(windowGone_.get());
   if (frame_) frame_->AllowClose();
   screen_.SetObserver(nullptr);
   frame_.reset();
@@ -88,15 +121,19 @@ bool WindowApplication::Create(std::string& error) {
   if (QWindow* w = frame_->windowHandle()) {
     QObject::connect(w, &QWindow::screenChanged, frame_.get(), [this] { FollowPixelRatio(); });
     // Whatever takes the window away, the session ends with it.
-    QObject::connect(w, &QObject::destroyed, frame_.get(), [this] {
-      if (closed_) return;
-      interpreter_->RequestExit();
-      host_.Wake();
-    });
+    QObject::connect(w, &QObject::destroyed, frame_.get(), [this] { WindowGone(); });
   }
+  windowGone_ = std::make_unique<WindowGoneFilter>(*frame_, [this] { WindowGone(); });
+  qApp->installNativeEventFilter(windowGone_.get());
   FollowPixelRatio();
   view_->setFocus();
   return true;
+}
+
+void WindowApplication::WindowGone() {
+  if (closed_ || interpreter_->ExitRequested()) return;
+  interpreter_->RequestExit();
+  host_.Wake();
 }
 
 void WindowApplication::FollowPixelRatio() {

@@ -12,6 +12,7 @@
 // closes.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,8 @@ class WindowApplication {
  private:
   // The display changed under the window: bitmap made again at its ratio.
   void FollowPixelRatio();
+  // The window was taken away: the session ends.
+  void WindowGone();
 
   platform::SettingsStore& settings_;
   BatchOptions options_;
@@ -72,6 +75,7 @@ class WindowApplication {
   std::unique_ptr<Interpreter> interpreter_;
   CTorvicView* view_ = nullptr;
   std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<QAbstractNativeEventFilter> windowGone_;
   bool closed_ = false;
 };
 
