@@ -470,6 +470,31 @@ TEST(MainFrame, FontDialogAboutFullScreenAndTheMenuStatement) {
   EXPECT_EQ(rig.store.GetNumber("Settings", "FontSize"), 12u);
 }
 
+// A window moved to a display of another pixel ratio: font and bitmap are
+// made again and every cell drawn again; nothing on the screen is lost and
+// the window size stays the same in window pixels.
+TEST(MainFrame, AnotherPixelRatioRemakesTheBitmapAndKeepsTheScreen) {
+  Rig rig;
+  rig.Type("PRINT \"KEPT\"\n");
+  ConsoleScreen& screen = rig.app->Screen();
+  const int32_t height = screen.CellHeight();
+  const QSize logical = rig.app->View().ScreenPixelSize();
+  rig.app->Surface().SetDevicePixelRatio(2);
+  ASSERT_TRUE(screen.RemakeBitmap());
+  EXPECT_EQ(rig.app->Surface().DevicePixelRatio(), 2);
+  EXPECT_GE(screen.CellHeight(), 2 * height - 1);
+  EXPECT_NEAR(rig.app->View().ScreenPixelSize().height(), logical.height(), 2);
+  EXPECT_EQ(rig.Row(10), "KEPT");
+  // The cells were drawn again: the bitmap is not blank where the text is.
+  const QImage& after = rig.app->Surface().Image();
+  int dark = 0;
+  for (int y = 10 * screen.CellHeight(); y < 11 * screen.CellHeight(); ++y)
+    for (int x = 0; x < 5 * screen.CellWidth(); ++x) dark += qGray(after.pixel(x, y)) < 128;
+  EXPECT_GT(dark, 20);
+  EXPECT_EQ(after.width(), 80 * screen.CellWidth());
+  rig.In().RequestExit();
+}
+
 TEST(MainFrame, WorkAreaFitMovesRightAndBottomFirst) {
   const QRect work(0, 0, 1000, 700);
   EXPECT_EQ(FitInsideWorkArea(QRect(900, 650, 300, 200), work), QRect(700, 500, 300, 200));
