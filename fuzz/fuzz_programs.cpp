@@ -7,6 +7,11 @@
 // Every session is bounded: after a budget of pump turns the window is
 // closed (every loop must unwind on that); a loop that keeps running long
 // after it is a fault and aborts, as do crashes and sanitizer reports.
+//
+// The memory budget is small (64K to 1M), and statements that make stores
+// grow (DIM, REDIM, strings that double, VARPTR, PUSH, GOSUB) are among the
+// random ones, so runs keep meeting "?Out of memory" in every store. After
+// each session every byte charged to the budget must have been given back.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -18,6 +23,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "platform/memory_budget.h"
 #include "platform/scripted_host.h"
 
 namespace {
@@ -74,7 +80,7 @@ class ProgramMaker {
   }
 
   std::string Statement(int depth) {
-    switch (d_.ConsumeIntegralInRange(0, 45)) {
+    switch (d_.ConsumeIntegralInRange(0, 52)) {
       case 0: return "GOTO " + Target();
       case 1: return "GOSUB " + Target();
       case 2: return "RETURN";
@@ -122,6 +128,14 @@ class ProgramMaker {
       case 42: return Var() + " = " + Expr();
       case 43: return d_.ConsumeBool() ? "BKOFF" : "BKON";
       case 44: return "*L" + std::to_string(d_.ConsumeIntegralInRange(0, 3));
+      case 45: return "DIM A(" + Size() + ")";
+      case 46: return "DIM T$(" + Size() + ", " + Size() + ")";
+      case 47: return "REDIM PRESERVE A(" + Size() + ")";
+      case 48: return "S$ = S$ + S$ + \"ABCDEFGHIJKLMNOP\"";
+      case 49: return "T$(" + Expr() + ", 1) = STRING$(\"X\", " + Size() + ")";
+      case 50: return "X = VARPTR(A(" + Expr() + "))";
+      case 51: return d_.ConsumeBool() ? "ERASE A, T$" : "CLEAR";
+
       default: return d_.ConsumeRandomLengthString(24);
     }
   }
@@ -150,6 +164,11 @@ class ProgramMaker {
     return e;
   }
 
+  std::string Size() {
+    static const char* const kSizes[] = {"10", "100", "1000", "9999", "65535", "65536", "I * 100"};
+    return kSizes[d_.ConsumeIntegralInRange(0, 6)];
+  }
+
   std::string Data() {
     static const char* const kItems[] = {"1",     "ABC", "\"Q,R\"", "&HFF",
                                          "1E999", "",    "-2.5",    "\"X\"Y"};
@@ -160,11 +179,8 @@ class ProgramMaker {
   FuzzedDataProvider& d_;
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > 4096) return 0;
-  FuzzedDataProvider d(data, size);
+// One session on a fresh interpreter.
+void RunSession(FuzzedDataProvider& d) {
   platform::ScriptedHost scripted;
   BudgetPump pump(scripted);
   platform::Host host = scripted.AsHost();
@@ -190,5 +206,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   in.ShowPrompt();
   in.RunSession();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 4096) return 0;
+  FuzzedDataProvider d(data, size);
+  const uint64_t held = memory::Used();
+  memory::SetLimit(d.ConsumeIntegralInRange<uint64_t>(64 << 10, 1 << 20));
+  RunSession(d);
+  if (memory::Used() != held) {
+    std::fprintf(stderr, "the session did not give back %llu bytes of the memory budget\n",
+                 static_cast<unsigned long long>(memory::Used() - held));
+    std::abort();
+  }
   return 0;
 }

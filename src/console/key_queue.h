@@ -1,11 +1,14 @@
 // The key queue: keyboard messages that arrive while a command executes,
 // kept in order for the key functions (INKEY$, GET) and for replay into the
-// line editor when a line is read next, so type-ahead is never lost.
+// line editor when a line is read next, so type-ahead is never lost. The
+// queue is charged to the memory budget: a push may throw std::bad_alloc,
+// and leaves the queue as it was.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
+
+#include "platform/memory_budget.h"
 
 namespace torvic {
 
@@ -58,7 +61,7 @@ class KeyQueue {
   bool PendingKeyDown() const { return pendingKeyDown_; }
 
  private:
-  std::deque<KeyRecord> records_;
+  memory::Deque<KeyRecord> records_;
   bool pendingKeyDown_ = false;
 };
 

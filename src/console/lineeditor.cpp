@@ -58,17 +58,23 @@ void LineEditor::Redraw(int32_t from, int32_t erase) {
     CellOf(from, column, row);
   }
   screen_.SetCursor(column, std::min(row, kScreenRows - 1));
-  std::string tail = text_.substr(static_cast<size_t>(from));
-  tail.append(static_cast<size_t>(erase), ' ');
+  // The tail and the blanks that erase are drawn in pieces, not built into
+  // one string: redrawing never needs storage (the line is shown again
+  // when storage has run out).
+  const std::string_view tail = std::string_view(text_).substr(static_cast<size_t>(from));
   // Where the drawing must end; WriteRaw scrolls when it passes row 24, and
   // the difference is how far the anchor moved up.
-  const int32_t endCell = column + static_cast<int32_t>(tail.size());
+  const int32_t endCell = column + static_cast<int32_t>(tail.size()) + std::max(0, erase);
   const int32_t expectedRow = row + endCell / kScreenColumns;
   // The editor's drawing is not output: the echo file sees the line once,
   // when it is entered.
   EchoSink* echo = screen_.GetEchoSink();
   screen_.SetEchoSink(nullptr);
   screen_.WriteRaw(tail);
+  static constexpr std::string_view kBlanks = "                                ";
+  for (int32_t left = erase; left > 0; left -= static_cast<int32_t>(kBlanks.size()))
+    screen_.WriteRaw(kBlanks.substr(
+        0, static_cast<size_t>(std::min<int32_t>(left, static_cast<int32_t>(kBlanks.size())))));
   screen_.SetEchoSink(echo);
   if (screen_.Row() < expectedRow) anchorRow_ -= expectedRow - screen_.Row();
   PlaceCursor();

@@ -25,7 +25,9 @@ class LineEditor {
  public:
   static constexpr int32_t kCapacity = 255;
 
-  explicit LineEditor(ConsoleScreen& screen) : screen_(screen) {}
+  // The buffer holds the longest line from the start: typing never needs
+  // storage.
+  explicit LineEditor(ConsoleScreen& screen) : screen_(screen) { text_.reserve(kCapacity); }
 
   const std::string& Text() const { return text_; }
   int32_t Length() const { return static_cast<int32_t>(text_.size()); }

@@ -71,6 +71,9 @@ int32_t ConsoleScreen::FontHeightForPoints(int32_t points, int32_t dpi) {
 ConsoleScreen::ConsoleScreen(const platform::Host& host, SettingsMemory& memory)
     : host_(host), surface_(host.surface), memory_(memory) {
   metrics_ = {16, 13, 3, 8, 8, 400, 0};  // nominal cells for the surface-less screen
+  // The batch mode never calls Create: its console exists from here on.
+  startTick_ = host_.clock.TickCount();
+  startTime_ = host_.clock.Now();
 }
 
 ConsoleScreen::~ConsoleScreen() {

@@ -28,6 +28,7 @@
 #include "console/cell_record.h"
 #include "console/palette.h"
 #include "platform/host.h"
+#include "platform/memory_budget.h"
 #include "platform/surface.h"
 
 namespace torvic {
@@ -70,6 +71,7 @@ struct ScreenImage {
   int32_t textColor = kDefaultTextColor;
   int32_t backColor = kDefaultBackColor;
   bool inverse = false;
+  memory::Reservation held;  // the copies, charged to the memory budget
 };
 
 // The caret as the view must draw it: a block of one cell at (column, row)

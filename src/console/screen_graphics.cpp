@@ -163,6 +163,9 @@ int32_t ConsoleScreen::SaveImage(const CellRect& rect, ScreenImage* image) const
     saved.pixels = CellsToPixels(r);
     if (surface_ && !r.Empty()) saved.pixelCopy = surface_->CopyOut(saved.pixels);
     saved.cellCopy = cells_.Copy(r);
+    saved.held =
+        memory::Reservation(memory::BlockBytes(saved.pixelCopy.pixels.size() * sizeof(uint32_t)) +
+                            memory::BlockBytes(saved.cellCopy.size() * sizeof(Cell)));
     saved.textColor = text_;
     saved.backColor = back_;
     saved.inverse = inverse_;

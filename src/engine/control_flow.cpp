@@ -116,7 +116,7 @@ double* VariablePlace(Interpreter& in, int letter, std::string_view name) {
 // The newest active loop of the current run mode (for `v`, when given). An
 // immediate loop only counts inside the command line that made it.
 ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariable* v) {
-  std::vector<ForRecord>& list = in.ForList();
+  auto& list = in.ForList();
   const bool immediate = !in.Running();
   for (size_t i = list.size(); i-- > 0;) {
     ForRecord& r = list[i];
@@ -147,7 +147,7 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
 // record except a FOR on its variable, which replaces it all the same, and
 // without them the next NEXT finds its loop at the end of the list.
 void EndLoop(Interpreter& in, const ForRecord& r) {
-  std::vector<ForRecord>& list = in.ForList();
+  auto& list = in.ForList();
   list.erase(list.begin() + (&r - list.data()), list.end());
 }
 
@@ -174,7 +174,7 @@ int32_t Gosub(Interpreter& in, const uint8_t* code, size_t& offset) {
 // RETURN [target]: u8 0, or u8 1 and a jump target
 int32_t Return(Interpreter& in, const uint8_t* code, size_t& offset) {
   const uint8_t form = code[offset++];
-  std::vector<ReturnPoint>& stack = in.GosubStack();
+  auto& stack = in.GosubStack();
   if (stack.empty()) return kErrReturnWithoutGosub;
   const ReturnPoint back = stack.back();
   stack.pop_back();
@@ -279,8 +279,9 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
   double* place = VariablePlace(in, var.letter, var.name);
   if (!place) return kErrOutOfMemory;
 
-  std::vector<ForRecord>& list = in.ForList();
+  auto& list = in.ForList();
   const bool immediate = !in.Running();
+  bool added = false;
   try {
     // A loop of the same variable is replaced: its record moves up to be
     // the newest and is filled anew; otherwise a record is added.
@@ -293,7 +294,10 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
         break;
       }
     }
-    if (!r) r = &list.emplace_back();
+    if (!r) {
+      r = &list.emplace_back();
+      added = true;
+    }
     r->active = true;
     r->immediate = immediate;
     r->letter = var.letter;
@@ -306,7 +310,12 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
     r->place = place;
     r->removals = in.Expressions().Vars().Removals();
     r->nextItem = nullptr;
-  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
+  } catch (const std::bad_alloc&) {
+    // The list's growth is charged to the memory budget; a record that
+    // could not be finished (its name) does not stay half made.
+    if (added) list.pop_back();
+    return kErrOutOfMemory;
+  }
   *place = start;
   offset = in.PayloadEnd();
   return 0;
@@ -349,7 +358,7 @@ namespace {
 // ended) goes through NextItems.
 int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
   const size_t end = in.PayloadEnd();
-  std::vector<ForRecord>& list = in.ForList();
+  auto& list = in.ForList();
   if (!in.Running() || list.empty())
     return NextItems(in, code, offset, offset < end && code[offset] != 0);
   ForRecord& r = list.back();

@@ -42,6 +42,25 @@ bool ExpressionContext::TableFileNames::FileExists(std::string_view volume, std:
   return ::lstat(file.path.c_str(), &st) == 0;
 }
 
+// info(6): the volumes; 11: the program's lines; 24: the GOSUB levels
+// open; 25: the FOR loops active; 33: when the console window was made;
+// 34: the stopped states nested (STOP or Break inside one another).
+bool ExpressionContext::InterpreterInfo(int row, double& value) {
+  switch (row) {
+    case 6: value = static_cast<double>(in_.Volumes().Count()); return true;
+    case 11: value = static_cast<double>(in_.Program().Count()); return true;
+    case 24: value = static_cast<double>(in_.GosubStack().size()); return true;
+    case 25: {
+      value = 0;
+      for (const ForRecord& f : in_.ForList()) value += f.active ? 1 : 0;
+      return true;
+    }
+    case 33: value = SecondsSince1601(in_.Screen().StartTime()); return true;
+    case 34: value = in_.StopDepth(); return true;
+    default: return false;
+  }
+}
+
 void ExpressionContext::OnRunReset() {
   vars_.ResetProgramState();
   evaluator_.ResetStack();

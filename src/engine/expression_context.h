@@ -42,6 +42,7 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   int32_t LastErrorCode() override { return in_.Err(); }
   int32_t LastErrorLine() override { return in_.Erl(); }
   uint32_t TimerReading() override { return in_.Host().clock.TickCount() - in_.TimerBase(); }
+  bool InterpreterInfo(int row, double& value) override;
 
   // RunStateListener
   void OnRunReset() override;

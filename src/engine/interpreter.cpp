@@ -1,6 +1,9 @@
 #include "engine/interpreter.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <new>
 
 #include "console/screen.h"
 #include "console/settings.h"
@@ -46,7 +49,8 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   AddListener(screenImages_.get());
   volumes_ = std::make_unique<VolumeTable>();
   SetProgramFiles(nullptr);
-  timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
+  trapContexts_.reserve(kMaxNesting + 1);  // no trap ever waits for storage
+  timerBase_ = host_.clock.TickCount();    // TIMER counts from the window's creation
 }
 
 Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
@@ -72,8 +76,32 @@ void Interpreter::RunSession() {
       unwindDone_ = false;
       quitPending_ = false;
     }
-    if (!WaitTurn(true)) InputExhaustedAtPrompt();
+    // Storage that runs out outside any statement (a host's own queue, the
+    // echo of a line) ends up here: the session goes on at the prompt.
+    try {
+      if (!WaitTurn(true)) InputExhaustedAtPrompt();
+    } catch (const std::bad_alloc&) { OutOfMemoryAtPrompt(); }
   }
+}
+
+void Interpreter::OutOfMemoryAtPrompt() noexcept {
+  // Nothing here needs storage; should the echo of the report fail all the
+  // same, the session simply goes on.
+  try {
+    ReportOutOfMemoryAtPrompt();
+  } catch (const std::bad_alloc&) {}
+}
+
+// The line being typed stays: it is shown again after the prompt, so the
+// keys typed before the failure are not lost.
+void Interpreter::ReportOutOfMemoryAtPrompt() {
+  inputMode_ = kIdle;
+  commandExecuting_ = false;
+  ReportError(kErrOutOfMemory, -1, std::nullopt);
+  if (ExitRequested()) return;
+  PrintPrompt();
+  editor_.Redisplay();
+  screen_.ShowCursor(true);
 }
 
 void Interpreter::RequestExit() {
@@ -109,7 +137,13 @@ Interpreter::RunOutcome Interpreter::RunProgramOnce() {
   inputMode_ = kExecuting;
   screen_.ShowCursor(false);
   size_t offset = 0;
-  const int32_t r = handlers::Run(*this, nullptr, offset);
+  int32_t r;
+  try {
+    r = handlers::Run(*this, nullptr, offset);
+  } catch (const std::bad_alloc&) {
+    r = kErrOutOfMemory;
+    AbortRun();
+  }
   if (r > 0) ReportError(r, -1, std::nullopt);
   switch (stopReason_) {
     case StopReason::Aborted: lastOutcome_ = RunOutcome::Error; break;
@@ -149,8 +183,14 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
   // A command: compiled into the scratch buffer, then copied, because a
   // command typed in the stopped state compiles into the same buffer while
   // this one is still executing underneath it.
-  CompileLine(line, scratch_);
-  const std::vector<uint8_t> code(scratch_.Data(), scratch_.Data() + scratch_.Size());
+  std::vector<uint8_t> code;
+  try {
+    CompileLine(line, scratch_);
+    code.assign(scratch_.Data(), scratch_.Data() + scratch_.Size());
+  } catch (const std::bad_alloc&) {
+    ReportError(kErrOutOfMemory, -1, std::nullopt);
+    return true;
+  }
   DeactivateForRecords(/*immediateOnly=*/true);
   RunImmediate(code.data());
   return true;
@@ -186,15 +226,21 @@ template <bool ofCurrentLine>
   eval_->SetCachedCode(reportLine && (ofCurrentLine || code == reportLine->Code()) ? code : nullptr,
                        ProgramLine::CodeEpoch());
   int32_t result;
-  // The usual LET of a program line (one number target, decoded) runs here
-  // without its handler, as the handler would run it.
-  if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
-    size_t pos = offset + 1;
-    if (eval_->QuickAssign(Code(code, end), pos, result, /*wholeStatement=*/true)) offset = end;
-    else result = handlers_[recordCode](*this, code, offset);
-  } else {
-    result = handlers_[recordCode](*this, code, offset);
-  }
+  // Storage that runs out anywhere inside the statement (the memory budget
+  // refusing a charge, or the heap itself) fails the statement with
+  // "?Out of memory", which ON ERROR may trap; nothing of the statement
+  // was kept that the unwinding did not put back.
+  try {
+    // The usual LET of a program line (one number target, decoded) runs
+    // here without its handler, as the handler would run it.
+    if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
+      size_t pos = offset + 1;
+      if (eval_->QuickAssign(Code(code, end), pos, result, /*wholeStatement=*/true)) offset = end;
+      else result = handlers_[recordCode](*this, code, offset);
+    } else {
+      result = handlers_[recordCode](*this, code, offset);
+    }
+  } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
   statementStart_ = start;
   payloadEnd_ = end;
   if (result == 0) [[likely]] {
@@ -279,7 +325,14 @@ void Interpreter::RunProgram() {
   runMode_ = 1;
   const int32_t text = screen_.TextColor(), back = screen_.BackColor();
   const bool inverse = screen_.Inverse();
-  LoopOverProgram(/*nested=*/false);
+  try {
+    LoopOverProgram(/*nested=*/false);
+  } catch (const std::bad_alloc&) {
+    // Between statements (a trace, a host's queue): the statement that
+    // started the run reports it, with the run mode it had.
+    runMode_ = savedRunMode;
+    throw;
+  }
   if (screen_.Deferred()) screen_.EndDeferredUpdate();
   runMode_ = savedRunMode;
   if (hasColorLine_) screen_.SetColors(0, 15);
@@ -432,8 +485,26 @@ void Interpreter::StopRun(StopReason reason) {
 }
 
 void Interpreter::EnterStoppedState() {
-  ++stopDepth_;
-  ++nestDepth_;
+  // The depths come back however the state is left; storage that runs out
+  // in its own work (the prompt, the queued keys) also gives the run its
+  // mode back, for the statement that stopped to report it.
+  struct Depths {
+    Interpreter& in;
+    int32_t inputMode;
+    explicit Depths(Interpreter& i) : in(i), inputMode(i.inputMode_) {
+      ++in.stopDepth_;
+      ++in.nestDepth_;
+    }
+    ~Depths() {
+      if (std::uncaught_exceptions() > 0) {
+        in.runMode_ = 1;
+        in.inputMode_ = inputMode;
+        in.commandExecuting_ = true;
+      }
+      --in.nestDepth_;
+      --in.stopDepth_;
+    }
+  } depths(*this);
   const size_t statementStart = statementStart_, payloadEnd = payloadEnd_;
   commandExecuting_ = false;
   ShowStatus(kIdleText);
@@ -465,8 +536,11 @@ void Interpreter::EnterStoppedState() {
       default: return false;
     }
   };
-  while (stays())
-    if (!WaitTurn(true)) InputExhaustedAtPrompt();
+  while (stays()) {
+    try {
+      if (!WaitTurn(true)) InputExhaustedAtPrompt();
+    } catch (const std::bad_alloc&) { OutOfMemoryAtPrompt(); }
+  }
 
   inputMode_ = savedInputMode;
   runMode_ = 1;
@@ -502,15 +576,13 @@ void Interpreter::EnterStoppedState() {
   }
   statementStart_ = statementStart;
   payloadEnd_ = payloadEnd;
-  --nestDepth_;
-  --stopDepth_;
 }
 
 void Interpreter::AbortRun() {
   keys_.Clear();
   for (RunStateListener* l : listeners_) l->OnAbort();
   DeactivateForRecords(/*immediateOnly=*/false);
-  gosub_.clear();
+  memory::Release(gosub_);
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
@@ -529,7 +601,7 @@ void Interpreter::ResetRunState() {
   DiscardTrapContexts();
   for (RunStateListener* l : listeners_) l->OnRunReset();
   DeactivateForRecords(/*immediateOnly=*/false);
-  gosub_.clear();
+  memory::Release(gosub_);
   ClearTraps();
   data_ = {};
   err_ = erl_ = 0;
@@ -544,7 +616,7 @@ void Interpreter::ResetAfterEdit() {
   for (RunStateListener* l : listeners_) l->OnEditReset();
   data_ = {};
   DeactivateForRecords(/*immediateOnly=*/false);
-  gosub_.clear();
+  memory::Release(gosub_);
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
@@ -553,6 +625,7 @@ void Interpreter::ResetAfterEdit() {
 void Interpreter::ResetInit() {
   keys_.Clear();
   for (RunStateListener* l : listeners_) l->OnInit();
+  memory::ReturnFreeMemory();  // the heap compaction
   canContinue_ = false;
   memory_.SetStatementDelay(0);
   if (memory_.RestartRequested()) {
@@ -582,7 +655,7 @@ void Interpreter::DiscardTrapContexts() {
 void Interpreter::DeactivateForRecords(bool immediateOnly) {
   for (ForRecord& f : forList_)
     if (!immediateOnly || f.immediate) f.active = false;
-  if (!immediateOnly) forList_.clear();
+  if (!immediateOnly) memory::Release(forList_);
 }
 
 // ---------------------------------------------------------------------------
@@ -592,15 +665,20 @@ void Interpreter::ReportError(int32_t code, int32_t lineNumber,
                               std::optional<std::string_view> excerpt) {
   const char* message = ErrorMessage(NormalizeErrorCode(code));
   if (!message) return;
-  std::string text = message;
-  if (lineNumber != -1) text += " in " + std::to_string(lineNumber);
-  if (excerpt) {
-    text += ", /";
-    text += *excerpt;
-    text += '/';
-  }
+  // Written in pieces, without building the line: reporting "?Out of
+  // memory" must not need storage itself.
   if (screen_.Column() != 0) screen_.NewLine();
-  screen_.WriteRaw(text);
+  screen_.WriteRaw(message);
+  if (lineNumber != -1) {
+    char number[16];
+    const int n = std::snprintf(number, sizeof number, " in %d", static_cast<int>(lineNumber));
+    screen_.WriteRaw(std::string_view(number, static_cast<size_t>(std::max(0, n))));
+  }
+  if (excerpt) {
+    screen_.WriteRaw(", /");
+    screen_.WriteRaw(*excerpt);
+    screen_.WriteRaw("/");
+  }
   if (screen_.Column() != 0) screen_.NewLine();
 }
 

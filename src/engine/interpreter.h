@@ -28,6 +28,7 @@
 #include "frontend/compiled_line.h"
 #include "frontend/program.h"
 #include "platform/host.h"
+#include "platform/memory_budget.h"
 
 namespace torvic {
 
@@ -239,7 +240,7 @@ class Interpreter final : public platform::EventSink {
   void ClearBreakTrap() { onBreak_.set = false, onBreak_.line = nullptr, onBreak_.offset = 0; }
   void ClearTimerTrap();  // also kills the window timer
   // The trap context stack (RESUME pops it).
-  std::vector<TrapContext>& TrapContexts() { return trapContexts_; }
+  memory::Vector<TrapContext>& TrapContexts() { return trapContexts_; }
   // RESUME's restore: line, offset, line changed and input mode; `full`
   // adds the input limit and a waiting INPUT's line, shown again.
   void ResumeContext(const TrapContext& c, bool full);
@@ -323,8 +324,8 @@ class Interpreter final : public platform::EventSink {
   size_t StatementStart() const { return statementStart_; }
   size_t PayloadEnd() const { return payloadEnd_; }
 
-  std::vector<ReturnPoint>& GosubStack() { return gosub_; }
-  std::vector<ForRecord>& ForList() { return forList_; }
+  memory::Vector<ReturnPoint>& GosubStack() { return gosub_; }
+  memory::Vector<ForRecord>& ForList() { return forList_; }
   TrapRegister& OnErrorTrap() { return onError_; }
   TrapRegister& OnBreakTrap() { return onBreak_; }
   TrapRegister& OnTimerTrap() { return onTimer_; }
@@ -365,6 +366,9 @@ class Interpreter final : public platform::EventSink {
   // The end of scripted input at a keyboard wait: at the prompt the
   // session quits as EXIT does, elsewhere Break is pressed.
   void InputExhaustedAtPrompt();
+  // Storage ran out outside every statement: reported, and the prompt.
+  void OutOfMemoryAtPrompt() noexcept;
+  void ReportOutOfMemoryAtPrompt();
   void InputExhaustedInProgram();
   void EnterStoppedState();
   void PumpWhilePaused();
@@ -386,6 +390,7 @@ class Interpreter final : public platform::EventSink {
   void ShowStatus(std::string_view text);
   void EditingKeyDown(const platform::KeyEvent& e);
   void EditingChar(uint32_t c, bool shift);
+  void QueueKey(const KeyRecord& r, bool keyDown);
   // Waits until the line read ends: true when accepted.
   bool WaitForLine();
 
@@ -422,10 +427,14 @@ class Interpreter final : public platform::EventSink {
   bool hasColorLine_ = false;
   std::string lastCommand_;
 
-  std::vector<ReturnPoint> gosub_;
-  std::vector<ForRecord> forList_;
+  // The GOSUB stack (PUSH too), the FOR list and the trap contexts are
+  // charged to the memory budget; the trap contexts have room for the
+  // deepest nesting from the start, so a trap can always fire, even when a
+  // program has used up the budget.
+  memory::Vector<ReturnPoint> gosub_;
+  memory::Vector<ForRecord> forList_;
   TrapRegister onError_, onBreak_, onTimer_;
-  std::vector<TrapContext> trapContexts_;
+  memory::Vector<TrapContext> trapContexts_;
   int32_t nestDepth_ = 0;  // stopped states and trap handlers now running
   uint32_t timerBase_ = 0;
   DataPointer data_;

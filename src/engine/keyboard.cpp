@@ -2,12 +2,15 @@
 // line reads that wait for the editor, the key functions' queue reads, and
 // the hand-off of an entered line to EnterCommandLine.
 #include <cstdio>
+#include <new>
 #include <optional>
 
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/errors.h"
 #include "engine/interpreter.h"
 #include "engine/settings_bridge.h"
+#include "expr/evaluator.h"
 
 namespace torvic {
 
@@ -58,7 +61,7 @@ void Interpreter::OnKeyDown(const platform::KeyEvent& e) {
   }
   const bool isBreak = e.key == vk::kCancel && e.ctrl && !e.shift;
   if ((inputMode_ == kExecuting || draining_) && !isBreak && !IsModifierOrLock(e.key)) {
-    keys_.PushKeyDown(RecordOf(e, e.key));
+    QueueKey(RecordOf(e, e.key), /*keyDown=*/true);
     return;
   }
   if (isBreak) {
@@ -115,10 +118,20 @@ void Interpreter::OnChar(const platform::KeyEvent& e) {
   uint32_t c = e.key & 0xFF;
   if (memory_.UpperCaseInput() && c >= 'a' && c <= 'z') c -= 32;
   if (inputMode_ == kExecuting || draining_) {
-    keys_.PushChar(RecordOf(e, c));
+    QueueKey(RecordOf(e, c), /*keyDown=*/false);
     return;
   }
   EditingChar(c, e.shift);
+}
+
+void Interpreter::QueueKey(const KeyRecord& r, bool keyDown) {
+  // The queue is charged to the memory budget. A key that finds no room is
+  // dropped with a beep, as a full keyboard buffer drops it: no statement
+  // asked for it, so there is none to fail.
+  try {
+    if (keyDown) keys_.PushKeyDown(r);
+    else keys_.PushChar(r);
+  } catch (const std::bad_alloc&) { host_.sound.Beep(); }
 }
 
 void Interpreter::EditingChar(uint32_t c, bool shift) {
@@ -183,33 +196,49 @@ void Interpreter::BreakKey(bool fromInputEnd) {
 // Line hand-off
 
 void Interpreter::ExecuteEnteredLine() {
+  // Once the session ends (the window closed, EXIT, the fuzz target's turn
+  // budget) a line entered in the same turn is not run: nothing would give
+  // the window a turn any more, so a program it started could not be ended.
+  if (ExitRequested()) return;
   screen_.NewLine();
   screen_.RevealCursor();
   screen_.ShowCursor(false);
-  std::string line = editor_.Text();
-  lastEntered_ = line;
-  memory_.SetMirror(SettingsMemory::kLastLineAddress, static_cast<uint8_t>(line.size()));
-  for (size_t i = 0; i < line.size(); ++i)
-    memory_.SetMirror(SettingsMemory::kLastLineAddress + 1 + static_cast<uint32_t>(i),
-                      static_cast<uint8_t>(line[i]));
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  if (line.empty()) {
-    if (memory_.PromptAfterEveryLine()) PrintPrompt();
-    editor_.Clear();
-    screen_.ShowCursor(true);
-    return;
+  bool promptDue = true;
+  // Every statement of the line catches its own failures; what storage
+  // runs out for outside them (the line's copies, the history, its
+  // compiled copy, a trace between statements) fails the line with
+  // "?Out of memory", and the prompt follows.
+  try {
+    std::string line = editor_.Text();
+    lastEntered_ = line;
+    memory_.SetMirror(SettingsMemory::kLastLineAddress, static_cast<uint8_t>(line.size()));
+    for (size_t i = 0; i < line.size(); ++i)
+      memory_.SetMirror(SettingsMemory::kLastLineAddress + 1 + static_cast<uint32_t>(i),
+                        static_cast<uint8_t>(line[i]));
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (line.empty()) {
+      if (memory_.PromptAfterEveryLine()) PrintPrompt();
+      editor_.Clear();
+      screen_.ShowCursor(true);
+      return;
+    }
+    ShowStatus("Executing...");
+    stopReason_ = StopReason::None;
+    commandExecuting_ = true;
+    inputMode_ = kExecuting;
+    recalled_.reset();
+    editor_.AddHistory(line, memory_.HistoryLimit());
+    lastCommand_ = line;
+    promptDue = EnterCommandLine(line);
+  } catch (const std::bad_alloc&) {
+    ReportError(kErrOutOfMemory, -1, std::nullopt);
+    if (stopDepth_ == 0) AbortRun();
   }
-  editor_.AddHistory(line, memory_.HistoryLimit());
-  lastCommand_ = line;
-
-  ShowStatus("Executing...");
-  stopReason_ = StopReason::None;
-  commandExecuting_ = true;
-  inputMode_ = kExecuting;
-  recalled_.reset();
-  const bool promptDue = EnterCommandLine(line);
   inputMode_ = kIdle;
   commandExecuting_ = false;
+  // Back at the prompt with nothing suspended: what the line's evaluations
+  // kept for reuse goes back to the budget.
+  if (stopDepth_ == 0) eval_->ReleaseStack();
   ShowStatus("");
 
   std::optional<std::string> recalled = std::move(recalled_);
@@ -295,8 +324,16 @@ bool Interpreter::ReadLine(bool clearFirst) {
   else editor_.Redisplay();
   const bool wasVisible = screen_.CursorVisible();
   screen_.ShowCursor(true);
-  DrainKeyQueue();
-  const bool ok = WaitForLine();
+  bool ok = false;
+  try {
+    DrainKeyQueue();
+    ok = WaitForLine();
+  } catch (const std::bad_alloc&) {
+    // The statement reads on no more: it fails with the mode put back.
+    inputMode_ = kExecuting;
+    editor_.SetEchoSuppressed(false);
+    throw;
+  }
   inputMode_ = kExecuting;
   editor_.SetEchoSuppressed(false);
   screen_.ShowCursor(wasVisible);
@@ -311,8 +348,14 @@ bool Interpreter::EditLine(const ProgramLine& line, int32_t position) {
   inputEnd_ = InputEnd::None;
   editor_.SetText(line.text, position < 0 ? static_cast<int32_t>(line.text.size()) : position);
   screen_.ShowCursor(true);
-  DrainKeyQueue();
-  const bool ok = WaitForLine();
+  bool ok = false;
+  try {
+    DrainKeyQueue();
+    ok = WaitForLine();
+  } catch (const std::bad_alloc&) {
+    inputMode_ = saved;
+    throw;
+  }
   inputMode_ = saved;
   return ok;
 }

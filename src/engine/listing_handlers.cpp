@@ -121,8 +121,7 @@ int32_t EditOneLine(Interpreter& in, ProgramLine& line) {
     // Copies first, so that running out of memory leaves the line intact.
     std::string newText(text);
     std::vector<uint8_t> newCode(buffer.Data(), buffer.Data() + buffer.Size());
-    line.text.swap(newText);
-    line.code.swap(newCode);
+    line.ReplaceTextAndCode(newText, newCode);
   } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   program.SetModified(true);
   in.ResetAfterEdit();

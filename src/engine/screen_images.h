@@ -51,7 +51,7 @@ class ScreenImageStack final : public RunStateListener {
 
   ConsoleScreen& screen_;
   SettingsMemory& memory_;
-  std::vector<ScreenImage> images_;
+  memory::Vector<ScreenImage> images_;
 };
 
 // SCREEN's save and the `screen` function: running only; the six

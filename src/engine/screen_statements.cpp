@@ -24,6 +24,8 @@
 #include "engine/handlers.h"
 #include "engine/statement_operands.h"
 #include "expr/numeric_functions.h"
+#include "expr/system_functions.h"
+#include "expr/system_values.h"
 #include "volumes/volumes.h"
 
 namespace torvic::handlers {
@@ -359,9 +361,6 @@ std::string Grouped(unsigned long long n) {
   return out;
 }
 
-// The build number of this release of the program.
-constexpr int kReleaseBuild = 1;
-
 // The system information ABOUT adds when the settings ask for it.
 void WriteSystemInformation(Interpreter& in) {
   ConsoleScreen& screen = in.Screen();
@@ -375,7 +374,7 @@ void WriteSystemInformation(Interpreter& in) {
   line("Release " + std::to_string(kReleaseBuild) + ": torvic");
   utsname u{};
   if (::uname(&u) == 0) line(std::string(u.sysname) + " " + u.release + " " + u.machine);
-  const double kb = AvailableMemory() / 1024;
+  const double kb = PhysicalMemoryAvailable() / 1024;
   line("Physical Memory Available to Windows: " + Grouped(static_cast<unsigned long long>(kb)) +
        " KB");
   std::error_code ec;

@@ -58,39 +58,47 @@ bool Interpreter::NestingExhausted() {
 
 void Interpreter::RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool saveInput,
                                  bool resetLimit) {
-  TrapContext c;
-  c.line = currentLine_;
-  c.offset = currentOffset_;
-  c.lineChanged = lineChanged_;
-  c.inputMode = inputMode_;
-  c.inputLimit = editor_.MaxLength();
-  if (saveInput && inputMode_ == kReadingInput) {
-    PartialInput typed = SavePartialInput();
-    c.inputText = std::move(typed.text);
-    c.inputCursor = typed.position;
-  }
   const size_t depth = trapContexts_.size();
   try {
-    trapContexts_.push_back(std::move(c));
+    TrapContext c;
+    c.line = currentLine_;
+    c.offset = currentOffset_;
+    c.lineChanged = lineChanged_;
+    c.inputMode = inputMode_;
+    c.inputLimit = editor_.MaxLength();
+    if (saveInput && inputMode_ == kReadingInput) {
+      PartialInput typed = SavePartialInput();
+      c.inputText = std::move(typed.text);
+      c.inputCursor = typed.position;
+    }
+    trapContexts_.push_back(std::move(c));  // room for it was kept (the constructor)
   } catch (const std::bad_alloc&) {
     ReportError(kErrOutOfMemory, LineNumberOfCurrent(), std::nullopt);
     AbortRun();
     return;
   }
-  const size_t savedStart = statementStart_, savedEnd = payloadEnd_;
+  // What the handler changes comes back however its loop is left: by a
+  // stop reason, or by storage that ran out between its statements.
+  struct Restore {
+    Interpreter& in;
+    TrapRegister& trap;
+    size_t depth, start, end;
+    ~Restore() {
+      --in.nestDepth_;
+      trap.inHandler = false;
+      in.statementStart_ = start;
+      in.payloadEnd_ = end;
+      // A handler left another way than by RESUME (a RETURN to the prompt's
+      // GOSUB) leaves its context behind; the stack follows the nesting.
+      if (in.trapContexts_.size() > depth) in.trapContexts_.resize(depth);
+    }
+  } restore{*this, trap, depth, statementStart_, payloadEnd_};
   trap.inHandler = true;
   ++nestDepth_;
   SetPosition(target, 0);
   inputMode_ = kExecuting;
   if (resetLimit) editor_.SetMaxLength(LineEditor::kCapacity);
   RunNested();
-  --nestDepth_;
-  trap.inHandler = false;
-  statementStart_ = savedStart;
-  payloadEnd_ = savedEnd;
-  // A handler left another way than by RESUME (a RETURN to the prompt's
-  // GOSUB) leaves its context behind; the stack follows the nesting.
-  if (trapContexts_.size() > depth) trapContexts_.resize(depth);
 }
 
 void Interpreter::RaiseTrapError(int32_t code, const TrapRegister& trap) {
@@ -284,7 +292,7 @@ int32_t Resume(Interpreter& in, const uint8_t* code, size_t& offset) {
     offset = in.PayloadEnd();
     return kErrModeError;
   }
-  std::vector<TrapContext>& stack = in.TrapContexts();
+  auto& stack = in.TrapContexts();
   if (stack.empty()) {
     offset = in.PayloadEnd();
     return kErrResumeWithoutOn;

@@ -1,5 +1,6 @@
 #include "expr/evaluator.h"
 
+#include <concepts>
 #include <cstring>
 #include <string>
 
@@ -24,16 +25,6 @@ constexpr int32_t kStopped = -0x7FFF;
 
 constexpr char kLetterNames[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-// Days from 1 January 1970 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
 uint32_t ScalarKindOfItem(uint8_t code) {
   switch (code) {
     case item::kLetter:
@@ -46,13 +37,6 @@ uint32_t ScalarKindOfItem(uint8_t code) {
 
 }  // namespace
 
-double SecondsSince1601(const platform::LocalTime& t) {
-  const int64_t days =
-      DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) -
-      DaysFromCivil(1601, 1, 1);
-  return static_cast<double>(days * 86400 + t.hour * 3600 + t.minute * 60 + t.second);
-}
-
 std::string_view Evaluator::LetterName(int index) {
   return std::string_view(kLetterNames + index, 1);
 }
@@ -64,6 +48,21 @@ Evaluator::Evaluator(VariableStore& vars, EvalEnvironment& env)
       quick_(&vars.Letter(0)),
       quickAssignments_(&vars.Letter(0), /*assignments=*/true) {
   stack_.resize(64);
+}
+
+void Evaluator::ReleaseStack() {
+  sp_ = 0;
+  constexpr size_t kKept = 64;  // what the evaluator starts with
+  if (stack_.size() > kKept) {
+    stack_.resize(kKept);
+    try {
+      stack_.shrink_to_fit();
+    } catch (const std::bad_alloc&) {  // the bigger block simply stays
+    }
+  }
+  for (CValue& v : stack_) v.str.Clear();
+  scratch_.value.str.Clear();
+  vars_.ReleaseParamFrames();
 }
 
 CValue& Evaluator::Push() {
@@ -86,7 +85,7 @@ int32_t Evaluator::Evaluate(Code code, size_t& pos) {
 
 int32_t Evaluator::EvaluateValue(Code code, size_t& pos, CValue& out) {
   if (int32_t e = Evaluate(code, pos)) return e;
-  std::swap(out, stack_[--sp_]);
+  std::ranges::swap(out, stack_[--sp_]);
   return kOk;
 }
 
@@ -345,10 +344,14 @@ int32_t Evaluator::Run(Code code, size_t& pos) {
   // Subscripts and FN bodies run nested; the depth bound keeps malformed or
   // deeply recursive code from exhausting the C++ stack.
   if (runDepth_ >= kMaxRunDepth) return kErrOutOfMemory;
-  ++runDepth_;
-  const int32_t e = RunItems(code, pos);
-  --runDepth_;
-  return e;
+  // A guard, not a decrement after the call: storage that runs out inside
+  // leaves by std::bad_alloc, and the depth must come back all the same.
+  struct Depth {
+    size_t& d;
+    explicit Depth(size_t& depth) : d(depth) { ++d; }
+    ~Depth() { --d; }
+  } depth(runDepth_);
+  return RunItems(code, pos);
 }
 
 int32_t Evaluator::RunItems(Code code, size_t& pos) {
@@ -592,9 +595,9 @@ int32_t Evaluator::CallFixed(uint8_t number, uint8_t signature) {
     return e;
   if (n == 0) {
     Push();
-    std::swap(stack_[sp_ - 1], result_);
+    std::ranges::swap(stack_[sp_ - 1], result_);
   } else {
-    std::swap(stack_[base], result_);
+    std::ranges::swap(stack_[base], result_);
     sp_ = base + 1;
   }
   return kOk;
@@ -643,7 +646,7 @@ int32_t Evaluator::CallList(uint8_t number, uint8_t signature, int count) {
       break;
     }
   }
-  std::swap(stack_[base], result_);
+  std::ranges::swap(stack_[base], result_);
   sp_ = base + 1;
   return kOk;
 }
@@ -666,15 +669,26 @@ int32_t Evaluator::CallUserFunction(Code code, size_t& pos) {
     CValue& a = stack_[base + i];
     s.kind = a.kind;
     s.number = a.number;
-    if (a.IsString()) std::swap(s.str, a.str);
+    if (a.IsString()) std::ranges::swap(s.str, a.str);
   }
   frame.count = count;
   sp_ = base;
-  ++fnDepth_;
-  size_t bodyPos = 0;
-  int32_t e = Run(Code(f->body.data(), f->body.size()), bodyPos);
-  --fnDepth_;
-  vars_.PopParamFrame();
+  // The call's depth and frame end with it however it ends (an error, or
+  // std::bad_alloc from storage that runs out in the body).
+  struct CallFrame {
+    Evaluator& ev;
+    explicit CallFrame(Evaluator& e) : ev(e) { ++ev.fnDepth_; }
+    ~CallFrame() {
+      --ev.fnDepth_;
+      ev.vars_.PopParamFrame();
+    }
+  };
+  int32_t e;
+  {
+    const CallFrame call(*this);
+    size_t bodyPos = 0;
+    e = Run(Code(f->body.data(), f->body.size()), bodyPos);
+  }
   if (e) return e;
   if (!Top().IsNumber()) return kErrTypeMismatch;  // user functions return numbers only
   return kOk;
@@ -745,7 +759,7 @@ int32_t Evaluator::Usr(int slot) {
         WriteF64(bytes, *place.number);
         out.Assign(bytes, 8);
       }
-      std::swap(x, result_);
+      std::ranges::swap(x, result_);
       return kOk;
     }
     case kUsrValidFileName: {

@@ -70,9 +70,14 @@ class EvalEnvironment {
   virtual int32_t LastErrorCode() { return 0; }
   virtual int32_t LastErrorLine() { return 0; }
   virtual uint32_t TimerReading() { return 0; }
+  // The rows of info that only the interpreter knows (its volumes, when its
+  // window was made, the state of its program): false for any other row,
+  // and for every row in a bare environment.
+  virtual bool InterpreterInfo(int row, double& value) { return false; }
 };
 
-// Seconds since 1 January 1601 of a local date and time (item 133).
+// Seconds since 1 January 1601 of a local date and time (item 133): the
+// time value of date_functions.h.
 double SecondsSince1601(const platform::LocalTime& t);
 
 // What a variable reference resolved to: the place, and its identity parts.
@@ -155,7 +160,23 @@ class Evaluator {
 
   // Empties the evaluation stack (program reset, error stops).
   void ResetStack() { sp_ = 0; }
+  // Empties it and gives back what its values (and the FN calls'
+  // parameters) hold beyond the usual: deep stacks and long strings kept
+  // for reuse would hold the memory budget after the command that needed
+  // them. Only while no evaluation is under way (between commands at the
+  // prompt): a suspended one may still read its values.
+  void ReleaseStack();
   size_t StackDepth() const { return sp_; }
+
+  // Scratch of the assignment statements (LET, the MID$ statement and its
+  // kin): reused, so that assignments seldom allocate, and owned here, so
+  // that what it holds is given back with the evaluator (and by
+  // ReleaseStack) rather than kept for the life of the process.
+  struct AssignmentScratch {
+    std::vector<VarSlot> targets;
+    CValue value;
+  };
+  AssignmentScratch& Scratch() { return scratch_; }
 
   // Letter index to its name ("A".."Z") for array names written as item 5.
   static std::string_view LetterName(int index);
@@ -242,9 +263,10 @@ class Evaluator {
   const bool& stop_;
   // The stack keeps its values (and their string storage) beyond sp_ for
   // reuse, so pushes seldom allocate.
-  std::vector<CValue> stack_;
+  memory::Vector<CValue> stack_;
   size_t sp_ = 0;
   CValue result_;  // scratch result of a worker, swapped onto the stack
+  AssignmentScratch scratch_;
   std::array<int32_t, 10> usrSlots_{};
   size_t fnDepth_ = 0;
   static constexpr size_t kMaxRunDepth = 1000;

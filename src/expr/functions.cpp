@@ -4,11 +4,14 @@
 
 #include "engine/console_functions.h"
 #include "engine/errors.h"
+#include "expr/date_functions.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
 #include "expr/numeric_functions.h"
 #include "expr/numeric_rules.h"
 #include "expr/string_functions.h"
+#include "expr/system_functions.h"
+#include "expr/system_values.h"
 
 namespace torvic {
 
@@ -129,6 +132,7 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {76, FnLower},         // lower
     {77, FnLTrim},         // ltrim$
     {80, FnMaxNum},        // maxnum
+    {81, FnMem},           // mem
     {82, FnMid},           // mid$ seg$
     {84, FnMinNum},        // minnum
     {87, FnMkn},           // mkn$
@@ -162,6 +166,7 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {137, FnVal},          // val
     {208, FnEmpty},        // empty
     {209, FnFre},          // fre
+    {220, FnInfo},         // info
     {222, PeekString},     // peek$
     {227, FnComb},         // comb
     {228, FnComp},         // comp
@@ -177,6 +182,34 @@ constexpr FunctionWorkerRow kWorkers[] = {
     {247, FnTempName},     // tempname$
     {248, FnBeginsWith},   // beginswith
     {249, FnEndsWith},     // endswith
+    {92, FnNow},           // now
+    {28, FnDate},          // date
+    {127, FnTime},         // time
+    {224, FnFriday},       // friday
+    {143, FnTimePart},     // year
+    {90, FnTimePart},      // month
+    {30, FnTimePart},      // day
+    {142, FnTimePart},     // weekday
+    {59, FnTimePart},      // hour
+    {85, FnTimePart},      // minute
+    {115, FnTimePart},     // second
+    {68, FnLeapYear},      // leapyear
+    {88, FnMkTime},        // mktime
+    {4, FnAdjust},         // adjust
+    {233, FnCvDate},       // cvdate
+    {237, FnIsDate},       // isdate
+    {29, FnDateText},      // date$
+    {128, FnTimeText},     // time$
+    {25, FnCTimeText},     // ctime$
+    {31, FnDayName},       // dayname$
+    {91, FnMonthName},     // monthname$
+    {138, FnVer},          // ver$
+    {230, FnCopyright},    // copyright$
+    {219, FnHost},         // host$
+    {223, FnTitle},        // title$
+    {218, FnCbt},          // cbt
+    {221, FnInfoText},     // info$
+    {32, FnDec},           // dec
 };
 
 // The one-number built-ins that need nothing but their number: each number's
@@ -302,61 +335,31 @@ constexpr FunctionNotSupportedRow kNotSupported[] = {
 // from here to the workers as it is built.
 using C = FunctionComingPart;
 constexpr FunctionComingRow kNotBuiltYet[] = {
-    {92, C::DateAndTime},   // now
-    {28, C::DateAndTime},   // date
-    {127, C::DateAndTime},  // time
-    {224, C::DateAndTime},  // friday
-    {143, C::DateAndTime},  // year
-    {90, C::DateAndTime},   // month
-    {30, C::DateAndTime},   // day
-    {142, C::DateAndTime},  // weekday
-    {59, C::DateAndTime},   // hour
-    {85, C::DateAndTime},   // minute
-    {115, C::DateAndTime},  // second
-    {68, C::DateAndTime},   // leapyear
-    {88, C::DateAndTime},   // mktime
-    {4, C::DateAndTime},    // adjust
-    {233, C::DateAndTime},  // cvdate
-    {237, C::DateAndTime},  // isdate
-    {29, C::DateAndTime},   // date$
-    {128, C::DateAndTime},  // time$
-    {25, C::DateAndTime},   // ctime$
-    {31, C::DateAndTime},   // dayname$
-    {91, C::DateAndTime},   // monthname$
-    {81, C::System},        // mem
-    {138, C::System},       // ver$
-    {230, C::System},       // copyright$
-    {219, C::System},       // host$
-    {223, C::System},       // title$
-    {218, C::System},       // cbt
-    {220, C::System},       // info
-    {221, C::System},       // info$
-    {32, C::System},        // dec
-    {141, C::Volumes},      // volumes
-    {140, C::Volumes},      // volume$
-    {33, C::Volumes},       // default
-    {241, C::Volumes},      // mapped
-    {102, C::Volumes},      // readonly
-    {53, C::Volumes},       // free
-    {139, C::Volumes},      // verify
-    {42, C::Volumes},       // exists
-    {2, C::Volumes},        // access
-    {10, C::Volumes},       // attrib$
-    {47, C::Volumes},       // file$
-    {36, C::DataFiles},     // eof
-    {48, C::DataFiles},     // filemode
-    {71, C::DataFiles},     // loc
-    {72, C::DataFiles},     // lof
-    {95, C::DataFiles},     // open
-    {103, C::DataFiles},    // rec
-    {205, C::DataFiles},    // bufsiz
-    {54, C::DataFiles},     // freefile
-    {49, C::DataFiles},     // filename$
-    {234, C::DataFiles},    // filemode$
-    {62, C::DataFiles},     // input$
-    {86, C::KeyTexts},      // mkkey$
-    {232, C::KeyTexts},     // ctrl$
-    {246, C::KeyTexts},     // shift$
+    {141, C::Volumes},    // volumes
+    {140, C::Volumes},    // volume$
+    {33, C::Volumes},     // default
+    {241, C::Volumes},    // mapped
+    {102, C::Volumes},    // readonly
+    {53, C::Volumes},     // free
+    {139, C::Volumes},    // verify
+    {42, C::Volumes},     // exists
+    {2, C::Volumes},      // access
+    {10, C::Volumes},     // attrib$
+    {47, C::Volumes},     // file$
+    {36, C::DataFiles},   // eof
+    {48, C::DataFiles},   // filemode
+    {71, C::DataFiles},   // loc
+    {72, C::DataFiles},   // lof
+    {95, C::DataFiles},   // open
+    {103, C::DataFiles},  // rec
+    {205, C::DataFiles},  // bufsiz
+    {54, C::DataFiles},   // freefile
+    {49, C::DataFiles},   // filename$
+    {234, C::DataFiles},  // filemode$
+    {62, C::DataFiles},   // input$
+    {86, C::KeyTexts},    // mkkey$
+    {232, C::KeyTexts},   // ctrl$
+    {246, C::KeyTexts},   // shift$
 };
 
 const std::array<FunctionWorker, 256>& DispatchTable() {

@@ -65,7 +65,7 @@ struct FunctionNotSupportedRow {
   FunctionNotSupportedList list;
 };
 // The parts still to come that bring the other functions.
-enum class FunctionComingPart : uint8_t { DateAndTime, System, Volumes, DataFiles, KeyTexts };
+enum class FunctionComingPart : uint8_t { Volumes, DataFiles, KeyTexts };
 struct FunctionComingRow {
   uint8_t number;
   FunctionComingPart part;

@@ -1,7 +1,5 @@
 #include "expr/numeric_functions.h"
 
-#include <sys/sysinfo.h>
-
 #include <bit>
 #include <cfloat>
 #include <charconv>
@@ -12,6 +10,7 @@
 #include "engine/errors.h"
 #include "expr/numeric_rules.h"
 #include "expr/operators.h"
+#include "expr/system_functions.h"
 
 namespace torvic {
 
@@ -382,12 +381,6 @@ int32_t FnFre(CallContext&, const CValue* a, int, CValue& r) {
   return Number(r, AvailableMemory());
 }
 
-double AvailableMemory() {
-  struct sysinfo info;
-  if (sysinfo(&info) != 0) return 0;
-  return (static_cast<double>(info.freeram) + static_cast<double>(info.freeswap)) * info.mem_unit;
-}
-
 // ---------------------------------------------------------------------------
 // One string.
 
@@ -448,6 +441,34 @@ int32_t FnVal(CallContext&, const CValue* a, int, CValue& r) {
   double v;
   if (int32_t e = ReadLeadingNumber(a[0].str.View(), v)) return e;
   return Number(r, v);
+}
+
+// dec(s, base): the number written in s in base 2, 8 or 16 (base 10 reads
+// as val). Leading blanks and then zeros are skipped and digits of the base
+// read up to the first other character. Significant digits allowed: 31
+// binary, 7 hexadecimal and 9 octal, or 10 when the first is at most 3
+// (one digit fewer than a literal allows, read the way ReadRadixLiteral
+// reads its eleventh octal digit); more are "?Overflow error".
+int32_t FnDec(CallContext& ctx, const CValue* a, int count, CValue& r) {
+  const double base = RoundHalfUp(a[1].number);
+  if (base == 10) return FnVal(ctx, a, count, r);
+  if (base != 2 && base != 8 && base != 16) return kErrFunctionCallError;
+  const int b = static_cast<int>(base);
+  const size_t most = b == 2 ? 31 : b == 8 ? 10 : 7;
+  const std::string_view s = a[0].str.View();
+  size_t p = 0;
+  while (p < s.size() && s[p] == ' ') ++p;
+  while (p < s.size() && s[p] == '0') ++p;
+  const size_t first = p;
+  uint32_t value = 0;
+  for (; p < s.size(); ++p) {
+    const int digit = HexValue(static_cast<uint8_t>(s[p]));
+    if (digit < 0 || digit >= b) break;
+    if (p - first == most) return kErrOverflow;
+    value = value * static_cast<uint32_t>(b) + static_cast<uint32_t>(digit);
+  }
+  if (b == 8 && p - first == most && s[first] > '3') return kErrOverflow;
+  return Number(r, value);
 }
 
 // The first 8 bytes as a little-endian double. A NaN or an infinity is

@@ -52,6 +52,9 @@ WorkerFunction FnComp, FnCompI;
 // One value of either kind.
 WorkerFunction FnEmpty, FnFre;
 
+// A string and a base: dec.
+WorkerFunction FnDec;
+
 // One string.
 WorkerFunction FnVal, FnCvn, FnOrd, FnCdn, FnChn, FnAlpha, FnDigit, FnAlnum, FnHex, FnUpper,
     FnLower, FnCntrl, FnPrint, FnLen;
@@ -73,9 +76,5 @@ uint32_t RandomDraw();
 // With `end`, where the number text ends (0 when there is no number), for
 // readers that refuse text after the number (READ).
 int32_t ReadLeadingNumber(std::string_view s, double& out, size_t* end = nullptr);
-
-// Bytes of memory still available to the interpreter (the value of mem and
-// fre): available physical memory and swap.
-double AvailableMemory();
 
 }  // namespace torvic

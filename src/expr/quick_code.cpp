@@ -1,5 +1,7 @@
 #include "expr/quick_code.h"
 
+#include <new>
+
 #include "expr/expr_compiler.h"
 #include "expr/function_table.h"
 #include "expr/functions.h"
@@ -229,35 +231,53 @@ bool DecodeAssignment(Code code, size_t pos, double* letters, std::vector<Step>&
   return true;
 }
 
-void PlanCache::Reset(uint64_t epoch) {
-  epoch_ = epoch;
-  table_.assign(256, Entry{});
+// The new epoch is taken last: when no storage can be had for the new
+// table, the old one stays marked with its own epoch and serves nothing.
+bool PlanCache::Reset(uint64_t epoch) {
+  try {
+    std::vector<Entry> fresh(256);
+    table_.swap(fresh);
+  } catch (const std::bad_alloc&) { return false; }
   mask_ = table_.size() - 1;
   used_ = 0;
   steps_.clear();
   sites_.clear();
+  epoch_ = epoch;
+  return true;
 }
 
 const Plan* PlanCache::Add(Code code, size_t pos, size_t slot) {
+  // A plan is only a faster way to the same value: when there is no
+  // storage for one the expression runs the general way.
+  try {
+    return Decoded(code, pos, slot);
+  } catch (const std::bad_alloc&) { return nullptr; }
+}
+
+const Plan* PlanCache::Decoded(Code code, size_t pos, size_t slot) {
   Plan plan;
   const bool ok = assignments_ ? DecodeAssignment(code, pos, letters_, steps_, sites_, plan)
                                : Decode(code, pos, letters_, steps_, sites_, plan);
   if (!ok) plan = Plan{};
-  table_[slot] = Entry{code.data() + pos, plan};
-  const uint8_t* at = code.data() + pos;
-  if (++used_ * 2 > table_.size()) {
-    // Grow, keeping every entry.
-    std::vector<Entry> old;
-    old.swap(table_);
-    table_.assign(old.size() * 2, Entry{});
-    mask_ = table_.size() - 1;
-    for (const Entry& e : old) {
+  if ((used_ + 1) * 2 > table_.size()) {
+    // Grow first, keeping every entry: the bigger table is made before the
+    // old one goes.
+    std::vector<Entry> grown(table_.size() * 2);
+    const size_t mask = grown.size() - 1;
+    for (const Entry& e : table_) {
       if (!e.at) continue;
-      size_t i = Hash(e.at);
-      while (table_[i].at) i = (i + 1) & mask_;
-      table_[i] = e;
+      size_t i = HashIn(e.at, mask);
+      while (grown[i].at) i = (i + 1) & mask;
+      grown[i] = e;
     }
+    table_.swap(grown);
+    mask_ = mask;
+    slot = HashIn(code.data() + pos, mask_);
+    while (table_[slot].at) slot = (slot + 1) & mask_;
   }
+  table_[slot] = Entry{code.data() + pos, plan};
+  ++used_;
+  const uint8_t* at = code.data() + pos;
   if (!ok) return nullptr;
   // Found again: the table may have grown.
   for (size_t i = Hash(at);; i = (i + 1) & mask_)

@@ -120,7 +120,7 @@ class PlanCache {
   // when the expression does not qualify. The plan may move when another is
   // added: callers copy it before anything else is decoded.
   const Plan* Find(Code code, size_t pos, uint64_t epoch) {
-    if (epoch != epoch_) Reset(epoch);
+    if (epoch != epoch_ && !Reset(epoch)) return nullptr;
     const uint8_t* at = code.data() + pos;
     for (size_t i = Hash(at);; i = (i + 1) & mask_) {
       Entry& e = table_[i];
@@ -138,12 +138,14 @@ class PlanCache {
     const uint8_t* at = nullptr;
     Plan plan;
   };
-  size_t Hash(const uint8_t* at) const {
+  static size_t HashIn(const uint8_t* at, size_t mask) {
     return static_cast<size_t>((reinterpret_cast<uintptr_t>(at) * 0x9E3779B97F4A7C15ULL) >> 40) &
-           mask_;
+           mask;
   }
-  void Reset(uint64_t epoch);
+  size_t Hash(const uint8_t* at) const { return HashIn(at, mask_); }
+  bool Reset(uint64_t epoch);  // false (nothing changed) without storage
   const Plan* Add(Code code, size_t pos, size_t slot);
+  const Plan* Decoded(Code code, size_t pos, size_t slot);
 
   double* letters_;
   bool assignments_;

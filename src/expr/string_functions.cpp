@@ -355,7 +355,7 @@ int32_t ExecuteMidStatement(Evaluator& ev, Code code, size_t pos) {
   CBasicString& v = *ref.slot.str;
   if (!(p >= 1 && p <= v.Length() + 1) || !(n >= 0 && n <= kMaxCount)) return kErrCommandError;
   // The replacement is evaluated only once the ranges are known good.
-  static CBasicString replacement;
+  CBasicString& replacement = ev.Scratch().value.str;
   if (int32_t e = ev.EvaluateString(code, pos, replacement)) return e;
   const std::string_view cut = replacement.View().substr(0, static_cast<size_t>(n));
   if (v.Borrowed()) {
@@ -379,7 +379,7 @@ int32_t ExecuteLeftRightStatement(Evaluator& ev, Code code, size_t pos) {
   if (!ref.slot.IsString()) return kErrTypeMismatch;
   double n;
   if (int32_t e = ev.EvaluateNumber(code, pos, n, true)) return e;
-  static CBasicString replacement;
+  CBasicString& replacement = ev.Scratch().value.str;
   if (int32_t e = ev.EvaluateString(code, pos, replacement)) return e;
   if (!(n >= 0 && n <= kMaxCount)) return kErrCommandError;
   return kErrNotSupported;

@@ -25,14 +25,25 @@ void CBasicString::MoveLong(uint8_t* to, const char* from, int32_t n) {
 
 void CBasicString::Clear() { Release(); }
 
+uint8_t* CBasicString::NewBlock(int32_t capacity) {
+  const uint64_t bytes = memory::BlockBytes(static_cast<uint64_t>(capacity) + 1);
+  memory::Charge(bytes);
+  try {
+    return new uint8_t[static_cast<size_t>(capacity) + 1];
+  } catch (...) {
+    memory::Refund(bytes);
+    throw;
+  }
+}
+
 void CBasicString::Reserve(int32_t n) {
   if (!borrowed_ && n <= capacity_) return;
   // Grow by half again so that repeated appends stay linear.
   int32_t cap =
       CapacityFor(std::max(n, borrowed_ ? n : std::min(kMaxLength, capacity_ + capacity_ / 2)));
-  uint8_t* p = new uint8_t[static_cast<size_t>(cap) + 1];
+  uint8_t* p = NewBlock(cap);
   if (length_ > 0) std::memcpy(p, data_, static_cast<size_t>(length_));
-  if (!borrowed_) delete[] data_;
+  if (!borrowed_ && data_) FreeBlock(data_, capacity_);
   data_ = p;
   capacity_ = cap;
   borrowed_ = false;
@@ -43,9 +54,9 @@ void CBasicString::AssignSlow(std::string_view s) {
   if (borrowed_ || n > capacity_) {
     // s may point into our own storage: build the new block before freeing.
     const int32_t cap = CapacityFor(n);
-    uint8_t* p = new uint8_t[static_cast<size_t>(cap) + 1];
+    uint8_t* p = NewBlock(cap);
     if (n > 0) std::memcpy(p, s.data(), static_cast<size_t>(n));
-    if (!borrowed_) delete[] data_;
+    if (!borrowed_ && data_) FreeBlock(data_, capacity_);
     data_ = p;
     capacity_ = cap;
     borrowed_ = false;

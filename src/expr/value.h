@@ -10,6 +10,9 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/memory_budget.h"
 
 namespace torvic {
 
@@ -30,6 +33,10 @@ namespace torvic {
 // short texts without a library call. Blocks are sized to what the
 // allocator hands out anyway, so a string that grows by a few bytes does
 // not need a new block each time.
+//
+// Every owned block is charged to the memory budget (memory_budget.h) while
+// the string holds it: a string that cannot grow throws std::bad_alloc and
+// is left as it was.
 class CBasicString {
  public:
   static constexpr int32_t kMaxLength = 65535;
@@ -50,6 +57,14 @@ class CBasicString {
     return *this;
   }
   ~CBasicString() { Release(); }
+  // Exchanges the two strings' storage (found by std::ranges::swap): no
+  // block is made, freed or charged.
+  friend void swap(CBasicString& a, CBasicString& b) noexcept {
+    std::swap(a.data_, b.data_);
+    std::swap(a.capacity_, b.capacity_);
+    std::swap(a.length_, b.length_);
+    std::swap(a.borrowed_, b.borrowed_);
+  }
 
   const uint8_t* Data() const { return data_; }
   uint8_t* MutableData() { return data_; }
@@ -57,6 +72,10 @@ class CBasicString {
   int32_t Capacity() const { return capacity_; }
   bool Empty() const { return length_ == 0; }
   bool Borrowed() const { return borrowed_; }
+  // The bytes of the block the string owns, as charged to the budget.
+  uint64_t HeldBytes() const {
+    return data_ && !borrowed_ ? memory::BlockBytes(static_cast<uint64_t>(capacity_) + 1) : 0;
+  }
   std::string_view View() const {
     return {reinterpret_cast<const char*>(data_), static_cast<size_t>(length_)};
   }
@@ -138,10 +157,17 @@ class CBasicString {
     o.borrowed_ = false;
   }
   void Release() noexcept {
-    if (!borrowed_) delete[] data_;
+    if (!borrowed_ && data_) FreeBlock(data_, capacity_);
     data_ = nullptr;
     capacity_ = length_ = 0;
     borrowed_ = false;
+  }
+  // A block for `capacity` bytes (and the byte beyond), charged to the
+  // budget; and its return.
+  static uint8_t* NewBlock(int32_t capacity);
+  static void FreeBlock(uint8_t* block, int32_t capacity) noexcept {
+    delete[] block;
+    memory::Refund(memory::BlockBytes(static_cast<uint64_t>(capacity) + 1));
   }
   void Reserve(int32_t n);  // owned storage of at least n bytes, text kept
   // Assign and Append when the block is too small or borrowed.
@@ -197,6 +223,12 @@ struct CValue {
   CValue() = default;
   explicit CValue(double d) : number(d) {}
   explicit CValue(std::string_view s) : kind(ValueKind::String), str(s) {}
+
+  friend void swap(CValue& a, CValue& b) noexcept {
+    std::swap(a.kind, b.kind);
+    std::swap(a.number, b.number);
+    swap(a.str, b.str);
+  }
 
   bool IsNumber() const { return kind == ValueKind::Number; }
   bool IsString() const { return kind == ValueKind::String; }

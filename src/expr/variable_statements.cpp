@@ -67,8 +67,8 @@ int32_t ForEachArrayName(Evaluator& ev, Code code, size_t pos, bool& any, Act&& 
 // [LET] target [, target ...] = expr [, target [, target ...] = expr ...]
 int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
   // Reused across statements so that assignments do not allocate.
-  static thread_local std::vector<VarSlot> targets;
-  static thread_local CValue value;
+  std::vector<VarSlot>& targets = ev.Scratch().targets;
+  CValue& value = ev.Scratch().value;
   for (;;) {
     uint8_t marker;
     if (!ReadCode8(code, pos, marker)) return kErrInternalError;

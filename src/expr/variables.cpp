@@ -23,6 +23,12 @@ bool WholeSubscript(double x, int32_t& out) {
   return true;
 }
 
+// The budget's share of a record: the object, its name, and the name's
+// key in the index.
+uint64_t RecordBytes(size_t objectSize, std::string_view name) {
+  return memory::BlockBytes(objectSize) + 2 * memory::StringBytes(name.size());
+}
+
 }  // namespace
 
 uint64_t CVariable::ElementCount() const {
@@ -40,11 +46,19 @@ CVariable* VariableStore::NameList::Find(std::string_view name) const {
 
 CVariable* VariableStore::NameList::Add(uint32_t kind, std::string_view name) {
   auto v = std::make_unique<CVariable>();
+  v->held = memory::Reservation(RecordBytes(sizeof(CVariable), name));
   v->name = std::string(name);
   v->kind = kind;
   CVariable* p = v.get();
-  index.emplace(v->name, p);
+  // The list first: a failure to index takes the record out again, so the
+  // index never names a record the list does not own.
   order.push_back(std::move(v));
+  try {
+    index.emplace(p->name, p);
+  } catch (...) {
+    order.pop_back();
+    throw;
+  }
   return p;
 }
 
@@ -94,10 +108,10 @@ int32_t VariableStore::AllocateArray(CVariable& v, int count,
   for (int d = 0; d < count; ++d) n *= static_cast<uint64_t>(extents[d]);
   try {
     if (v.kind == kNumericArray) {
-      std::vector<double> fresh(n, 0.0);
+      memory::Vector<double> fresh(n, 0.0);
       v.numbers.swap(fresh);
     } else {
-      std::vector<CBasicString> fresh(n);
+      memory::Vector<CBasicString> fresh(n);
       v.strings.swap(fresh);
     }
   } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
@@ -249,8 +263,13 @@ int32_t VariableStore::AddConstant(std::string_view name, double value) {
   if (constantIndex_.find(name) != constantIndex_.end()) return kErrConstRedefined;
   try {
     constants_.emplace_back(std::string(name), value);
-    constantIndex_.emplace(std::string(name), constants_.size() - 1);
   } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
+  try {
+    constantIndex_.emplace(std::string(name), constants_.size() - 1);
+  } catch (const std::bad_alloc&) {
+    constants_.pop_back();
+    return kErrOutOfMemory;
+  }
   return kOk;
 }
 
@@ -271,17 +290,26 @@ int32_t VariableStore::DefineUserFunction(std::string_view name, uint32_t paramC
       if (f->line == line && f->bodyPos == bodyPos && f->paramCount == paramCount &&
           f->body.size() == bodyLength && std::memcmp(f->body.data(), body, bodyLength) == 0)
         return kOk;
+      // The new body first: a failure leaves the old definition whole.
+      memory::Vector<uint8_t> copy(body, body + bodyLength);
+      f->body.swap(copy);
     } else {
       auto u = std::make_unique<UserFunction>();
+      u->held = memory::Reservation(RecordBytes(sizeof(UserFunction), name));
       u->name = std::string(name);
+      u->body.assign(body, body + bodyLength);
       f = u.get();
-      functionIndex_.emplace(u->name, f);
       functions_.push_back(std::move(u));
+      try {
+        functionIndex_.emplace(f->name, f);
+      } catch (...) {
+        functions_.pop_back();
+        throw;
+      }
     }
     f->paramCount = paramCount;
     f->line = line;
     f->bodyPos = bodyPos;
-    f->body.assign(body, body + bodyLength);
   } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   return kOk;
 }
@@ -293,8 +321,8 @@ const UserFunction* VariableStore::FindUserFunction(std::string_view name) const
 
 bool VariableStore::PushParamFrame(size_t maxDepth) {
   if (frameDepth_ >= maxDepth) return false;
+  if (frames_.size() <= frameDepth_ + 1) frames_.emplace_back();  // may throw: nothing changed yet
   ++frameDepth_;
-  if (frames_.size() <= frameDepth_) frames_.emplace_back();
   return true;
 }
 
@@ -303,6 +331,12 @@ void VariableStore::PopParamFrame() {
   for (uint32_t i = 0; i < f.count; ++i) f.slots[i].str.SetEmpty();
   f.count = 0;
   if (frameDepth_ > 0) --frameDepth_;
+}
+
+void VariableStore::ReleaseParamFrames() {
+  if (frameDepth_ != 0) return;
+  frames_.resize(1);
+  for (ParamFrame::Slot& slot : frames_[0].slots) slot.str.Clear();
 }
 
 void VariableStore::ResetScalars() {
@@ -338,6 +372,42 @@ void VariableStore::DeleteAll() {
   identityIndex_.clear();
 }
 
+namespace {
+
+template <class V>
+uint64_t VectorBytes(const V& v) {
+  return v.capacity() == 0 ? 0 : memory::BlockBytes(v.capacity() * sizeof(typename V::value_type));
+}
+
+// A record with what its containers and its strings hold.
+uint64_t RecordHeld(const CVariable& v) {
+  uint64_t n = v.held.Bytes() + VectorBytes(v.numbers) + VectorBytes(v.strings) + v.str.HeldBytes();
+  for (const CBasicString& s : v.strings) n += s.HeldBytes();
+  return n;
+}
+
+}  // namespace
+
+uint64_t VariableStore::HeldBytes() const {
+  uint64_t n = 0;
+  for (const NameList& l : lists_) {
+    n += VectorBytes(l.order);
+    for (const auto& v : l.order) n += RecordHeld(*v);
+  }
+  n += VectorBytes(constants_);
+  for (const auto& c : constants_) n += memory::StringBytes(c.first.size());
+  n += VectorBytes(functions_);
+  for (const auto& f : functions_) n += f->held.Bytes() + VectorBytes(f->body);
+  return n;
+}
+
+uint64_t VariableStore::StringBytes() const {
+  uint64_t n = 0;
+  for (uint32_t kind : {kStringScalar, kStringArray})
+    for (const auto& v : lists_[kind - kNumericScalar].order) n += RecordHeld(*v);
+  return n;
+}
+
 double VariableStore::IdentityOf(uint32_t kind, std::string_view name, uint64_t element,
                                  int letter) {
   std::string key;
@@ -351,10 +421,19 @@ double VariableStore::IdentityOf(uint32_t kind, std::string_view name, uint64_t 
   auto it = identityIndex_.find(key);
   if (it != identityIndex_.end()) return it->second;
   if (identities_.size() >= kMaxIdentities) return 0;
-  identities_.push_back(Identity{kind, letter, std::string(name), element});
+  try {
+    identities_.push_back(Identity{
+        kind, letter, std::string(name), element,
+        memory::Reservation(memory::StringBytes(name.size()) + memory::StringBytes(key.size()))});
+  } catch (const std::bad_alloc&) { return 0; }
   // Identities start at 1: 0 never names a variable.
   const uint32_t id = static_cast<uint32_t>(identities_.size());
-  identityIndex_.emplace(std::move(key), id);
+  try {
+    identityIndex_.emplace(std::move(key), id);
+  } catch (const std::bad_alloc&) {
+    identities_.pop_back();
+    return 0;
+  }
   return id;
 }
 

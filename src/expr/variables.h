@@ -12,6 +12,11 @@
 // a pointer to a scalar stays valid until the record is deleted.
 //
 // Every operation that can fail returns a BASIC error code (0 for success).
+// Everything here is charged to the memory budget (memory_budget.h): records
+// by their reservation, elements, lists and indexes by their containers'
+// allocator; storage that cannot be had is "?Out of memory" (or
+// std::bad_alloc from the few inline paths, which the statement's dispatch
+// turns into the same error), and the store is left as it was.
 #pragma once
 
 #include <array>
@@ -25,6 +30,7 @@
 
 #include "engine/errors.h"
 #include "expr/value.h"
+#include "platform/memory_budget.h"
 
 namespace torvic {
 
@@ -55,8 +61,9 @@ struct CVariable {
   int32_t base = 0;
   int32_t dimensions = 0;
   std::array<int32_t, kMaxDimensions> extents{};
-  std::vector<double> numbers;        // kind 8
-  std::vector<CBasicString> strings;  // kind 9
+  memory::Vector<double> numbers;        // kind 8
+  memory::Vector<CBasicString> strings;  // kind 9
+  memory::Reservation held;              // the record and its name
 
   bool IsArray() const { return kind == kNumericArray || kind == kStringArray; }
   uint64_t ElementCount() const;
@@ -119,7 +126,8 @@ struct UserFunction {
   // A copy of the body's expression code: a call never reads the line
   // itself, so replacing or deleting the line cannot leave a call reading
   // freed code.
-  std::vector<uint8_t> body;
+  memory::Vector<uint8_t> body;
+  memory::Reservation held;  // the record and its name
 };
 
 // One call's parameter values (slot kinds follow the arguments).
@@ -212,6 +220,8 @@ class VariableStore {
   bool PushParamFrame(size_t maxDepth);  // false past maxDepth
   void PopParamFrame();
   size_t ParamDepth() const { return frameDepth_; }
+  // Outside any call: the frames of past calls and their strings go.
+  void ReleaseParamFrames();
 
   // --- options -----------------------------------------------------------
   int32_t OptionBase() const { return optionBase_; }
@@ -239,9 +249,15 @@ class VariableStore {
   bool ResolveIdentity(double id, VarSlot& slot);
 
   // Records in creation order, for listings.
-  const std::vector<std::unique_ptr<CVariable>>& Records(uint32_t kind) const {
+  const memory::Vector<std::unique_ptr<CVariable>>& Records(uint32_t kind) const {
     return lists_[kind - kNumericScalar].order;
   }
+
+  // INFO's estimates: the bytes held by variables, arrays, strings, user
+  // functions and constants (2), and by string variables and string array
+  // elements with their records (3).
+  uint64_t HeldBytes() const;
+  uint64_t StringBytes() const;
 
  private:
   struct NameHash {
@@ -249,11 +265,12 @@ class VariableStore {
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
   template <typename T>
-  using NameMap = std::unordered_map<std::string, T, NameHash, std::equal_to<>>;
+  using NameMap = std::unordered_map<std::string, T, NameHash, std::equal_to<>,
+                                     memory::Allocator<std::pair<const std::string, T>>>;
 
   struct NameList {
     uint64_t* removals = nullptr;  // the store's count, bumped on Remove and Clear
-    std::vector<std::unique_ptr<CVariable>> order;
+    memory::Vector<std::unique_ptr<CVariable>> order;
     NameMap<CVariable*> index;
     CVariable* Find(std::string_view name) const;
     CVariable* Add(uint32_t kind, std::string_view name);
@@ -265,6 +282,7 @@ class VariableStore {
     int letter;
     std::string name;
     uint64_t element;
+    memory::Reservation held;  // the name and its index key
   };
 
   NameList& List(uint32_t kind) { return lists_[kind - kNumericScalar]; }
@@ -276,17 +294,17 @@ class VariableStore {
   uint64_t removals_ = 0;
   std::array<double, 26> letters_{};
   std::array<NameList, 4> lists_;
-  std::vector<std::pair<std::string, double>> constants_;
+  memory::Vector<std::pair<std::string, double>> constants_;
   NameMap<size_t> constantIndex_;
-  std::vector<std::unique_ptr<UserFunction>> functions_;
+  memory::Vector<std::unique_ptr<UserFunction>> functions_;
   NameMap<UserFunction*> functionIndex_;
-  std::deque<ParamFrame> frames_;  // a deque: frames never move
+  memory::Deque<ParamFrame> frames_;  // a deque: frames never move
   size_t frameDepth_ = 0;
   int32_t optionBase_ = 0;
   bool explicit_ = false;
   bool arraysExist_ = false;
-  std::vector<Identity> identities_;
-  std::unordered_map<std::string, uint32_t> identityIndex_;
+  memory::Vector<Identity> identities_;
+  NameMap<uint32_t> identityIndex_;
 };
 
 }  // namespace torvic

@@ -15,13 +15,20 @@
 
 #include "frontend/code_buffer.h"
 #include "frontend/compiled_line.h"
+#include "platform/memory_budget.h"
 
 namespace torvic {
 
+// A line is charged to the memory budget (its object, text and code): a
+// line that does not fit throws std::bad_alloc when it is made, and a
+// replacement that does not fit leaves the line as it was.
 class ProgramLine {
  public:
   ProgramLine(uint32_t number, std::string text, const uint8_t* code, size_t codeLength)
-      : number(number), text(std::move(text)), code(code, code + codeLength) {
+      : held_(HeldBytes(text.size(), codeLength)),
+        number(number),
+        text(std::move(text)),
+        code(code, code + codeLength) {
     ++codeEpoch_;
   }
   ~ProgramLine() { ++codeEpoch_; }
@@ -36,6 +43,10 @@ class ProgramLine {
   // Code was rewritten in place (RENUM).
   static void NoteCodeRewritten() { ++codeEpoch_; }
 
+ private:
+  memory::Reservation held_;  // first: charged before the text and code are made
+
+ public:
   uint32_t number;            // 1..65535, or kNoLineNumber
   std::string text;           // as typed after the number, trailing spaces removed
   std::vector<uint8_t> code;  // the compiled line, exact length (change it with ReplaceTextAndCode)
@@ -58,6 +69,7 @@ class ProgramLine {
   // the arguments). The old code's memory is freed afterwards, so this
   // counts as code freed for CodeEpoch.
   void ReplaceTextAndCode(std::string& newText, std::vector<uint8_t>& newCode) {
+    held_.Resize(HeldBytes(newText.size(), newCode.size()));
     text.swap(newText);
     code.swap(newCode);
     ++codeEpoch_;
@@ -65,6 +77,10 @@ class ProgramLine {
 
  private:
   friend class ProgramList;
+  static uint64_t HeldBytes(size_t textLength, size_t codeLength) {
+    return memory::BlockBytes(sizeof(ProgramLine)) + memory::StringBytes(textLength) +
+           memory::BlockBytes(codeLength);
+  }
   static inline uint64_t codeEpoch_ = 0;
   ProgramLine* prev_ = nullptr;
   ProgramLine* next_ = nullptr;

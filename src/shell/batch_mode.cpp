@@ -1,19 +1,23 @@
 #include "shell/batch_mode.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "console/code_pages.h"
 #include "console/screen.h"
 #include "console/settings.h"
+#include "engine/errors.h"
 #include "engine/interpreter.h"
 #include "frontend/program.h"
 #include "platform/file_system.h"
+#include "platform/memory_budget.h"
 #include "shell/batch_host.h"
 #include "shell/deferred_settings.h"
 #include "shell/system_services.h"
@@ -41,29 +45,65 @@ void GuardStandardDescriptors() {
   }
 }
 
+// The error a program file that cannot be opened gives, as the data files
+// map the host's errors.
+int32_t OpenError(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return kErrFileNotFound;
+    case EACCES:
+    case EPERM: return kErrAccessDenied;
+    default: return kErrIoError;
+  }
+}
+
 // Program text: numbered lines as LOAD reads a text program; blank lines
-// are passed over.
-bool LoadProgramText(const std::string& path, ProgramList& program) {
+// are passed over. 0, or the BASIC error that stopped the load. The file
+// must be a regular one, its size known and below 2^31 bytes, which is
+// checked before anything is read: a device or a pipe (/dev/zero, a FIFO)
+// would be read for ever, and a folder cannot be read. A line keeps its
+// first 261 characters, as a text program's lines do, so no line of the
+// file can take more memory than that.
+int32_t LoadProgramText(const std::string& path, ProgramList& program) {
+  // Opened without waiting: opening a FIFO for reading would wait for a
+  // writer before the check below could refuse it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return OpenError(errno);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return kErrIoError;
+  }
+  if (st.st_size >= (off_t{1} << 31)) {
+    ::close(fd);
+    return kErrMaxFileSize;
+  }
   // C stdio rather than a file stream: the streams' locale set-up would be
   // a noticeable part of a short run's start.
-  std::FILE* in = std::fopen(path.c_str(), "rb");
-  if (!in) return false;
-  char* buffer = nullptr;
-  size_t capacity = 0;
-  ssize_t got;
-  while ((got = ::getline(&buffer, &capacity, in)) >= 0) {
-    std::string_view line(buffer, static_cast<size_t>(got));
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  std::FILE* in = ::fdopen(fd, "rb");
+  if (!in) {
+    ::close(fd);
+    return kErrIoError;
+  }
+  constexpr size_t kLineLimit = 261;
+  char buffer[kLineLimit];
+  int32_t result = 0;
+  for (bool more = true; more && result == 0;) {
+    size_t length = 0;
+    int c;
+    while ((c = getc_unlocked(in)) != EOF && c != '\n')
+      if (length < kLineLimit) buffer[length++] = static_cast<char>(c);
+    more = c != EOF;
+    std::string_view line(buffer, length);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find_first_not_of(' ') == std::string_view::npos) continue;
-    EnterNumberedLine(program, line);
+    if (EnterNumberedLine(program, line).kind == LineEntryResult::OutOfMemory)
+      result = kErrOutOfMemory;
   }
-  std::free(buffer);
-  const bool failed = std::ferror(in) != 0;
+  if (result == 0 && std::ferror(in)) result = kErrIoError;
   std::fclose(in);
-  if (failed) return false;
-  program.SetModified(false);
-  return true;
+  if (result == 0) program.SetModified(false);
+  return result;
 }
 
 }  // namespace
@@ -128,6 +168,14 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
           return false;
         }
       options.mounts.push_back(std::move(mount));
+    } else if (a == "--memory" || a.rfind("--memory=", 0) == 0) {
+      std::string size;
+      if (a.size() > 8) size = a.substr(9);
+      else if (i + 1 < args.size()) size = args[++i];
+      if (!memory::ParseSize(size, options.memory)) {
+        error = "--memory needs a size from 64K to 1024T, as 256M or 4G";
+        return false;
+      }
     } else if (a == "--batch") {
       isBatch = true;
     } else if (a == "--window") {
@@ -175,6 +223,7 @@ bool ScanStartupOption(std::string_view arg, StartupOptions& options) {
 int RunBatch(const BatchOptions& options) {
   GuardStandardDescriptors();
   TerminationSignals::Install();
+  memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
   SystemClock clock;
   BatchHost host(STDIN_FILENO, options.braceNames, clock);
   Transcript transcript(STDOUT_FILENO, clock);
@@ -202,7 +251,11 @@ int RunBatch(const BatchOptions& options) {
 
   int status = 0;
   if (!options.program.empty()) {
-    if (!LoadProgramText(options.program, interpreter.Program())) {
+    if (const int32_t e = LoadProgramText(options.program, interpreter.Program())) {
+      // The message in the transcript, as a LOAD would show it; the file's
+      // name on standard error.
+      interpreter.ReportError(e, -1, std::nullopt);
+      std::fflush(stdout);
       std::fprintf(stderr, "torvic: cannot read %s\n", options.program.c_str());
       return 2;
     }

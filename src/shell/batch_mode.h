@@ -1,4 +1,4 @@
-// The batch mode: torvic --batch [--keys] [--screen] [PROGRAM]
+// The batch mode: torvic --batch [--keys] [--screen] [--memory SIZE] [PROGRAM]
 //
 // No window, no fonts, no banner and no start-up program. Standard input is
 // typed at the keyboard (BatchHost); standard output is the transcript, the
@@ -7,6 +7,7 @@
 // glyphs shown, one line per row, trailing blanks cut).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,12 +46,15 @@ struct BatchOptions {
   bool window = false;      // --window: the window even without a terminal
   std::string program;      // PROGRAM (FILE.tvc for the window), or empty
   std::vector<MountOption> mounts;
+  uint64_t memory = 0;  // --memory SIZE in bytes; 0 for the default budget
   StartupOptions startup;
 };
 
 // Parses the arguments after the program name; false for a bad command line
-// (an unknown option, a malformed --mount or one whose folder is missing,
-// --window with --batch). `isBatch` tells whether --batch was given at all.
+// (an unknown option, a malformed --mount or one whose folder is missing, a
+// bad --memory size, --window with --batch). `isBatch` tells whether --batch
+// was given at all. The window and the terminal take the same arguments
+// (--mount, --memory).
 bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, BatchOptions& options,
                          std::string& error);
 // NAME=FOLDER[,ro]; a relative FOLDER is taken from the current folder.
@@ -61,9 +65,11 @@ void AttachVolumes(Interpreter& interpreter, platform::SettingsStore& store,
                    const std::vector<MountOption>& mounts);
 
 // Runs a batch session on standard input and output; the exit status:
-// 0 normal, 1 the program ended with an error or Break, 2 unreadable file
-// or standard output that could not be written. A terminating signal ends
-// the session cleanly and then the process, by that signal.
+// 0 normal, 1 the program ended with an error or Break, 2 a PROGRAM that
+// cannot be read (a missing or unreadable file, one that is not a regular
+// file, too big, or more than the memory budget holds) or standard output
+// that could not be written. A terminating signal ends the session cleanly
+// and then the process, by that signal.
 int RunBatch(const BatchOptions& options);
 
 }  // namespace torvic::shell

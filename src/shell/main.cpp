@@ -9,6 +9,10 @@
 //   torvic --terminal            the screen in the terminal
 //   torvic --batch [--keys] [--screen] [PROGRAM]
 //   --mount NAME=FOLDER[,ro]     with any: a volume for this run only
+//   --memory SIZE                with any: the memory budget of BASIC programs
+//                                (256M, 4G, ...; platform/memory_budget.h); by
+//                                default a quarter of the machine's memory and
+//                                at most 2 GiB
 //   -nostartup -nocolor -nomessage -noprogram -norestore (or /...): the
 //                                window's start-up options
 //
@@ -32,9 +36,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: torvic [--mount NAME=FOLDER[,ro]]... [-norestore] [--window] [FILE.tvc]\n"
-    "       torvic [--mount NAME=FOLDER[,ro]]... --terminal\n"
-    "       torvic [--mount NAME=FOLDER[,ro]]... --batch [--keys] [--screen] [PROGRAM]\n"
+    "usage: torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] [-norestore] [--window] "
+    "[FILE.tvc]\n"
+    "       torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] --terminal\n"
+    "       torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] --batch [--keys] [--screen] "
+    "[PROGRAM]\n"
     "       torvic --help | --version\n";
 
 constexpr const char* kHelp =
@@ -60,6 +66,9 @@ constexpr const char* kHelp =
     "                   never saved, and the first one given is the default volume\n"
     "                   of the run; a relative FOLDER is taken from the current\n"
     "                   folder (may be repeated)\n"
+    "  --memory SIZE    the memory BASIC programs may use, from 64K to 1024T, as\n"
+    "                   256M or 4G (default: a quarter of the machine's memory,\n"
+    "                   at most 2G); a program that needs more gets ?Out of memory\n"
     "  -norestore       the window neither restores nor saves its placement\n"
     "  -nostartup, -nocolor, -nomessage, -noprogram\n"
     "                   accepted for compatibility (also written /NAME, any case)\n"
@@ -67,7 +76,8 @@ constexpr const char* kHelp =
     "  --version        print the version\n"
     "\n"
     "Exit status in batch mode: 0 normal, 1 the program ended with an error or\n"
-    "Break, 2 a bad command line or an unreadable program file.\n";
+    "Break, 2 a bad command line, an unreadable program file or standard output\n"
+    "that cannot be written.\n";
 
 }  // namespace
 

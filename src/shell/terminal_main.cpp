@@ -15,6 +15,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
+#include "platform/memory_budget.h"
 #include "shell/batch_mode.h"
 #include "shell/deferred_settings.h"
 #include "shell/system_services.h"
@@ -90,8 +91,8 @@ int RunTerminal(char** argv, const std::vector<shell::MountOption>& mounts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The torvic command hands its arguments on; only the session volumes
-  // matter here.
+  // The torvic command hands its arguments on; the session volumes and the
+  // memory budget matter here.
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -110,5 +111,6 @@ int main(int argc, char** argv) {
                  error.c_str());
     return 2;
   }
+  memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
   return RunTerminal(argv, options.mounts);
 }

@@ -1,6 +1,5 @@
 #include "shell/torvic_view.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
@@ -12,6 +11,7 @@
 
 #include "console/code_pages.h"
 #include "console/palette.h"
+#include "platform/system_info.h"
 #include "shell/qt_surface.h"
 #include "shell/window_host.h"
 
@@ -88,13 +88,18 @@ CTorvicView::CTorvicView(ConsoleScreen& screen, const QtSurface& surface, Window
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(ScreenPixelSize());
-  const int flash = QApplication::cursorFlashTime();
-  blink_.setInterval(flash > 0 ? flash / 2 : static_cast<int>(ConsoleScreen::kDefaultCaretBlinkMs));
+  // The caret blinks at the desktop's rate (ReadDesktopSettings), which the
+  // screen's steady cursor keeps too; a desktop caret that does not blink
+  // stays lit.
+  const uint32_t blink = platform::Desktop().caretBlinkMs;
+  const bool blinks = blink != platform::DesktopSettings::kNoBlink;
+  screen_.SetCaretBlinkTime(blinks ? blink : ConsoleScreen::kDefaultCaretBlinkMs);
+  blink_.setInterval(static_cast<int>(blinks ? blink : ConsoleScreen::kDefaultCaretBlinkMs));
   connect(&blink_, &QTimer::timeout, this, [this] {
     caretOn_ = !caretOn_;
     update(CaretRect());
   });
-  if (flash > 0) blink_.start();
+  if (blinks) blink_.start();
   screen_.SetObserver(this);
 }
 

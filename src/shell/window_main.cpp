@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory_budget.h"
 #include "shell/batch_mode.h"
+#include "shell/desktop_settings.h"
 #include "shell/front_end_choice.h"
 #include "shell/instance_lock.h"
 #include "shell/settings_store.h"
@@ -62,8 +64,10 @@ int RunWindow(int argc, char** argv) {
   app.setApplicationName("torvic");
   app.setDesktopFileName("torvic");
   KeepNumbersInTheCLocale();
+  shell::ReadDesktopSettings();
   // The torvic command hands its arguments on (the toolkit has taken its
-  // own out of argv by now).
+  // own out of argv by now); the session volumes and the memory budget
+  // matter here.
   bool isBatch = false;
   shell::BatchOptions options;
   std::string error;
@@ -72,6 +76,7 @@ int RunWindow(int argc, char** argv) {
     std::fprintf(stderr, "torvic: %s\n", error.c_str());
     return 2;
   }
+  memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
   const shell::InstanceLock lock;
   shell::QtSettingsStore settings;
   shell::WindowApplication window(settings, options, lock.AnotherInstance());

@@ -163,6 +163,21 @@ TEST(InterpreterSession, BreakDuringARunThenContinueFinishesTheProgram) {
   EXPECT_FALSE(s.in.CanContinue());
 }
 
+TEST(InterpreterSession, ALineEnteredOnceTheSessionEndsIsNotRun) {
+  Session s;
+  s.Run("10 GOTO 10\n");  // the end of input ends the session, as closing the window does
+  ASSERT_TRUE(s.in.ExitRequested());
+  // Keys the host still delivers in that turn: a RUN would loop for ever,
+  // since no turn is given to the window any more.
+  for (const char c : std::string("RUN\r")) {
+    platform::KeyEvent e;
+    e.key = static_cast<uint8_t>(c);
+    s.in.OnChar(e);
+  }
+  EXPECT_EQ(s.in.Reason(), StopReason::ExitRequested);
+  EXPECT_FALSE(s.in.Running());
+}
+
 TEST(InterpreterSession, KeysTypedDuringARunAreReplayedIntoTheNextLine) {
   Session s;
   s.onLine = [&](const std::string& t) {

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QStyleHints>
 
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "platform/scripted_host.h"
+#include "platform/system_info.h"
+#include "shell/desktop_settings.h"
 #include "shell/qt_surface.h"
 #include "shell/system_services.h"
 #include "shell/window_host.h"
@@ -210,6 +213,47 @@ TEST(TorvicView, TypedLinesReachTheInterpreterAsTyped) {
   type(Qt::Key_Return, Qt::NoModifier, "\r");
   EXPECT_EQ(screen.RowText(8), " 128");
   host.SetSink(nullptr);
+}
+
+// cbt reads the caret blink time the window found on the desktop at
+// start: half the toolkit's flash period, or "never" for a caret that does
+// not blink.
+TEST(TorvicView, CbtIsTheDesktopsCaretBlinkTime) {
+  App();
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    GTEST_SKIP() << "another test made a non-widget application object first";
+  QStyleHints* hints = QGuiApplication::styleHints();
+  const int savedFlash = hints->cursorFlashTime();
+  const platform::DesktopSettings savedDesktop = platform::Desktop();
+  for (const auto& [flash, shown] : {std::pair{800, " 400"}, std::pair{0, " 4294967295"}}) {
+    hints->setCursorFlashTime(flash);
+    ReadDesktopSettings();
+    SystemClock clock;
+    WindowHost host(clock);
+    platform::ScriptedHost other;
+    QtSurface surface;
+    const platform::Host scripted = other.AsHost(&surface);
+    const platform::Host h{host,           scripted.clock,   host,    host, scripted.settings,
+                           scripted.sound, scripted.process, &surface};
+    SettingsMemory memory;
+    ConsoleScreen screen(h, memory);
+    ASSERT_TRUE(screen.Create());
+    CTorvicView view(screen, surface, host);
+    Interpreter in(h, screen, memory);
+    host.SetSink(&in);
+    screen.ClearScreen();
+    in.ShowPrompt();
+    for (QChar c : QString("PRINT CBT\r")) {
+      QKeyEvent press(QEvent::KeyPress, c == '\r' ? int{Qt::Key_Return} : c.toUpper().unicode(),
+                      Qt::NoModifier, QString(c));
+      QCoreApplication::sendEvent(&view, &press);
+      while (host.AnyPending()) host.PumpOnce();
+    }
+    EXPECT_EQ(screen.RowText(2), shown) << flash;
+    host.SetSink(nullptr);
+  }
+  hints->setCursorFlashTime(savedFlash);
+  platform::Desktop() = savedDesktop;
 }
 
 }  // namespace

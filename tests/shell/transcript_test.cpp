@@ -18,6 +18,10 @@
 // every regenerated file before committing it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -99,6 +103,49 @@ TEST(BatchCommandLine, BadArgumentsAndUnreadableFilesGiveStatusTwo) {
   EXPECT_EQ(RunBatch("--no-such-option", empty).status, 2);
   EXPECT_EQ(RunBatch("/no/such/program.tvc", empty).status, 2);
   EXPECT_EQ(RunBatch("a.tvc b.tvc", empty).status, 2);
+}
+
+TEST(BatchCommandLine, MemoryOptionTakesSizesFrom64KWithUnits) {
+  const fs::path input = fs::temp_directory_path() / "torvic-memory-input";
+  std::ofstream(input) << "PRINT MEM <= 262144; MEM > 200000\n";
+  for (const char* good : {"--memory 256K", "--memory=256k", "--memory 262144", "--memory 256KB"}) {
+    const torvic::testing::BatchResult r = RunBatch(good, input);
+    EXPECT_EQ(r.status, 0) << good;
+    EXPECT_NE(r.out.find("-1-1"), std::string::npos) << good << "\n" << r.out;
+  }
+  for (const char* bad : {"--memory", "--memory 63K", "--memory 0", "--memory 12X", "--memory -1M",
+                          "--memory 2000T", "--memory M", "--memory=", "--memory 1.5G"})
+    EXPECT_EQ(RunBatch(bad, input).status, 2) << bad;
+}
+
+// A PROGRAM is looked at before anything is read from it: a FIFO with no
+// writer would otherwise wait for ever, and a file of 2 GiB or more is
+// refused without reading its bytes.
+TEST(BatchCommandLine, ProgramThatIsNoRegularFileOrTooBigIsRefusedUnread) {
+  const ScratchFolder folder("refused");
+  const fs::path input = folder.path() / "input";
+  std::ofstream(input).close();
+  const fs::path fifo = folder.path() / "fifo.bas";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  torvic::testing::BatchResult r = RunBatch("'" + fifo.string() + "'", input);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "?I/O error\n");
+  const fs::path huge = folder.path() / "huge.bas";
+  std::ofstream(huge) << "10 PRINT 1\n";
+  fs::resize_file(huge, uint64_t{1} << 31);  // sparse: no space is taken
+  r = RunBatch("'" + huge.string() + "'", input);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "?Maximum file size exceeded\n");
+  // A program the memory budget cannot hold stops loading and is not run.
+  const fs::path big = folder.path() / "big.bas";
+  {
+    std::ofstream out(big);
+    for (int n = 1; n <= 4000; ++n)
+      out << n << " PRINT \"A LINE OF THE PROGRAM NUMBER\"; " << n << "\n";
+  }
+  r = RunBatch("--memory 64K '" + big.string() + "'", input);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "?Out of memory\n");
 }
 
 TEST(BatchCommandLine, ProgramFileKeepsEveryLineWhateverItsEnding) {
