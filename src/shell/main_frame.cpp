@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QSessionManager>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSysInfo>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -50,11 +51,13 @@ QString Latin1(std::string_view s) {
 
 // A status-bar pane: as wide as its sample text when there is room, and
 // clipped rather than widening the window when there is not.
+// A pane is always as wide as its widest text: one that does not fit is
+// hidden whole (FitPanes), never shown cut.
 class StatusPane final : public QLabel {
  public:
-  StatusPane(int width, QWidget* parent) : QLabel(parent), width_(width) { setMinimumWidth(1); }
+  StatusPane(int width, QWidget* parent) : QLabel(parent), width_(width) {}
   QSize sizeHint() const override { return {width_, QLabel::sizeHint().height()}; }
-  QSize minimumSizeHint() const override { return {1, QLabel::minimumSizeHint().height()}; }
+  QSize minimumSizeHint() const override { return sizeHint(); }
 
  private:
   int width_;
@@ -190,6 +193,43 @@ void CMainFrame::BuildStatusBar() {
     indicators_[i]->setText(Latin1(kIndicatorTexts[i]));
     indicators_[i]->setObjectName(Latin1(kIndicatorTexts[i]));
   }
+  // The bar never makes the frame wider than the screen: FitPanes hides the
+  // panes that do not fit the frame's width.
+  bar->setMinimumWidth(1);
+  bar->installEventFilter(this);
+}
+
+// The panes that do not fit are hidden, those that are never lit first, then
+// from the right; the message pane keeps room for its idle text, so
+// "Executing..." and the menus' prompts stay readable.
+void CMainFrame::FitPanes() {
+  QStatusBar* bar = statusBar();
+  constexpr int kSpacing = 6;  // the bar's gap between panes and its margins
+  int room = bar->contentsRect().width() - message_->sizeHint().width() - 2 * kSpacing;
+  if (bar->isSizeGripEnabled()) room -= bar->style()->pixelMetric(QStyle::PM_SizeGripSize);
+  std::vector<QLabel*> panes = {volume_, mode_, insert_};
+  panes.insert(panes.end(), indicators_.begin(), indicators_.end());
+  for (QLabel* p : panes) room -= p->sizeHint().width() + kSpacing;
+  using I = Indicator;
+  static constexpr I kHiddenFirst[] = {
+      I::Hidden,   I::Auto,   I::Debug,   I::Profile, I::Log,   I::ScrollLock, I::NumLock,
+      I::CapsLock, I::Secure, I::Confirm, I::Trace,   I::Break, I::Pause,      I::Modified};
+  std::vector<QLabel*> order;
+  for (I i : kHiddenFirst) order.push_back(indicators_[static_cast<size_t>(i)]);
+  order.insert(order.end(), {insert_, mode_, volume_});
+  std::vector<QLabel*> hide;
+  for (QLabel* p : order) {
+    if (room >= 0) break;
+    hide.push_back(p);
+    room += p->sizeHint().width() + kSpacing;
+  }
+  for (QLabel* p : panes) p->setVisible(std::find(hide.begin(), hide.end(), p) == hide.end());
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == statusBar() && (e->type() == QEvent::Resize || e->type() == QEvent::Show))
+    FitPanes();
+  return QMainWindow::eventFilter(watched, e);
 }
 
 QLabel* CMainFrame::Pane(std::string_view text) const {

@@ -125,10 +125,12 @@ class CMainFrame final : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void BuildMenus();
   void BuildStatusBar();
+  void FitPanes();
   void ChangeFont();
   void ShowAbout();
   void ShowVolumes();

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <deque>
@@ -190,6 +191,43 @@ TEST(MainFrame, StatusPanesAndMenuStatesFollowARun) {
   EXPECT_TRUE(breakEnabled);
   EXPECT_EQ(f.Pane("CMD")->text().toStdString(), "CMD");
   EXPECT_TRUE(f.Action(FrameCommand::Volumes)->isEnabled());
+  rig.In().RequestExit();
+}
+
+// Beside the 640-pixel screen the bar cannot hold all eighteen panes: the
+// message pane keeps its idle text's width, the never-lit panes go first,
+// and no pane is shown narrower than its text. A wide frame shows them all.
+TEST(MainFrame, PanesThatDoNotFitAreHiddenWholeNeverCut) {
+  Rig rig;
+  CMainFrame& f = rig.Frame();
+  f.show();
+  QStatusBar* bar = f.statusBar();
+  auto visible = [&](const char* name) { return f.Pane(name)->isVisibleTo(&f); };
+  const std::vector<const char*> all = {"CMD",    "INS",    "MOD", "PAUSE", "BRK", "TRC",
+                                        "CNFRM",  "SECURE", "LOG", "PROF",  "DBG", "AUTO",
+                                        "HIDDEN", "CAP",    "NUM", "SCRL"};
+  struct Case {
+    int width;
+    bool allShown;
+  };
+  for (const Case c : {Case{640, false}, Case{2000, true}}) {
+    f.resize(c.width, f.height());
+    QApplication::processEvents();
+    EXPECT_GE(f.MessagePane()->width(), f.MessagePane()->sizeHint().width()) << c.width;
+    EXPECT_LE(bar->width(), c.width);
+    for (const char* name : all) {
+      if (visible(name)) {
+        EXPECT_GE(f.Pane(name)->width(), f.Pane(name)->sizeHint().width()) << name;
+        EXPECT_LE(f.Pane(name)->geometry().right(), bar->width()) << name;
+      }
+      if (c.allShown) { EXPECT_TRUE(visible(name)) << name; }
+    }
+  }
+  f.resize(640, f.height());
+  QApplication::processEvents();
+  EXPECT_FALSE(visible("HIDDEN"));  // never lit: the first to go
+  EXPECT_TRUE(visible("CMD"));
+  EXPECT_TRUE(visible("MOD"));
   rig.In().RequestExit();
 }
 
