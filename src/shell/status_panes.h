@@ -15,7 +15,7 @@ class Interpreter;
 namespace torvic::shell {
 
 inline constexpr std::string_view kIdleMessage = "For Help, press F1";
-// Sized for this text, as the volume pane of the original.
+// The volume pane is always wide enough for this text.
 inline constexpr std::string_view kVolumePaneSample = "<<DEFAULT VOLUME>>";
 
 // The indicator panes after INS/OVR, in order. LOG, PROF, DBG, AUTO and

@@ -3,7 +3,7 @@
 // view and the frame. torvic-window runs one; the tests and the start-up
 // benchmark make one the same way.
 //
-// The order is the original's: the frame and the view are created (the
+// The order matters: the frame and the view are created (the
 // screen with its banner, the volume table loaded), the frame is shown with
 // its stored placement, then the start-up sequence runs (the start-up
 // program "_$torvic.tvc" beside the executable, then a program file named
