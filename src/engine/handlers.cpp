@@ -134,6 +134,7 @@ constexpr HandlerRow kHandlers[] = {
     {2, handlers::About},
     {38, handlers::Exec},
     {113, handlers::Sys},
+    {232, handlers::Resize},
     {69, handlers::Lock},
     {120, handlers::Unlock},
     {159, handlers::Fill},
@@ -275,7 +276,6 @@ constexpr ComingRow kNotBuiltYet[] = {
     {215, P::Printing},        // $PRINT
     {132, P::Printing},        // OPEN PRINTER
     {134, P::Printing},        // PRINTER
-    {232, P::WindowCommands},  // RESIZE
 };
 
 std::array<StatementHandler, 256> BuildTable() {

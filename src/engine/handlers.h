@@ -58,8 +58,7 @@ struct NotSupportedRow {
 // supported" until they are built.
 enum class ComingPart : uint8_t {
   Help,
-  Printing,        // printing the program
-  WindowCommands,  // the frame window's commands
+  Printing,  // printing the program
 };
 struct ComingRow {
   uint8_t code;
@@ -181,6 +180,7 @@ int32_t Ver(Interpreter&, const uint8_t*, size_t&);
 int32_t About(Interpreter&, const uint8_t*, size_t&);
 int32_t Exec(Interpreter&, const uint8_t*, size_t&);
 int32_t Sys(Interpreter&, const uint8_t*, size_t&);
+int32_t Resize(Interpreter&, const uint8_t*, size_t&);
 int32_t Lock(Interpreter&, const uint8_t*, size_t&);
 int32_t Unlock(Interpreter&, const uint8_t*, size_t&);
 int32_t Fill(Interpreter&, const uint8_t*, size_t&);

@@ -207,18 +207,22 @@ namespace {
 // A descriptor closed on every road out.
 class Descriptor {
  public:
-  explicit Descriptor(int fd) : fd_(fd) {}
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
   ~Descriptor() {
     if (fd_ >= 0) ::close(fd_);
   }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
-  // Closes now, for the error a close can report (a delayed write).
+  void Reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+  // Closes now, reporting what closing found (a write the disk refused).
   int Close() {
-    const int r = ::close(fd_);
+    const int fd = fd_;
     fd_ = -1;
-    return r == 0 ? 0 : errno;
+    return fd >= 0 && ::close(fd) != 0 ? errno : 0;
   }
 
  private:
@@ -346,45 +350,6 @@ void SortByName(std::vector<FileInfo>& files) {
 }
 
 namespace {
-
-// A descriptor closed on every road out.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  void Reset(int fd) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-  // Closes now, reporting what closing found (a write the disk refused).
-  int Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-  }
-
- private:
-  int fd_;
-};
-
-// Writes all of `data`; an errno on failure.
-int WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return 0;
-}
 
 // Opens a plain file for reading; its facts in `st`.
 int OpenSource(const std::string& path, Descriptor& fd, struct stat& st) {

@@ -135,6 +135,10 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
       }
     } else if (a == "--batch") {
       isBatch = true;
+    } else if (a == "--window") {
+      options.window = true;
+    } else if (ScanStartupOption(a, options.startup)) {
+      continue;
     } else if (a == "--keys") {
       options.braceNames = true;
     } else if (a == "--screen") {
@@ -149,10 +153,27 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
       return false;
     }
   }
-  if (!isBatch && (options.braceNames || options.screenDump || !options.program.empty())) {
-    error = "--keys, --screen and PROGRAM need --batch";
+  if (!isBatch && (options.braceNames || options.screenDump)) {
+    error = "--keys and --screen need --batch";
     return false;
   }
+  if (isBatch && options.window) {
+    error = "--window and --batch exclude each other";
+    return false;
+  }
+  return true;
+}
+
+bool ScanStartupOption(std::string_view arg, StartupOptions& options) {
+  if (arg.size() < 2 || (arg[0] != '-' && arg[0] != '/')) return false;
+  std::string name;
+  for (char c : arg.substr(1)) name += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  if (name == "nostartup") options.noColor = options.noMessage = options.noProgram = true;
+  else if (name == "nocolor") options.noColor = true;
+  else if (name == "nomessage") options.noMessage = true;
+  else if (name == "noprogram") options.noProgram = true;
+  else if (name == "norestore") options.noRestore = true;
+  else return false;
   return true;
 }
 
