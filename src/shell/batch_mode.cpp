@@ -65,14 +65,14 @@ int32_t LoadProgram(const std::string& path, Interpreter& interpreter) {
 
 }  // namespace
 
-bool ParseMount(std::string_view spec, MountOption& mount, std::string& error) {
-  const size_t equals = spec.find('=');
+bool ParseMount(std::string_view text, MountOption& mount, std::string& error) {
+  const size_t equals = text.find('=');
   if (equals == std::string_view::npos) {
-    error = "--mount needs NAME=FOLDER[,ro], not \"" + std::string(spec) + "\"";
+    error = "--mount needs NAME=FOLDER[,ro], not \"" + std::string(text) + "\"";
     return false;
   }
-  const std::string_view name = spec.substr(0, equals);
-  std::string_view folder = spec.substr(equals + 1);
+  const std::string_view name = text.substr(0, equals);
+  std::string_view folder = text.substr(equals + 1);
   mount.readOnly = folder.ends_with(",ro");
   if (mount.readOnly) folder.remove_suffix(3);
   if (!IsVolumeName(name)) {
@@ -107,18 +107,18 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--mount" || a.starts_with("--mount=")) {
-      std::string_view spec;
+      std::string_view text;
       if (a == "--mount") {
         if (i + 1 == args.size()) {
           error = "--mount needs NAME=FOLDER[,ro]";
           return false;
         }
-        spec = args[++i];
+        text = args[++i];
       } else {
-        spec = std::string_view(a).substr(8);
+        text = std::string_view(a).substr(8);
       }
       MountOption mount;
-      if (!ParseMount(spec, mount, error)) return false;
+      if (!ParseMount(text, mount, error)) return false;
       for (const MountOption& m : options.mounts)
         if (m.name == mount.name) {
           error = "--mount " + mount.name + " is given twice";

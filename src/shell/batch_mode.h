@@ -58,7 +58,7 @@ struct BatchOptions {
 bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, BatchOptions& options,
                          std::string& error);
 // NAME=FOLDER[,ro]; a relative FOLDER is taken from the current folder.
-bool ParseMount(std::string_view spec, MountOption& mount, std::string& error);
+bool ParseMount(std::string_view text, MountOption& mount, std::string& error);
 // Attaches the interpreter's volume table to the settings store and adds
 // the session volumes; the table itself is read on first use.
 void AttachVolumes(Interpreter& interpreter, platform::SettingsStore& store,
