@@ -16,7 +16,7 @@ cd "$(dirname "$0")"
 ROOT=$(pwd)
 
 PACKAGES=(g++ clang clang-tidy libclang-rt-14-dev cmake ninja-build ccache
-          qt6-base-dev libgl-dev fonts-liberation fontconfig
+          qt6-base-dev libqt6svg6 libgl-dev fonts-liberation fontconfig xvfb xauth
           libncurses-dev ncurses-term tmux
           libgtest-dev libgmock-dev libbenchmark-dev)
 

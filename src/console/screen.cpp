@@ -556,6 +556,20 @@ bool ConsoleScreen::ChangeFontSize(int32_t points) {
   return true;
 }
 
+bool ConsoleScreen::RemakeBitmap() {
+  if (!surface_) return false;
+  platform::FontMetrics m;
+  if (!surface_->Rebuild(RequestFor(fontPoints_, charset_), kScreenColumns, kScreenRows,
+                         PaletteColor(back_), &m))
+    return false;
+  ApplyMetrics(m);
+  RedrawCells(CellRect::WholeScreen());
+  invalid_ = CellRect::WholeScreen();
+  FollowCursor();
+  if (observer_) observer_->GeometryChanged();
+  return true;
+}
+
 int32_t ConsoleScreen::SetCharacterSet(int32_t charset) {
   if (!IsAcceptedCharset(charset) || charset == charset_) return kOk;
   if (surface_) {

@@ -177,6 +177,11 @@ class ConsoleScreen {
   // The font dialog: re-creates font and bitmap, clears the screen. Shows
   // "Unable to change the font!" and keeps the old font on failure.
   bool ChangeFontSize(int32_t points);
+  // The surface's resolution changed (the window moved to a display with
+  // another pixel ratio): font and bitmap made again at the same point
+  // size, and every cell drawn again from the cell record, so nothing on
+  // the screen is lost. False (the old bitmap kept) when they cannot be made.
+  bool RemakeBitmap();
   // Character set change: kept only when the new font's metrics equal the
   // current ones; 0 also when ignored; kErrOutOfMemory when the font cannot
   // be made.

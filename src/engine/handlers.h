@@ -43,8 +43,7 @@ enum class NotSupportedList : uint8_t {
 // supported" until they are built (NOT_BUILT rows).
 enum class ComingPart : uint8_t {
   Help,
-  Printing,        // printing the program
-  WindowCommands,  // the frame window's commands
+  Printing,  // printing the program
 };
 
 // The run column of one row of the statement table.
@@ -177,6 +176,7 @@ int32_t Ver(Interpreter&, const uint8_t*, size_t&);
 int32_t About(Interpreter&, const uint8_t*, size_t&);
 int32_t Exec(Interpreter&, const uint8_t*, size_t&);
 int32_t Sys(Interpreter&, const uint8_t*, size_t&);
+int32_t Resize(Interpreter&, const uint8_t*, size_t&);
 int32_t Lock(Interpreter&, const uint8_t*, size_t&);
 int32_t Unlock(Interpreter&, const uint8_t*, size_t&);
 int32_t Fill(Interpreter&, const uint8_t*, size_t&);

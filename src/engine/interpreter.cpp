@@ -12,6 +12,7 @@
 #include "engine/datafiles.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
+#include "engine/program_file_hooks.h"
 #include "engine/screen_images.h"
 #include "engine/settings_bridge.h"
 #include "expr/numeric_functions.h"
@@ -50,6 +51,7 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   volumes_ = std::make_unique<VolumeTable>();
   files_ = std::make_unique<DataFileTable>(*this);
   AddListener(files_.get());
+  SetProgramFiles(nullptr);
   trapContexts_.reserve(kMaxNesting + 1);  // no trap ever waits for storage
   timerBase_ = host_.clock.TickCount();    // TIMER counts from the window's creation
 }

@@ -35,6 +35,7 @@ namespace torvic {
 class ConsoleScreen;
 class DataFileTable;
 class Evaluator;
+class ProgramFileHooks;
 class ExpressionContext;
 class SettingsBridge;
 class SettingsMap;
@@ -165,6 +166,32 @@ class Interpreter final : public platform::EventSink {
   // Runs the stored program as RUN does, and makes the session end when the
   // run ends (END, end of text, an error, Break) instead of prompting.
   RunOutcome RunProgramOnce();
+
+  // --- the shell's commands (shell_commands.cpp) ---------------------------
+  // The window's start-up sequence, run once before the session: the
+  // start-up program at `startupPath` when that file exists (loaded, run
+  // with "Executing...", erased when it ends normally), then the program
+  // file named on the command line (`programPath`, may be empty), then the
+  // prompt unless the start-up program ended without one.
+  static constexpr std::string_view kStartupProgramName = "_$torvic.tvc";
+  void RunStartupSequence(const std::string& startupPath, const std::string& programPath);
+  // The question of EXIT and of closing the window about a modified
+  // program, with the save through the volume file dialog: true when the
+  // program was saved or may be discarded (the modified flag is then
+  // forgotten), false when the user stays.
+  bool AskToSaveChanges();
+  // The Reset command: every loop unwinds without a prompt, the screen and
+  // the input line are cleared.
+  void ResetCommand();
+  // What the status bar's mode pane shows.
+  enum class StatusMode { Program, Editing, Immediate, Command };
+  StatusMode Mode() const;
+  // The program files (program_file_hooks.h); "not built yet" until the
+  // program-files part attaches its own.
+  void SetProgramFiles(ProgramFileHooks* files);
+  ProgramFileHooks& ProgramFiles() { return *programFiles_; }
+  // SYS: the tick of the last shell command it performed (2-second guard).
+  std::optional<uint32_t>& LastSysTick() { return lastSysTick_; }
 
   // --- entering and executing lines ------------------------------------------------
   // The interpreter side of Enter at the prompt; true when a prompt is due.
@@ -472,6 +499,8 @@ class Interpreter final : public platform::EventSink {
   bool endSessionWhenRunEnds_ = false;
   RunOutcome lastOutcome_ = RunOutcome::Normal;
   std::string status_;
+  ProgramFileHooks* programFiles_ = nullptr;
+  std::optional<uint32_t> lastSysTick_;
 };
 
 }  // namespace torvic

@@ -29,6 +29,7 @@
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "engine/jump_target.h"
+#include "engine/program_file_hooks.h"
 #include "engine/program_files.h"
 #include "engine/statement_operands.h"
 #include "frontend/compiled_line.h"
@@ -354,13 +355,6 @@ std::string StartupProgramPath() {
   return {};
 }
 
-bool RunStartupProgram(Interpreter& in) {
-  if (StartupProgramPath().empty()) return false;
-  in.Memory().SetMirror(SettingsMemory::kStartupLoadingAddress, 1);
-  in.ExecuteCommand("RUN \"*\"");
-  return true;
-}
-
 bool ChooseProgramFile(Interpreter& in, platform::FileDialogMode mode,
                        platform::FileChoice& choice) {
   switch (in.Host().dialogs.ChooseFile(mode, choice)) {
@@ -371,24 +365,26 @@ bool ChooseProgramFile(Interpreter& in, platform::FileDialogMode mode,
   return false;
 }
 
-bool SaveBeforeExit(Interpreter& in) {
-  ProgramFileName target = in.ProgramFile();
-  if (target.name.empty()) {
-    platform::FileChoice choice;
-    if (!ChooseProgramFile(in, platform::FileDialogMode::Save, choice)) return false;
-    target = {choice.name, choice.asText};
+namespace {
+
+// The operations the start-up sequence and the exit question need.
+class StoredFiles final : public ProgramFileHooks {
+ public:
+  int32_t LoadProgram(Interpreter& in, const std::string& hostPath) override {
+    const ProgramReadResult r = ReadFile(in, hostPath);
+    return r.error;
   }
-  int32_t error;
-  try {
-    error = SaveProgram(in, target.name, target.text, /*questions=*/false);
-  } catch (const std::bad_alloc&) { error = kErrOutOfMemory; }
-  if (error == 0) return true;
-  const char* message = ErrorMessage(NormalizeErrorCode(error));
-  return in.Host().dialogs.MessageBox("Unable to save the file (" +
-                                          std::string(message ? message : "") +
-                                          ").\nDo you want to exit without saving?",
-                                      kCaption, platform::Buttons::YesNo,
-                                      platform::Icon::Exclamation) == platform::Answer::Yes;
+  int32_t SaveProgram(Interpreter& in, const platform::FileChoice& file) override {
+    return torvic::SaveProgram(in, file.name, file.asText, /*questions=*/false);
+  }
+  void NewProgram(Interpreter& in) override { DiscardProgram(in); }
+};
+
+}  // namespace
+
+ProgramFileHooks& StoredProgramFiles() {
+  static StoredFiles files;
+  return files;
 }
 
 // --- the statements --------------------------------------------------------------

@@ -1,6 +1,6 @@
 // The program-file operations that more than the statements need: NEW's
-// move into the old-program store, the start-up program, the volume file
-// dialog and the save the exit question offers. The statements themselves
+// move into the old-program store, the start-up program's place and the
+// volume file dialog. The statements themselves
 // are in program_file_handlers.cpp; the file formats and the reader in
 // frontend/program_file.h.
 #pragma once
@@ -31,16 +31,6 @@ int32_t RecoverDiscardedProgram(Interpreter& in);
 // the executable. "" when neither holds it.
 std::string StartupProgramPath();
 
-// The start-up sequence's run of the start-up program, for the front ends:
-// when the file exists, settings byte 19140 is set and RUN "*" executes as
-// a command (loaded, "Executing..." while it runs, a load error reported
-// with " loading "_$TORVIC.TVC"", the program cleared with NEW when it ends
-// normally, the input line empty afterwards). False, having done nothing,
-// when there is no start-up program. The caller shows the prompt unless
-// the stop reason left says otherwise (NoPrompt with prompt-after-every-line
-// off, ExitRequested, Abandoned).
-bool RunStartupProgram(Interpreter& in);
-
 // The volume file dialog: the host's, or, where the host draws none, the
 // name asked for on the console line ("Open file: ", "Save as: "; an
 // empty line cancels), where the dialog's checks answer on the console as
@@ -49,12 +39,5 @@ bool RunStartupProgram(Interpreter& in);
 // cancelled.
 bool ChooseProgramFile(Interpreter& in, platform::FileDialogMode mode,
                        platform::FileChoice& choice);
-
-// The exit question's "Yes": the program saved to the file it came from (in
-// its form), or through the volume file dialog when it has none. True when
-// the application may close: saved, or the failure told in "Unable to save
-// the file (%s)..." and answered "Yes". False when the dialog was
-// cancelled or that question answered "No".
-bool SaveBeforeExit(Interpreter& in);
 
 }  // namespace torvic

@@ -12,13 +12,6 @@
 
 namespace torvic::handlers {
 
-namespace {
-
-constexpr std::string_view kSaveQuestion =
-    "Do you want to save the changes you made to the BASIC program?";
-
-}  // namespace
-
 // RUN | RUN line | RUN label | RUN "name"
 // Operands: u8 0; or u8 1 and a jump target; or u8 2 and a file-name
 // expression. Called with a null code for the batch run of a loaded program.
@@ -81,12 +74,8 @@ int32_t Init(Interpreter& in, const uint8_t*, size_t&) {
 // EXIT | BYE | QUIT
 int32_t Exit(Interpreter& in, const uint8_t*, size_t&) {
   if (in.Running()) return kErrModeError;
-  if (in.Program().Modified()) {
-    const platform::Answer a = in.Host().dialogs.MessageBox(
-        kSaveQuestion, "TORVIC", platform::Buttons::YesNoCancel, platform::Icon::Exclamation);
-    if (a == platform::Answer::Cancel) return 0;
-    if (a == platform::Answer::Yes && !SaveBeforeExit(in)) return 0;
-  }
+  // A modified program is saved or given up first; staying ends EXIT.
+  if (!in.AskToSaveChanges()) return 0;
   in.RequestExit();
   return 0;
 }
@@ -104,11 +93,14 @@ int32_t Start(Interpreter& in, const uint8_t*, size_t&) {
   return in.Host().process.StartSecondInstance() ? 0 : kErrUnableToStart;
 }
 
-// MENU: the context menu belongs to the window; the command itself ends the
-// line like END.
+// MENU: the context menu at the caret; the command itself ends the line
+// like END.
 int32_t Menu(Interpreter& in, const uint8_t*, size_t&) {
   if (in.Running()) return kErrModeError;
   in.SetReason(StopReason::Ended);
+  // The window opens the menu once the line has ended; a host without a
+  // window has none to open, and the line still ends here.
+  in.Host().dialogs.PerformWindowCommand(platform::WindowCommand::ContextMenu);
   return 0;
 }
 

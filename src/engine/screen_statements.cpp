@@ -447,6 +447,20 @@ void ConvertProgramCase(Interpreter& in) {
   in.Program().SetModified(true);
 }
 
+// EXEC 2350: the window command that settings address 9388 names; other
+// values do nothing.
+int32_t WindowCommandOfSetting(Interpreter& in) {
+  platform::WindowCommand command;
+  switch (in.Memory().ExecWindowCommand()) {
+    case 1: command = platform::WindowCommand::Minimize; break;
+    case 6: command = platform::WindowCommand::Maximize; break;
+    case 8: command = platform::WindowCommand::Restore; break;
+    case 15: command = platform::WindowCommand::Resize; break;
+    default: return 0;
+  }
+  return in.Host().dialogs.PerformWindowCommand(command) ? 0 : kErrNotSupported;
+}
+
 }  // namespace
 
 // EXEC n: one of the built-in routines; other numbers do nothing.
@@ -468,6 +482,7 @@ int32_t Exec(Interpreter& in, const uint8_t* code, size_t& offset) {
       screen.ClearScreen();
       in.ResetInit();
       return About(in, code, offset);
+    case 2350: return WindowCommandOfSetting(in);
     case 37637: PressAnyKey(in); return 0;
     case 55939: ConvertProgramCase(in); return 0;
     // The cross-reference listing in the style of its setting (the $XREF
@@ -480,16 +495,35 @@ int32_t Exec(Interpreter& in, const uint8_t* code, size_t& offset) {
   }
 }
 
-// SYS n: the dialogs of the shell, typed at the prompt only. They are not
-// served yet; other numbers do nothing.
+// SYS n: the dialogs of the shell, typed at the prompt only: 0 print setup,
+// 1 print, 2 the Volumes dialog, 3 the font dialog, 4 the context menu;
+// other numbers do nothing. One SYS within 2 seconds of the last one that
+// acted is ignored, so a line that repeats it cannot stack dialogs.
 int32_t Sys(Interpreter& in, const uint8_t* code, size_t& offset) {
   OperandReader ops(in, code, offset);
   int32_t n;
   if (int32_t r = ops.Whole(n, 0, 255)) return r;
   if (ops.Stopped()) return 0;
   if (in.Running()) return kErrModeError;
-  if (n <= 4) return kErrNotSupported;
-  return ops.Done(offset);
+  if (int32_t r = ops.Done(offset)) return r;
+  if (n > 4) return 0;
+  constexpr uint32_t kGuardMs = 2000;
+  const uint32_t now = in.Host().clock.TickCount();
+  std::optional<uint32_t>& last = in.LastSysTick();
+  if (last && now - *last < kGuardMs) return 0;
+  static constexpr platform::WindowCommand kCommands[] = {
+      platform::WindowCommand::PrintSetup, platform::WindowCommand::Print,
+      platform::WindowCommand::Volumes, platform::WindowCommand::Font,
+      platform::WindowCommand::ContextMenu};
+  if (!in.Host().dialogs.PerformWindowCommand(kCommands[n])) return kErrNotSupported;
+  last = in.Host().clock.TickCount();
+  return 0;
+}
+
+// RESIZE: the window fitted to the screen, as the View menu's Resize.
+int32_t Resize(Interpreter& in, const uint8_t*, size_t&) {
+  return in.Host().dialogs.PerformWindowCommand(platform::WindowCommand::Resize) ? 0
+                                                                                 : kErrNotSupported;
 }
 
 // --- LOCK and UNLOCK -------------------------------------------------------------

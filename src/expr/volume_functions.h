@@ -11,7 +11,7 @@
 // volume$(0) and volume$(1) walk the table, file$(pattern, 0) and
 // file$("", 1) the files of one search: the state of both walks lives in
 // VolumeEnquiries. A search takes its list when it starts, in name order
-// (the order the original host's file system gave), so files made during
+// (the order DOS-style file systems give), so files made during
 // the walk do not confuse it.
 #pragma once
 

@@ -70,8 +70,8 @@ int SetReadOnly(const std::string& path, bool readOnly);
 int ReplaceFile(const std::string& path, const void* data, size_t size);
 
 // Does `name` match a file pattern? "*" stands for any run of characters,
-// "?" for one; letters match without regard to case. As on the original
-// host, a trailing ".*" also matches a name without any extension, and a
+// "?" for one; letters match without regard to case. As on DOS-style
+// systems, a trailing ".*" also matches a name without any extension, and a
 // trailing "." asks for a name without extension.
 bool MatchesPattern(std::string_view name, std::string_view pattern);
 
@@ -94,13 +94,13 @@ void SortByName(std::vector<FileInfo>& files);
 // EINVAL.
 int CopyFile(const std::string& from, const std::string& to);
 // Renames `from` to `to`. Without `replace` an existing destination is
-// refused (EEXIST), as the original host's move was; across file systems
+// refused (EEXIST), as a DOS-style move is; across file systems
 // the file is copied and the source removed. A read-only destination is
 // not replaced (EACCES).
 int MoveFile(const std::string& from, const std::string& to, bool replace);
 // Deletes a plain file. A read-only file (its owner may not write it) is
 // refused with EACCES: the read-only attribute protects a file from
-// deletion on the original host, and ATTRIB ON keeps meaning that here.
+// deletion on DOS-style systems, and ATTRIB ON keeps meaning that here.
 int DeleteFile(const std::string& path);
 // Moves a file to the desktop's trash, through the handler the front end
 // installs (the freedesktop.org trash of the toolkit); ENOSYS without one.

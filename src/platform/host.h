@@ -222,12 +222,40 @@ enum class FileDialogResult {
   AskOnConsole,
 };
 
+// The volume file dialog: what it is opened for, and the file types it
+// offers ("TORVIC program (*.tvc)", "ASCII file (*.txt)", "All files (*.*)").
+enum class FileDialogPurpose { Open, Save };
+enum class ProgramFileType { Program, Text, All };
+struct ChosenFile {
+  std::string volume;  // the volume the file is on
+  std::string name;    // NAME.EXT on that volume
+  ProgramFileType type = ProgramFileType::Program;
+  std::string BasicName() const { return volume + ":" + name; }
+};
+
+// The frame window's commands that statements reach: SYS 0..4, MENU,
+// EXEC 2350 (with the window command of settings address 9388) and RESIZE.
+enum class WindowCommand {
+  PrintSetup,   // SYS 0
+  Print,        // SYS 1
+  Volumes,      // SYS 2: the Volumes dialog
+  Font,         // SYS 3: the font dialog
+  ContextMenu,  // SYS 4 and MENU: the context menu at the caret
+  Minimize,     // EXEC 2350 with 1
+  Maximize,     // ... with 6
+  Restore,      // ... with 8
+  Resize,       // ... with 15, and RESIZE: fit the window to the screen
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
   virtual Answer MessageBox(std::string_view text, std::string_view caption, Buttons buttons,
                             Icon icon) = 0;
   virtual FileDialogResult ChooseFile(FileDialogMode mode, FileChoice& choice) = 0;
+  // Performs a command of the frame window; false when this host has no
+  // window to perform it in (the statement then answers "?Not supported").
+  virtual bool PerformWindowCommand(WindowCommand command) = 0;
 };
 
 // The per-user settings store: keys with sub-keys under the application's own

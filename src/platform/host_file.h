@@ -8,7 +8,7 @@
 // writing cannot be opened again in any mode, and a file open for reading
 // can be read by others but not written. The lock belongs to the open file
 // description: the same process opening the same file twice conflicts with
-// itself, as a second handle did on the original host. Programs that ignore
+// itself, as a second handle does on DOS-style systems. Programs that ignore
 // advisory locks are not stopped; nothing on Linux stops them.
 //
 // Errors come back as errno values (0 for success), an unobtainable lock as

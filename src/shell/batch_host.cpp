@@ -242,19 +242,27 @@ Answer BatchHost::MessageBox(std::string_view text, std::string_view caption, Bu
   std::fflush(stderr);
   awayMs_ = 0;
   for (;;) {
-    std::optional<ScriptKey> key;
-    if (!held_.empty()) {
-      key = held_.front();
-      held_.pop_front();
-    } else if (!CheckEnd()) {
-      key = TakeKey(-1);
-    }
+    const std::optional<ScriptKey> key = DialogKey();
     // The end of input or of the session: the default button.
     if (!key) return ButtonsOf(buttons).front().answer;
     if (key->kind != ScriptKey::Char) continue;
     if (const MessageButton* b = ButtonForKey(buttons, static_cast<char>(key->code)))
       return b->answer;
   }
+}
+
+}  // namespace torvic::shell
+
+namespace torvic::shell {
+
+std::optional<ScriptKey> BatchHost::DialogKey() {
+  if (!held_.empty()) {
+    const ScriptKey key = held_.front();
+    held_.pop_front();
+    return key;
+  }
+  if (CheckEnd()) return std::nullopt;
+  return TakeKey(-1);
 }
 
 }  // namespace torvic::shell

@@ -25,7 +25,8 @@
 // Message boxes write their text to standard error and take their answer
 // from the keys: the first key that is the initial of one of the buttons
 // (A, R, I; Y, N, C; O) chooses it; at the end of input the first button
-// (the default) is taken.
+// (the default) is taken. The volume file dialog is asked on the console
+// line, so the keys answer it as typed input and the transcript shows it.
 //
 // The session can also be ended from outside: a terminating signal
 // (TerminationSignals) or standard output that cannot be written
@@ -44,6 +45,8 @@
 #include "shell/event_queue.h"
 #include "shell/key_script.h"
 #include "shell/transcript.h"
+
+namespace torvic {}
 
 namespace torvic::shell {
 
@@ -67,6 +70,7 @@ class BatchHost final : public platform::EventPump,
   // Called once when a signal or the transcript ends the session.
   void SetEndSession(std::function<void()> end) { endSession_ = std::move(end); }
   size_t HeldKeys() const { return held_.size(); }
+  // The volume table the volume file dialog offers.
 
   // --- EventPump -----------------------------------------------------------
   void SetSink(platform::EventSink* sink) override { sink_ = sink; }
@@ -86,8 +90,13 @@ class BatchHost final : public platform::EventPump,
   platform::FileDialogResult ChooseFile(platform::FileDialogMode, platform::FileChoice&) override {
     return platform::FileDialogResult::AskOnConsole;
   }
+  // There is no window: every window command is refused.
+  bool PerformWindowCommand(platform::WindowCommand) override { return false; }
 
  private:
+  // The next key for a dialog: a held one, else one read from the script;
+  // nothing at the end of input or of the session.
+  std::optional<ScriptKey> DialogKey();
   // Reads what standard input holds now, waiting up to waitMs (-1: no
   // limit) for it to become readable; a terminating signal ends the wait.
   // False at the end of input.

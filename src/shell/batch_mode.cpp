@@ -66,14 +66,14 @@ int32_t LoadProgram(const std::string& path, Interpreter& interpreter) {
 
 }  // namespace
 
-bool ParseMount(std::string_view spec, MountOption& mount, std::string& error) {
-  const size_t equals = spec.find('=');
+bool ParseMount(std::string_view text, MountOption& mount, std::string& error) {
+  const size_t equals = text.find('=');
   if (equals == std::string_view::npos) {
-    error = "--mount needs NAME=FOLDER[,ro], not \"" + std::string(spec) + "\"";
+    error = "--mount needs NAME=FOLDER[,ro], not \"" + std::string(text) + "\"";
     return false;
   }
-  const std::string_view name = spec.substr(0, equals);
-  std::string_view folder = spec.substr(equals + 1);
+  const std::string_view name = text.substr(0, equals);
+  std::string_view folder = text.substr(equals + 1);
   mount.readOnly = folder.ends_with(",ro");
   if (mount.readOnly) folder.remove_suffix(3);
   if (!IsVolumeName(name)) {
@@ -108,18 +108,18 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--mount" || a.starts_with("--mount=")) {
-      std::string_view spec;
+      std::string_view text;
       if (a == "--mount") {
         if (i + 1 == args.size()) {
           error = "--mount needs NAME=FOLDER[,ro]";
           return false;
         }
-        spec = args[++i];
+        text = args[++i];
       } else {
-        spec = std::string_view(a).substr(8);
+        text = std::string_view(a).substr(8);
       }
       MountOption mount;
-      if (!ParseMount(spec, mount, error)) return false;
+      if (!ParseMount(text, mount, error)) return false;
       for (const MountOption& m : options.mounts)
         if (m.name == mount.name) {
           error = "--mount " + mount.name + " is given twice";
@@ -136,6 +136,10 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
       }
     } else if (a == "--batch") {
       isBatch = true;
+    } else if (a == "--window") {
+      options.window = true;
+    } else if (ScanStartupOption(a, options.startup)) {
+      continue;
     } else if (a == "--keys") {
       options.braceNames = true;
     } else if (a == "--screen") {
@@ -153,16 +157,34 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
     }
   }
   if (options.disassemble) {
-    if (isBatch || options.braceNames || options.screenDump || options.program.empty()) {
-      error = "--disassemble needs PROGRAM and no --batch, --keys or --screen";
+    if (isBatch || options.window || options.braceNames || options.screenDump ||
+        options.program.empty()) {
+      error = "--disassemble needs PROGRAM and no --batch, --window, --keys or --screen";
       return false;
     }
     return true;
   }
-  if (!isBatch && (options.braceNames || options.screenDump || !options.program.empty())) {
-    error = "--keys, --screen and PROGRAM need --batch";
+  if (!isBatch && (options.braceNames || options.screenDump)) {
+    error = "--keys and --screen need --batch";
     return false;
   }
+  if (isBatch && options.window) {
+    error = "--window and --batch exclude each other";
+    return false;
+  }
+  return true;
+}
+
+bool ScanStartupOption(std::string_view arg, StartupOptions& options) {
+  if (arg.size() < 2 || (arg[0] != '-' && arg[0] != '/')) return false;
+  std::string name;
+  for (char c : arg.substr(1)) name += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  if (name == "nostartup") options.noColor = options.noMessage = options.noProgram = true;
+  else if (name == "nocolor") options.noColor = true;
+  else if (name == "nomessage") options.noMessage = true;
+  else if (name == "noprogram") options.noProgram = true;
+  else if (name == "norestore") options.noRestore = true;
+  else return false;
   return true;
 }
 

@@ -27,23 +27,39 @@ struct MountOption {
   bool readOnly = false;
 };
 
+// The start-up options of the window, after "-" or "/" in any case:
+// nostartup (the three below together), nocolor, nomessage, noprogram,
+// norestore. Nothing reads the first three yet; norestore keeps the
+// window's placement from being read or written.
+struct StartupOptions {
+  bool noColor = false;
+  bool noMessage = false;
+  bool noProgram = false;
+  bool noRestore = false;
+};
+// True when `arg` is one of the start-up options (recorded in `options`).
+bool ScanStartupOption(std::string_view arg, StartupOptions& options);
+
 struct BatchOptions {
-  bool braceNames = false;   // --keys
-  bool screenDump = false;   // --screen
-  std::string program;       // PROGRAM, or empty
+  bool braceNames = false;  // --keys
+  bool screenDump = false;  // --screen
+  bool window = false;      // --window: the window even without a terminal
+  std::string program;      // PROGRAM (FILE.tvc for the window), or empty
   bool disassemble = false;  // --disassemble PROGRAM
   std::vector<MountOption> mounts;
   uint64_t memory = 0;  // --memory SIZE in bytes; 0 for the default budget
+  StartupOptions startup;
 };
 
 // Parses the arguments after the program name; false for a bad command line
 // (an unknown option, a malformed --mount or one whose folder is missing, a
-// bad --memory size). `isBatch` tells whether --batch was given at all. The
-// window and the terminal take the same arguments (--mount, --memory).
+// bad --memory size, --window with --batch). `isBatch` tells whether --batch
+// was given at all. The window and the terminal take the same arguments
+// (--mount, --memory).
 bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, BatchOptions& options,
                          std::string& error);
 // NAME=FOLDER[,ro]; a relative FOLDER is taken from the current folder.
-bool ParseMount(std::string_view spec, MountOption& mount, std::string& error);
+bool ParseMount(std::string_view text, MountOption& mount, std::string& error);
 // Attaches the interpreter's volume table to the settings store and adds
 // the session volumes; the table itself is read on first use.
 void AttachVolumes(Interpreter& interpreter, platform::SettingsStore& store,

@@ -1,16 +1,21 @@
 // torvic: the desktop window, the terminal screen, or the batch mode.
 //
-//   torvic                       the window titled "TORVIC"; without a display
-//                                the screen in the terminal when standard input
-//                                and output are one, else the batch mode
+//   torvic [FILE.tvc]            the window titled "TORVIC" (with the program
+//                                file loaded); with standard input from a
+//                                pipe or a file the batch mode; without a
+//                                display the screen in the terminal when
+//                                standard input and output are one
+//   torvic --window [FILE.tvc]   the window, whatever standard input is
 //   torvic --terminal            the screen in the terminal
 //   torvic --batch [--keys] [--screen] [PROGRAM]
 //   torvic --disassemble PROGRAM  the compiled records of every line
-//   --mount NAME=FOLDER[,ro]     with either: a volume for this run only
+//   --mount NAME=FOLDER[,ro]     with any: a volume for this run only
 //   --memory SIZE                with any: the memory budget of BASIC programs
 //                                (256M, 4G, ...; platform/memory_budget.h); by
 //                                default a quarter of the machine's memory and
 //                                at most 2 GiB
+//   -nostartup -nocolor -nomessage -noprogram -norestore (or /...): the
+//                                window's start-up options
 //
 // This executable links neither the GUI toolkit nor the curses library: the
 // batch mode runs here, so a batch run starts as fast as a plain terminal
@@ -19,7 +24,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,22 +31,30 @@
 #include <vector>
 
 #include "shell/batch_mode.h"
+#include "shell/front_end_choice.h"
 #include "shell/system_services.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE]\n"
-    "              [--terminal | --batch [--keys] [--screen] [PROGRAM]]\n"
+    "usage: torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] [-norestore] [--window] "
+    "[FILE.tvc]\n"
+    "       torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] --terminal\n"
+    "       torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] --batch [--keys] [--screen] "
+    "[PROGRAM]\n"
     "       torvic --disassemble PROGRAM\n"
     "       torvic --help | --version\n";
 
 constexpr const char* kHelp =
     "\n"
-    "Without --batch TORVIC opens its window; without a display it shows its screen\n"
-    "in the terminal when standard input and output are one, else it runs in batch\n"
-    "mode.\n"
+    "TORVIC opens its window; with standard input from a pipe or a file it runs in\n"
+    "batch mode; without a display it shows its screen in the terminal when\n"
+    "standard input and output are one, else it runs in batch mode.\n"
     "\n"
+    "  FILE.tvc         in the window, load this program after the start-up program\n"
+    "  --window         open the window whatever standard input is (a display\n"
+    "                   that cannot be opened falls back to the terminal or the\n"
+    "                   batch mode with a message)\n"
     "  --terminal       show the screen in this terminal (full screen, no window)\n"
     "  --batch          run without a window: standard input is typed at the\n"
     "                   keyboard, standard output is what the screen shows\n"
@@ -62,39 +74,15 @@ constexpr const char* kHelp =
     "  --memory SIZE    the memory BASIC programs may use, from 64K to 1024T, as\n"
     "                   256M or 4G (default: a quarter of the machine's memory,\n"
     "                   at most 2G); a program that needs more gets ?Out of memory\n"
+    "  -norestore       the window neither restores nor saves its placement\n"
+    "  -nostartup, -nocolor, -nomessage, -noprogram\n"
+    "                   accepted for compatibility (also written /NAME, any case)\n"
     "  --help           print this text\n"
     "  --version        print the version\n"
     "\n"
     "Exit status in batch mode: 0 normal, 1 the program ended with an error or\n"
     "Break, 2 a bad command line, an unreadable program file or standard output\n"
     "that cannot be written.\n";
-
-bool DisplayAvailable() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (platform && *platform) return true;
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (wayland && *wayland);
-}
-
-// A terminal that can show the screen: standard input and output are one,
-// and its type is known.
-bool TerminalAvailable() {
-  const char* term = std::getenv("TERM");
-  return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) && term && *term &&
-         std::strcmp(term, "dumb") != 0;
-}
-
-// Replaces this process with the sibling executable `name`; returns only
-// when it cannot be started.
-void StartSibling(const char* name, char** argv) {
-  std::string path = torvic::shell::ExecutablePath();
-  const size_t slash = path.rfind('/');
-  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + name;
-  argv[0] = path.data();
-  execv(path.c_str(), argv);
-  std::fprintf(stderr, "torvic: cannot start %s: %s\n", path.c_str(), std::strerror(errno));
-}
 
 }  // namespace
 
@@ -117,26 +105,35 @@ int main(int argc, char** argv) {
   const bool terminal = terminalOption != args.end();
   if (terminal) args.erase(terminalOption);
   if (!torvic::shell::ParseBatchArguments(args, isBatch, options, error) ||
-      (terminal && (isBatch || options.disassemble))) {
+      (terminal && (isBatch || options.window || !options.program.empty()))) {
     if (error.empty())
       error = isBatch ? "--terminal and --batch exclude each other"
-                      : "--terminal and --disassemble exclude each other";
+                      : "--terminal takes neither --window nor a program file";
     std::fprintf(stderr, "torvic: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
   if (options.disassemble) return torvic::shell::RunDisassemble(options);
-  if (terminal) {
-    StartSibling("torvic-terminal", argv);
-    return 1;
+  using torvic::shell::FrontEnd;
+  const FrontEnd chosen = torvic::shell::ChooseFrontEnd(isBatch, terminal, options.window);
+  if (chosen == FrontEnd::Window) {
+    if (torvic::shell::DisplayAvailable()) {
+      torvic::shell::StartSibling("torvic-window", args);
+      return 1;
+    }
+    std::fprintf(
+        stderr, "torvic: no window (no display is named: DISPLAY, WAYLAND_DISPLAY); %s\n",
+        torvic::shell::TerminalAvailable() ? "using the terminal" : "running in batch mode");
   }
   // The batch mode stays in the C library's starting "C" locale: nothing it
   // does depends on the host's locale (case rules are ASCII, the decimal
   // point is "."), and loading the locale files would be most of the
   // start-up time of a short run.
-  if (!isBatch && !DisplayAvailable() && TerminalAvailable()) {
-    StartSibling("torvic-terminal", argv);  // falls back to the batch mode
+  if (chosen == FrontEnd::Terminal ||
+      (chosen == FrontEnd::Window && torvic::shell::TerminalAvailable())) {
+    std::vector<std::string> rest = {"--terminal"};
+    for (const std::string& a : args)
+      if (a != "--window") rest.push_back(a);
+    torvic::shell::StartSibling("torvic-terminal", rest);  // falls back to the batch mode
   }
-  if (isBatch || !DisplayAvailable()) { return torvic::shell::RunBatch(options); }
-  StartSibling("torvic-window", argv);
-  return 1;
+  return torvic::shell::RunBatch(options);
 }

@@ -24,8 +24,8 @@ QColor ToQColor(platform::Rgb c) { return QColor(c.r, c.g, c.b); }
 int32_t QtSurface::VerticalDpi() const {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
     if (const QScreen* s = QGuiApplication::primaryScreen())
-      return std::max(1, qRound(s->logicalDotsPerInchY()));
-  return 96;
+      return std::max(1, qRound(s->logicalDotsPerInchY() * ratio_));
+  return std::max(1, qRound(96 * ratio_));
 }
 
 bool QtSurface::MakeFont(const platform::FontRequest& request, Font* out) {
@@ -84,6 +84,7 @@ bool QtSurface::Rebuild(const platform::FontRequest& request, int32_t columns, i
   if (image.isNull()) return false;
   image.fill(ToQRgb(fill));
   image_ = std::move(image);
+  imageRatio_ = ratio_;
   font_ = std::move(f);
   *metrics = font_.metrics;
   return true;

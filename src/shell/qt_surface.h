@@ -26,6 +26,12 @@ class QtSurface final : public platform::Surface {
 
   // What the view copies to the window.
   const QImage& Image() const { return image_; }
+  // The display's device pixels per window pixel. The fonts and the bitmap
+  // are made in device pixels (the dots per inch times the ratio), so the
+  // view can copy the bitmap to the display pixel for pixel; taken by the
+  // next font or bitmap made.
+  void SetDevicePixelRatio(qreal ratio) { ratio_ = ratio > 0 ? ratio : 1; }
+  qreal DevicePixelRatio() const { return imageRatio_; }
 
   int32_t VerticalDpi() const override;
   bool ProbeFont(const platform::FontRequest& request, platform::FontMetrics* metrics) override;
@@ -64,6 +70,8 @@ class QtSurface final : public platform::Surface {
 
   QImage image_;
   Font font_;
+  qreal ratio_ = 1;       // for the next font and bitmap
+  qreal imageRatio_ = 1;  // of the bitmap in use
 };
 
 }  // namespace torvic::shell

@@ -54,6 +54,8 @@ class TerminalHost final : public platform::EventPump,
   platform::FileDialogResult ChooseFile(platform::FileDialogMode, platform::FileChoice&) override {
     return platform::FileDialogResult::AskOnConsole;
   }
+  // There is no frame window: the window commands are refused.
+  bool PerformWindowCommand(platform::WindowCommand) override { return false; }
 
  private:
   // The look of a pump turn: signals, due timers, the keys typed, and a

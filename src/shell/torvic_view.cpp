@@ -1,7 +1,13 @@
 #include "shell/torvic_view.h"
 
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
 
 #include "console/code_pages.h"
 #include "console/palette.h"
@@ -98,19 +104,53 @@ CTorvicView::CTorvicView(ConsoleScreen& screen, const QtSurface& surface, Window
 }
 
 QSize CTorvicView::ScreenPixelSize() const {
-  return QSize(screen_.CellWidth() * kScreenColumns, screen_.CellHeight() * kScreenRows);
+  const qreal ratio = surface_.DevicePixelRatio();
+  return QSize(qCeil(screen_.CellWidth() * kScreenColumns / ratio),
+               qCeil(screen_.CellHeight() * kScreenRows / ratio));
 }
 
-QPoint CTorvicView::Origin() const {
-  const QSize s = ScreenPixelSize();
-  return QPoint(std::max(0, (width() - s.width()) / 2), std::max(0, (height() - s.height()) / 2));
+qreal CTorvicView::Scale() const { return multiple_ / surface_.DevicePixelRatio(); }
+
+QPointF CTorvicView::Origin() const {
+  // Centred, on a whole device pixel: the copy is then pixel for pixel.
+  const qreal ratio = surface_.DevicePixelRatio();
+  const qreal w = screen_.CellWidth() * kScreenColumns * multiple_;
+  const qreal h = screen_.CellHeight() * kScreenRows * multiple_;
+  const qreal x = std::max<qreal>(0, std::floor((width() * ratio - w) / 2));
+  const qreal y = std::max<qreal>(0, std::floor((height() * ratio - h) / 2));
+  return QPointF(x / ratio, y / ratio);
+}
+
+QRect CTorvicView::ToView(const platform::PixelRect& r) const {
+  const QPointF o = Origin();
+  const qreal k = Scale();
+  return QRectF(o.x() + r.left * k, o.y() + r.top * k, r.Width() * k, r.Height() * k)
+      .toAlignedRect();
 }
 
 QRect CTorvicView::CaretRect() const {
-  const QPoint o = Origin();
-  return QRect(o.x() + screen_.Column() * screen_.CellWidth(),
-               o.y() + screen_.Row() * screen_.CellHeight(), screen_.CellWidth(),
-               screen_.CellHeight());
+  const int32_t w = screen_.CellWidth(), h = screen_.CellHeight();
+  const int32_t x = screen_.Column() * w, y = screen_.Row() * h;
+  return ToView({x, y, x + w, y + h});
+}
+
+void CTorvicView::SetWholeMultiples(bool on) {
+  wholeMultiples_ = on;
+  int k = 1;
+  if (on) {
+    const qreal ratio = surface_.DevicePixelRatio();
+    const int w = screen_.CellWidth() * kScreenColumns, h = screen_.CellHeight() * kScreenRows;
+    if (w > 0 && h > 0)
+      k = std::max(1, static_cast<int>(std::min(width() * ratio / w, height() * ratio / h)));
+  }
+  if (k != multiple_) {
+    multiple_ = k;
+    update();
+  }
+}
+
+void CTorvicView::resizeEvent(QResizeEvent*) {
+  if (wholeMultiples_) SetWholeMultiples(true);
 }
 
 void CTorvicView::SyncFromScreen() {
@@ -122,9 +162,7 @@ void CTorvicView::SyncFromScreen() {
     lastCaret_ = caret;
   }
   if (r.Empty()) return;
-  const platform::PixelRect px = screen_.CellsToPixels(r);
-  const QPoint o = Origin();
-  update(QRect(o.x() + px.left, o.y() + px.top, px.Width(), px.Height()));
+  update(ToView(screen_.CellsToPixels(r)));
 }
 
 void CTorvicView::PaintNow() {
@@ -140,29 +178,124 @@ void CTorvicView::RestartCaretBlink() {
 
 void CTorvicView::GeometryChanged() {
   setMinimumSize(ScreenPixelSize());
+  ClearSelection();
   updateGeometry();
   update();
 }
 
 void CTorvicView::paintEvent(QPaintEvent* e) {
   QPainter p(this);
-  const QPoint o = Origin();
   const QImage& image = surface_.Image();
-  const QRect screenRect(o, image.size());
+  const QPointF o = Origin();
+  const qreal k = Scale();
+  const QRectF screenRect(o, QSizeF(image.width() * k, image.height() * k));
   // Only the margins take the margin brush; the bitmap area is copied, so a
   // repaint never flickers.
   const int32_t margin = screen_.MarginColor();
   const QColor marginColor =
       margin < 16 ? ToQColor(PaletteColor(margin)) : palette().color(QPalette::Window);
-  const QRegion margins = QRegion(rect()).subtracted(QRegion(screenRect));
+  const QRegion margins = QRegion(rect()).subtracted(QRegion(screenRect.toAlignedRect()));
   for (const QRect& m : margins) p.fillRect(m, marginColor);
-  const QRect dirty = e->rect().intersected(screenRect);
-  if (!dirty.isEmpty()) p.drawImage(dirty.topLeft(), image, dirty.translated(-o));
-  const CaretState& caret = screen_.Caret();
-  if (screen_.CursorVisible() && hasFocus() && (caretOn_ || caret.steady) && !caret.parked) {
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    p.fillRect(CaretRect(), Qt::white);
+  // A device pixel of the window is a pixel of the bitmap (times the whole
+  // multiple): no smoothing, so glyph edges stay as the font drew them.
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  p.drawImage(screenRect, image, QRectF(image.rect()));
+  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  if (HasSelection()) {
+    for (int32_t row = 0; row < kScreenRows; ++row)
+      for (int32_t column = 0; column < kScreenColumns; ++column)
+        if (InSelection(anchor_, end_, {column, row})) {
+          const int32_t w = screen_.CellWidth(), h = screen_.CellHeight();
+          p.fillRect(ToView({column * w, row * h, (column + 1) * w, (row + 1) * h}), Qt::white);
+        }
   }
+  const CaretState& caret = screen_.Caret();
+  if (screen_.CursorVisible() && hasFocus() && (caretOn_ || caret.steady) && !caret.parked)
+    p.fillRect(CaretRect(), Qt::white);
+  (void)e;
+}
+
+// --- selection and paste ---------------------------------------------------------
+
+CellPoint CTorvicView::CellAt(const QPoint& pos) const {
+  const QPointF o = Origin();
+  const qreal k = Scale();
+  const int32_t x = static_cast<int32_t>(std::floor((pos.x() - o.x()) / k));
+  const int32_t y = static_cast<int32_t>(std::floor((pos.y() - o.y()) / k));
+  return {std::clamp(x / std::max(1, screen_.CellWidth()), 0, kScreenColumns - 1),
+          std::clamp(y / std::max(1, screen_.CellHeight()), 0, kScreenRows - 1)};
+}
+
+QRect CTorvicView::SelectionBounds() const {
+  const int32_t first = std::min(anchor_.row, end_.row), last = std::max(anchor_.row, end_.row);
+  return ToView(screen_.CellsToPixels({0, first, kScreenColumns, last + 1}));
+}
+
+void CTorvicView::Select(CellPoint from, CellPoint to) {
+  if (HasSelection()) update(SelectionBounds());
+  anchor_ = from;
+  end_ = to;
+  selected_ = true;
+  update(SelectionBounds());
+}
+
+void CTorvicView::ClearSelection() {
+  if (!HasSelection()) return;
+  update(SelectionBounds());
+  selecting_ = selected_ = false;
+}
+
+QString CTorvicView::SelectionText() const {
+  if (!HasSelection()) return QString();
+  return QString::fromStdString(shell::SelectionText(screen_, anchor_, end_));
+}
+
+void CTorvicView::TypeText(const QString& text) {
+  const std::u32string chars = text.toStdU32String();
+  for (uint8_t c : PastedKeys(chars, screen_.Charset())) {
+    platform::KeyEvent e;
+    e.key = c;
+    host_.PostChar(e);
+  }
+}
+
+void CTorvicView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) {
+    ClearSelection();
+    anchor_ = end_ = CellAt(e->position().toPoint());
+    selecting_ = true;
+    setFocus();
+  } else if (e->button() == Qt::MiddleButton) {
+    if (paste_) paste_();
+  }
+}
+
+void CTorvicView::mouseMoveEvent(QMouseEvent* e) {
+  if (!selecting_) return;
+  const CellPoint at = CellAt(e->position().toPoint());
+  if (at == end_) return;
+  update(SelectionBounds());
+  end_ = at;
+  update(SelectionBounds());
+}
+
+void CTorvicView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton || !selecting_) return;
+  selecting_ = false;
+  // A click without a drag selects nothing.
+  selected_ = !(anchor_ == end_);
+  update(SelectionBounds());
+}
+
+void CTorvicView::contextMenuEvent(QContextMenuEvent* e) {
+  if (!contextMenu_) return;
+  QPoint global = e->globalPos();
+  // From the keyboard with the mouse outside the view: 5 pixels inside its
+  // top-left corner.
+  if (e->reason() == QContextMenuEvent::Keyboard && !rect().contains(mapFromGlobal(QCursor::pos())))
+    global = mapToGlobal(QPoint(5, 5));
+  else if (e->reason() == QContextMenuEvent::Keyboard) global = QCursor::pos();
+  contextMenu_(global);
 }
 
 void CTorvicView::keyPressEvent(QKeyEvent* e) {

@@ -5,14 +5,23 @@
 // caret blinking at the desktop's cursor flash time, and turns Qt key events
 // into the core's virtual-key and character events. The bitmap is the record
 // of what is shown: text, cell glyphs, frames and lines all arrive through it.
+//
+// The bitmap is made at the screen's device pixel ratio (a 10-point font
+// on a 200 % display is drawn with twice the pixels), and copied to the
+// window pixel for pixel at a device-aligned origin, so text stays sharp
+// at any scaling. In full screen it is enlarged by a whole multiple when
+// that fits. The mouse selects cells (shown inverted) for the clipboard;
+// the middle button pastes.
 #pragma once
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "console/screen.h"
 #include "platform/host.h"
 #include "shell/key_vocabulary.h"
+#include "shell/screen_text.h"
 
 namespace torvic {
 class Interpreter;
@@ -42,8 +51,28 @@ class CTorvicView final : public QWidget, public ScreenObserver {
   void SetInterpreter(Interpreter* interpreter) { interpreter_ = interpreter; }
   // Takes the screen's changed cells and schedules their repaint.
   void SyncFromScreen();
+  // The screen's size in the window's (device-independent) pixels.
   QSize ScreenPixelSize() const;
   QSize sizeHint() const override { return ScreenPixelSize() + QSize(16, 16); }
+  QRect CaretRectInView() const { return CaretRect(); }
+  // Full screen: enlarge by the largest whole multiple that fits.
+  void SetWholeMultiples(bool on);
+  int Multiple() const { return multiple_; }
+
+  // The selection, in cells; the text of the selected cells.
+  bool HasSelection() const { return selecting_ || selected_; }
+  void Select(CellPoint from, CellPoint to);
+  void ClearSelection();
+  QString SelectionText() const;
+  // Types text as the keyboard would (the paste): see PastedKeys.
+  void TypeText(const QString& text);
+  // The cell under a point of the view (clamped to the screen).
+  CellPoint CellAt(const QPoint& p) const;
+
+  void SetContextMenuHandler(std::function<void(const QPoint& global)> f) {
+    contextMenu_ = std::move(f);
+  }
+  void SetPasteHandler(std::function<void()> f) { paste_ = std::move(f); }
 
   // ScreenObserver
   void PaintNow() override;
@@ -57,10 +86,21 @@ class CTorvicView final : public QWidget, public ScreenObserver {
   void focusInEvent(QFocusEvent*) override;
   void focusOutEvent(QFocusEvent*) override;
   bool focusNextPrevChild(bool) override { return false; }  // Tab is a key of the editor
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
-  QPoint Origin() const;
+  // Bitmap pixels to the view's pixels: the whole multiple over the device
+  // pixel ratio.
+  qreal Scale() const;
+  // The bitmap's top-left corner in the view, on a device pixel.
+  QPointF Origin() const;
+  QRect ToView(const platform::PixelRect& r) const;
   QRect CaretRect() const;
+  QRect SelectionBounds() const;
 
   ConsoleScreen& screen_;
   const QtSurface& surface_;
@@ -69,6 +109,12 @@ class CTorvicView final : public QWidget, public ScreenObserver {
   QTimer blink_;
   bool caretOn_ = true;
   QRect lastCaret_;
+  int multiple_ = 1;
+  bool wholeMultiples_ = false;
+  bool selecting_ = false, selected_ = false;
+  CellPoint anchor_, end_;
+  std::function<void(const QPoint&)> contextMenu_;
+  std::function<void()> paste_;
 };
 
 }  // namespace torvic::shell

@@ -46,6 +46,15 @@ class WindowHost final : public QObject,
   }
   // Ends the current wait without an event (the window is closing).
   void Wake() { wake_ = true; }
+  // The frame's side of the dialogs: the volume file dialog and the window
+  // commands of statements (none performed until the frame is attached).
+  void SetFileChooser(
+      std::function<std::optional<platform::ChosenFile>(platform::FileDialogPurpose)> f) {
+    fileChooser_ = std::move(f);
+  }
+  void SetWindowCommands(std::function<bool(platform::WindowCommand)> f) {
+    windowCommands_ = std::move(f);
+  }
 
   // --- EventPump -----------------------------------------------------------
   void SetSink(platform::EventSink* sink) override { sink_ = sink; }
@@ -62,10 +71,21 @@ class WindowHost final : public QObject,
   // --- Dialogs -------------------------------------------------------------
   platform::Answer MessageBox(std::string_view text, std::string_view caption,
                               platform::Buttons buttons, platform::Icon icon) override;
-  // The volume file dialog is not drawn yet: the name is asked for on the
-  // console line.
-  platform::FileDialogResult ChooseFile(platform::FileDialogMode, platform::FileChoice&) override {
-    return platform::FileDialogResult::AskOnConsole;
+  // The frame's volume file dialog where there is a frame; before it
+  // exists, the name is asked for on the console line.
+  platform::FileDialogResult ChooseFile(platform::FileDialogMode mode,
+                                        platform::FileChoice& choice) override {
+    if (!fileChooser_) return platform::FileDialogResult::AskOnConsole;
+    const std::optional<platform::ChosenFile> file =
+        fileChooser_(mode == platform::FileDialogMode::Open ? platform::FileDialogPurpose::Open
+                                                            : platform::FileDialogPurpose::Save);
+    if (!file) return platform::FileDialogResult::Cancelled;
+    choice.name = file->BasicName();
+    choice.asText = file->type == platform::ProgramFileType::Text;
+    return platform::FileDialogResult::Chosen;
+  }
+  bool PerformWindowCommand(platform::WindowCommand command) override {
+    return windowCommands_ && windowCommands_(command);
   }
 
   // The toolkit turn itself (also used by the waits).
@@ -77,6 +97,8 @@ class WindowHost final : public QObject,
   EventQueue queue_;
   std::map<int, std::unique_ptr<QTimer>> timers_;
   std::function<void()> beforeTurn_;
+  std::function<std::optional<platform::ChosenFile>(platform::FileDialogPurpose)> fileChooser_;
+  std::function<bool(platform::WindowCommand)> windowCommands_;
   QWidget* dialogParent_ = nullptr;
   platform::TurnPacer pacer_;
   bool wake_ = false;

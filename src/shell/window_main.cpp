@@ -1,70 +1,70 @@
 // torvic-window: the desktop window titled "TORVIC". The torvic command
-// starts it when a display is available and no batch run was asked for
-// (main.cpp); it holds everything that needs the GUI toolkit.
+// starts it when a window is wanted (main.cpp); it holds everything that
+// needs the GUI toolkit.
+//
+// A display that cannot be opened (a dead X server, Wayland without a
+// platform plugin) ends the toolkit's start with a fatal message; instead
+// of the toolkit's abort this process then becomes `torvic` in the
+// terminal or the batch mode, after one line on standard error.
+#include <unistd.h>
+
 #include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QMainWindow>
-#include <QScrollArea>
+#include <QSocketNotifier>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "console/screen.h"
-#include "console/settings.h"
-#include "engine/interpreter.h"
 #include "platform/file_system.h"
 #include "platform/memory_budget.h"
 #include "shell/batch_mode.h"
 #include "shell/desktop_settings.h"
-#include "shell/qt_surface.h"
+#include "shell/front_end_choice.h"
+#include "shell/instance_lock.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
-#include "shell/torvic_view.h"
+#include "shell/termination_signals.h"
 #include "shell/trash.h"
-#include "shell/window_host.h"
-#include "volumes/volumes.h"
+#include "shell/window_application.h"
 
 namespace {
 
 using namespace torvic;
 
-// The frame: closing it asks the interpreter to unwind instead of
-// destroying the window under a running statement.
-class MainWindow final : public QMainWindow {
- public:
-  void SetInterpreter(Interpreter* in, shell::WindowHost* host) {
-    interpreter_ = in;
-    host_ = host;
-  }
-  void AllowClose() { allowClose_ = true; }
+std::vector<std::string> gArguments;  // the command line, for the fallback
+QtMessageHandler gPreviousHandler = nullptr;
 
- protected:
-  void closeEvent(QCloseEvent* e) override {
-    if (allowClose_ || !interpreter_) {
-      e->accept();
-      return;
-    }
-    e->ignore();
-    interpreter_->RequestExit();
-    host_->Wake();
+// Until the toolkit has started, its messages are held back: a display
+// that cannot be opened is reported in one line, and the session goes on
+// without a window.
+void StartMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  // The platform's own words ("could not connect to display :9") say
+  // more than the toolkit's closing message.
+  static std::string warning;
+  if (type != QtFatalMsg) {
+    if (warning.empty()) warning = message.section('\n', 0, 0).toStdString();
+    return;
   }
-
- private:
-  Interpreter* interpreter_ = nullptr;
-  shell::WindowHost* host_ = nullptr;
-  bool allowClose_ = false;
-};
+  const std::string reason = !warning.empty() ? warning : message.section('\n', 0, 0).toStdString();
+  std::fprintf(stderr, "torvic: no window (%s); %s\n", reason.c_str(),
+               shell::TerminalAvailable() ? "using the terminal" : "running in batch mode");
+  std::fflush(stderr);
+  shell::StartFrontEndWithoutWindow(gArguments);
+  std::_Exit(1);
+}
 
 // The toolkit adopts the user's locale at start; numbers are formatted and
 // read by the C library, and BASIC's decimal point is always ".".
 void KeepNumbersInTheCLocale() { std::setlocale(LC_NUMERIC, "C"); }
 
 int RunWindow(int argc, char** argv) {
+  gArguments.assign(argv + 1, argv + argc);
+  gPreviousHandler = qInstallMessageHandler(StartMessages);
   QApplication app(argc, argv);
+  qInstallMessageHandler(gPreviousHandler);  // the toolkit's messages as usual from here
+  app.setApplicationName("torvic");
+  app.setDesktopFileName("torvic");
   KeepNumbersInTheCLocale();
   shell::ReadDesktopSettings();
   // The torvic command hands its arguments on (the toolkit has taken its
@@ -79,53 +79,28 @@ int RunWindow(int argc, char** argv) {
     return 2;
   }
   memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
-  shell::SystemClock clock;
-  shell::WindowHost host(clock);
+  const shell::InstanceLock lock;
   shell::QtSettingsStore settings;
   platform::SetTrashHandler(shell::QtMoveToTrash);
-  shell::SystemSound sound([] { QApplication::beep(); });
-  shell::SystemProcess process;
-  shell::QtSurface surface;
-  const platform::Host h{host, clock, host, host, settings, sound, process, &surface};
-
-  SettingsMemory memory;
-  ConsoleScreen screen(h, memory);
-  MainWindow frame;
-  frame.setWindowTitle("TORVIC");
-  auto* scroll = new QScrollArea(&frame);
-  scroll->setWidgetResizable(true);
-  scroll->setAlignment(Qt::AlignCenter);
-  if (!screen.Create()) {
-    std::fprintf(stderr, "torvic: the console screen could not be created\n");
+  shell::WindowApplication window(settings, options, lock.AnotherInstance());
+  if (!window.Create(error)) {
+    std::fprintf(stderr, "torvic: %s\n", error.c_str());
     return 1;
   }
-  auto* view = new shell::CTorvicView(screen, surface, host);
-  scroll->setWidget(view);
-  frame.setCentralWidget(scroll);
-  process.SetTitleSink([&frame](const std::string& title) {
-    frame.setWindowTitle(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+  // SIGTERM, SIGHUP and SIGINT end the session as closing the window does,
+  // without the questions nobody is there to answer; the placement and the
+  // settings are still saved.
+  shell::TerminationSignals::Install();
+  QSocketNotifier ending(shell::TerminationSignals::WakeFd(), QSocketNotifier::Read);
+  QObject::connect(&ending, &QSocketNotifier::activated, [&window, &ending] {
+    ending.setEnabled(false);
+    window.Interp().RequestExit();
+    window.Host().Wake();
   });
-  host.SetDialogParent(&frame);
-  host.SetBeforeTurn([view] { view->SyncFromScreen(); });
-  frame.resize(view->sizeHint() + QSize(8, 8));
-  Interpreter interpreter(h, screen, memory);
-  // The view's creation loads the volume table; without it the window
-  // cannot work on files and does not start.
-  shell::AttachVolumes(interpreter, settings, options.mounts);
-  if (!interpreter.Volumes().LoadVolumes()) {
-    std::fprintf(stderr, "torvic: the volume table in the settings store cannot be read\n");
-    return 1;
-  }
-  view->SetInterpreter(&interpreter);
-  frame.SetInterpreter(&interpreter, &host);
-  frame.show();
-  view->setFocus();
-  interpreter.ShowPrompt();
-  interpreter.RunSession();
-  screen.SaveSettings();
-  frame.AllowClose();
-  frame.close();
-  process.RestartIfRequested();
+  window.RunStartup(shell::WindowApplication::StartupProgramPath());
+  window.Run();
+  // POKE 1032,3 and RESTART: a new copy once this one has gone.
+  window.Process().RestartIfRequested();
   return 0;
 }
 

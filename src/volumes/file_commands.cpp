@@ -13,8 +13,8 @@ namespace {
 
 using platform::FileInfo;
 
-// The largest file append mode makes (the original host's signed 32-bit
-// file size).
+// The largest file append mode makes (a signed 32-bit file size, which
+// BASIC programs expect).
 constexpr uint64_t kMaxAppendedSize = 2147483647;
 constexpr int32_t kRowsPerPage = 24;
 constexpr int32_t kWideStep = 20;
@@ -84,7 +84,7 @@ int32_t Locate(VolumeTable& table, std::string_view name, std::string_view exten
 int32_t Matching(const Place& p, std::vector<FileInfo>& files, bool fullIsVolumeFull = true) {
   files.clear();
   if (int e = platform::ListFiles(p.folder, p.file, files)) return HostError(e, fullIsVolumeFull);
-  // In name order, as the original host's file system gave them, so that
+  // In name order, as DOS-style file systems give them, so that
   // the questions come in an order the user can follow.
   platform::SortByName(files);
   return files.empty() ? kErrFileNotFound : kOk;

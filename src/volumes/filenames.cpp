@@ -197,7 +197,7 @@ int32_t CheckReadAccess(const std::string& hostPath) {
     struct stat st;
     const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     ::close(fd);
-    // A folder is no file to read; the original host refused it alike.
+    // A folder is no file to read.
     return folder ? kErrAccessDenied : kOk;
   }
   switch (errno) {

@@ -12,7 +12,7 @@
 // On the Linux host:
 // - A path is the folder, "/", the base name as written, and the extension
 //   part. A name ending in a full stop (an explicit "no extension") opens
-//   the name without it, as the original host did.
+//   the name without it, as DOS-style names do.
 // - BASIC names do not depend on case, Linux names do: a single name whose
 //   file does not exist as written, while one in the folder matches it
 //   without regard to case, resolves to that file (the first in byte order

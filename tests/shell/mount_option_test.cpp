@@ -50,7 +50,7 @@ TEST(MountOption, Parsing) {
   const std::string a = s.Folder("a");
   const std::string cwd = fs::current_path().string();
   struct Case {
-    std::string spec;
+    std::string text;
     bool ok;
     const char* name;
     std::string folder;
@@ -71,14 +71,14 @@ TEST(MountOption, Parsing) {
   for (const Case& c : cases) {
     MountOption m;
     std::string error;
-    EXPECT_EQ(ParseMount(c.spec, m, error), c.ok) << c.spec;
+    EXPECT_EQ(ParseMount(c.text, m, error), c.ok) << c.text;
     if (!c.ok) {
-      EXPECT_FALSE(error.empty()) << c.spec;
+      EXPECT_FALSE(error.empty()) << c.text;
       continue;
     }
-    EXPECT_EQ(m.name, c.name) << c.spec;
-    EXPECT_EQ(m.folder, c.folder) << c.spec;
-    EXPECT_EQ(m.readOnly, c.readOnly) << c.spec;
+    EXPECT_EQ(m.name, c.name) << c.text;
+    EXPECT_EQ(m.folder, c.folder) << c.text;
+    EXPECT_EQ(m.readOnly, c.readOnly) << c.text;
   }
 }
 

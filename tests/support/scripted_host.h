@@ -66,6 +66,10 @@ class ScriptedHost final : public EventPump,
     Answer answer;
   };
   const std::vector<BoxRecord>& Boxes() const { return boxes_; }
+  // The window commands asked for; performed only once a test says the
+  // host has a window.
+  void SetHasWindow(bool has) { hasWindow_ = has; }
+  const std::vector<WindowCommand>& WindowCommands() const { return windowCommands_; }
   int Beeps() const { return beeps_; }
   struct ToneRecord {
     uint32_t hertz, ms;
@@ -108,6 +112,10 @@ class ScriptedHost final : public EventPump,
   // Answers queued with QueueFileChoice, in order; without one the console
   // line is asked.
   FileDialogResult ChooseFile(FileDialogMode mode, FileChoice& choice) override;
+  bool PerformWindowCommand(WindowCommand command) override {
+    windowCommands_.push_back(command);
+    return hasWindow_;
+  }
 
   // --- SettingsStore -------------------------------------------------------
   std::optional<uint32_t> GetNumber(std::string_view key, std::string_view name) override;
@@ -159,6 +167,8 @@ class ScriptedHost final : public EventPump,
   std::deque<std::pair<FileDialogResult, FileChoice>> fileChoices_;
   std::vector<FileDialogMode> fileDialogs_;
   std::vector<BoxRecord> boxes_;
+  bool hasWindow_ = false;
+  std::vector<WindowCommand> windowCommands_;
   int beeps_ = 0;
   std::vector<ToneRecord> tones_;
   int tonesStopped_ = 0;
