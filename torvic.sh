@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # TORVIC developer entry point.
 #   ./torvic.sh run [ARGS...]   install what is missing, build, start TORVIC
-#   ./torvic.sh test            install, build, run the whole test suite
-#                               (a normal build, then an AddressSanitizer +
-#                               UndefinedBehaviorSanitizer build)
+#   ./torvic.sh test            install, build, run the whole test suite (CI):
+#                               the normal build with warnings as errors and
+#                               its tests, clang-tidy over src/, an
+#                               AddressSanitizer + UndefinedBehaviorSanitizer
+#                               build and its tests, then every fuzz target
+#                               for FUZZ_SECONDS (30) on its seeds
 #   ./torvic.sh test --quick    the normal build's tests only
 #   ./torvic.sh build           install and build only
 #   ./torvic.sh bench           build and print the benchmark figures
@@ -12,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$(pwd)
 
-PACKAGES=(g++ clang libclang-rt-14-dev cmake ninja-build ccache
+PACKAGES=(g++ clang clang-tidy libclang-rt-14-dev cmake ninja-build ccache
           qt6-base-dev libqt6svg6 libgl-dev fonts-liberation fontconfig xvfb xauth
           libncurses-dev ncurses-term tmux
           libgtest-dev libgmock-dev libbenchmark-dev)
@@ -36,7 +39,8 @@ setup() {
 
 configure() {  # configure DIR [extra cmake args...]
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
+  # Options given are applied to an existing build folder too.
+  if [ ! -f "$dir/build.ninja" ] || [ $# -gt 0 ]; then
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   fi
 }
@@ -45,6 +49,30 @@ build() {  # build DIR [extra cmake args...]
   local dir=$1; shift
   configure "$dir" "$@"
   cmake --build "$dir" -j "$(nproc)"
+}
+
+# clang-tidy (.clang-tidy) over the sources of src/, from the compile
+# commands of the normal build; any finding fails.
+tidy() {
+  local sources
+  mapfile -t sources < <(find "$ROOT/src" -name '*.cpp' | sort)
+  run-clang-tidy -p build -j "$(nproc)" -quiet "${sources[@]}" > build/clang-tidy.log 2>&1 || {
+    grep -E "(warning|error):" build/clang-tidy.log | sort -u | head -50
+    echo "torvic.sh: clang-tidy found problems (build/clang-tidy.log)" >&2
+    return 1
+  }
+}
+
+fuzzbuild() {
+  build build-fuzz -DTORVIC_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DTORVIC_BUILD_SHELL=OFF
+}
+
+fuzzrun() {  # fuzzrun NAME SECONDS
+  local name=$1 secs=$2
+  mkdir -p "build-fuzz/corpus-$name"
+  local seeds=(); [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
+  "build-fuzz/fuzz_$name" -max_total_time="$secs" -rss_limit_mb=4096 "build-fuzz/corpus-$name" "${seeds[@]}" 2>&1 | tail -30
+  return "${PIPESTATUS[0]}"
 }
 
 runtests() {  # runtests DIR
@@ -59,22 +87,29 @@ case "$cmd" in
   run)   setup; build build; exec build/torvic "$@" ;;
   test)
     setup
-    build build
-    runtests build
-    if [ "${1:-}" != "--quick" ]; then
+    if [ "${1:-}" = "--quick" ]; then
+      build build
+      runtests build
+    else
+      build build -DTORVIC_WERROR=ON
+      runtests build
+      tidy
       export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-      build build-san -DTORVIC_SANITIZE=ON
+      build build-san -DTORVIC_SANITIZE=ON -DTORVIC_WERROR=ON
       runtests build-san
+      fuzzbuild
+      for src in fuzz/fuzz_*.cpp; do
+        name=$(basename "$src" .cpp); name=${name#fuzz_}
+        echo "torvic.sh: fuzz $name for ${FUZZ_SECONDS:-30} s"
+        fuzzrun "$name" "${FUZZ_SECONDS:-30}" | tail -3
+      done
     fi
     ;;
   bench) setup "${BENCH_PACKAGES[@]}"; build build; bench/run "$ROOT/build" "$@" ;;
   fuzz)
     setup
-    build build-fuzz -DTORVIC_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DTORVIC_BUILD_SHELL=OFF
-    name=${1:?fuzz target name}; secs=${2:-60}
-    mkdir -p "build-fuzz/corpus-$name"
-    seeds=(); [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
-    "build-fuzz/fuzz_$name" -max_total_time="$secs" -rss_limit_mb=4096 "build-fuzz/corpus-$name" "${seeds[@]}" 2>&1 | tail -30
+    fuzzbuild
+    fuzzrun "${1:?fuzz target name}" "${2:-60}"
     ;;
   *) echo "usage: $0 run|test [--quick]|build|bench|fuzz NAME [SECONDS]" >&2; exit 2 ;;
 esac

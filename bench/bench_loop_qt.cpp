@@ -18,7 +18,7 @@
 #include "engine/interpreter.h"
 #include "frontend/program.h"
 
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 #include "shell/batch_host.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"

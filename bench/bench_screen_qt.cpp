@@ -10,8 +10,8 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
-#include "platform/scripted_host.h"
 #include "shell/qt_surface.h"
+#include "support/scripted_host.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 #include "shell/window_application.h"
 
 using namespace torvic;

@@ -19,7 +19,7 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace {
 

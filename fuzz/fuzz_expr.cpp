@@ -7,8 +7,8 @@
 
 #include "console/settings.h"
 #include "expr/evaluator.h"
-#include "expr/expr_compiler.h"
 #include "frontend/code_buffer.h"
+#include "frontend/expr_compiler.h"
 #include "platform/host.h"
 
 namespace {

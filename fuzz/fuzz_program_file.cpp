@@ -24,15 +24,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/interpreter.h"
 #include "frontend/program.h"
 #include "frontend/program_file.h"
 #include "frontend/validator.h"
 #include "platform/memory_budget.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "platform/memory_budget.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace {
 

@@ -58,7 +58,6 @@ class KeyQueue {
     records_.clear();
     pendingKeyDown_ = false;
   }
-  bool PendingKeyDown() const { return pendingKeyDown_; }
 
  private:
   memory::Deque<KeyRecord> records_;

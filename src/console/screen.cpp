@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 
 namespace torvic {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "base/errors.h"
 #include "console/screen.h"
-#include "engine/errors.h"
 
 namespace torvic {
 

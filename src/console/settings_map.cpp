@@ -1,11 +1,11 @@
 #include "console/settings_map.h"
 
+#include "base/errors.h"
 #include "console/key_queue.h"
 #include "console/lineeditor.h"
 #include "console/palette.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 
 namespace torvic {
 

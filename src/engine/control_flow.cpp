@@ -1,7 +1,7 @@
 // The statements that move the execution point or repeat code: GOTO, GOSUB,
 // RETURN, ON ... GOTO/GOSUB, IF, GOIF, FOR, NEXT and WAIT. Each reads the
-// operand layout its compile routine writes (compile_control.cpp, indexed in
-// frontend/operand_layouts.h).
+// operand layout its compile routine writes (compile_control.cpp; the
+// statement table, frontend/statements.def, names the routine).
 //
 // In a running program the `offset` a handler receives is the interpreter's
 // current offset itself, so a handler reads all its operands before it
@@ -12,13 +12,14 @@
 
 #include <algorithm>
 
+#include "base/errors.h"
 #include "engine/control_operands.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 #include "expr/operators.h"
+#include "frontend/keywords.h"
 
 namespace torvic::handlers {
 
@@ -46,7 +47,7 @@ int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
 }
 
 // FOR and NEXT variable items: u8 5 | u16 link | u8 0 | u8 letter, or
-// u8 6 | u16 link | u8 0 | name field (expr_compiler.h). `item` is where
+// u8 6 | u16 link | u8 0 | name field (expr/expression_code.h). `item` is where
 // the item starts, the identity NEXT remembers it by.
 struct LoopVariable {
   int letter = -1;
@@ -199,7 +200,7 @@ int32_t Return(Interpreter& in, const uint8_t* code, size_t& offset) {
 }
 
 // ON expr GOTO|GOSUB target, ...:
-//   expr | u8 47 or 48 | u16 end of the statement | u8 count | targets
+//   expr | u8 GOSUB or GOTO (their codes) | u16 end of the statement | u8 count | targets
 int32_t OnGoto(Interpreter& in, const uint8_t* code, size_t& offset) {
   double v = 0;
   if (int32_t e = NumberOperand(in, code, offset, v); e || EvaluationStopped(in)) return e;
@@ -209,7 +210,8 @@ int32_t OnGoto(Interpreter& in, const uint8_t* code, size_t& offset) {
   uint8_t choice = 0, count = 0;
   uint16_t end = 0;
   if (!ReadCode8(span, offset, choice) || !ReadCode16(span, offset, end) ||
-      !ReadCode8(span, offset, count) || (choice != 47 && choice != 48) || count < 1)
+      !ReadCode8(span, offset, count) || (choice != stmt::kGosub && choice != stmt::kGoto) ||
+      count < 1)
     return kErrInternalError;
   if (n == 0 || n > count) {
     offset = in.PayloadEnd();
@@ -221,7 +223,7 @@ int32_t OnGoto(Interpreter& in, const uint8_t* code, size_t& offset) {
   ProgramLine* line = TargetOperand(in, code, offset, error);
   if (!line) return error;
   offset = in.PayloadEnd();
-  if (choice == 47) return GosubTo(in, line, end);
+  if (choice == stmt::kGosub) return GosubTo(in, line, end);
   in.JumpTo(line);
   return 0;
 }

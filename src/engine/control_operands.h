@@ -1,12 +1,13 @@
 // Operand reads shared by the control, DATA and trap handlers: expressions
 // evaluated inside the statement's own operand area, and jump targets
-// resolved to their line. Layouts: frontend/operand_layouts.h.
+// resolved to their line. Layouts: above the compile routines the statement
+// table (frontend/statements.def) names.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
 #include "engine/jump_target.h"

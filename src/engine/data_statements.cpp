@@ -11,8 +11,8 @@
 //   RESTORE   u8 0, or u8 1 | target            (CompileOptionalTarget)
 #include <string_view>
 
+#include "base/errors.h"
 #include "engine/control_operands.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/expression_context.h"
 #include "expr/numeric_functions.h"
 

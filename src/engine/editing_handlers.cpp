@@ -7,8 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"

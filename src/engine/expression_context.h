@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/interpreter.h"
+#include "expr/console_functions.h"
 #include "expr/evaluator.h"
 #include "expr/string_functions.h"
 #include "expr/variables.h"
@@ -16,9 +17,6 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   explicit ExpressionContext(Interpreter& in);
 
   Evaluator& Eval() { return evaluator_; }
-  // The interpreter behind the evaluator, for the function workers that
-  // act on the console (console_functions.h).
-  Interpreter& Owner() { return in_; }
   VariableStore& Vars() { return vars_; }
   // The stop flag the evaluator polls after every item; refreshed by the
   // interpreter whenever the stop reason may have changed under it.
@@ -38,6 +36,12 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   int32_t PeekByte(uint32_t address) override;
   bool IsValidFileName(std::string_view name) override;
   FileNameVolumes* FileVolumes() override { return &fileNames_; }
+  ConsoleAccess* Console() override { return &console_; }
+  int32_t CallFileFunction(FileFunction which, CallContext& ctx, const CValue* args, int count,
+                           CValue& result) override;
+  // The interpreter behind the evaluator, for the data-file functions
+  // (file_functions.h).
+  Interpreter& Owner() { return in_; }
   VolumeEnquiries* Volumes() override {
     volumeEnquiries_.table = &in_.Volumes();
     return &volumeEnquiries_;
@@ -68,9 +72,29 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
     Interpreter& in_;
   };
 
+  // The console functions on the interpreter's screen, key queue and
+  // screen images.
+  class InterpreterConsole final : public ConsoleAccess {
+   public:
+    explicit InterpreterConsole(Interpreter& in) : in_(in) {}
+    std::string NextKey() override;
+    int32_t OpenScreenImage(const double (&args)[6], size_t& images) override;
+    int32_t CursorColumn() override;
+    int32_t CursorRow() override;
+    int32_t TextColor() override;
+    int32_t BackColor() override;
+    double FontPoints() override;
+    int32_t CharacterSet() override;
+    int32_t SelectCharacterSet(int32_t charset) override;
+
+   private:
+    Interpreter& in_;
+  };
+
   Interpreter& in_;
   platform::Host host_;
   TableFileNames fileNames_{in_};
+  InterpreterConsole console_{in_};
   VolumeEnquiries volumeEnquiries_;
   VariableStore vars_;
   Evaluator evaluator_;

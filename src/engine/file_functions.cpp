@@ -1,13 +1,13 @@
 #include "engine/file_functions.h"
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "engine/datafiles.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "expr/numeric_rules.h"
 #include "volumes/volumes.h"
 
-namespace torvic {
+namespace torvic::files {
 
 namespace {
 
@@ -172,4 +172,4 @@ int32_t FnInputText(CallContext& ctx, const CValue* args, int, CValue& result) {
   return kOk;
 }
 
-}  // namespace torvic
+}  // namespace torvic::files

@@ -14,7 +14,10 @@
 
 #include "expr/functions.h"
 
-namespace torvic {
+namespace torvic::files {
+
+// The engine's side of the data-file functions of expr/file_functions.h:
+// ExpressionContext::CallFileFunction calls these.
 
 // eof(n): -1 at the end of an INPUT or RANDOM file, else 0; 0 for n = 0.
 int32_t FnEof(CallContext& ctx, const CValue* args, int count, CValue& result);
@@ -44,4 +47,4 @@ int32_t FnFileName(CallContext& ctx, const CValue* args, int count, CValue& resu
 // reads them, waiting for each).
 int32_t FnInputText(CallContext& ctx, const CValue* args, int count, CValue& result);
 
-}  // namespace torvic
+}  // namespace torvic::files

@@ -1,15 +1,9 @@
-// The statement handler table: one entry per record code, built once from
-// three lists in handlers.cpp, one row per record code each:
-//   - the handler rows {code, handler};
-//   - the statements the language has but this system does not implement
-//     ("?Not supported" by design), each with the list of the system it
-//     belongs to;
-//   - the statements whose part of the system is not built yet: they answer
-//     "?Not supported" until that part adds its handler row, and the list
-//     shrinks.
-// Every record code the compiler can emit stands in exactly one list (a unit
-// test walks them all); a code that names no statement gets "?Internal
-// error". Nothing falls back to a default.
+// The statement handler table: one entry per record code, derived at
+// compile time from the run column of the statement table
+// (frontend/statements.def): a row's handler, "?Not supported" for the
+// statements not supported by design and for those whose part of the system
+// is not built yet, and "?Internal error" for a code that names no
+// statement. Nothing falls back to a default.
 //
 // Handler contract: the interpreter, the base of the code being executed and
 // the offset, already past the record's 8-byte frame; the handler advances
@@ -34,13 +28,8 @@ using StatementHandler = int32_t (*)(Interpreter& in, const uint8_t* code, size_
 // missing entry.
 const std::array<StatementHandler, 256>& HandlerTable();
 
-struct HandlerRow {
-  uint8_t code;
-  StatementHandler handler;
-};
-
-// The lists of the system that keep a statement keyword without its
-// statement: it compiles, and answers "?Not supported" in every form.
+// The families of words the system keeps without their statement: they
+// compile, and answer "?Not supported" in every form (BY_DESIGN rows).
 enum class NotSupportedList : uint8_t {
   Printer,           // the printer statements
   ProgramFileForms,  // LOADC, SAVEC, LSAVE
@@ -49,28 +38,35 @@ enum class NotSupportedList : uint8_t {
   Graphics,          // graphics statements without arguments to check
   ConsoleWords,      // console words without arguments to check
 };
-struct NotSupportedRow {
-  uint8_t code;
-  NotSupportedList list;
-};
 
 // The parts of the system still to come, whose statements answer "?Not
-// supported" until they are built.
+// supported" until they are built (NOT_BUILT rows).
 enum class ComingPart : uint8_t {
   Help,
   Printing,  // printing the program
 };
-struct ComingRow {
+
+// The run column of one row of the statement table.
+enum class RunStatus : uint8_t { Built, NotSupportedByDesign, NotBuiltYet };
+struct StatementRun {
   uint8_t code;
-  ComingPart part;
+  RunStatus status;
+  StatementHandler handler;  // what the table dispatches to
+  NotSupportedList reason;   // NotSupportedByDesign rows
+  ComingPart part;           // NotBuiltYet rows
 };
+// Every row's run column, in code order.
+std::span<const StatementRun> StatementRuns();
 
-std::span<const HandlerRow> HandlerRows();
-std::span<const NotSupportedRow> NotSupportedRows();
-std::span<const ComingRow> NotBuiltYetRows();
-
-// The handlers of the run-control statements (run_statements.cpp).
 namespace handlers {
+// DATA and the label definition are passed over (their operands are read by
+// READ and by the label search); remarks too. ELSE and END IF reached
+// without their IF are errors (handlers.cpp).
+int32_t SkipPayload(Interpreter&, const uint8_t*, size_t&);
+int32_t Remark(Interpreter&, const uint8_t*, size_t&);
+int32_t StrayElse(Interpreter&, const uint8_t*, size_t&);
+int32_t StrayEndIf(Interpreter&, const uint8_t*, size_t&);
+// The run-control statements (run_statements.cpp).
 int32_t Run(Interpreter&, const uint8_t*, size_t&);
 int32_t Cont(Interpreter&, const uint8_t*, size_t&);
 int32_t Stop(Interpreter&, const uint8_t*, size_t&);
@@ -233,7 +229,7 @@ int32_t SaveDialog(Interpreter&, const uint8_t*, size_t&);  // SAVE?
 int32_t Dos(Interpreter&, const uint8_t*, size_t&);
 int32_t Dirr(Interpreter&, const uint8_t*, size_t&);
 int32_t RunFile(Interpreter&, const uint8_t*, size_t&);
-// The volume table's statements (volumes/volume_statements.cpp).
+// The volume table's statements (volume_statements.cpp).
 int32_t Volumes(Interpreter&, const uint8_t*, size_t&);
 int32_t Cv(Interpreter&, const uint8_t*, size_t&);  // CV, VOLUME
 int32_t Work(Interpreter&, const uint8_t*, size_t&);

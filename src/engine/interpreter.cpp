@@ -5,11 +5,11 @@
 #include <exception>
 #include <new>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
 #include "console/settings_map.h"
 #include "engine/datafiles.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/program_file_hooks.h"
@@ -443,51 +443,57 @@ void Interpreter::LoopOverProgram(bool nested) {
             currentOffset_ = kLineHeaderSize;
           }
         }
-        if (const uint8_t delay = memory_.StatementDelay()) {
-          // A busy wait that keeps serving the window.
-          const uint32_t start = host_.clock.TickCount();
-          while (host_.clock.TickCount() - start < delay && stopReason_ == StopReason::None)
-            PumpOnce();
-        }
+        if (const uint8_t delay = memory_.StatementDelay()) WaitStatementDelay(delay);
         PumpOnce();
         if (stopReason_ == StopReason::None) [[likely]]
           continue;
       }
-      for (bool again = true; again;) {
-        again = false;
-        switch (stopReason_) {
-          case StopReason::None: break;
-          case StopReason::ResumeRetry:
-          case StopReason::ResumeNext:
-          case StopReason::ResumeAt:
-            if (nested) {
-              stopReason_ = static_cast<StopReason>(static_cast<int32_t>(stopReason_) - 3);
-              return;
-            }
-            return;
-          case StopReason::RetryStatement:
-          case StopReason::SkipStatement:
-          case StopReason::Redirected:
-            stopReason_ = StopReason::None;
-            // A handler's RESUME goes on without the window's turn that
-            // follows a statement. A statement retried for ever (RESUME 0
-            // in its own error handler), or a RESUME to a line that fails
-            // into the same handler, would never reach one, and Break could
-            // not end it: every kRetriesPerTurn-th resumption takes a turn
-            // first. Not every one: a timer handler's RESUME retries too,
-            // and a turn before each of those could run the handler again
-            // and again without the program's statement in between.
-            if (++retriesWithoutTurn_ == kRetriesPerTurn) {
-              retriesWithoutTurn_ = 0;
-              PumpOnce();
-              again = stopReason_ != StopReason::None;
-            }
-            break;
-          default: return;
-        }
-      }
+      if (LeaveProgramLoop(nested)) return;
     } while (!lineChanged_);
   }
+}
+
+// A statement left a stop reason (or failed): true when the program loop
+// must end here, false when it goes on (a RESUME's retry, skip or redirect
+// in the loop that runs the handler's target).
+bool Interpreter::LeaveProgramLoop(bool nested) {
+  for (bool again = true; again;) {
+    again = false;
+    switch (stopReason_) {
+      case StopReason::None: break;
+      case StopReason::ResumeRetry:
+      case StopReason::ResumeNext:
+      case StopReason::ResumeAt:
+        if (nested) stopReason_ = static_cast<StopReason>(static_cast<int32_t>(stopReason_) - 3);
+        return true;
+      case StopReason::RetryStatement:
+      case StopReason::SkipStatement:
+      case StopReason::Redirected:
+        stopReason_ = StopReason::None;
+        // A handler's RESUME goes on without the window's turn that
+        // follows a statement. A statement retried for ever (RESUME 0
+        // in its own error handler), or a RESUME to a line that fails
+        // into the same handler, would never reach one, and Break could
+        // not end it: every kRetriesPerTurn-th resumption takes a turn
+        // first. Not every one: a timer handler's RESUME retries too,
+        // and a turn before each of those could run the handler again
+        // and again without the program's statement in between.
+        if (++retriesWithoutTurn_ == kRetriesPerTurn) {
+          retriesWithoutTurn_ = 0;
+          PumpOnce();
+          again = stopReason_ != StopReason::None;
+        }
+        break;
+      default: return true;
+    }
+  }
+  return false;
+}
+
+void Interpreter::WaitStatementDelay(uint8_t delay) {
+  // A busy wait that keeps serving the window.
+  const uint32_t start = host_.clock.TickCount();
+  while (host_.clock.TickCount() - start < delay && stopReason_ == StopReason::None) PumpOnce();
 }
 
 void Interpreter::PumpWhilePaused() {

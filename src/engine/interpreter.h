@@ -166,7 +166,6 @@ class Interpreter final : public platform::EventSink {
   // Runs the stored program as RUN does, and makes the session end when the
   // run ends (END, end of text, an error, Break) instead of prompting.
   RunOutcome RunProgramOnce();
-  RunOutcome LastRunOutcome() const { return lastOutcome_; }
 
   // --- the shell's commands (shell_commands.cpp) ---------------------------
   // The window's start-up sequence, run once before the session: the
@@ -320,7 +319,6 @@ class Interpreter final : public platform::EventSink {
   StopReason Reason() const { return stopReason_; }
   void SetReason(StopReason r) { stopReason_ = r; }
   bool CanContinue() const { return canContinue_; }
-  void SetCanContinue(bool c) { canContinue_ = c; }
   bool CommandExecuting() const { return commandExecuting_; }
   int32_t StopDepth() const { return stopDepth_; }
   bool QuitPending() const { return quitPending_; }
@@ -329,7 +327,6 @@ class Interpreter final : public platform::EventSink {
 
   ProgramLine* CurrentLine() const { return currentLine_; }
   size_t CurrentOffset() const { return currentOffset_; }
-  bool LineChanged() const { return lineChanged_; }
   // Moves execution: the run loop does not advance past a moved position.
   void SetPosition(ProgramLine* line, size_t offset) {
     currentLine_ = line;
@@ -358,15 +355,15 @@ class Interpreter final : public platform::EventSink {
   void SetSecure(bool on) { secure_ = on; }
   int32_t Err() const { return err_; }
   int32_t Erl() const { return erl_; }
-  void SetErr(int32_t err, int32_t erl) { err_ = err, erl_ = erl; }
   int32_t ErrorPosition() const { return errorPosition_; }
-  const ProgramLine* ErrorLine() const { return errorLine_; }
   // The TIMER function reads the tick count minus this base.
   uint32_t TimerBase() const { return timerBase_; }
   void SetTimerBase(uint32_t base) { timerBase_ = base; }
   DataPointer& Data() { return data_; }
-  const std::string& LastCommandText() const { return lastCommand_; }
 
+  // The command line being executed (immediate mode's error excerpts, the
+  // program-file statements' own text).
+  const std::string& LastCommandText() const { return lastCommand_; }
   const std::string& StatusText() const { return status_; }
   // The volume table (volumes/volumes.h); the front ends attach it to the
   // settings store, and it loads on first use.
@@ -419,8 +416,10 @@ class Interpreter final : public platform::EventSink {
   bool BreakKeyTrapped(bool fromInputEnd);
   int32_t LineNumberOfCurrent() const;
   void DeactivateForRecords(bool immediateOnly);
-  bool RunLoopTurn();  // one iteration of steps 3 to 5 of the program loop
   void LoopOverProgram(bool nested);
+  // The slow ways out of LoopOverProgram, kept out of its path.
+  [[gnu::noinline]] bool LeaveProgramLoop(bool nested);
+  [[gnu::noinline]] void WaitStatementDelay(uint8_t delay);
   void ShowStatus(std::string_view text);
   void EditingKeyDown(const platform::KeyEvent& e);
   void EditingChar(uint32_t c, bool shift);

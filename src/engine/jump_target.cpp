@@ -1,7 +1,7 @@
 #include "engine/jump_target.h"
 
-#include "engine/errors.h"
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
+#include "base/errors.h"
 #include "frontend/program.h"
 
 namespace torvic {

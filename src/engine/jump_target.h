@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/codebytes.h"
 #include "frontend/code_buffer.h"
-#include "frontend/codebytes.h"
 
 namespace torvic {
 

@@ -5,9 +5,9 @@
 #include <new>
 #include <optional>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/interpreter.h"
 #include "engine/settings_bridge.h"
 #include "expr/evaluator.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"

@@ -23,9 +23,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "engine/jump_target.h"

@@ -1,9 +1,9 @@
 // The statements that start, stop, continue and end a run, and the
 // interpreter switches: RUN, CONT, STOP, END, INIT, EXIT, RESTART, START,
 // MENU, TRON, TROFF, BKON, BKOFF, CONFIRM, SECURE, PUSH, POP, $COLOR, PAUSE.
+#include "base/errors.h"
 #include "console/settings.h"
 #include "engine/control_operands.h"
-#include "engine/errors.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "engine/jump_target.h"

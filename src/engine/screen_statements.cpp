@@ -20,9 +20,9 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/console_functions.h"
 #include "engine/handlers.h"
 #include "engine/statement_operands.h"
+#include "expr/console_functions.h"
 #include "expr/numeric_functions.h"
 #include "expr/system_functions.h"
 #include "expr/system_values.h"

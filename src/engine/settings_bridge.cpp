@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/datafiles.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"

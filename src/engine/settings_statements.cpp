@@ -1,6 +1,6 @@
 // POKE and POKE$: writes to the settings memory through the settings map.
+#include "base/errors.h"
 #include "console/settings_map.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 

@@ -5,7 +5,7 @@
 
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "engine/program_file_hooks.h"
@@ -51,8 +51,8 @@ void Interpreter::RunStartupSequence(const std::string& startupPath,
       commandExecuting_ = true;
       inputMode_ = kExecuting;
       size_t offset = 0;
-      if (const int32_t r = handlers::Run(*this, nullptr, offset); r > 0)
-        ReportError(r, -1, std::nullopt);
+      if (const int32_t runError = handlers::Run(*this, nullptr, offset); runError > 0)
+        ReportError(runError, -1, std::nullopt);
       inputMode_ = kIdle;
       commandExecuting_ = false;
       ShowStatus("");

@@ -1,5 +1,5 @@
 // Reading a statement's operand area in the order its compile routine wrote
-// it (layouts: frontend/operand_layouts.h and the diagrams it points to).
+// it (layouts: the diagram above the routine the statement table names).
 //
 // Every read is bounds-checked against the end of the record's operands, so
 // damaged code answers "?Internal error" instead of reading past the record.
@@ -14,10 +14,10 @@
 
 #include <cstdint>
 
-#include "engine/errors.h"
+#include "base/code_reader.h"
+#include "base/errors.h"
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
-#include "expr/code_reader.h"
 
 namespace torvic {
 
@@ -48,7 +48,6 @@ class OperandReader {
   }
 
   Evaluator& Eval() { return in_.Expressions().Eval(); }
-  Code Span() const { return code_; }
   size_t& Position() { return pos_; }
 
  private:

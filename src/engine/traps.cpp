@@ -19,22 +19,24 @@
 //   ASSERT     u8 count | expressions           LOG   u8 word | u8 count | expressions
 #include <new>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/control_operands.h"
-#include "engine/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "frontend/compiled_line.h"
+#include "frontend/keywords.h"
 
 namespace torvic {
 
 namespace {
 
 constexpr int kOnTimerId = 1;
-constexpr uint8_t kOnErrorGoto = 48, kOnErrorResumeNext = 100;
-constexpr uint8_t kTimerOn = 78, kTimerOff = 249, kTimerStop = 112;
+// The words the compiler stores as operands, by their keyword tokens.
+constexpr uint8_t kOnErrorGoto = stmt::kGoto, kOnErrorResumeNext = stmt::kResume;
+constexpr uint8_t kTimerOn = stmt::kOn, kTimerOff = tok::kOff, kTimerStop = stmt::kStop;
 
 // A line-number target of 0 (ON ... GOTO 0, plain RESUME): u8 0 | u32 0.
 bool IsLineZero(const uint8_t* code, size_t offset) {
@@ -90,7 +92,7 @@ void Interpreter::RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool s
       in.payloadEnd_ = end;
       // A handler left another way than by RESUME (a RETURN to the prompt's
       // GOSUB) leaves its context behind; the stack follows the nesting.
-      if (in.trapContexts_.size() > depth) in.trapContexts_.resize(depth);
+      while (in.trapContexts_.size() > depth) in.trapContexts_.pop_back();
     }
   } restore{*this, trap, depth, statementStart_, payloadEnd_};
   trap.inHandler = true;

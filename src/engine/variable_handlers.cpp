@@ -2,7 +2,7 @@
 // CLR, OPTION, CONST, DEF FN, DEF USR, INC, DEC, SWAP, RANDOMIZE and the
 // MID$, LEFT$ and RIGHT$ assignments. Each hands its operand area to the
 // statement worker of the expression subsystem.
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "expr/numeric_functions.h"

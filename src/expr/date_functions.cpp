@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/evaluator.h"
 #include "expr/numeric_rules.h"
 #include "platform/host.h"

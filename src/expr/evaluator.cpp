@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 #include "expr/function_table.h"
 #include "expr/functions.h"
 #include "expr/numeric_rules.h"
@@ -16,6 +16,10 @@
 namespace torvic {
 
 int32_t EvalEnvironment::PeekByte(uint32_t address) { return Settings().Byte(address); }
+
+int32_t EvalEnvironment::CallFileFunction(FileFunction, CallContext&, const CValue*, int, CValue&) {
+  return kErrNotSupported;
+}
 
 namespace {
 
@@ -149,6 +153,33 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
   return e;
 }
 
+// A call step of RunSteps: the worker on the numbers, which may evaluate
+// code of its own (so the step pools may have moved: `s` and `last` are
+// found again) and may leave the stop flag (kStopped, pos past the call).
+[[gnu::always_inline]] inline int32_t Evaluator::CallStep(quick::PlanCache& cache,
+                                                          const quick::Plan& plan, double* st,
+                                                          int& sp, const quick::Step*& s,
+                                                          const quick::Step*& last, size_t& pos) {
+  const int n = s->count;
+  const size_t index = static_cast<size_t>(s - cache.Steps().data());
+  sp -= n;
+  for (int i = 0; i < n; ++i) quickArgs_[static_cast<size_t>(i)].SetNumber(st[sp + i]);
+  CallContext ctx{*this, vars_, env_, s->code, s->signature};
+  result_.SetNumber(0);
+  if (int32_t e = WorkerFor(s->code)(ctx, quickArgs_.data(), n, result_)) return e;
+  if (!result_.IsNumber()) return kErrInternalError;  // a worker broke its signature
+  st[sp++] = result_.number;
+  // A worker that evaluated code of its own may have grown the pools.
+  if (plan.firstStep + plan.stepCount > cache.Steps().size()) return kErrInternalError;
+  s = cache.Steps().data() + index;
+  last = cache.Steps().data() + plan.firstStep + plan.stepCount;
+  if (stop_) {
+    pos = s->end;  // where the general loop stops: just past the call
+    return kStopped;
+  }
+  return kOk;
+}
+
 [[gnu::always_inline]] inline int32_t Evaluator::RunSteps(quick::PlanCache& cache,
                                                           const quick::Plan& plan, double* st,
                                                           size_t& pos, double** place) {
@@ -265,26 +296,9 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
       case Op::Kernel:
         if (int32_t e = s->kernel(st[sp - 1], st[sp - 1])) return e;
         break;
-      case Op::Call: {
-        const int n = s->count;
-        const size_t index = static_cast<size_t>(s - cache.Steps().data());
-        sp -= n;
-        for (int i = 0; i < n; ++i) quickArgs_[static_cast<size_t>(i)].SetNumber(st[sp + i]);
-        CallContext ctx{*this, vars_, env_, s->code, s->signature};
-        result_.SetNumber(0);
-        if (int32_t e = WorkerFor(s->code)(ctx, quickArgs_.data(), n, result_)) return e;
-        if (!result_.IsNumber()) return kErrInternalError;  // a worker broke its signature
-        st[sp++] = result_.number;
-        // A worker that evaluated code of its own may have grown the pools.
-        if (plan.firstStep + plan.stepCount > cache.Steps().size()) return kErrInternalError;
-        s = cache.Steps().data() + index;
-        last = cache.Steps().data() + plan.firstStep + plan.stepCount;
-        if (stop_) {
-          pos = s->end;  // where the general loop stops: just past the call
-          return kStopped;
-        }
+      case Op::Call:
+        if (int32_t e = CallStep(cache, plan, st, sp, s, last, pos)) return e;
         break;
-      }
       default: __builtin_unreachable();  // the decoder writes no other step
     }
   }
@@ -354,6 +368,67 @@ int32_t Evaluator::Run(Code code, size_t& pos) {
   return RunItems(code, pos);
 }
 
+// RunItems' items that take more than a push: a string constant, an
+// operator, a scalar, a named constant, an FN parameter.
+[[gnu::always_inline]] inline int32_t Evaluator::StringItem(Code code, size_t& pos) {
+  // The length byte holds only the low 8 bits: read up to the 0 byte.
+  if (!CodeHas(code, pos, 1)) return kErrInternalError;
+  const uint8_t* start = code.data() + pos + 1;
+  const void* zero = std::memchr(start, 0, code.size() - pos - 1);
+  if (!zero) return kErrInternalError;
+  const size_t n = static_cast<size_t>(static_cast<const uint8_t*>(zero) - start);
+  Push().SetString(std::string_view(reinterpret_cast<const char*>(start), n));
+  pos += n + 2;
+  return kOk;
+}
+
+[[gnu::always_inline]] inline int32_t Evaluator::OperatorItem(Code code, size_t& pos, size_t base) {
+  uint8_t o;
+  if (!ReadCode8(code, pos, o) || o == 0 || o > op::kLast) return kErrInternalError;
+  if (o == op::kNegate || o == op::kNot) {
+    if (sp_ <= base) return kErrInternalError;
+    return ApplyUnaryOperator(o, Top());
+  }
+  if (sp_ < base + 2) return kErrInternalError;
+  const int32_t e = ApplyBinaryOperator(o, stack_[sp_ - 2], stack_[sp_ - 1]);
+  if (e == kOk) --sp_;
+  return e;
+}
+
+[[gnu::always_inline]] inline int32_t Evaluator::ScalarItem(Code code, size_t& pos, uint8_t c) {
+  std::string_view name;
+  const size_t site = pos - 1;
+  pos += 3;
+  if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+  CVariable* v = ScalarAt(code, site, c, name);
+  if (!v) return kErrOutOfMemory;
+  if (c == item::kNumericScalar) PushNumber(v->number);
+  else Push().SetString(v->str.View());
+  return kOk;
+}
+
+[[gnu::always_inline]] inline int32_t Evaluator::ConstantItem(Code code, size_t& pos) {
+  std::string_view name;
+  pos += 3;
+  if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+  const double* v = vars_.FindConstant(name);
+  if (!v) return kErrUndefinedConstant;
+  PushNumber(*v);
+  return kOk;
+}
+
+[[gnu::always_inline]] inline int32_t Evaluator::ParamItem(Code code, size_t& pos, uint8_t c) {
+  uint8_t slot;
+  if (!ReadCode8(code, pos, slot)) return kErrInternalError;
+  ParamFrame& f = vars_.Params();
+  if (slot >= f.count) return kErrInternalError;
+  const ParamFrame::Slot& s = f.slots[slot];
+  if ((c == item::kStringParam) != (s.kind == ValueKind::String)) return kErrTypeMismatch;
+  if (c == item::kStringParam) Push().SetString(s.str.View());
+  else PushNumber(s.number);
+  return kOk;
+}
+
 int32_t Evaluator::RunItems(Code code, size_t& pos) {
   const size_t base = sp_;
   for (;;) {
@@ -367,30 +442,8 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
         PushNumber(ReadF64(code.data() + pos));
         pos += 8;
         break;
-      case item::kString: {
-        // The length byte holds only the low 8 bits: read up to the 0 byte.
-        if (!CodeHas(code, pos, 1)) return kErrInternalError;
-        const uint8_t* start = code.data() + pos + 1;
-        const void* zero = std::memchr(start, 0, code.size() - pos - 1);
-        if (!zero) return kErrInternalError;
-        const size_t n = static_cast<size_t>(static_cast<const uint8_t*>(zero) - start);
-        Push().SetString(std::string_view(reinterpret_cast<const char*>(start), n));
-        pos += n + 2;
-        break;
-      }
-      case item::kOperator: {
-        uint8_t o;
-        if (!ReadCode8(code, pos, o) || o == 0 || o > op::kLast) return kErrInternalError;
-        if (o == op::kNegate || o == op::kNot) {
-          if (sp_ <= base) return kErrInternalError;
-          e = ApplyUnaryOperator(o, Top());
-        } else {
-          if (sp_ < base + 2) return kErrInternalError;
-          e = ApplyBinaryOperator(o, stack_[sp_ - 2], stack_[sp_ - 1]);
-          if (e == kOk) --sp_;
-        }
-        break;
-      }
+      case item::kString: e = StringItem(code, pos); break;
+      case item::kOperator: e = OperatorItem(code, pos, base); break;
       case item::kCall: e = Call(code, pos); break;
       case item::kLetter:
         if (!CodeHas(code, pos, 4) || code[pos + 3] > 25) return kErrInternalError;
@@ -398,17 +451,7 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
         pos += 4;
         break;
       case item::kNumericScalar:
-      case item::kStringScalar: {
-        std::string_view name;
-        const size_t site = pos - 1;
-        pos += 3;
-        if (!ReadCodeName(code, pos, name)) return kErrInternalError;
-        CVariable* v = ScalarAt(code, site, c, name);
-        if (!v) return kErrOutOfMemory;
-        if (c == item::kNumericScalar) PushNumber(v->number);
-        else Push().SetString(v->str.View());
-        break;
-      }
+      case item::kStringScalar: e = ScalarItem(code, pos, c); break;
       case item::kNumericElement:
       case item::kStringElement: {
         ResolvedRef ref;
@@ -419,27 +462,9 @@ int32_t Evaluator::RunItems(Code code, size_t& pos) {
         else PushNumber(*ref.slot.number);
         break;
       }
-      case item::kConstant: {
-        std::string_view name;
-        pos += 3;
-        if (!ReadCodeName(code, pos, name)) return kErrInternalError;
-        const double* v = vars_.FindConstant(name);
-        if (!v) return kErrUndefinedConstant;
-        PushNumber(*v);
-        break;
-      }
+      case item::kConstant: e = ConstantItem(code, pos); break;
       case item::kNumericParam:
-      case item::kStringParam: {
-        uint8_t slot;
-        if (!ReadCode8(code, pos, slot)) return kErrInternalError;
-        ParamFrame& f = vars_.Params();
-        if (slot >= f.count) return kErrInternalError;
-        const ParamFrame::Slot& s = f.slots[slot];
-        if ((c == item::kStringParam) != (s.kind == ValueKind::String)) return kErrTypeMismatch;
-        if (c == item::kStringParam) Push().SetString(s.str.View());
-        else PushNumber(s.number);
-        break;
-      }
+      case item::kStringParam: e = ParamItem(code, pos, c); break;
       case item::kOverflow: return kErrOverflow;
       case item::kUnderflow: return kErrUnderflow;
       case item::kForeground: PushNumber(env_.ForegroundColor()); break;
@@ -778,6 +803,61 @@ int32_t Evaluator::Usr(int slot) {
 
 // --- checks of CONST and DEF FN ---------------------------------------------------
 
+// A built-in or user function call item, after its item byte.
+int32_t Evaluator::CheckCall(Code code, size_t& pos, Check what) {
+  const bool constant = what == Check::Constant;
+  std::string_view name;
+  if (!CodeHas(code, pos, 6)) return kErrInternalError;
+  const uint8_t signature = code[pos + 5];
+  pos += 6;
+  switch (signature) {
+    case sig::kUserFunction:
+      if (!ReadCodeName(code, pos, name) || !CodeHas(code, pos, 1)) return kErrInternalError;
+      ++pos;
+      if (constant) return kErrIllegalConstant;
+      if (!vars_.FindUserFunction(name)) return kErrUndefinedFunction;
+      break;
+    case sig::kChrList:
+    case sig::kMaxList:
+    case sig::kMinList:
+    case sig::kUsing:
+    case sig::kChoose:
+    case sig::kSwitch:
+    case sig::kUsr:
+      if (!CodeHas(code, pos, 1)) return kErrInternalError;
+      ++pos;
+      break;
+    case sig::kLBound:
+    case sig::kSize:
+    case sig::kUBound: {
+      // The array name, then the dimension with its own 0 byte.
+      if (constant) return kErrIllegalConstant;
+      uint32_t kind;
+      if (int32_t e = ReadArrayName(code, pos, kind, name)) return e;
+      if (int32_t e = CheckExpression(code, pos, what)) return e;
+      break;
+    }
+    default:  // the operands of maxlen, varptr, maxsize follow as items
+      break;
+  }
+  return kOk;
+}
+
+// A variable or array element item (`c`), after its item byte.
+int32_t Evaluator::CheckVariable(uint8_t c, Code code, size_t& pos, Check what) {
+  if (what == Check::Constant) return kErrIllegalConstant;
+  std::string_view name;
+  pos += 3;
+  if (!ReadCodeName(code, pos, name)) return kErrInternalError;
+  if (c >= item::kNumericElement) {
+    uint8_t count;
+    if (!ReadCode8(code, pos, count)) return kErrInternalError;
+    for (int i = 0; i < count; ++i)
+      if (int32_t e = CheckExpression(code, pos, what)) return e;
+  }
+  return kOk;
+}
+
 int32_t Evaluator::CheckExpression(Code code, size_t& pos, Check what) {
   const bool constant = what == Check::Constant;
   for (;;) {
@@ -801,42 +881,9 @@ int32_t Evaluator::CheckExpression(Code code, size_t& pos, Check what) {
         if (!CodeHas(code, pos, 1)) return kErrInternalError;
         ++pos;
         break;
-      case item::kCall: {
-        if (!CodeHas(code, pos, 6)) return kErrInternalError;
-        const uint8_t signature = code[pos + 5];
-        pos += 6;
-        switch (signature) {
-          case sig::kUserFunction:
-            if (!ReadCodeName(code, pos, name) || !CodeHas(code, pos, 1)) return kErrInternalError;
-            ++pos;
-            if (constant) return kErrIllegalConstant;
-            if (!vars_.FindUserFunction(name)) return kErrUndefinedFunction;
-            break;
-          case sig::kChrList:
-          case sig::kMaxList:
-          case sig::kMinList:
-          case sig::kUsing:
-          case sig::kChoose:
-          case sig::kSwitch:
-          case sig::kUsr:
-            if (!CodeHas(code, pos, 1)) return kErrInternalError;
-            ++pos;
-            break;
-          case sig::kLBound:
-          case sig::kSize:
-          case sig::kUBound: {
-            // The array name, then the dimension with its own 0 byte.
-            if (constant) return kErrIllegalConstant;
-            uint32_t kind;
-            if (int32_t e = ReadArrayName(code, pos, kind, name)) return e;
-            if (int32_t e = CheckExpression(code, pos, what)) return e;
-            break;
-          }
-          default:  // the operands of maxlen, varptr, maxsize follow as items
-            break;
-        }
+      case item::kCall:
+        if (int32_t e = CheckCall(code, pos, what)) return e;
         break;
-      }
       case item::kLetter:
         if (constant) return kErrIllegalConstant;
         if (!CodeHas(code, pos, 4)) return kErrInternalError;
@@ -845,18 +892,9 @@ int32_t Evaluator::CheckExpression(Code code, size_t& pos, Check what) {
       case item::kNumericScalar:
       case item::kStringScalar:
       case item::kNumericElement:
-      case item::kStringElement: {
-        if (constant) return kErrIllegalConstant;
-        pos += 3;
-        if (!ReadCodeName(code, pos, name)) return kErrInternalError;
-        if (c >= item::kNumericElement) {
-          uint8_t count;
-          if (!ReadCode8(code, pos, count)) return kErrInternalError;
-          for (int i = 0; i < count; ++i)
-            if (int32_t e = CheckExpression(code, pos, what)) return e;
-        }
+      case item::kStringElement:
+        if (int32_t e = CheckVariable(c, code, pos, what)) return e;
         break;
-      }
       case item::kConstant:
         pos += 3;
         if (!ReadCodeName(code, pos, name)) return kErrInternalError;

@@ -1,11 +1,11 @@
-// The evaluator: runs expression code (layout in expr_compiler.h) on the
+// The evaluator: runs expression code (layout in expression_code.h) on the
 // evaluation stack and calls the built-in functions through the dispatch
 // table of functions.h.
 //
 // The evaluator knows nothing of the interpreter. What it needs from outside
 // (is a program running, the pending-stop flag, colours, the current volume,
-// the clock, the settings memory, host services for the function workers)
-// comes through EvalEnvironment.
+// the clock, the settings memory, the console, host services for the
+// function workers) comes through EvalEnvironment.
 //
 // Code is addressed as a span (the compiled line or an FN body) and a
 // position in it; every read is bounds-checked, so malformed code (say from
@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "expr/code_reader.h"
-#include "expr/expr_compiler.h"
+#include "base/code_reader.h"
+#include "expr/expression_code.h"
 #include "expr/numeric_rules.h"
 #include "expr/quick_code.h"
 #include "expr/value.h"
@@ -31,7 +31,10 @@ namespace torvic {
 
 class SettingsMemory;
 class FileNameVolumes;
+class ConsoleAccess;
 struct VolumeEnquiries;
+struct CallContext;
+enum class FileFunction : uint8_t;
 namespace platform {
 struct Host;
 struct LocalTime;
@@ -60,9 +63,16 @@ class EvalEnvironment {
   // The volumes fullname$ and tempname$ work with (string_functions.h);
   // null for the stand-in set with SetFileNameVolumes.
   virtual FileNameVolumes* FileVolumes() { return nullptr; }
+  // The console the key and screen functions act on (console_functions.h);
+  // null without one, and they answer "?Not supported".
+  virtual ConsoleAccess* Console() { return nullptr; }
   // The volume table and the walks of volume$ and file$ (volume_functions.h);
   // null for a bare evaluator, which has no volumes.
   virtual VolumeEnquiries* Volumes() { return nullptr; }
+  // The data-file functions (eof, loc, ...: expr/file_functions.h), which
+  // read the interpreter's file table; "?Not supported" without one.
+  virtual int32_t CallFileFunction(FileFunction which, CallContext& ctx, const CValue* args,
+                                   int count, CValue& result);
   // The USR service for an unknown address: print the text and stop the
   // running program as a break does.
   virtual void BreakFromUsr(std::string_view text) = 0;
@@ -170,7 +180,6 @@ class Evaluator {
   // them. Only while no evaluation is under way (between commands at the
   // prompt): a suspended one may still read its values.
   void ReleaseStack();
-  size_t StackDepth() const { return sp_; }
 
   // Scratch of the assignment statements (LET, the MID$ statement and its
   // kin): reused, so that assignments seldom allocate, and owned here, so
@@ -197,6 +206,10 @@ class Evaluator {
   }
 
  private:
+  // CheckExpression's items that take more than a length check.
+  int32_t CheckCall(Code code, size_t& pos, Check what);
+  int32_t CheckVariable(uint8_t c, Code code, size_t& pos, Check what);
+
   struct SiteEntry {
     const uint8_t* site = nullptr;
     uint64_t removals = 0;
@@ -230,6 +243,11 @@ class Evaluator {
 
   int32_t Run(Code code, size_t& pos);
   int32_t RunItems(Code code, size_t& pos);
+  int32_t StringItem(Code code, size_t& pos);
+  int32_t OperatorItem(Code code, size_t& pos, size_t base);
+  int32_t ScalarItem(Code code, size_t& pos, uint8_t c);
+  int32_t ConstantItem(Code code, size_t& pos);
+  int32_t ParamItem(Code code, size_t& pos, uint8_t c);
   // The quick path (quick_code.h): the plan of the expression at code[pos]
   // when the code is the cached program code, no stop is pending and the
   // expression qualifies; else null.
@@ -246,6 +264,8 @@ class Evaluator {
   CVariable* SiteScalar(quick::Site& site);
   int32_t SiteElement(quick::Site& site, int count, const double* subs, double*& at);
   // Target steps store the place they find in *place.
+  int32_t CallStep(quick::PlanCache& cache, const quick::Plan& plan, double* st, int& sp,
+                   const quick::Step*& s, const quick::Step*& last, size_t& pos);
   int32_t RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
                    double** place = nullptr);
   // One expression that must leave one value on the stack: quick when it

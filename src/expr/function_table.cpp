@@ -148,7 +148,7 @@ constexpr FunctionRow kRows[] = {
 };
 static_assert(sizeof kRows / sizeof kRows[0] == 268);
 
-constexpr DefaultKind N = DefaultKind::Number, S = DefaultKind::String, C = DefaultKind::Code;
+constexpr DefaultKind N = DefaultKind::Number, S = DefaultKind::String, C = DefaultKind::Item;
 
 // Function number, position, kind, value or item code, text.
 constexpr DefaultArg kDefaults[] = {

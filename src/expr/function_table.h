@@ -43,9 +43,9 @@ inline constexpr uint8_t kChr = 16, kInstr = 63, kMax = 78, kMaxLen = 79, kMin =
 }  // namespace fnum
 
 // Default-argument table: what an omitted argument of an optional-arguments
-// function compiles to. Kind Code emits one of the pseudo-operand item codes
+// function compiles to. Kind Item emits one of the pseudo-operand item codes
 // 128..133 (current colours, current volume, current time).
-enum class DefaultKind : uint8_t { Number, String, Code };
+enum class DefaultKind : uint8_t { Number, String, Item };
 struct DefaultArg {
   uint8_t number;    // function number
   uint8_t position;  // argument position counted from 0

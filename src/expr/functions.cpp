@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "engine/console_functions.h"
-#include "engine/errors.h"
-#include "engine/file_functions.h"
+#include "base/errors.h"
+#include "expr/console_functions.h"
 #include "expr/date_functions.h"
+#include "expr/file_functions.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
 #include "expr/numeric_functions.h"

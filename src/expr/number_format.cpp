@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/numeric_rules.h"
 
 namespace torvic {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/numeric_rules.h"
 #include "expr/operators.h"
 #include "expr/system_functions.h"

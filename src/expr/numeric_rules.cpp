@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 namespace torvic {
 

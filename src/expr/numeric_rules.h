@@ -20,7 +20,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 namespace torvic {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/numeric_rules.h"
 
 namespace torvic {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/numeric_rules.h"
 #include "expr/value.h"
 

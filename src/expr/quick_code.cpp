@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 #include "expr/function_table.h"
 #include "expr/functions.h"
 #include "expr/operators.h"
@@ -101,46 +101,14 @@ class Decoder {
           ++depth;
           break;
         case item::kOperator: {
-          uint8_t o;
-          if (!ReadCode8(code_, pos, o) || o == 0 || o > op::kLast || o == op::kConcat)
-            return false;
-          s.op = OperatorStep(o);
-          s.code = o;
-          if (o == op::kNegate || o == op::kNot) {
-            if (depth <= baseDepth) return false;
-          } else {
-            if (depth < baseDepth + 2) return false;
-            --depth;
-          }
-          // x^2: the exponent (the last number pushed) folds into one step.
-          if (o == op::kPower && steps_.back().op == Op::Number && steps_.back().number == 2) {
-            steps_.back().op = Op::Square;
-            continue;
-          }
+          bool folded = false;
+          if (!OperatorItem(pos, baseDepth, depth, s, folded)) return false;
+          if (folded) continue;
           break;
         }
-        case item::kCall: {
-          if (!CodeHas(code_, pos, 6)) return false;
-          const uint8_t number = code_[pos + 3];
-          const uint8_t signature = code_[pos + 5];
-          const int n = NumberSignatureArgs(signature);
-          if (n < 0 || depth < baseDepth + n) return false;
-          pos += 6;
-          if (signature == 2) {
-            if (NumberKernel k = NumberKernelFor(number)) {
-              s.op = Op::Kernel;
-              s.kernel = k;
-              break;
-            }
-          }
-          s.op = Op::Call;
-          s.code = number;
-          s.count = static_cast<uint8_t>(n);
-          s.signature = signature;
-          s.end = static_cast<uint32_t>(pos);
-          depth = depth - n + 1;
+        case item::kCall:
+          if (!CallItem(pos, baseDepth, depth, s)) return false;
           break;
-        }
         case item::kLetter:
           if (!CodeHas(code_, pos, 4) || code_[pos + 3] > 25) return false;
           s.op = Op::Letter;
@@ -161,23 +129,10 @@ class Decoder {
           ++depth;
           break;
         }
-        case item::kNumericElement: {
-          Site site;
-          site.itemCode = c;
-          site.itemPos = static_cast<uint32_t>(pos - 1);
-          pos += 3;
-          uint8_t count;
-          if (!ReadCodeName(code_, pos, site.name) || !ReadCode8(code_, pos, count)) return false;
-          if (count == 0 || count > kMaxDimensions) return false;
-          for (int i = 0; i < count; ++i)
-            if (!Expression(pos, depth + i)) return false;
-          s.op = Op::Element;
-          s.count = count;
-          s.site = static_cast<uint32_t>(sites_.size());
-          sites_.push_back(site);
+        case item::kNumericElement:
+          if (!ElementItem(pos, depth, s)) return false;
           ++depth;
           break;
-        }
         default: return false;  // strings, FN, parameters, pseudo-operands
       }
       if (depth > kMaxDepth) return false;
@@ -186,6 +141,70 @@ class Decoder {
   }
 
  private:
+  // An operator item: its step, checked against the depth it needs; x^2
+  // folds into the step that pushed the 2 (`folded`: no step of its own).
+  bool OperatorItem(size_t& pos, int baseDepth, int& depth, Step& s, bool& folded) {
+    uint8_t o;
+    if (!ReadCode8(code_, pos, o) || o == 0 || o > op::kLast || o == op::kConcat) return false;
+    s.op = OperatorStep(o);
+    s.code = o;
+    if (o == op::kNegate || o == op::kNot) {
+      if (depth <= baseDepth) return false;
+    } else {
+      if (depth < baseDepth + 2) return false;
+      --depth;
+    }
+    // x^2: the exponent (the last number pushed) folds into one step.
+    if (o == op::kPower && steps_.back().op == Op::Number && steps_.back().number == 2) {
+      steps_.back().op = Op::Square;
+      folded = true;
+    }
+    return true;
+  }
+
+  // A call of a built-in function of numbers: a kernel when the function
+  // has one, else the general call.
+  bool CallItem(size_t& pos, int baseDepth, int& depth, Step& s) {
+    if (!CodeHas(code_, pos, 6)) return false;
+    const uint8_t number = code_[pos + 3];
+    const uint8_t signature = code_[pos + 5];
+    const int n = NumberSignatureArgs(signature);
+    if (n < 0 || depth < baseDepth + n) return false;
+    pos += 6;
+    if (signature == 2) {
+      if (NumberKernel k = NumberKernelFor(number)) {
+        s.op = Op::Kernel;
+        s.kernel = k;
+        return true;
+      }
+    }
+    s.op = Op::Call;
+    s.code = number;
+    s.count = static_cast<uint8_t>(n);
+    s.signature = signature;
+    s.end = static_cast<uint32_t>(pos);
+    depth = depth - n + 1;
+    return true;
+  }
+
+  // A numeric array element: its subscripts' steps, then its own.
+  bool ElementItem(size_t& pos, int depth, Step& s) {
+    Site site;
+    site.itemCode = item::kNumericElement;
+    site.itemPos = static_cast<uint32_t>(pos - 1);
+    pos += 3;
+    uint8_t count;
+    if (!ReadCodeName(code_, pos, site.name) || !ReadCode8(code_, pos, count)) return false;
+    if (count == 0 || count > kMaxDimensions) return false;
+    for (int i = 0; i < count; ++i)
+      if (!Expression(pos, depth + i)) return false;
+    s.op = Op::Element;
+    s.count = count;
+    s.site = static_cast<uint32_t>(sites_.size());
+    sites_.push_back(site);
+    return true;
+  }
+
   Code code_;
   double* letters_;
   std::vector<Step>& steps_;

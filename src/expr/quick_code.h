@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "expr/code_reader.h"
+#include "base/code_reader.h"
 
 namespace torvic {
 

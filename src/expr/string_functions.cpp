@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/errors.h"
-#include "expr/expr_compiler.h"
+#include "base/errors.h"
 #include "expr/function_table.h"
 #include "expr/numeric_rules.h"
 
@@ -383,49 +382,6 @@ int32_t ExecuteLeftRightStatement(Evaluator& ev, Code code, size_t pos) {
   if (int32_t e = ev.EvaluateString(code, pos, replacement)) return e;
   if (!(n >= 0 && n <= kMaxCount)) return kErrCommandError;
   return kErrNotSupported;
-}
-
-namespace {
-
-bool Expect(std::string_view text, size_t& pos, char c) {
-  SkipBlanks(text, pos);
-  if (pos >= text.size() || text[pos] != c) return false;
-  ++pos;
-  return true;
-}
-
-// ( v , the leading arguments: a string variable reference and one number.
-bool CompileTargetAndNumber(std::string_view text, size_t& pos, CodeBuffer& out) {
-  uint8_t code;
-  if (!Expect(text, pos, '(')) return false;
-  SkipBlanks(text, pos);
-  if (!CompileVariableReference(text, pos, out, &code)) return false;
-  if (code != item::kStringScalar && code != item::kStringElement) return false;
-  return Expect(text, pos, ',') && CompileExpression(text, pos, out);
-}
-
-// ) = r
-bool CompileReplacement(std::string_view text, size_t& pos, CodeBuffer& out) {
-  return Expect(text, pos, ')') && Expect(text, pos, '=') && CompileExpression(text, pos, out);
-}
-
-}  // namespace
-
-bool CompileMidStatement(std::string_view text, size_t& pos, CodeBuffer& out) {
-  if (!CompileTargetAndNumber(text, pos, out)) return false;
-  SkipBlanks(text, pos);
-  if (pos < text.size() && text[pos] == ',') {
-    ++pos;
-    if (!CompileExpression(text, pos, out)) return false;
-  } else {
-    size_t at = 0;
-    if (!CompileExpression("65535", at, out)) return false;  // all of the replacement
-  }
-  return CompileReplacement(text, pos, out);
-}
-
-bool CompileLeftRightStatement(std::string_view text, size_t& pos, CodeBuffer& out) {
-  return CompileTargetAndNumber(text, pos, out) && CompileReplacement(text, pos, out);
 }
 
 }  // namespace torvic

@@ -14,7 +14,6 @@
 
 #include "expr/evaluator.h"
 #include "expr/functions.h"
-#include "frontend/code_buffer.h"
 
 namespace torvic {
 
@@ -52,9 +51,9 @@ void SetFileNameVolumes(FileNameVolumes* volumes);
 void SetTempNameCounter(uint32_t value);
 
 // ---------------------------------------------------------------------------
-// The assignment statements on parts of a string variable. Operand areas
-// (ref is a string variable item 7 or 9 from CompileVariableReference, the
-// others expressions with their 0 bytes):
+// The assignment statements on parts of a string variable, on the operand
+// areas CompileMidLeftRight (frontend/compile_data.cpp) writes (ref is a
+// string variable item 7 or 9, the others expressions with their 0 bytes):
 //
 //   MID$     ref | expr position | expr count | expr replacement
 //            (an omitted count is compiled as the number 65535, so that all
@@ -69,12 +68,5 @@ void SetTempNameCounter(uint32_t value);
 int32_t ExecuteMidStatement(Evaluator& ev, Code code, size_t pos);
 // LEFT$(v, n) = r and RIGHT$(v, n) = r: checked, then "?Not supported".
 int32_t ExecuteLeftRightStatement(Evaluator& ev, Code code, size_t pos);
-
-// The operand areas above from the source text after the statement word;
-// false for malformed text (pos then undefined, out to be truncated).
-// ( v , p [, n] ) = r
-bool CompileMidStatement(std::string_view text, size_t& pos, CodeBuffer& out);
-// ( v , n ) = r
-bool CompileLeftRightStatement(std::string_view text, size_t& pos, CodeBuffer& out);
 
 }  // namespace torvic

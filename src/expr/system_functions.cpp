@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/evaluator.h"
 #include "expr/numeric_rules.h"
 #include "expr/system_values.h"

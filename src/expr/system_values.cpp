@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "console/screen.h"
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/date_functions.h"
 #include "expr/evaluator.h"
 #include "expr/numeric_rules.h"

@@ -147,7 +147,7 @@ int32_t CBasicString::Find(std::string_view pat, int32_t start) const {
   if (start > length_) return -1;
   if (pat.size() == 1) {  // one byte, the usual INSTR: a plain byte scan
     const void* hit = std::memchr(data_ + start - 1, static_cast<uint8_t>(pat[0]),
-                                  static_cast<size_t>(length_ - start + 1));
+                                  static_cast<size_t>(length_) - static_cast<size_t>(start) + 1);
     return hit ? static_cast<int32_t>(static_cast<const uint8_t*>(hit) - data_) + 1 : -1;
   }
   const size_t at = View().find(pat, static_cast<size_t>(start - 1));

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
-#include "expr/expr_compiler.h"
+#include "expr/expression_code.h"
 
 namespace torvic {
 
@@ -74,9 +74,9 @@ int32_t ExecuteLet(Evaluator& ev, Code code, size_t pos) {
     if (!ReadCode8(code, pos, marker)) return kErrInternalError;
     if (marker == 0) return kOk;
     // One numeric target: resolved and assigned the quick way.
-    int32_t e = kOk;
-    if (ev.QuickAssign(code, pos, e)) {
-      if (e) return e;
+    int32_t quick = kOk;
+    if (ev.QuickAssign(code, pos, quick)) {
+      if (quick) return quick;
       if (ev.StopPending()) return kOk;  // the rest waits for the stop
       continue;
     }
@@ -201,7 +201,7 @@ int32_t ExecuteDefFn(Evaluator& ev, Code code, size_t pos, const void* line) {
   std::string_view name;
   if (!ReadCode16(code, pos, link) || !ReadCode8(code, pos, flag) ||
       !ReadCodeName(code, pos, name) || !ReadCode8(code, pos, params) ||
-      !ReadCode16(code, pos, end) || end < pos || end > code.size() || params > DefFnParams::kMax)
+      !ReadCode16(code, pos, end) || end < pos || end > code.size() || params > kMaxFnParameters)
     return kErrInternalError;
   if (!ev.Env().ProgramRunning()) return kErrModeError;
   size_t check = pos;

@@ -6,7 +6,7 @@
 // earlier effects in place (arrays created before the failing one, targets
 // created before the failure).
 //
-// Operand areas (items are expression code, expr_compiler.h; "ref" is a
+// Operand areas (items are expression code, expression_code.h; "ref" is a
 // variable item 5..9 from CompileVariableReference, "array" an array name
 // item 5..7 from CompileArrayName, "element" an item 8 or 9 whose subscript
 // expressions are the bounds):

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/numeric_rules.h"
 
 namespace torvic {

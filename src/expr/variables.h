@@ -28,7 +28,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/value.h"
 #include "platform/memory_budget.h"
 

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/evaluator.h"
 #include "expr/numeric_rules.h"
 #include "platform/file_system.h"

@@ -37,7 +37,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 
 namespace torvic {
 
@@ -96,7 +96,6 @@ class CodeBuffer {
 
   void Patch8(size_t at, uint8_t v) { bytes_[at] = v; }
   void Patch16(size_t at, uint16_t v) { WriteU16(&bytes_[at], v); }
-  void Patch32(size_t at, uint32_t v) { WriteU32(&bytes_[at], v); }
   uint8_t At(size_t at) const { return bytes_[at]; }
 
   // Writes a u16 link (0) at the current position and appends it to the end

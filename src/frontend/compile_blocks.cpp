@@ -58,9 +58,9 @@ int LineCompiler::PeekWord() {
   return WordAt(text, p);
 }
 
-bool LineCompiler::AcceptWord(int token) {
+bool LineCompiler::AcceptWord(int word) {
   size_t p = pos;
-  if (WordAt(text, p) != token) return false;
+  if (WordAt(text, p) != word) return false;
   pos = p;
   return true;
 }

@@ -158,8 +158,9 @@ bool GraphicsList(LineCompiler& c) {
 }
 
 // Argument patterns: the operands of a statement whose arguments are
-// expressions separated by ",". Each comma-separated element of a pattern is
-// one operand in this order:
+// expressions separated by ",". The statement table gives each such
+// statement its pattern (PATTERN("e,e") in statements.def). Each
+// comma-separated element of a pattern is one operand in this order:
 //   e        a required expression
 //   n<num>   an optional expression, default number <num> when omitted
 //   i<code>  an optional expression, default item <code> (128 foreground,
@@ -167,36 +168,6 @@ bool GraphicsList(LineCompiler& c) {
 //   p        an optional expression behind a presence byte (u8 0, or u8 1 | expr)
 // A leading "#" in the source before the first argument is accepted and
 // ignored (ATTACH #1).
-struct ArgumentPattern {
-  uint8_t code;
-  const char* pattern;
-};
-constexpr ArgumentPattern kPatterns[] = {
-    {4, "e"},                 // ATTACH [#]n
-    {14, "e,e,e,e"},          // CLR row, col, width, height
-    {16, "i128,i129"},        // COLOR [text] [, background]
-    {37, "e"},                // ERROR n
-    {38, "e"},                // EXEC n
-    {43, "e,e,e,e,n0,i128"},  // FRAME row, col, width, height [, style [, colour]]
-    {50, "p"},                // HELP [topic$]
-    {51, "e"},                // HTAB n
-    {57, "e,e,e,e"},          // INVERT row, col, width, height
-    {68, "e,e"},              // LOCATE row, col (also AT and @)
-    {84, "e,e"},              // POKE address, value
-    {109, "e"},               // SELECT n | name$
-    {111, "e,e"},             // SOUND frequency, duration
-    {113, "e"},               // SYS n
-    {122, "e"},               // VOLINI volume$
-    {123, "e"},               // VOLUME volume$ (also CV)
-    {125, "e"},               // VTAB n
-    {150, "e"},               // BUILD x
-    {175, "e"},               // PROMPT s$
-    {178, "e"},               // RUNR name$
-    {194, "e"},               // DRAW s$
-    {204, "e"},               // PFONT n
-    {220, "e,e"},             // POKE$ address, s$
-    {223, "e"},               // TITLE s$
-};
 
 // console LINE row, col, width, height [, style [, colour]]
 constexpr const char* kConsoleLinePattern = "e,e,e,e,n0,i128";
@@ -236,11 +207,10 @@ bool CompilePattern(LineCompiler& c, std::string_view pattern) {
 
 }  // namespace
 
-// The argument-pattern statements (kPatterns).
+// The argument-pattern statements: the pattern their row gives.
 bool CompileByPattern(LineCompiler& c) {
-  for (const ArgumentPattern& p : kPatterns)
-    if (p.code == c.code) return CompilePattern(c, p.pattern);
-  return false;
+  const char* pattern = ArgumentPatternOf(c.code);
+  return pattern && CompilePattern(c, pattern);
 }
 
 // PRINT [# file ,] [@ row, col [, | ;]] [USING format$ ; expr, ...] [items]
@@ -266,7 +236,9 @@ bool CompilePrint(LineCompiler& c) {
     return false;
   }
   if (c.AcceptWord(tok::kUsing)) {
-    c.code = c.code == 130 ? 131 : c.code == 206 ? 207 : 87;
+    c.code = c.code == stmt::kLprint   ? stmt::kLprintUsing
+             : c.code == stmt::kPprint ? stmt::kPprintUsing
+                                       : stmt::kPrintUsing;
     if (!c.Expression()) return false;
     if (!c.Accept(';') && !c.Accept(',') && !c.AtEndOfStatement()) return false;
     return PrintItems(c, true, true);
@@ -299,17 +271,17 @@ bool CompileInput(LineCompiler& c) {
 // LINE row, col, width, height [, style [, colour]]               (code 199)
 //   u8 0 | row, col, width, height exprs | style expr (0) | colour expr (item 128)
 bool CompileLineWord(LineCompiler& c) {
-  if (c.token != 199) {  // BOX, HLINE
-    c.code = 199;
+  if (c.token != stmt::kLine) {  // BOX, HLINE
+    c.code = stmt::kLine;
     return c.out.Put8(1) && GraphicsList(c);
   }
-  if (c.AcceptWord(54)) {
-    c.code = 63;
+  if (c.AcceptWord(stmt::kInput)) {
+    c.code = stmt::kLineInput;
     if (c.Accept('#')) return c.out.Put8(1) && c.Expression() && c.Accept(',') && c.Target();
     return c.out.Put8(0) && Prompt(c) && c.Target();
   }
-  if (c.AcceptWord(32)) {
-    c.code = 62;
+  if (c.AcceptWord(stmt::kEdit)) {
+    c.code = stmt::kLineEdit;
     const size_t flags = c.out.Reserve(2);
     if (c.out.Failed()) return false;
     // A lone target needs neither default nor prompt.
@@ -334,7 +306,7 @@ bool CompileLineWord(LineCompiler& c) {
     return c.Target();
   }
   if (c.Accept(',')) {
-    c.code = 64;
+    c.code = stmt::kLineList;
     return GraphicsList(c);
   }
   if (c.Peek() == '(') return c.out.Put8(1) && GraphicsList(c);
@@ -345,20 +317,20 @@ bool CompileLineWord(LineCompiler& c) {
 // GET (x, y) ...; HGET     (code 195)  graphics list
 // GET target               (code 45)   target
 bool CompileGet(LineCompiler& c) {
-  if (c.token == 265 || c.Peek() == '(') {
-    c.code = 195;
+  if (c.token == tok::kHget || c.Peek() == '(') {
+    c.code = stmt::kGetGraphics;
     return GraphicsList(c);
   }
   if (c.Accept('#')) return c.Expression() && c.Accept(',') && c.Expression();
-  c.code = 45;
+  c.code = stmt::kGetKey;
   return c.Target();
 }
 
 // PUT # file, record       (code 89)   file expr | record expr
 // PUT (x, y) ...; HPUT     (code 209)  graphics list
 bool CompilePut(LineCompiler& c) {
-  if (c.token == 267 || c.Peek() == '(') {
-    c.code = 209;
+  if (c.token == tok::kHput || c.Peek() == '(') {
+    c.code = stmt::kPutGraphics;
     return GraphicsList(c);
   }
   return c.Accept('#') && c.Expression() && c.Accept(',') && c.Expression();
@@ -376,8 +348,8 @@ bool CompileCmd(LineCompiler& c) {
 // COLOR [text] [, background]  (code 16): text expr (item 128) | background expr (item 129)
 // COLOR = ..., HCOLOR [=] ...   (code 203): graphics list
 bool CompileColor(LineCompiler& c) {
-  if (c.token == 264 || c.token == 203 || c.Accept('=')) {
-    c.code = 203;
+  if (c.token == tok::kHcolor || c.token == stmt::kPcolor || c.Accept('=')) {
+    c.code = stmt::kPcolor;
     c.Accept('=');
     return GraphicsList(c);
   }
@@ -388,7 +360,7 @@ bool CompileColor(LineCompiler& c) {
 // CLR row, col, width, height (code 14): four exprs
 bool CompileClr(LineCompiler& c) {
   if (c.AtEndOfStatement()) {
-    c.code = 212;
+    c.code = stmt::kClrVariables;
     return true;
   }
   return CompilePattern(c, "e,e,e,e");
@@ -403,35 +375,37 @@ bool CompileAskSet(LineCompiler& c) {
   uint8_t word;
   if (c.AcceptWord(tok::kBackground) || c.AcceptWord(tok::kBack)) {
     word = 1;
-    c.AcceptWord(16);
-  } else if (c.AcceptWord(16)) {
+    c.AcceptWord(stmt::kColor);
+  } else if (c.AcceptWord(stmt::kColor)) {
     word = 2;
   } else if (c.AcceptWord(tok::kZoneWidth)) {
     word = 3;
-  } else if (c.AcceptWord(123)) {
+  } else if (c.AcceptWord(stmt::kVolume)) {
     word = 4;
-  } else if (c.AcceptWord(134)) {
+  } else if (c.AcceptWord(stmt::kPrinter)) {
     word = 5;
   } else {
     return false;
   }
   if (!c.out.Put8(word)) return false;
-  return c.code == 3 ? c.Target() : c.Expression();
+  return c.code == stmt::kAsk ? c.Target() : c.Expression();
 }
 
 // GRAPH [arguments]; HGR, HGR2, GR; TEXT
 //
 //   u8 mode (2 GRAPH, 1 HGR/HGR2/GR, 0 TEXT) | graphics list (empty but for GRAPH)
 bool CompileGraph(LineCompiler& c) {
-  if (c.token == 263) return c.out.Put8(1) && c.out.Put8(0);
-  if (c.token == 274) return c.out.Put8(0) && c.out.Put8(0);
+  if (c.token == tok::kHgr) return c.out.Put8(1) && c.out.Put8(0);
+  if (c.token == tok::kText) return c.out.Put8(0) && c.out.Put8(0);
   return c.out.Put8(2) && GraphicsList(c);
 }
 
 // PSET, HSET, PLOT x, y [, colour]; PRESET, HRESET
 //
 //   u8 form (0 set, 1 reset) | graphics list
-bool CompilePset(LineCompiler& c) { return c.out.Put8(c.token == 271 ? 1 : 0) && GraphicsList(c); }
+bool CompilePset(LineCompiler& c) {
+  return c.out.Put8(c.token == tok::kPreset ? 1 : 0) && GraphicsList(c);
+}
 
 // The graphics statements that answer "?Not supported" after evaluating
 // their arguments (CHORD, CIRCLE, HLIN, HPLOT, PAINT, PCLR, PCLS, PIE, VLIN)
@@ -463,7 +437,7 @@ bool CompileGenericList(LineCompiler& c) {
 //   u8 word (1 ON, 0 OFF, 2 neither) | u8 count | expressions
 bool CompileSwitchedList(LineCompiler& c) {
   uint8_t word = 2;
-  if (c.AcceptWord(78)) word = 1;
+  if (c.AcceptWord(stmt::kOn)) word = 1;
   else if (c.AcceptWord(tok::kOff)) word = 0;
   if (!c.out.Put8(word)) return false;
   c.Accept(',');

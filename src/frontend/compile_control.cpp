@@ -4,25 +4,22 @@
 // is written by CompileStatement (compiler.cpp).
 #include <string>
 
-#include "expr/expr_compiler.h"
 #include "frontend/compile_routines.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
+#include "frontend/expr_compiler.h"
 #include "frontend/keywords.h"
 
 namespace torvic {
 
 namespace {
 
-constexpr int kTokenIf = 52, kTokenThen = tok::kThen, kTokenGoto = 48, kTokenGosub = 47,
-              kTokenNext = 75, kTokenError = 37, kTokenTimer = 114, kTokenBreak = 258,
-              kTokenResume = 100, kTokenOn = 78, kTokenStop = 112;
 constexpr int kMaxIfDepth = 64;
 
 // "end" followed by the keyword "if".
 bool AcceptEndIf(LineCompiler& c) {
   const size_t save = c.pos;
-  if (c.AcceptLetters("end") && c.AcceptWord(kTokenIf)) return true;
+  if (c.AcceptLetters("end") && c.AcceptWord(stmt::kIf)) return true;
   c.pos = save;
   return false;
 }
@@ -44,7 +41,7 @@ void CompilePart(LineCompiler& c) {
 
 // ON or OFF: 1 or 0; -1 when neither follows.
 int OnOff(LineCompiler& c) {
-  if (c.AcceptWord(kTokenOn)) return 1;
+  if (c.AcceptWord(stmt::kOn)) return 1;
   if (c.AcceptWord(tok::kOff)) return 0;
   return -1;
 }
@@ -77,10 +74,10 @@ bool CompileIf(LineCompiler& c) {
   if (c.out.Failed()) return false;
   c.PatchU16(thenStart, c.Here());
   const int word = c.PeekWord();
-  if (word == kTokenThen) {
-    c.AcceptWord(kTokenThen);
+  if (word == tok::kThen) {
+    c.AcceptWord(tok::kThen);
     CompilePart(c);
-  } else if (word == kTokenGoto || word == kTokenGosub) {
+  } else if (word == stmt::kGoto || word == stmt::kGosub) {
     CompileStatement(c);  // the GOTO or GOSUB record is the THEN part
   } else {
     return false;
@@ -112,18 +109,18 @@ bool CompileElse(LineCompiler& c) {
   return !c.out.Failed();
 }
 
-// END | END IF (code 35) | SYSTEM: no operands
+// END | END IF (record END IF) | SYSTEM: no operands
 bool CompileEnd(LineCompiler& c) {
-  if (c.token == 34 && c.AcceptWord(kTokenIf)) c.code = 35;
+  if (c.token == stmt::kEnd && c.AcceptWord(stmt::kIf)) c.code = stmt::kEndIf;
   return true;
 }
 
-// GOTO target | GOSUB target | GOTO TIMER (code 49, no operands)
+// GOTO target | GOSUB target | GOTO TIMER (record GOTO TIMER, no operands)
 //
 //   jump target (on the jump-target chain, 0 included)
 bool CompileGotoGosub(LineCompiler& c) {
-  if (c.code == kTokenGoto && c.AcceptWord(kTokenTimer)) {
-    c.code = 49;
+  if (c.code == stmt::kGoto && c.AcceptWord(stmt::kTimer)) {
+    c.code = stmt::kGotoTimer;
     return true;
   }
   return c.JumpTarget();
@@ -153,37 +150,37 @@ bool CompileGoif(LineCompiler& c) {
 //   (a line 0 is off the chain)
 bool CompileOn(LineCompiler& c) {
   const int word = c.PeekWord();
-  if (word == kTokenBreak) {
+  if (word == tok::kBreak) {
     c.AcceptWord(word);
-    c.code = 79;
-    return c.AcceptWord(kTokenGoto) && c.JumpTarget(true);
+    c.code = stmt::kOnBreak;
+    return c.AcceptWord(stmt::kGoto) && c.JumpTarget(true);
   }
-  if (word == kTokenError) {
+  if (word == stmt::kError) {
     c.AcceptWord(word);
-    c.code = 80;
-    if (c.AcceptWord(kTokenGoto)) return c.out.Put8(48) && c.JumpTarget(true);
-    return c.AcceptWord(kTokenResume) && c.AcceptWord(kTokenNext) && c.out.Put8(100);
+    c.code = stmt::kOnError;
+    if (c.AcceptWord(stmt::kGoto)) return c.out.Put8(stmt::kGoto) && c.JumpTarget(true);
+    return c.AcceptWord(stmt::kResume) && c.AcceptWord(stmt::kNext) && c.out.Put8(stmt::kResume);
   }
-  if (word == kTokenTimer) {
+  if (word == stmt::kTimer) {
     c.AcceptWord(word);
-    c.code = 81;
+    c.code = stmt::kOnTimer;
     const size_t targetAt = c.ReserveU16();
     // The interval may follow "=", stand in parentheses, or stand alone
     // (ON TIMER 500 GOTO 100); without one it is a second.
     if (c.Accept('=')) {
       if (!c.Expression()) return false;
-    } else if (c.PeekWord() == kTokenGoto) {
+    } else if (c.PeekWord() == stmt::kGoto) {
       if (!c.DefaultNumber(1000)) return false;
     } else if (!c.Expression()) {
       return false;
     }
-    if (!c.AcceptWord(kTokenGoto)) return false;
+    if (!c.AcceptWord(stmt::kGoto)) return false;
     c.PatchU16(targetAt, c.Here());
     return c.JumpTarget(true);
   }
   if (!c.Expression()) return false;
   const int jump = c.PeekWord();
-  if (jump != kTokenGoto && jump != kTokenGosub) return false;
+  if (jump != stmt::kGoto && jump != stmt::kGosub) return false;
   c.AcceptWord(jump);
   if (!c.out.Put8(static_cast<uint8_t>(jump))) return false;
   const size_t endAt = c.ReserveU16();
@@ -206,7 +203,7 @@ bool CompileOn(LineCompiler& c) {
 // target only when it is not line 0.
 bool CompileOptionalTarget(LineCompiler& c) {
   if (c.AtEndOfStatement()) return c.out.Put8(0);
-  return c.out.Put8(1) && c.JumpTarget(c.code == 101);
+  return c.out.Put8(1) && c.JumpTarget(c.code == stmt::kReturn);
 }
 
 // RESUME [NEXT | target]
@@ -216,7 +213,7 @@ bool CompileOptionalTarget(LineCompiler& c) {
 //   nothing:  u8 0 | line-number target 0 with column 65535 and 255 digits,
 //             off the chain (there is no text behind it to renumber)
 bool CompileResume(LineCompiler& c) {
-  if (c.AcceptWord(kTokenNext)) return c.out.Put8(1);
+  if (c.AcceptWord(stmt::kNext)) return c.out.Put8(1);
   if (!c.out.Put8(0)) return false;
   if (c.AtEndOfStatement()) return c.out.PutJumpTarget(0, 0xFFFF, 255, false);
   return c.JumpTarget(true);
@@ -275,14 +272,14 @@ bool CompileDef(LineCompiler& c) {
   const int word = c.PeekWord();
   if (word == tok::kUsr) {
     c.AcceptWord(word);
-    c.code = 244;
+    c.code = stmt::kDefUsr;
     uint8_t digit = 0;
     if (c.AtDigit()) digit = static_cast<uint8_t>(c.text[c.pos++] - '0');
     return c.out.Put8(digit) && c.Accept('=') && c.Expression();
   }
   if (word != tok::kFn) return false;
   c.AcceptWord(word);
-  c.code = 23;
+  c.code = stmt::kDefFn;
   if (!CompileUserFunctionDefinitionName(c.text, c.pos, c.out)) return false;
   std::vector<FnParameter> parameters;
   if (c.Accept('(')) {
@@ -384,10 +381,10 @@ bool CompileTildeRemark(LineCompiler& c) {
 // TIMER = expr              (code 115)   expr
 bool CompileTimer(LineCompiler& c) {
   if (c.Accept('=')) {
-    c.code = 115;
+    c.code = stmt::kTimerSet;
     return c.Expression();
   }
-  for (int word : {kTokenOn, tok::kOff, kTokenStop})
+  for (int word : {int{stmt::kOn}, tok::kOff, int{stmt::kStop}})
     if (c.AcceptWord(word)) return c.out.Put8(static_cast<uint8_t>(word));
   return false;
 }
@@ -396,7 +393,7 @@ bool CompileTimer(LineCompiler& c) {
 //
 //   u8 1 for ON or the word alone, 0 for OFF and for the NORMAL words
 bool CompileInverse(LineCompiler& c) {
-  if (c.token == 269) return c.out.Put8(0);
+  if (c.token == tok::kNormal) return c.out.Put8(0);
   int v = OnOff(c);
   return c.out.Put8(v == 0 ? 0 : 1);
 }
@@ -406,7 +403,7 @@ bool CompileInverse(LineCompiler& c) {
 bool CompileOnOffSwitch(LineCompiler& c) {
   int v = OnOff(c);
   if (v < 0) {
-    if (c.code != 157 && c.code != 174) return false;
+    if (c.code != stmt::kDebug && c.code != stmt::kProfile) return false;
     v = 1;
   }
   return c.out.Put8(static_cast<uint8_t>(v));
@@ -418,10 +415,10 @@ bool CompileOnOffSwitch(LineCompiler& c) {
 //   for each item: u8 1 | range    or    u8 2 | u8 length | label name | u8 0
 //   u8 0
 bool CompileBreakList(LineCompiler& c) {
-  if (c.code == 149) {
+  if (c.code == stmt::kBreak) {
     int v = OnOff(c);
     if (v >= 0) {
-      c.code = v ? 9 : 8;
+      c.code = v ? stmt::kBkon : stmt::kBkoff;
       return true;
     }
   }
@@ -443,7 +440,7 @@ bool CompileBreakList(LineCompiler& c) {
 
 // TRACE [ON] (code 117) | TRACE OFF (code 116): no operands
 bool CompileTrace(LineCompiler& c) {
-  if (OnOff(c) == 0) c.code = 116;
+  if (OnOff(c) == 0) c.code = stmt::kTroff;
   return true;
 }
 

@@ -22,7 +22,7 @@ bool CompileTargetList(LineCompiler& c) {
 // REDIM [PRESERVE] array(bounds) [, ...]                  (code 92)
 //   u8 1 with PRESERVE, else 0 | then as DIM
 bool CompileDim(LineCompiler& c) {
-  if (c.code == 92 && !c.Option(c.AcceptWord(tok::kPreserve) ? 1 : 0)) return false;
+  if (c.code == stmt::kRedim && !c.Option(c.AcceptWord(tok::kPreserve) ? 1 : 0)) return false;
   do {
     if (!c.out.Put8(1)) return false;
     const size_t item = c.Here();
@@ -62,7 +62,7 @@ bool CompileOption(LineCompiler& c) {
 //   target | count expr (65535 when omitted) | expr
 bool CompileMidLeftRight(LineCompiler& c) {
   if (!c.Accept('(') || !c.Target()) return false;
-  if (c.code == 72 && !(c.Accept(',') && c.Expression())) return false;
+  if (c.code == stmt::kMid && !(c.Accept(',') && c.Expression())) return false;
   if (c.Accept(',')) {
     if (!c.Expression()) return false;
   } else if (!c.DefaultNumber(65535)) {
@@ -81,7 +81,7 @@ bool CompileOneTarget(LineCompiler& c) { return c.Target(); }
 //   target | target
 bool CompileSwap(LineCompiler& c) {
   if (c.AtDigit()) {
-    c.code = 185;
+    c.code = stmt::kSwapLines;
     return CompileLineCopy(c);
   }
   return c.Target() && c.Accept(',') && c.Target();

@@ -1,7 +1,7 @@
-// The statement compiler's door to expression code (expr/expr_compiler.h):
+// The statement compiler's door to expression code (expr_compiler.h):
 // expressions, assignment targets, bare array names and DEF FN bodies. The
-// item layouts are documented in expr_compiler.h.
-#include "expr/expr_compiler.h"
+// item layouts are documented in expr/expression_code.h.
+#include "frontend/expr_compiler.h"
 
 #include "frontend/compiler_context.h"
 

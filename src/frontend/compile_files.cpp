@@ -25,7 +25,7 @@ bool FileNumber(LineCompiler& c) { return c.Accept('#') && c.Expression(); }
 // OPEN PRINTER (code 132): no operands
 bool CompileOpen(LineCompiler& c) {
   if (c.AcceptWord(kTokenPrinter)) {
-    c.code = 132;
+    c.code = stmt::kOpenPrinter;
     return true;
   }
   const size_t formAt = c.out.Reserve(1);
@@ -55,7 +55,7 @@ bool CompileOpen(LineCompiler& c) {
 // CLOSE PRINTER                (code 128): no operands
 bool CompileClose(LineCompiler& c) {
   if (c.AcceptWord(kTokenPrinter)) {
-    c.code = 128;
+    c.code = stmt::kClosePrinter;
     return true;
   }
   return CompileGenericList(c);
@@ -111,14 +111,14 @@ bool CompileWrite(LineCompiler& c) {
 // DELETE name$        (code 59, as KILL): name expr
 bool CompileDelete(LineCompiler& c) {
   if (c.Peek() == '#') return CompileFileAndNumber(c);
-  c.code = 59;
+  c.code = stmt::kKill;
   return c.Expression();
 }
 
 // KILL name$   (code 59): name expr
 // KILL #n      (code 60): file-number expr
 bool CompileKill(LineCompiler& c) {
-  if (c.Accept('#')) c.code = 60;
+  if (c.Accept('#')) c.code = stmt::kKillFile;
   return c.Expression();
 }
 
@@ -126,7 +126,7 @@ bool CompileKill(LineCompiler& c) {
 // CREATE #n, name$      (code 156): file-number expr | name expr
 bool CompileCreate(LineCompiler& c) {
   if (c.Peek() != '#') return c.Expression();
-  c.code = 156;
+  c.code = stmt::kCreateFile;
   return CompileFileAndNumber(c);
 }
 
@@ -134,12 +134,12 @@ bool CompileCreate(LineCompiler& c) {
 // APPEND #n, expr                 (code 146): file-number expr | expr
 // APPEND n TO m [, E] [, D]       (code 145): see CompileLineCopy
 bool CompileAppend(LineCompiler& c) {
-  if (c.token == 144 && c.AtDigit()) {
-    c.code = 145;
+  if (c.token == stmt::kAppend && c.AtDigit()) {
+    c.code = stmt::kAppendLines;
     return CompileLineCopy(c);
   }
-  if (c.token == 144 && c.Peek() == '#') {
-    c.code = 146;
+  if (c.token == stmt::kAppend && c.Peek() == '#') {
+    c.code = stmt::kAppendRecord;
     return CompileFileAndNumber(c);
   }
   return c.Expression() && c.AcceptWord(tok::kTo) && c.Expression();
@@ -149,7 +149,7 @@ bool CompileAppend(LineCompiler& c) {
 // COPY n TO m [, E] (code 154); MOVE n TO m [, E] (code 171): CompileLineCopy
 bool CompileCopyMove(LineCompiler& c) {
   if (c.AtDigit()) {
-    c.code = c.code == 20 ? 154 : 171;
+    c.code = c.code == stmt::kCopy ? stmt::kCopyLines : stmt::kMoveLines;
     return CompileLineCopy(c);
   }
   return c.Expression() && c.AcceptWord(tok::kTo) && c.Expression();
@@ -160,7 +160,7 @@ bool CompileCopyMove(LineCompiler& c) {
 //   expr | expr
 bool CompileRename(LineCompiler& c) {
   if (!c.Expression()) return false;
-  if (!c.AcceptWord(tok::kAs) && (c.token == 268 || !c.AcceptWord(tok::kTo))) return false;
+  if (!c.AcceptWord(tok::kAs) && (c.token == tok::kName || !c.AcceptWord(tok::kTo))) return false;
   return c.Expression();
 }
 
@@ -170,7 +170,7 @@ bool CompileRename(LineCompiler& c) {
 bool CompileAttrib(LineCompiler& c) {
   if (!c.Expression()) return false;
   if (!c.Accept(',')) return c.Option(0);
-  if (c.AcceptWord(78)) return c.Option(1);
+  if (c.AcceptWord(stmt::kOn)) return c.Option(1);
   if (c.AcceptWord(tok::kOff)) return c.Option(2);
   return false;
 }
@@ -180,7 +180,7 @@ bool CompileAttrib(LineCompiler& c) {
 //   expr | expr
 bool CompileTwoNames(LineCompiler& c) {
   if (!c.Expression()) return false;
-  if (!c.Accept(',') && !(c.code == 6 && c.AcceptWord(tok::kTo))) return false;
+  if (!c.Accept(',') && !(c.code == stmt::kBackup && c.AcceptWord(tok::kTo))) return false;
   return c.Expression();
 }
 
@@ -193,7 +193,7 @@ bool CompileTwoNames(LineCompiler& c) {
 // option on for this listing (1), with a "-" before it off (2); an option
 // not given keeps the setting (0).
 bool CompileCatalog(LineCompiler& c) {
-  if (c.code == 180) {
+  if (c.code == stmt::kSearch) {
     if (!c.Expression()) return false;
   } else if (c.AtEndOfStatement() || c.Peek() == ',') {
     if (!c.out.Put8(0)) return false;

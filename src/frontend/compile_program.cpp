@@ -73,8 +73,8 @@ bool CompileLoadc(LineCompiler& c) { return LetterOptionByte(c, 'R'); }
 //   expr | option byte (1 with ",A" and for ASAVE, 0 for BSAVE)
 bool CompileSave(LineCompiler& c) {
   if (!c.Expression()) return false;
-  if (c.token == 256) return c.Option(1);
-  if (c.token == 259) return c.Option(0);
+  if (c.token == tok::kAsave) return c.Option(1);
+  if (c.token == tok::kBsave) return c.Option(0);
   return LetterOptionByte(c, 'A');
 }
 
@@ -110,7 +110,7 @@ bool CompileOld(LineCompiler& c) {
 //   3 for O; TYPE writes 0
 bool CompileDump(LineCompiler& c) {
   if (!c.Expression()) return false;
-  if (c.token == 276) return c.Option(0);
+  if (c.token == tok::kType) return c.Option(0);
   if (c.AtEndOfStatement()) return c.Option(2);
   switch (LetterOption(c)) {
     case 'A': return c.Option(0);
@@ -125,7 +125,7 @@ bool CompileDump(LineCompiler& c) {
 // RES [new] [, step]                          (RES, RESEQUENCE; code 96)
 //   u16 new (100) | u32 all bits set | u16 step (10)
 bool CompileRenum(LineCompiler& c) {
-  const bool res = c.token == 272;
+  const bool res = c.token == tok::kResequence;
   if (!c.SmallLineNumberOr(res ? 100 : 10)) return false;
   if (!res) {
     if (!c.Accept(',')) return c.out.Put32(kNoLineNumber) && c.out.Put16(10);
@@ -151,7 +151,7 @@ bool CompileNumber(LineCompiler& c) {
 //   u8 1 | u16 step (10)    or    u8 0
 bool CompileAuto(LineCompiler& c) {
   if (c.AcceptWord(tok::kOff)) return c.out.Put8(0);
-  if (!c.AcceptWord(78)) return false;
+  if (!c.AcceptWord(stmt::kOn)) return false;
   if (!c.out.Put8(1)) return false;
   if (!c.Accept(',')) return c.out.Put16(10);
   return c.SmallLineNumber();
@@ -220,17 +220,17 @@ bool CompileSplit(LineCompiler& c) {
 // (option bytes are 1 when the letter is given)
 bool CompileLineCopy(LineCompiler& c) {
   if (!c.SmallLineNumber()) return false;
-  if (c.code == 185) return c.Accept(',') && c.SmallLineNumber();
+  if (c.code == stmt::kSwapLines) return c.Accept(',') && c.SmallLineNumber();
   if (!c.AcceptWord(tok::kTo) || !c.SmallLineNumber()) return false;
   bool e = false, d = false;
   while (!c.AtEndOfStatement()) {
     char letter = LetterOption(c);
     if (letter == 'E' && !e) e = true;
-    else if (letter == 'D' && c.code == 145 && !d) d = true;
+    else if (letter == 'D' && c.code == stmt::kAppendLines && !d) d = true;
     else return false;
   }
   if (!c.Option(e ? 1 : 0)) return false;
-  return c.code != 145 || c.Option(d ? 1 : 0);
+  return c.code != stmt::kAppendLines || c.Option(d ? 1 : 0);
 }
 
 }  // namespace torvic

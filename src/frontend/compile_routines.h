@@ -1,21 +1,19 @@
-// The statement compile routines, one per statement family, and the table
-// that names the routine of each statement token. The dispatch in
-// compiler.cpp is built from StatementRoutines(); operand_layouts.h indexes
-// the byte layouts the routines write.
+// The statement compile routines, one per statement family. The statement
+// table (statements.def) names the routine of each record code; the byte
+// layout a routine writes is documented above it.
 #pragma once
-
-#include <span>
 
 #include "frontend/compiler_context.h"
 
 namespace torvic {
 
-struct StatementEntry {
-  int token;
-  CompileRoutine routine;
-};
-// Every statement token with operands (tokens not listed write none).
-std::span<const StatementEntry> StatementRoutines();
+// What a keyword token starts: the record code it compiles into unless the
+// routine changes it, and the routine (null: the keyword alone). False for a
+// token that starts no statement (statements.cpp, from the table).
+bool StatementFormOfToken(int token, uint8_t& code, CompileRoutine& routine);
+
+// compiler.cpp: the label definition that may open a line (record 248).
+bool CompileLabel(LineCompiler& c);
 
 // compile_control.cpp: IF/ELSE/END, jumps, ON, traps, LET, FOR/NEXT, DEF,
 // CONST, DATA, remarks, switches.

@@ -14,13 +14,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/codebytes.h"
 #include "frontend/code_buffer.h"
-#include "frontend/codebytes.h"
+#include "frontend/statements.h"
 
 namespace torvic {
 
 inline constexpr uint8_t kRecordEnd = 0;
-inline constexpr uint8_t kRecordLabel = 248;
+inline constexpr uint8_t kRecordLabel = stmt::kLabel;
 inline constexpr uint8_t kRecordUncompiled = 250;
 inline constexpr uint8_t kRecordJump = 251;
 inline constexpr size_t kUncompiledRecordSize = 5;

@@ -2,7 +2,7 @@
 // ":", the statement frame, failure rollback, and the dispatch on the token.
 //
 // Statement record frame (8 bytes, then the operand area of the record code;
-// operand_layouts.h lists where each code's layout is documented):
+// the statement table, statements.def, names the routine that documents it):
 //
 //   0 u8  record code            3 u16 column of the statement's first character
 //   1 u16 operand length         5 u16 text length, trailing spaces not counted
@@ -13,7 +13,6 @@
 // that the "?Syntax error" excerpt shows it as typed.
 #include "frontend/compiler.h"
 
-#include <array>
 #include <string>
 
 #include "frontend/compile_routines.h"
@@ -60,6 +59,18 @@ uint16_t TrimmedLength(std::string_view text, size_t from, size_t to) {
   return static_cast<uint16_t>(to - from);
 }
 
+// The statement a keyword token starts, compiled by the routine the
+// statement table names for it. Secondary words other than DEF and STEP,
+// function-like and operator words, and OFF start none.
+bool DispatchStatement(LineCompiler& c, int token) {
+  c.token = token;
+  CompileRoutine routine = nullptr;
+  if (!StatementFormOfToken(token, c.code, routine)) return false;
+  return routine ? routine(c) : true;
+}
+
+}  // namespace
+
 // Label definition record (always the first record of its line, so the name
 // starts at offset 28):
 //
@@ -96,44 +107,6 @@ bool CompileLabel(LineCompiler& c) {
   c.pos = p;
   return true;
 }
-
-// The dispatch table: the compile routine of every statement token (1..276).
-// A token without a routine writes no operands (the "no operands" family)
-// unless it is listed as refused.
-struct TokenRoutine {
-  int token;
-  CompileRoutine routine;
-};
-
-const std::array<CompileRoutine, 277>& DispatchTable() {
-  static const std::array<CompileRoutine, 277> table = [] {
-    std::array<CompileRoutine, 277> t{};
-    for (const StatementEntry& e : StatementRoutines())
-      if (e.token >= 0 && e.token < static_cast<int>(t.size())) t[e.token] = e.routine;
-    return t;
-  }();
-  return table;
-}
-
-bool DispatchStatement(LineCompiler& c, int token) {
-  // Secondary words other than DEF and STEP, function-like and operator
-  // words, and OFF cannot start a statement.
-  c.token = token;
-  if (token == tok::kDef) return CompileDef(c);
-  if (token == tok::kStep) {
-    c.code = 183;
-    return CompileGenericList(c);
-  }
-  if (token < 1 || token > 276 || token == tok::kOff) return false;
-  int code = DefaultRecordCode(token);
-  if (code < 0) return false;
-  c.code = static_cast<uint8_t>(code);
-  c.token = token;
-  CompileRoutine routine = DispatchTable()[token];
-  return routine ? routine(c) : true;
-}
-
-}  // namespace
 
 bool IsEndOfStatement(std::string_view text, size_t pos) {
   if (pos >= text.size()) return true;
@@ -172,7 +145,7 @@ void CompileStatement(LineCompiler& c) {
       after = c.pos;
       // Remarks end wherever their routine put the position; every other
       // statement must stand at an end of statement.
-      if (code != 93 && code != 94) ok = c.AtEndOfStatement();
+      if (code != stmt::kRem && code != stmt::kTilde) ok = c.AtEndOfStatement();
     }
     if (ok) {
       const size_t operands = out.Size() - record - kRecordFrameSize;
@@ -183,7 +156,7 @@ void CompileStatement(LineCompiler& c) {
         out.Patch16(record + 3, static_cast<uint16_t>(start));
         out.Patch16(record + 5, TrimmedLength(c.text, start, after));
         out.Patch8(record + 7, 0);
-        if (code == 234) out.SetHeaderFlag(kHeaderColorFlag, 1);
+        if (code == stmt::kDollarColor) out.SetHeaderFlag(kHeaderColorFlag, 1);
       }
     }
   }
@@ -215,7 +188,7 @@ void CompileImpliedGoto(LineCompiler& c) {
   bool ok = out.Reserve(kRecordFrameSize) != 0 && c.JumpTarget() && !out.Failed();
   const size_t after = c.pos;
   if (ok && c.AtEndOfStatement()) {
-    out.Patch8(record, 48);
+    out.Patch8(record, stmt::kGoto);
     out.Patch16(record + 1, static_cast<uint16_t>(out.Size() - record - kRecordFrameSize));
     out.Patch16(record + 3, static_cast<uint16_t>(start));
     out.Patch16(record + 5, TrimmedLength(c.text, start, after));

@@ -59,7 +59,7 @@ struct LineCompiler {
   // The next word's token (spaces skipped) without consuming it, or -1.
   int PeekWord();
   // Consumes the next word when it is `token`.
-  bool AcceptWord(int token);
+  bool AcceptWord(int word);
   // Consumes the letters `lower` (case-insensitive) when they come next.
   bool AcceptLetters(std::string_view lower);
 

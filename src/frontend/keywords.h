@@ -1,5 +1,6 @@
-// Keywords and tokens: the one keyword table, the one matching rule, and the
-// listing names of the record codes.
+// Keywords and tokens: the one keyword table and the one matching rule. The
+// record codes, their names and listing names are the statement table's
+// (statements.h).
 //
 // Matching is by longest case-insensitive prefix with no word-boundary test:
 // PRINTX begins with "print", LETTER=5 is LET with TER=5. Among entries of
@@ -11,12 +12,15 @@
 #include <string>
 #include <string_view>
 
+#include "frontend/statements.h"
+
 namespace torvic {
 
 // Token classes of the keyword table.
 namespace tok {
 inline constexpr int kNone = -1;
-// Statement keywords are 1..276; below 256 they double as record codes.
+// Statement keywords are 1..276; below 256 they double as record codes
+// (stmt::k..., statements.h), above it they are the aliases (tok::k...).
 inline constexpr int kFirstSecondary = 1000;  // secondary words 1000..1021
 inline constexpr int kAs = 1000, kBack = 1001, kBackground = 1002, kBase = 1003, kCap = 1004,
                      kDef = 1005, kEcho = 1006, kExplicit = 1007, kGo = 1008, kNoCap = 1009,
@@ -30,15 +34,6 @@ inline constexpr int kAnd = 2000, kCol = 2002, kDiv = 2009, kEqv = 2004, kErs = 
                      kTab = 2018, kXor = 2019;
 inline constexpr int kOff = 249;  // serves after TRACE and BREAK; no statement form
 }  // namespace tok
-
-// Statement tokens that the compiler and the tests name (token = record code
-// unless remapped). The full list is the keyword table in keywords.cpp.
-namespace stmt {
-inline constexpr int kData = 22, kEdit = 32, kElse = 33, kEnd = 34, kEndIf = 35, kGoif = 46,
-                     kGosub = 47, kGoto = 48, kIf = 52, kLet = 61, kLocate = 68, kLines = 225,
-                     kPrint = 86, kRem = 93, kRemark94 = 94, kRun = 104, kLabel = 248,
-                     kUncompiled = 250, kJump = 251;
-}  // namespace stmt
 
 // The keyword table in table order: statement keywords 1..276 (with their
 // aliases and abbreviations), secondary words, "fn", "len", "usr" and the
@@ -83,16 +78,5 @@ bool IdentifierMayStartAt(std::string_view text, size_t pos);
 // it. Returns false (pos unchanged) when no identifier starts there.
 inline constexpr size_t kMaxNameLength = 31;
 bool ReadIdentifier(std::string_view text, size_t& pos, std::string& name);
-
-// The upper-case listing name of a record code, or nullptr when the code
-// has none. (The functions' listing names are the function table's,
-// expr/function_table.h.)
-const char* StatementListingName(int recordCode);
-
-// The record code a keyword compiles to when no context changes it
-// (the remapping of aliases such as HOME to CLS, RESEQUENCE to RENUM, or
-// TYPE to DUMP); context-dependent forms (END IF, GOTO TIMER, GET #...) are
-// decided by the statement compiler. -1 for a token with no statement form.
-int DefaultRecordCode(int token);
 
 }  // namespace torvic

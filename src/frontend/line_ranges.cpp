@@ -1,6 +1,6 @@
 #include "frontend/line_ranges.h"
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 
 namespace torvic {
 

@@ -24,11 +24,11 @@ namespace torvic {
 // replacement that does not fit leaves the line as it was.
 class ProgramLine {
  public:
-  ProgramLine(uint32_t number, std::string text, const uint8_t* code, size_t codeLength)
-      : held_(HeldBytes(text.size(), codeLength)),
-        number(number),
-        text(std::move(text)),
-        code(code, code + codeLength) {
+  ProgramLine(uint32_t lineNumber, std::string lineText, const uint8_t* lineCode, size_t codeLength)
+      : held_(HeldBytes(lineText.size(), codeLength)),
+        number(lineNumber),
+        text(std::move(lineText)),
+        code(lineCode, lineCode + codeLength) {
     ++codeEpoch_;
   }
   ~ProgramLine() { ++codeEpoch_; }

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "frontend/compiler.h"
 #include "frontend/validator.h"
 

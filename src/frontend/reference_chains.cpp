@@ -1,6 +1,6 @@
 #include "frontend/reference_chains.h"
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 
 namespace torvic {
 

@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 #include "frontend/compiled_line.h"
 #include "frontend/reference_chains.h"
 
@@ -12,7 +12,6 @@ namespace torvic {
 
 namespace {
 
-constexpr uint8_t kCodeIf = 52, kCodeElse = 33;
 constexpr size_t kMaxTextLength = 255;
 
 // The line a jump target names, searched as a jump executed in `from` would
@@ -66,11 +65,11 @@ void ShiftRecordColumns(uint8_t* code, size_t from, size_t to, size_t position, 
     if (f.operandLength > to - operands) return;
     const size_t end = operands + f.operandLength;
     shift(at + 3, at + 5);
-    if (rc == kCodeIf && end - operands >= 2) {
+    if (rc == stmt::kIf && end - operands >= 2) {
       const size_t thenStart = ReadU16(code + operands);
       if (thenStart >= operands && thenStart <= end)
         ShiftRecordColumns(code, thenStart, end, position, delta, depth + 1);
-    } else if (rc == kCodeElse) {
+    } else if (rc == stmt::kElse) {
       ShiftRecordColumns(code, operands, end, position, delta, depth + 1);
     }
     at = end;

@@ -4,15 +4,13 @@
 #include <set>
 #include <vector>
 
+#include "base/codebytes.h"
 #include "frontend/code_buffer.h"
-#include "frontend/codebytes.h"
 #include "frontend/compiled_line.h"
 
 namespace torvic {
 
 namespace {
-
-constexpr uint8_t kCodeData = 22, kCodeDefFn = 23, kCodeElse = 33, kCodeIf = 52;
 
 struct Record {
   size_t at;        // first byte of the frame
@@ -36,7 +34,7 @@ class Validator {
                             records_.front().at == kLineHeaderSize;
     if ((code_[kHeaderLabelFlag] == 1) != labelFirst) return Fail("label flag");
     bool color = false;
-    for (const Record& r : records_) color |= r.code == 234;
+    for (const Record& r : records_) color |= r.code == stmt::kDollarColor;
     if (color != (code_[kHeaderColorFlag] == 1)) return Fail("$COLOR flag");
     for (size_t target : jumps_)
       if (!boundaries_.count(target)) return Fail("jump off a record boundary");
@@ -84,13 +82,13 @@ class Validator {
       if (!TextFits(f.column, f.textLength)) return Fail("record text");
       if (rc == kRecordLabel && !CheckLabelRecord(at, operands, end)) return false;
       records_.push_back(Record{at, operands, end, rc});
-      if (rc == kCodeIf) {
+      if (rc == stmt::kIf) {
         if (end - operands < 4) return Fail("IF operands cut short");
         const size_t thenStart = ReadU16(code_ + operands);
         if (thenStart < operands + 4 || thenStart > end) return Fail("IF THEN-start");
         jumps_.push_back(ReadU16(code_ + thenStart - 2));  // the false target
         if (!Walk(thenStart, end, depth + 1)) return false;
-      } else if (rc == kCodeElse) {
+      } else if (rc == stmt::kElse) {
         if (!Walk(operands, end, depth + 1)) return false;
       }
       at = end;
@@ -148,7 +146,7 @@ class Validator {
       }
       case Chain::Data: {
         const Record* h = Holder(at, link + 2);
-        if (!h || h->code != kCodeData) return Fail("DATA chain item outside DATA");
+        if (!h || h->code != stmt::kData) return Fail("DATA chain item outside DATA");
         for (size_t p = link + 2; p < h->end; ++p)
           if (code_[p] == 0) return true;
         return Fail("DATA item without its 0 byte");
@@ -167,7 +165,7 @@ class Validator {
         // The name item of DEF FN opens its record's operand area; every
         // other item is an FN call (code 4).
         const Record* def = Holder(at, link + 3);
-        if (def && def->code == kCodeDefFn && at == def->operands)
+        if (def && def->code == stmt::kDefFn && at == def->operands)
           return code_[link + 2] == 1 || Fail("DEF FN name flag");
         [[fallthrough]];
       }

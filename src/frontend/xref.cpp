@@ -5,8 +5,8 @@
 #include <map>
 #include <unordered_map>
 
+#include "base/codebytes.h"
 #include "expr/function_table.h"
-#include "frontend/codebytes.h"
 #include "frontend/compiled_line.h"
 #include "frontend/keywords.h"
 #include "frontend/reference_chains.h"
@@ -14,8 +14,6 @@
 namespace torvic {
 
 namespace {
-
-constexpr uint8_t kCodeIf = 52;
 
 // ---------------------------------------------------------------------------
 // Mode names
@@ -156,7 +154,7 @@ class XrefBuilder {
     if (damaged) Damaged(line);
   }
 
-  // Mode 2. Variable items (expr_compiler.h), from their link, the item code
+  // Mode 2. Variable items (expr/expression_code.h), from their link, the item code
   // in the byte before it:
   //   5: u16 link | u8 flag | u8 letter index
   //   6..9: u16 link | u8 flag | u8 length | name | u8 0
@@ -274,7 +272,7 @@ class XrefBuilder {
       } else {
         damaged = true;
       }
-      if (rc == kCodeIf && c.Has(operands, 2)) {
+      if (rc == stmt::kIf && c.Has(operands, 2)) {
         const size_t thenStart = ReadU16(c.code + operands);
         if (thenStart < operands + 2 || thenStart > end) {
           damaged = true;

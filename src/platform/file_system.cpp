@@ -229,6 +229,7 @@ class Descriptor {
   int fd_;
 };
 
+// Writes all of `data`; an errno on failure.
 int WriteAll(int fd, const void* data, size_t size) {
   const char* p = static_cast<const char*>(data);
   while (size > 0) {

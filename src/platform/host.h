@@ -4,7 +4,7 @@
 //
 // The core is plain C++; the desktop window and the batch mode in src/shell
 // implement these interfaces on Qt, and tests use ScriptedHost
-// (scripted_host.h). Each interface stays small: an operation is added by
+// (tests/support/scripted_host.h). Each interface stays small: an operation is added by
 // the piece of the system that first needs it.
 #pragma once
 

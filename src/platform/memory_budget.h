@@ -102,13 +102,15 @@ void ReturnFreeMemory();
 template <class T>
 struct Allocator {
   using value_type = T;
+  // The size of one element; T is a pointer for the lists of records.
+  static constexpr size_t kElementBytes = sizeof(value_type);  // NOLINT(bugprone-sizeof-expression)
   Allocator() = default;
   template <class U>
   constexpr Allocator(const Allocator<U>&) noexcept {}
 
   T* allocate(size_t n) {
-    if (n > SIZE_MAX / 2 / sizeof(T)) throw std::bad_array_new_length();
-    const uint64_t bytes = BlockBytes(n * sizeof(T));
+    if (n > SIZE_MAX / 2 / kElementBytes) throw std::bad_array_new_length();
+    const uint64_t bytes = BlockBytes(n * kElementBytes);
     Charge(bytes);
     try {
       return std::allocator<T>().allocate(n);
@@ -119,7 +121,7 @@ struct Allocator {
   }
   void deallocate(T* p, size_t n) noexcept {
     std::allocator<T>().deallocate(p, n);
-    Refund(BlockBytes(n * sizeof(T)));
+    Refund(BlockBytes(n * kElementBytes));
   }
   friend bool operator==(const Allocator&, const Allocator&) { return true; }
 };

@@ -10,11 +10,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/errors.h"
 #include "console/code_pages.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/interpreter.h"
+#include "frontend/disassembler.h"
 #include "frontend/program.h"
 #include "frontend/program_file.h"
 #include "platform/file_system.h"
@@ -143,6 +144,8 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
       options.braceNames = true;
     } else if (a == "--screen") {
       options.screenDump = true;
+    } else if (a == "--disassemble") {
+      options.disassemble = true;
     } else if (!a.empty() && a[0] == '-' && a != "-") {
       error = "unknown option " + a;
       return false;
@@ -152,6 +155,14 @@ bool ParseBatchArguments(const std::vector<std::string>& args, bool& isBatch, Ba
       error = "more than one program file";
       return false;
     }
+  }
+  if (options.disassemble) {
+    if (isBatch || options.window || options.braceNames || options.screenDump ||
+        options.program.empty()) {
+      error = "--disassemble needs PROGRAM and no --batch, --window, --keys or --screen";
+      return false;
+    }
+    return true;
   }
   if (!isBatch && (options.braceNames || options.screenDump)) {
     error = "--keys and --screen need --batch";
@@ -236,6 +247,25 @@ int RunBatch(const BatchOptions& options) {
   if (!transcript.Flush()) status = 2;
   TerminationSignals::DieOfReceivedSignal();
   return status;
+}
+
+int RunDisassemble(const BatchOptions& options) {
+  GuardStandardDescriptors();
+  memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
+  ProgramList program;
+  ProgramSource source;
+  int32_t e = source.Open(options.program);
+  if (e == 0) e = ReadProgram(source, program).error;
+  if (e) {
+    const char* message = ErrorMessage(e);
+    if (*message == '?') ++message;
+    std::fprintf(stderr, "torvic: cannot read %s: %s\n", options.program.c_str(), message);
+    return 2;
+  }
+  const std::string text = DisassembleProgram(program);
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+    return 2;
+  return 0;
 }
 
 }  // namespace torvic::shell

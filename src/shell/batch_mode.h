@@ -45,6 +45,7 @@ struct BatchOptions {
   bool screenDump = false;  // --screen
   bool window = false;      // --window: the window even without a terminal
   std::string program;      // PROGRAM (FILE.tvc for the window), or empty
+  bool disassemble = false;  // --disassemble PROGRAM
   std::vector<MountOption> mounts;
   uint64_t memory = 0;  // --memory SIZE in bytes; 0 for the default budget
   StartupOptions startup;
@@ -71,5 +72,10 @@ void AttachVolumes(Interpreter& interpreter, platform::SettingsStore& store,
 // that could not be written. A terminating signal ends the session cleanly
 // and then the process, by that signal.
 int RunBatch(const BatchOptions& options);
+
+// --disassemble PROGRAM: loads the program as the batch mode does and prints
+// every line's compiled records (frontend/disassembler.h) instead of running
+// it; the exit status is 0, or 2 for a program that cannot be read.
+int RunDisassemble(const BatchOptions& options);
 
 }  // namespace torvic::shell

@@ -8,6 +8,7 @@
 //   torvic --window [FILE.tvc]   the window, whatever standard input is
 //   torvic --terminal            the screen in the terminal
 //   torvic --batch [--keys] [--screen] [PROGRAM]
+//   torvic --disassemble PROGRAM  the compiled records of every line
 //   --mount NAME=FOLDER[,ro]     with any: a volume for this run only
 //   --memory SIZE                with any: the memory budget of BASIC programs
 //                                (256M, 4G, ...; platform/memory_budget.h); by
@@ -41,6 +42,7 @@ constexpr const char* kUsage =
     "       torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] --terminal\n"
     "       torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] --batch [--keys] [--screen] "
     "[PROGRAM]\n"
+    "       torvic --disassemble PROGRAM\n"
     "       torvic --help | --version\n";
 
 constexpr const char* kHelp =
@@ -60,6 +62,9 @@ constexpr const char* kHelp =
     "                   ({ENTER}, {ESC}, {BREAK}, {F1}, {C-LEFT}, ...)\n"
     "  --screen         in batch mode, print the 25 screen rows at the end instead\n"
     "  PROGRAM          in batch mode, run this text program and end\n"
+    "  --disassemble PROGRAM\n"
+    "                   print the compiled records of each line of this text\n"
+    "                   program instead of running it (for developers)\n"
     "  --mount NAME=FOLDER[,ro]\n"
     "                   add volume NAME mapped to FOLDER for this run only, read-only\n"
     "                   with \",ro\"; it replaces a stored volume of that name, is\n"
@@ -107,6 +112,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "torvic: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
+  if (options.disassemble) return torvic::shell::RunDisassemble(options);
   using torvic::shell::FrontEnd;
   const FrontEnd chosen = torvic::shell::ChooseFrontEnd(isBatch, terminal, options.window);
   if (chosen == FrontEnd::Window) {

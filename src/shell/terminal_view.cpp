@@ -53,7 +53,7 @@ int TerminalView::PairOf(int32_t text, int32_t back) {
   if (depth_ == ColorDepth::None) return 0;
   text = FoldTextColor(text);
   back = FoldBackColor(back);
-  int& pair = pairs_[static_cast<size_t>(text * kPaletteSize + back)];
+  int& pair = pairs_[static_cast<size_t>(text) * kPaletteSize + static_cast<size_t>(back)];
   if (pair == -2) {
     const TerminalColors c = ColorsOf(text, back, depth_);
     pair = alloc_pair(c.text, c.back);
@@ -144,7 +144,7 @@ void TerminalView::Paint() {
   for (int32_t row = dirty.top; row < dirty.bottom; ++row) {
     for (int32_t column = dirty.left; column < dirty.right; ++column) {
       const Cell& cell = cells.At(column, row);
-      Cell& shown = shown_[static_cast<size_t>(row * kScreenColumns + column)];
+      Cell& shown = shown_[static_cast<size_t>(row) * kScreenColumns + static_cast<size_t>(column)];
       if (!full_ && cell == shown) continue;
       shown = cell;
       PutCell(top + row, left + column, cell, codePage);

@@ -36,8 +36,8 @@ class WindowGoneFilter final : public QAbstractNativeEventFilter {
     if (type != "xcb_generic_event_t") return false;
     const auto* e = static_cast<const xcb_generic_event_t*>(message);
     if ((e->response_type & 0x7F) != XCB_DESTROY_NOTIFY) return false;
-    const auto* d = static_cast<const xcb_destroy_notify_event_t*>(message);
-    if (d->window == static_cast<xcb_window_t>(frame_.winId())) gone_();
+    const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
+    if (destroyed->window == static_cast<xcb_window_t>(frame_.winId())) gone_();
 #else
     (void)type;
     (void)message;

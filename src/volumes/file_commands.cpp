@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "volumes/filenames.h"
 
 namespace torvic {

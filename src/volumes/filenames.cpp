@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "platform/file_system.h"
 
 namespace torvic {

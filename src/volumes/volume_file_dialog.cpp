@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "platform/file_system.h"
 #include "volumes/filenames.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "platform/file_system.h"
 
 namespace torvic {

@@ -5,7 +5,7 @@
 #include "console/key_queue.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic {
 namespace {

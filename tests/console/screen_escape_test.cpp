@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeCase{"RegionShiftsChangeNothing", "H", 1, 10, 5},
         EscapeCase{"RegionShiftWithNumber", "3J", 2, 10, 5},
         EscapeCase{"RegionShiftK", "K", 1, 10, 5}, EscapeCase{"RegionShiftP", "2p", 2, 10, 5}),
-    [](const auto& info) { return string(info.param.name); });
+    [](const auto& param) { return string(param.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Unknown, EscapeCases,
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EscapeCase{"NothingFollows", "", 0, 10, 5},
                       EscapeCase{"DigitsAtEnd", "12", 2, 10, 5},
                       EscapeCase{"NulIsNotALetter", string("\0", 1), 0, 10, 5}),
-    [](const auto& info) { return string(info.param.name); });
+    [](const auto& param) { return string(param.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Colours, EscapeCases,
                          ::testing::Values(EscapeCase{"Reset", "C", 1, 10, 5, 0, 15},
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Colours, EscapeCases,
                                            EscapeCase{"Back", ";2C", 3, 10, 5, 0, 2},
                                            EscapeCase{"Both", "1;14C", 5, 10, 5, 1, 14},
                                            EscapeCase{"BothClip", "20;30C", 6, 10, 5, 15, 15}),
-                         [](const auto& info) { return string(info.param.name); });
+                         [](const auto& param) { return string(param.param.name); });
 
 void Esc(ScreenRig& rig, const string& after) {
   rig->InterpretEscape(reinterpret_cast<const uint8_t*>(after.data()), after.size());

@@ -10,7 +10,7 @@
 #include "console/recording_surface.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic::test {
 

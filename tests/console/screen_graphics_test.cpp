@@ -3,8 +3,8 @@
 // screen images.
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "console/screen_fixture.h"
-#include "engine/errors.h"
 
 namespace torvic::test {
 namespace {

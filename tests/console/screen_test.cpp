@@ -4,8 +4,8 @@
 // drawing calls matter).
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "console/screen_fixture.h"
-#include "engine/errors.h"
 
 namespace torvic::test {
 namespace {
@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"NulIsAGlyph", 0, 5, string("A\0B", 3), 3, 5, 5,
                   string("A\0B", 3) + string(77, '.')},
         WriteCase{"ControlAfterWrapActsOnNewRow", 79, 2, "Z\r", 0, 4, 3, ""}),
-    [](const auto& info) { return string(info.param.name); });
+    [](const auto& param) { return string(param.param.name); });
 
 TEST(Screen, TwoThousandCharactersFromHomeScrollOnce) {
   ScreenRig rig(true);
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "\x1b"
                                "12Z"},
                       EchoCase{"EscapeAtEnd", 0, "A\x1b", "A\x1b"}),
-    [](const auto& info) { return string(info.param.name); });
+    [](const auto& param) { return string(param.param.name); });
 
 TEST(Screen, PadToColumnEchoesBlanks) {
   ScreenRig rig;

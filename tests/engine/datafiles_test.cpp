@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
 #include "engine/datafiles.h"
-#include "engine/errors.h"
 #include "engine/session.h"
 #include "volumes/volume_dialogs.h"
 #include "volumes/volume_fixture.h"

@@ -8,12 +8,12 @@
 #include <cmath>
 #include <functional>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "engine/screen_images.h"
-#include "platform/scripted_host.h"
 #include "session.h"
+#include "support/scripted_host.h"
 
 namespace torvic {
 namespace {

@@ -16,7 +16,7 @@
 #include "console/settings.h"
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic {
 

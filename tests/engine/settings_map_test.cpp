@@ -13,7 +13,7 @@
 #include "engine/expression_context.h"
 #include "engine/interpreter.h"
 #include "expr/numeric_functions.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic {
 namespace {

@@ -8,7 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/program_file_hooks.h"
 #include "engine/session.h"
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/errors.h"
 #include "console/settings.h"
-#include "engine/errors.h"
 #include "expr/evaluator.h"
-#include "expr/expr_compiler.h"
 #include "expr/variable_statements.h"
 #include "frontend/code_buffer.h"
+#include "frontend/expr_compiler.h"
 #include "platform/host.h"
 
 namespace torvic::testing {

@@ -6,7 +6,7 @@
 #include <array>
 #include <set>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/function_table.h"
 #include "expr/functions.h"
 #include "expr_session.h"

@@ -15,7 +15,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "expr/numeric_rules.h"
 #include "expr/operators.h"
 

@@ -1,10 +1,12 @@
 // The string functions and the MID$ / LEFT$ / RIGHT$ statements, compiled
-// by the expression compiler and run through the evaluator.
+// by the expression and statement compilers and run through the evaluator.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "expr/string_functions.h"
+#include "frontend/compiled_line.h"
+#include "frontend/compiler.h"
 #include "function_cases.h"
 
 namespace torvic::testing {
@@ -178,15 +180,16 @@ TEST(StringFunctions, FileNames) {
   SetFileNameVolumes(nullptr);
 }
 
-// Runs a MID$, LEFT$ or RIGHT$ statement (the text after the word).
+// Runs a MID$, LEFT$ or RIGHT$ statement (the text after the word), compiled
+// by the statement compiler as a typed line is; -1 when it does not compile.
 int32_t RunStatement(Session& s, bool mid, std::string_view text) {
   CodeBuffer out;
-  size_t pos = 0;
-  const bool ok =
-      mid ? CompileMidStatement(text, pos, out) : CompileLeftRightStatement(text, pos, out);
-  if (!ok || pos != text.size() || out.Failed()) return -1;
-  const int32_t e = (mid ? ExecuteMidStatement : ExecuteLeftRightStatement)(
-      s.ev, Session::Line(out), kLineHeaderSize);
+  CompileLine((mid ? "MID$" : "LEFT$") + std::string(text), out);
+  const RecordFrame frame = ReadFrame(out.Data(), kLineHeaderSize);
+  if (frame.code != (mid ? stmt::kMid : stmt::kLeft)) return -1;
+  const size_t operands = kLineHeaderSize + kRecordFrameSize;
+  const Code area(out.Data(), operands + frame.operandLength);
+  const int32_t e = (mid ? ExecuteMidStatement : ExecuteLeftRightStatement)(s.ev, area, operands);
   s.ev.ResetStack();
   return e;
 }
@@ -220,7 +223,8 @@ TEST(StringFunctions, MidStatement) {
     EXPECT_EQ(RunStatement(s, true, c.statement), c.error) << c.statement;
     EXPECT_EQ(s.vars.Scalar(kStringScalar, "A")->str.ToStdString(), c.after) << c.statement;
   }
-  EXPECT_EQ(RunStatement(s, true, "(A, 1) = \"x\""), -1);  // not a string variable
+  // A numeric target compiles and is refused when the statement runs.
+  EXPECT_EQ(RunStatement(s, true, "(A, 1) = \"x\""), kErrTypeMismatch);
   EXPECT_EQ(RunStatement(s, true, "(A$, , 3) = \"x\""), -1);
 
   // An array element, and growth stopping at the string limit.

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "base/codebytes.h"
 #include "frontend/code_buffer.h"
-#include "frontend/codebytes.h"
 
 namespace torvic {
 namespace {

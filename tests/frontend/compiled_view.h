@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 #include "frontend/compiled_line.h"
 #include "frontend/compiler.h"
+#include "frontend/disassembler.h"
 #include "frontend/validator.h"
 
 namespace torvic::testing {
@@ -38,6 +39,10 @@ class CompiledView {
     std::string s;
     for (const Rec& r : records_) s += (s.empty() ? "" : " ") + std::to_string(r.code);
     return s;
+  }
+  // The records by name with their operands, for failure messages.
+  std::string Disassembly() const {
+    return DisassembleLine(kNoLineNumber, text_, torvic::Code(buffer_.Data(), buffer_.Size()));
   }
   // The source text a record covers.
   std::string Excerpt(const Rec& r) const { return std::string(text_.substr(r.column, r.length)); }

@@ -267,9 +267,9 @@ TEST(StatementCompiler, RecordCodesOfEveryFamily) {
   };
   for (const Case& c : cases) {
     CompiledView v(c.line);
-    EXPECT_EQ(v.Shape(), c.shape) << c.line;
+    EXPECT_EQ(v.Shape(), c.shape) << c.line << "\n" << v.Disassembly();
     std::string fault;
-    EXPECT_TRUE(v.Valid(&fault)) << c.line << ": " << fault;
+    EXPECT_TRUE(v.Valid(&fault)) << c.line << ": " << fault << "\n" << v.Disassembly();
   }
 }
 
@@ -297,7 +297,7 @@ TEST(StatementCompiler, UncompiledRecordsCoverTheFailingStatement) {
   for (const Case& c : cases) {
     CompiledView v(c.line);
     const Rec& r = v.First(250);
-    EXPECT_EQ(v.Excerpt(r), c.excerpt) << c.line;
+    EXPECT_EQ(v.Excerpt(r), c.excerpt) << c.line << "\n" << v.Disassembly();
     EXPECT_TRUE(v.Valid()) << c.line;
   }
   EXPECT_EQ(CompiledView("\"PROG\" X: PRINT 1").Shape(), "250 86");
@@ -475,7 +475,7 @@ TEST(StatementCompiler, OperandAreasCarryTheirDefaults) {
       CompiledView v(c.line);
       const Rec& r = v.First(c.code);
       ASSERT_LT(r.operands + c.offset, r.end) << c.line;
-      EXPECT_EQ(v.U8(r.operands + c.offset), c.value) << c.line;
+      EXPECT_EQ(v.U8(r.operands + c.offset), c.value) << c.line << "\n" << v.Disassembly();
     }
     // option bytes at the end of their records
     struct Tail {
@@ -533,7 +533,7 @@ TEST(StatementCompiler, PrintItemsAndTheNewLine) {
         ++at;
       }
     }
-    EXPECT_EQ(items, c.items) << c.line;
+    EXPECT_EQ(items, c.items) << c.line << "\n" << v.Disassembly();
   }
   // COLUMN is a function, not the inline item COL.
   CompiledView column("PRINT COLUMN");
@@ -570,7 +570,7 @@ TEST(StatementCompiler, DataItemsAsWritten) {
     std::vector<std::string> items;
     for (size_t at : v.ChainItems(Chain::Data))
       items.emplace_back(reinterpret_cast<const char*>(v.Code() + at + 2));
-    EXPECT_EQ(items, c.items) << c.line;
+    EXPECT_EQ(items, c.items) << c.line << "\n" << v.Disassembly();
     EXPECT_TRUE(v.Valid()) << c.line;
   }
   // An item that holds a NUL byte cannot be stored as a 0-ended text.
@@ -603,7 +603,7 @@ TEST(StatementCompiler, ChainsInSourceOrderAndRollback) {
   };
   for (const Case& c : cases) {
     CompiledView v(c.line);
-    EXPECT_EQ(v.JumpLines(), c.lines) << c.line;
+    EXPECT_EQ(v.JumpLines(), c.lines) << c.line << "\n" << v.Disassembly();
     EXPECT_TRUE(v.Valid()) << c.line;
   }
   // The digit column and count let RENUM rewrite the text.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "frontend/program.h"
 
 namespace torvic {

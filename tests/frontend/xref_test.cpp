@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 #include "frontend/compiler.h"
 
 namespace torvic {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic::platform {
 namespace {

@@ -1,5 +1,5 @@
-// Running the real batch executable from the tests: `torvic --batch` with
-// extra arguments and a file as standard input, HOME and the XDG folders in
+// Running the real executable from the tests: `torvic --batch` (or other
+// arguments) and a file as standard input, HOME and the XDG folders in
 // a fresh folder so that every run starts from defaults and never sees the
 // user's settings or documents.
 #pragma once
@@ -20,11 +20,11 @@ struct BatchResult {
   int status = -1;  // exit status, -1 when the process did not exit
 };
 
-inline BatchResult RunBatch(const std::string& args, const std::filesystem::path& input) {
+// `torvic ARGS < INPUT`.
+inline BatchResult RunTorvic(const std::string& args, const std::filesystem::path& input) {
   const ScratchFolder home("home");
-  const std::string command = home.HomeAssignments() +
-                              " timeout -k 5 120 '" TORVIC_EXE "' --batch " + args + " < '" +
-                              input.string() + "' 2>/dev/null";
+  const std::string command = home.HomeAssignments() + " timeout -k 5 120 '" TORVIC_EXE "' " +
+                              args + " < '" + input.string() + "' 2>/dev/null";
   BatchResult r;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;
@@ -34,6 +34,10 @@ inline BatchResult RunBatch(const std::string& args, const std::filesystem::path
   const int status = ::pclose(pipe);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
+}
+
+inline BatchResult RunBatch(const std::string& args, const std::filesystem::path& input) {
+  return RunTorvic("--batch " + args, input);
 }
 
 }  // namespace torvic::testing

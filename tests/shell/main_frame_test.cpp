@@ -25,7 +25,7 @@
 #include <functional>
 
 #include "engine/program_file_hooks.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 #include "shell/font_dialog.h"
 #include "shell/volume_windows.h"
 #include "shell/window_application.h"

@@ -6,11 +6,11 @@
 #include <QGuiApplication>
 #include <cstdlib>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "engine/errors.h"
-#include "platform/scripted_host.h"
 #include "shell/qt_surface.h"
+#include "support/scripted_host.h"
 
 namespace torvic::shell {
 namespace {

@@ -108,7 +108,9 @@ TEST(QuietTurns, ThePacerFollowsTheSpeedOfTheTurns) {
     }
     EXPECT_FALSE(lookedTwiceInAMillisecond) << c.turnNs;
     EXPECT_LE(widestGap, 2'000'000 + 2 * c.turnNs) << c.turnNs;
-    if (c.turnNs < 1000) { EXPECT_LE(readings * 64, turns) << c.turnNs; }
+    if (c.turnNs < 1000) {
+      EXPECT_LE(readings * 64, turns) << c.turnNs;
+    }
   }
 }
 

@@ -260,10 +260,10 @@ TEST_P(TerminalSession, Matches) {
       ASSERT_EQ(prompt, "yes") << "no prompt:\n" << tmux.Capture();
     } else if (command == "type" || command == "line") {
       ASSERT_TRUE(started);
-      std::string text = rest;
+      std::string typed = rest;
       // A semicolon at the end of an argument separates tmux commands.
-      if (!text.empty() && text.back() == ';') text.insert(text.size() - 1, "\\");
-      tmux.Command("send-keys -t s -l -- " + Quote(text));
+      if (!typed.empty() && typed.back() == ';') typed.insert(typed.size() - 1, "\\");
+      tmux.Command("send-keys -t s -l -- " + Quote(typed));
       if (command == "line") tmux.Command("send-keys -t s Enter");
     } else if (command == "keys") {
       ASSERT_TRUE(started);
@@ -344,8 +344,8 @@ TEST_P(TerminalSession, Matches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, TerminalSession, ::testing::ValuesIn(SessionNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
+                         [](const ::testing::TestParamInfo<std::string>& session) {
+                           std::string name = session.param;
                            for (char& c : name)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;

@@ -8,12 +8,12 @@
 
 #include "console/settings.h"
 #include "engine/interpreter.h"
-#include "platform/scripted_host.h"
 #include "platform/system_info.h"
 #include "shell/desktop_settings.h"
 #include "shell/qt_surface.h"
 #include "shell/system_services.h"
 #include "shell/window_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic::shell {
 namespace {

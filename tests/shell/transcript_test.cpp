@@ -99,8 +99,8 @@ TEST_P(Transcript, Matches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, Transcript, ::testing::ValuesIn(SessionNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
+                         [](const ::testing::TestParamInfo<std::string>& session) {
+                           std::string name = session.param;
                            for (char& c : name)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;

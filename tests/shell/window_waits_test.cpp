@@ -13,9 +13,9 @@
 #include "console/screen.h"
 #include "console/settings.h"
 #include "engine/interpreter.h"
-#include "platform/scripted_host.h"
 #include "shell/system_services.h"
 #include "shell/window_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic::shell {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "volume_fixture.h"
 
 namespace torvic {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 #include "volume_fixture.h"
 
 namespace torvic {

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 #include "volume_fixture.h"
 
 namespace torvic {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/errors.h"
-#include "platform/scripted_host.h"
+#include "base/errors.h"
+#include "support/scripted_host.h"
 #include "volume_fixture.h"
 
 namespace torvic {

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "frontend/codebytes.h"
+#include "base/codebytes.h"
 
 namespace torvic {
 

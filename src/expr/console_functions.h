@@ -1,19 +1,45 @@
-// The built-in functions that act on the console through the interpreter:
-// the key functions, `screen`, and the functions that read the console's
-// state (cursor, colours, font, character set). Their workers reach the
-// interpreter through the evaluator's environment, which in the running
-// system is the interpreter's ExpressionContext; under any other environment
-// (tests of the evaluator alone) they answer "?Not supported".
+// The built-in functions that act on the console: the key functions,
+// `screen`, and the functions that read the console's state (cursor,
+// colours, font, character set). Their workers reach the console through
+// the evaluator's environment (EvalEnvironment::Console); an environment
+// without one (tests of the evaluator alone) makes them answer "?Not
+// supported".
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "expr/functions.h"
 
 namespace torvic {
 
-// inkey$, get$: the next queued key as NextKey encodes it, or "".
+// The console's size in characters, which scrw and scrh give.
+inline constexpr int32_t kConsoleColumns = 80, kConsoleRows = 25;
+
+// What the console functions ask of the running system. The interpreter
+// answers from its screen, key queue and screen images
+// (engine/expression_context.h).
+class ConsoleAccess {
+ public:
+  virtual ~ConsoleAccess() = default;
+  // inkey$, get$: the next queued key as the key queue encodes it, or "".
+  virtual std::string NextKey() = 0;
+  // screen(row, col, width, height, text, background): saves a screen
+  // image as SCREEN does; `images` is then the number of images.
+  virtual int32_t OpenScreenImage(const double (&args)[6], size_t& images) = 0;
+  virtual int32_t CursorColumn() = 0;
+  virtual int32_t CursorRow() = 0;
+  virtual int32_t TextColor() = 0;
+  virtual int32_t BackColor() = 0;
+  virtual double FontPoints() = 0;
+  virtual int32_t CharacterSet() = 0;
+  // Makes `charset` the screen's character set: "?Function call error" for
+  // a set the screen does not accept.
+  virtual int32_t SelectCharacterSet(int32_t charset) = 0;
+};
+
+// inkey$, get$: the next queued key, or "".
 int32_t FnNextKey(CallContext& ctx, const CValue* args, int count, CValue& result);
 // screen(row, col, width, height, text, background): saves a screen image
 // as SCREEN does and gives the number of images.

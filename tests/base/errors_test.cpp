@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 namespace torvic {
 namespace {

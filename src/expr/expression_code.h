@@ -1,7 +1,6 @@
-// The expression compiler: source text into expression code, the postfix
-// byte code that the evaluator (evaluator.h) runs. Expressions are compiled
-// once, when their line is entered, into the line's CodeBuffer; the items
-// that name something are threaded on the line's reference chains.
+// Expression code: the postfix byte code of every expression, written once
+// per line by the expression compiler (frontend/expr_compiler.h) and run by
+// the evaluator (evaluator.h). The item codes below are the format.
 //
 // Expression code (a sequence of items, each starting with its code byte,
 // ended by a 0 byte; multi-byte numbers little-endian). "hdr" is the 3-byte
@@ -50,19 +49,9 @@
 // Array name items (ERASE, CLEAR, LBOUND and the like) use the scalar codes:
 // 5 for a one-letter numeric name, 6 for a longer numeric name, 7 for a
 // string name.
-//
-// Every compile function returns false for malformed text; what it wrote
-// is then garbage that the statement compiler cuts with CodeBuffer::Truncate
-// (as it does for any failed statement). On success `pos` is just past what
-// was consumed (trailing blanks are not consumed).
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string>
-#include <string_view>
-
-#include "frontend/code_buffer.h"
 
 namespace torvic {
 
@@ -74,54 +63,8 @@ inline constexpr uint8_t kEnd = 0, kNumber = 1, kString = 2, kOperator = 3, kCal
                          kZero130 = 130, kZero131 = 131, kCurrentVolume = 132, kCurrentTime = 133;
 }  // namespace item
 
-// The parameter names of the DEF FN being compiled (the statement compiler
-// fills it from the parameter list; at most 10).
-struct DefFnParams {
-  static constexpr int kMax = 10;
-  struct Param {
-    std::string name;  // upper case, without "$"
-    bool isString = false;
-  };
-  std::array<Param, kMax> params;
-  int count = 0;
-  // The slot of a parameter with this name and kind, or -1.
-  int Find(std::string_view name, bool isString) const;
-};
-
-// expression: compiles the expression at text[pos] (leading blanks skipped)
-// and its 0 byte. With `params` (only for a DEF FN body) parameter names
-// compile to items 11 and 12.
-bool CompileExpression(std::string_view text, size_t& pos, CodeBuffer& out,
-                       const DefFnParams* params = nullptr);
-
-// name | name$ | name(subscripts) | name$(subscripts): a variable or array
-// element reference as a target (LET, FOR, INPUT, NEXT, READ) or as a DIM or
-// REDIM entry (whose subscripts are the bounds). Writes item 5..9 and, when
-// `code` is given, stores the item code there so the caller can check the
-// kind it needs.
-bool CompileVariableReference(std::string_view text, size_t& pos, CodeBuffer& out,
-                              uint8_t* code = nullptr);
-
-// name | name$: an array named without subscripts (ERASE, CLEAR): item 5..7.
-bool CompileArrayName(std::string_view text, size_t& pos, CodeBuffer& out, uint8_t* code = nullptr);
-
-// %name: the named-constant item 10; `definition` sets its flag (the name of
-// CONST itself).
-bool CompileConstantName(std::string_view text, size_t& pos, CodeBuffer& out, bool definition);
-
-// name: the name item of DEF FN (after the words DEF FN):
-//   u16 link (user-function chain) | u8 1 | u8 name length | name | u8 0
-// The name is also stored in *name when given.
-bool CompileUserFunctionDefinitionName(std::string_view text, size_t& pos, CodeBuffer& out,
-                                       std::string* name = nullptr);
-
-// Reads a variable-style name at pos (refused when a keyword or function
-// name starts there): upper-cased, 31 significant characters, with the "$"
-// (blanks allowed before it) reported in *isString. Used for DEF FN
-// parameter lists.
-bool ReadVariableName(std::string_view text, size_t& pos, std::string& name, bool* isString);
-
-// Skips blanks.
-void SkipBlanks(std::string_view text, size_t& pos);
+// A DEF FN has at most this many parameters (items 11 and 12 name them by
+// slot).
+inline constexpr int kMaxFnParameters = 10;
 
 }  // namespace torvic

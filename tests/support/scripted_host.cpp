@@ -1,4 +1,4 @@
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 
 namespace torvic::platform {
 

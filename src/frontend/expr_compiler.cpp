@@ -1,4 +1,4 @@
-#include "expr/expr_compiler.h"
+#include "frontend/expr_compiler.h"
 
 #include <charconv>
 #include <cmath>
@@ -393,7 +393,7 @@ bool ExprCompiler::DefaultArgument(uint8_t number, int position) {
   switch (d->kind) {
     case DefaultKind::Number: return PutNumber(out_, d->value);
     case DefaultKind::String: return PutStringLiteral(out_, d->text);
-    case DefaultKind::Code: return out_.Put8(static_cast<uint8_t>(d->value));
+    case DefaultKind::Item: return out_.Put8(static_cast<uint8_t>(d->value));
   }
   return false;
 }

@@ -1,12 +1,13 @@
-// The lists the statement handler table is built from: every record code
-// the compiler can emit stands in exactly one of them, so a statement can
-// neither lack its handler unnoticed nor be claimed twice.
+// The run column of the statement table: every record code the compiler can
+// emit has one row, and that row says what executing it does (a handler,
+// not supported by design and why, or not built yet and by which part), so
+// a statement can neither lack its handler unnoticed nor be claimed twice.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/handlers.h"
 #include "frontend/keywords.h"
 #include "frontend/program.h"
@@ -16,24 +17,32 @@
 namespace torvic {
 namespace {
 
-constexpr int kLabelCode = 248;
-
-// How many of the three lists hold each code.
-std::array<int, 256> ListCounts() {
-  std::array<int, 256> counts{};
-  for (const HandlerRow& r : HandlerRows()) ++counts[r.code];
-  for (const NotSupportedRow& r : NotSupportedRows()) ++counts[r.code];
-  for (const ComingRow& r : NotBuiltYetRows()) ++counts[r.code];
-  return counts;
-}
-
-TEST(HandlerLists, EveryStatementCodeStandsInExactlyOneList) {
-  const std::array<int, 256> counts = ListCounts();
+TEST(StatementTable, EveryStatementCodeHasOneRowThatSaysWhatItDoes) {
+  std::array<int, 256> runs{}, rows{};
+  for (const StatementRun& r : StatementRuns()) ++runs[r.code];
+  for (const StatementRow& r : StatementRows()) ++rows[r.code];
   for (int code = 0; code < 256; ++code) {
     const char* name = StatementListingName(code);
-    if (name || code == kLabelCode)
-      EXPECT_EQ(counts[code], 1) << "record code " << code << " " << (name ? name : "label");
-    else EXPECT_EQ(counts[code], 0) << "record code " << code << " names no statement";
+    const int expected = name || code == stmt::kLabel ? 1 : 0;
+    EXPECT_EQ(runs[code], expected) << "record code " << code << " " << (name ? name : "");
+    EXPECT_EQ(rows[code], expected) << "record code " << code << " " << (name ? name : "");
+  }
+  for (const StatementRun& r : StatementRuns()) {
+    const StatementRow* row = StatementRowOf(r.code);
+    ASSERT_NE(row, nullptr) << int{r.code};
+    EXPECT_NE(r.handler, nullptr) << row->name;
+    EXPECT_NE(std::string(row->grammar), "") << row->name;
+    switch (r.status) {
+      case RunStatus::Built: break;
+      case RunStatus::NotSupportedByDesign:
+        EXPECT_LE(static_cast<int>(r.reason), static_cast<int>(NotSupportedList::ConsoleWords))
+            << row->name;
+        break;
+      case RunStatus::NotBuiltYet:
+        EXPECT_LE(static_cast<int>(r.part), static_cast<int>(ComingPart::Printing))
+            << row->name;
+        break;
+    }
   }
 }
 
@@ -41,7 +50,7 @@ TEST(HandlerLists, EveryStatementCodeStandsInExactlyOneList) {
 // (END IF, GOTO TIMER, the line forms of COPY ...). Every keyword, alone and
 // with typical operands, compiles into records whose codes all have listing
 // names: the statement walk of $XREF reports any code without one.
-TEST(HandlerLists, EveryCodeTheCompilerWritesHasAListingName) {
+TEST(StatementTable, EveryCodeTheCompilerWritesHasAListingName) {
   const char* shapes[] = {"",
                           " 1",
                           " 1, 2",
@@ -95,15 +104,16 @@ TEST(HandlerLists, EveryCodeTheCompilerWritesHasAListingName) {
   }
 }
 
-TEST(HandlerLists, TheTableAnswersAsItsListsSay) {
+TEST(StatementTable, TheHandlerTableAnswersAsTheRowsSay) {
   const auto& table = HandlerTable();
   Session s;
   size_t offset = 0;
-  for (const HandlerRow& r : HandlerRows()) EXPECT_EQ(table[r.code], r.handler) << int{r.code};
-  for (const NotSupportedRow& r : NotSupportedRows())
-    EXPECT_EQ(table[r.code](s.in, nullptr, offset), kErrNotSupported) << int{r.code};
-  for (const ComingRow& r : NotBuiltYetRows())
-    EXPECT_EQ(table[r.code](s.in, nullptr, offset), kErrNotSupported) << int{r.code};
+  for (const StatementRun& r : StatementRuns()) {
+    EXPECT_EQ(table[r.code], r.handler) << int{r.code};
+    if (r.status != RunStatus::Built) {
+      EXPECT_EQ(table[r.code](s.in, nullptr, offset), kErrNotSupported) << int{r.code};
+    }
+  }
   for (int code : {0, 137, 211, 249, 250, 251, 255})
     EXPECT_EQ(table[code](s.in, nullptr, offset), kErrInternalError) << code;
 }

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "expr/expr_session.h"
 #include "expr/function_table.h"
-#include "expr_session.h"
 #include "frontend/compiled_line.h"
 #include "frontend/keywords.h"
 

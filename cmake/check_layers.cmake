@@ -1,0 +1,33 @@
+# Fails when a folder of src/ includes a header of a folder above it in the
+# layer order LAYERS (lowest first; the CMakeLists.txt list), or when a
+# folder of src/ stands in no layer. Run as
+#   cmake -DROOT=<source dir> "-DLAYERS=base;platform;...;shell" -P check_layers.cmake
+file(GLOB folders LIST_DIRECTORIES true RELATIVE "${ROOT}/src" "${ROOT}/src/*")
+set(bad "")
+foreach(folder ${folders})
+  if(NOT IS_DIRECTORY "${ROOT}/src/${folder}")
+    continue()
+  endif()
+  list(FIND LAYERS "${folder}" rank)
+  if(rank EQUAL -1)
+    list(APPEND bad "src/${folder} stands in no layer: add it to TORVIC_LAYERS")
+    continue()
+  endif()
+  file(GLOB_RECURSE files "${ROOT}/src/${folder}/*.h" "${ROOT}/src/${folder}/*.cpp"
+    "${ROOT}/src/${folder}/*.def")
+  foreach(f ${files})
+    file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([a-z_]+)/.*" "\\1" target "${line}")
+      list(FIND LAYERS "${target}" targetRank)
+      if(targetRank GREATER rank)
+        file(RELATIVE_PATH where "${ROOT}" "${f}")
+        list(APPEND bad "${where} (${folder}) includes ${target}/, a layer above it")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(bad)
+  string(REPLACE ";" "\n  " report "${bad}")
+  message(FATAL_ERROR "Layers broken:\n  ${report}")
+endif()
