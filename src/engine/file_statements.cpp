@@ -190,7 +190,7 @@ SecureAnswer SecureWarning(Interpreter& in, std::string_view text, size_t& offse
       text, "TORVIC", platform::Buttons::AbortRetryIgnore, platform::Icon::Exclamation);
   if (a == platform::Answer::Retry) return SecureAnswer::Go;
   if (a == platform::Answer::Ignore) return SecureAnswer::Skip;
-  offset = in.StatementStart();
+  offset = in.Position().StatementStart();
   in.StopRun(StopReason::BreakKey);
   return SecureAnswer::Stopped;
 }
@@ -306,7 +306,7 @@ int32_t Close(Interpreter& in, const uint8_t* code, size_t& offset) {
   DataFileTable& files = in.Files();
   if (OperandReader(in, code, offset).PeekByte() == 0) {
     if (int32_t r = files.CloseAllFiles()) return r;
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return 0;
   }
   return CloseList(in, code, offset, [&](int32_t n) { return files.CloseFile(n); });
@@ -315,7 +315,7 @@ int32_t Close(Interpreter& in, const uint8_t* code, size_t& offset) {
 // RESET: CLOSE of every file.
 int32_t Reset(Interpreter& in, const uint8_t*, size_t& offset) {
   if (int32_t r = in.Files().CloseAllFiles()) return r;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 
@@ -324,7 +324,7 @@ int32_t Abort(Interpreter& in, const uint8_t* code, size_t& offset) {
   DataFileTable& files = in.Files();
   if (OperandReader(in, code, offset).PeekByte() == 0) {
     files.AbortAllFiles();
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return 0;
   }
   return CloseList(in, code, offset, [&](int32_t n) {
@@ -615,7 +615,7 @@ int32_t Cmd(Interpreter& in, const uint8_t* code, size_t& offset) {
 int32_t ArgumentsThenNotSupported(Interpreter& in, const uint8_t* code, size_t& offset) {
   OperandReader ops(in, code, offset);
   CValue value;
-  while (ops.Position() < in.PayloadEnd()) {
+  while (ops.Position() < in.Position().PayloadEnd()) {
     if (int32_t r = ops.Value(value)) return r;
     if (ops.Stopped()) return 0;
   }

@@ -178,7 +178,7 @@ int32_t Volini(Interpreter& in, const uint8_t* code, size_t& offset) {
 int32_t Catalog(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (in.Running()) return kErrModeError;
   OperandReader ops(in, code, offset);
-  const bool search = code[in.StatementStart()] == 180;
+  const bool search = code[in.Position().StatementStart()] == 180;
   uint8_t present = 1;
   CBasicString pattern;
   uint8_t sorted = 0, paged = 0, wide = 0;

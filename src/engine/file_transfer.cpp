@@ -196,7 +196,7 @@ int32_t Dload(Interpreter& in, const uint8_t* code, size_t& offset) {
 // old file as it was.
 int32_t Dsave(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (!in.Memory().SaveEnabled()) {
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return 0;
   }
   OperandReader ops(in, code, offset);

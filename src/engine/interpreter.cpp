@@ -52,8 +52,7 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   files_ = std::make_unique<DataFileTable>(*this);
   AddListener(files_.get());
   SetProgramFiles(nullptr);
-  trapContexts_.reserve(kMaxNesting + 1);  // no trap ever waits for storage
-  timerBase_ = host_.clock.TickCount();    // TIMER counts from the window's creation
+  timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
 }
 
 Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
@@ -204,8 +203,7 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
     const LineEntryResult r = EnterNumberedLine(program_, line);
     switch (r.kind) {
       case LineEntryResult::BadNumber:
-        errorPosition_ = r.column;
-        errorLine_ = nullptr;
+        traps_.SetErrorPosition(r.column, nullptr);
         ReportError(kErrSyntaxError, -1, r.digits);
         return true;
       case LineEntryResult::OutOfMemory:
@@ -228,7 +226,7 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
     ReportError(kErrOutOfMemory, -1, std::nullopt);
     return true;
   }
-  DeactivateForRecords(/*immediateOnly=*/true);
+  pos_.DeactivateImmediateLoops();
   RunImmediate(code.data());
   return true;
 }
@@ -248,16 +246,15 @@ template <bool ofCurrentLine>
   if (recordCode == kRecordUncompiled) [[unlikely]]
     return ExecuteUncompiled(code, offset);
 
-  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
+  const ProgramLine* reportLine = Running() ? pos_.Line() : nullptr;
   *pendingStop_ = stopReason_ != StopReason::None;
   // Kept here as well as in the members: a trap handler or a stopped state
   // that runs inside the handler executes other statements meanwhile.
   const size_t start = offset;
   const RecordFrame frame = ReadFrame(code, offset);
   const size_t end = offset + kRecordFrameSize + frame.operandLength;
-  statementStart_ = start;
+  pos_.SetStatement(start, end);
   offset += kRecordFrameSize;
-  payloadEnd_ = end;
   // The variable cache and the decoded expressions serve the running
   // program's lines only.
   eval_->SetCachedCode(reportLine && (ofCurrentLine || code == reportLine->Code()) ? code : nullptr,
@@ -278,8 +275,7 @@ template <bool ofCurrentLine>
       result = handlers_[recordCode](*this, code, offset);
     }
   } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
-  statementStart_ = start;
-  payloadEnd_ = end;
+  pos_.SetStatement(start, end);
   if (deferredError_ != 0) [[unlikely]]
     result = TakeDeferredError(result);
   if (result == 0) [[likely]] {
@@ -295,19 +291,16 @@ template <bool ofCurrentLine>
 // A 250 record: the text that did not compile fails with a syntax error
 // where it stands (ON ERROR may take it).
 bool Interpreter::ExecuteUncompiled(const uint8_t* code, size_t& offset) {
-  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
+  const ProgramLine* reportLine = Running() ? pos_.Line() : nullptr;
   const uint16_t column = ReadU16(code + offset + 1);
   const uint16_t length = ReadU16(code + offset + 3);
-  statementStart_ = offset;
+  const size_t start = offset;
   offset += kUncompiledRecordSize;
-  payloadEnd_ = offset;
-  err_ = kErrSyntaxError;
-  erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
-  errorPosition_ = column;
-  errorLine_ = reportLine;
+  pos_.SetStatement(start, offset);
+  traps_.RecordError(kErrSyntaxError, Running() ? std::max(0, LineNumberOf(pos_.Line())) : 0,
+                     column, reportLine);
   int32_t result = kErrSyntaxError;
-  if (Running() && onError_.set && !memory_.SyntaxErrorsBypassOnError()) {
-    const size_t start = statementStart_;
+  if (Running() && traps_.IsSet(TrapKind::Error) && !memory_.SyntaxErrorsBypassOnError()) {
     result = ErrorTrap(kErrSyntaxError);
     if (result == 0) {
       if (stopReason_ == StopReason::RetryStatement) offset = start;
@@ -323,15 +316,12 @@ bool Interpreter::ExecuteUncompiled(const uint8_t* code, size_t& offset) {
 // ERROR, or the report and the end of the run.
 bool Interpreter::StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,
                                   size_t end, int32_t result, const ProgramLine* reportLine) {
-  err_ = std::abs(result);
-  erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
-  errorPosition_ = frame.column;
-  errorLine_ = reportLine;
-  if (result > 0 && Running() && onError_.set &&
+  traps_.RecordError(std::abs(result), Running() ? std::max(0, LineNumberOf(pos_.Line())) : 0,
+                     frame.column, reportLine);
+  if (result > 0 && Running() && traps_.IsSet(TrapKind::Error) &&
       !(result == kErrSyntaxError && memory_.SyntaxErrorsBypassOnError())) {
     const int32_t trap = ErrorTrap(result);
-    statementStart_ = start;
-    payloadEnd_ = end;
+    pos_.SetStatement(start, end);
     if (trap == 0) {
       if (stopReason_ == StopReason::RetryStatement) offset = start;
       else if (stopReason_ == StopReason::SkipStatement) offset = end;
@@ -385,50 +375,51 @@ void Interpreter::RunProgram() {
 void Interpreter::RunNested() { LoopOverProgram(/*nested=*/true); }
 
 void Interpreter::JumpTo(ProgramLine* line) {
-  SetPosition(line, 0);
+  pos_.MoveTo(line, 0);
   if (!Running()) RunProgram();
 }
 
 ProgramLine* Interpreter::FindLine(uint32_t n) const {
-  const ProgramLine* from =
-      Running() && currentLine_ && currentLine_->IsNumbered() ? currentLine_ : nullptr;
+  const ProgramLine* current = pos_.Line();
+  const ProgramLine* from = Running() && current && current->IsNumbered() ? current : nullptr;
   return program_.FindLine(n, from);
 }
 
 // Steps 2 to 5 of the program loop; the nested loop of a trap handler ends
 // on the RESUME reasons and maps them to what the outer loop must do.
 void Interpreter::LoopOverProgram(bool nested) {
+  size_t& offset = pos_.LoopOffset();
   for (;;) {
-    if (!currentLine_) {
+    if (!pos_.Line()) {
       EndRun();
       return;
     }
-    if (currentOffset_ == 0) {
-      if (memory_.Trace() && currentLine_->IsNumbered())
-        screen_.WriteFormatted("[%u]", currentLine_->number);
-      currentOffset_ = kLineHeaderSize;
+    if (offset == 0) {
+      if (memory_.Trace() && pos_.Line()->IsNumbered())
+        screen_.WriteFormatted("[%u]", pos_.Line()->number);
+      offset = kLineHeaderSize;
     }
-    lineChanged_ = false;
+    pos_.ClearLineChanged();
     do {
       // The line object may be freed by a command typed in the stopped state;
       // that always leaves a non-zero stop reason, checked before any reuse.
       // The end of a line (reached by a jump to just after its last
       // statement, as NEXT makes) is no statement: the next line follows
       // at once, without a pump turn or the statement delay.
-      const uint8_t* code = currentLine_->Code();
-      if (code[currentOffset_] == kRecordEnd) {
-        ProgramLine* next = currentLine_->Next();
+      const uint8_t* code = pos_.Line()->Code();
+      if (code[offset] == kRecordEnd) {
+        ProgramLine* next = pos_.Line()->Next();
         if (!next) {
           EndRun();
           return;
         }
-        SetPosition(next, 0);
+        pos_.MoveTo(next, 0);
         continue;
       }
-      const bool ok = ExecuteStatement<true>(code, currentOffset_);
+      const bool ok = ExecuteStatement<true>(code, offset);
       if (ok && stopReason_ == StopReason::None) [[likely]] {
-        if (!lineChanged_ && currentLine_->Code()[currentOffset_] == kRecordEnd) {
-          ProgramLine* next = currentLine_->Next();
+        if (!pos_.LineChanged() && pos_.Line()->Code()[offset] == kRecordEnd) {
+          ProgramLine* next = pos_.Line()->Next();
           if (!next) {
             EndRun();
             return;
@@ -436,12 +427,8 @@ void Interpreter::LoopOverProgram(bool nested) {
           // The next line's first statement follows in this loop; only a
           // trace, which prints the line number, takes the way round the
           // outer loop.
-          if (memory_.Trace()) {
-            SetPosition(next, 0);
-          } else {
-            currentLine_ = next;
-            currentOffset_ = kLineHeaderSize;
-          }
+          if (memory_.Trace()) pos_.MoveTo(next, 0);
+          else pos_.FallThrough(next);
         }
         if (const uint8_t delay = memory_.StatementDelay()) WaitStatementDelay(delay);
         PumpOnce();
@@ -449,7 +436,7 @@ void Interpreter::LoopOverProgram(bool nested) {
           continue;
       }
       if (LeaveProgramLoop(nested)) return;
-    } while (!lineChanged_);
+    } while (!pos_.LineChanged());
   }
 }
 
@@ -520,8 +507,8 @@ void Interpreter::StopRun(StopReason reason) {
     return;
   }
   if (screen_.Deferred()) screen_.EndDeferredUpdate();
-  if (currentLine_ && currentLine_->IsNumbered())
-    screen_.WriteFormatted(" in %u", currentLine_->number);
+  if (const ProgramLine* line = pos_.Line(); line && line->IsNumbered())
+    screen_.WriteFormatted(" in %u", line->number);
   screen_.NewLine();
   canContinue_ = true;
   if (endSessionWhenRunEnds_) return;  // the batch run ends here: no prompt
@@ -538,7 +525,7 @@ void Interpreter::EnterStoppedState() {
     int32_t inputMode;
     explicit Depths(Interpreter& i) : in(i), inputMode(i.inputMode_) {
       ++in.stopDepth_;
-      ++in.nestDepth_;
+      in.traps_.EnterNesting();
     }
     ~Depths() {
       if (std::uncaught_exceptions() > 0) {
@@ -546,11 +533,11 @@ void Interpreter::EnterStoppedState() {
         in.inputMode_ = inputMode;
         in.commandExecuting_ = true;
       }
-      --in.nestDepth_;
+      in.traps_.LeaveNesting();
       --in.stopDepth_;
     }
   } depths(*this);
-  const size_t statementStart = statementStart_, payloadEnd = payloadEnd_;
+  const size_t statementStart = pos_.StatementStart(), payloadEnd = pos_.PayloadEnd();
   commandExecuting_ = false;
   ShowStatus(kIdleText);
   screen_.ShowCursor(true);
@@ -619,15 +606,13 @@ void Interpreter::EnterStoppedState() {
     NoQuietTurns();
     unwindDone_ = true;
   }
-  statementStart_ = statementStart;
-  payloadEnd_ = payloadEnd;
+  pos_.SetStatement(statementStart, payloadEnd);
 }
 
 void Interpreter::AbortRun() {
   keys_.Clear();
   for (RunStateListener* l : listeners_) l->OnAbort();
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.ForgetLoopsAndReturns();
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
@@ -645,11 +630,10 @@ void Interpreter::EndRun() {
 void Interpreter::ResetRunState() {
   DiscardTrapContexts();
   for (RunStateListener* l : listeners_) l->OnRunReset();
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.ForgetLoopsAndReturns();
   ClearTraps();
-  data_ = {};
-  err_ = erl_ = 0;
+  pos_.RewindData();
+  traps_.SetErrErl(0, 0);
   if (Running() && screen_.Deferred()) screen_.EndDeferredUpdate();
   hasColorLine_ = false;
   for (const ProgramLine* l = program_.First(); l; l = l->Next())
@@ -659,18 +643,16 @@ void Interpreter::ResetRunState() {
 
 void Interpreter::ResetAfterEdit() {
   for (RunStateListener* l : listeners_) l->OnEditReset();
-  data_ = {};
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.RewindData();
+  pos_.ForgetLoopsAndReturns();
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
 }
 
 void Interpreter::ResetProgramPositions() {
-  data_ = {};
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.RewindData();
+  pos_.ForgetLoopsAndReturns();
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
@@ -690,26 +672,14 @@ void Interpreter::ResetInit() {
   }
 }
 
-// The in-handler flags go too: a handler that restarts the program (RUN)
-// lets the new run trap again, which the nesting bound keeps finite.
 void Interpreter::ClearTraps() {
-  ClearErrorTrap();
-  ClearBreakTrap();
   ClearTimerTrap();
-  onError_.inHandler = onBreak_.inHandler = onTimer_.inHandler = false;
+  traps_.ClearAll();
 }
 
 void Interpreter::DiscardTrapContexts() {
   // A saved INPUT (a break taken while a line was being read) is cancelled.
-  for (const TrapContext& c : trapContexts_)
-    if (c.inputMode == kReadingInput) inputEnd_ = InputEnd::Cancelled;
-  trapContexts_.clear();
-}
-
-void Interpreter::DeactivateForRecords(bool immediateOnly) {
-  for (ForRecord& f : forList_)
-    if (!immediateOnly || f.immediate) f.active = false;
-  if (!immediateOnly) memory::Release(forList_);
+  if (traps_.DiscardContexts(kReadingInput)) inputEnd_ = InputEnd::Cancelled;
 }
 
 // ---------------------------------------------------------------------------
@@ -740,7 +710,7 @@ void Interpreter::RaiseAt(int32_t code, int32_t column, int32_t length, const Pr
   std::string_view source = lastCommand_;
   int32_t number = -1;
   if (Running()) {
-    if (!line) line = currentLine_;
+    if (!line) line = pos_.Line();
     if (line) {
       source = line->text;
       number = LineNumberOf(line);

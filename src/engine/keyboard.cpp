@@ -87,18 +87,17 @@ void Interpreter::EditingKeyDown(const platform::KeyEvent& e) {
       EditingChar(13, false);
       return;
     case vk::kF1 + 7:  // F8: back to the last error
-      if (e.shift || errorPosition_ < 0) return;
-      if (errorLine_) {
+      if (e.shift || traps_.ErrorPosition() < 0) return;
+      if (const ProgramLine* line = traps_.ErrorLine()) {
         // The stored line comes back as a numbered line to edit: Enter
         // stores it again, as the line editor of EDIT would.
-        const std::string prefix = std::to_string(errorLine_->number) + " ";
-        editor_.SetText(prefix + errorLine_->text,
-                        static_cast<int32_t>(prefix.size()) + errorPosition_);
+        const std::string prefix = std::to_string(line->number) + " ";
+        editor_.SetText(prefix + line->text,
+                        static_cast<int32_t>(prefix.size()) + traps_.ErrorPosition());
       } else {
-        editor_.SetText(lastEntered_, errorPosition_);
+        editor_.SetText(lastEntered_, traps_.ErrorPosition());
       }
-      errorPosition_ = -1;
-      errorLine_ = nullptr;
+      traps_.ForgetErrorPosition();
       return;
     case vk::kF1 + 8:  // F9 / Shift+F9: the history
       e.shift ? editor_.HistoryNext() : editor_.HistoryPrevious();
