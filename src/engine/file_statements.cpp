@@ -214,7 +214,7 @@ int32_t KillOneFile(Interpreter& in, const std::string& volume, const std::strin
     screen.NewLine();
   }
   if (immediate && settings.Confirm() && ::access(path.c_str(), F_OK) == 0 &&
-      !in.AskYesNo("File \"" + shown + "\" exists, delete?"))
+      !in.Entry().AskYesNo("File \"" + shown + "\" exists, delete?"))
     return 0;
   if (::unlink(path.c_str()) != 0) {
     switch (errno) {
@@ -434,7 +434,7 @@ int32_t Rewind(Interpreter& in, const uint8_t* code, size_t& offset) {
 // TRUNCATE [#n, ...]; #0 empties the key queue.
 int32_t Truncate(Interpreter& in, const uint8_t* code, size_t& offset) {
   return EachFile(
-      in, code, offset, [&] { in.Keys().Clear(); },
+      in, code, offset, [&] { in.Entry().Keys().Clear(); },
       [&](DataFile& f) {
         if (f.mode == FileMode::Input) return static_cast<int32_t>(kErrFileModeError);
         return in.Files().Truncate(f);
@@ -449,7 +449,7 @@ int32_t KillFile(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (int32_t r = FileArg(ops, 0, number)) return r;
   if (ops.Stopped()) return 0;
   if (number == 0) {
-    in.Keys().Clear();
+    in.Entry().Keys().Clear();
     in.Screen().ClearScreen();
     return ops.Done(offset);
   }

@@ -34,7 +34,7 @@ class StatementConsole final : public FileCommandConsole {
   void NewRow() override { screen_.NewLine(); }
   int32_t Column() override { return screen_.Column(); }
   void PadToColumn(int32_t column) override { screen_.PadToColumn(column); }
-  bool Ask(std::string_view question) override { return in_.AskYesNo(question); }
+  bool Ask(std::string_view question) override { return in_.Entry().AskYesNo(question); }
 
   // Secure mode warns a running program: Abort stops it as Break does,
   // Ignore passes the statement over, Retry goes on.

@@ -219,7 +219,7 @@ int32_t Dsave(Interpreter& in, const uint8_t* code, size_t& offset) {
   bool isFolder = false;
   const bool exists = platform::Inspect(resolved.path, info, &isFolder) == 0;
   if (exists && !in.Running() && in.Memory().Confirm() &&
-      !in.AskYesNo("File \"" + Shown(resolved) + "\" exists, overwrite?"))
+      !in.Entry().AskYesNo("File \"" + Shown(resolved) + "\" exists, overwrite?"))
     return ops.Done(offset);
   switch (SecureWarning(in,
                         "Warning: DSAVE \"" + Shown(resolved) +

@@ -35,14 +35,15 @@ int32_t LineNumberOf(const ProgramLine* line) {
 }  // namespace
 
 Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, SettingsMemory& memory)
-    : host_(host), screen_(screen), memory_(memory), editor_(screen) {
+    : host_(host), screen_(screen), memory_(memory), entry_(screen, memory, host_.sound, *this) {
   expressions_ = std::make_unique<ExpressionContext>(*this);
   handlers_ = HandlerTable().data();
   pendingStop_ = &expressions_->PendingStopFlag();
   eval_ = &expressions_->Eval();
   AddListener(expressions_.get());
   settingsBridge_ = std::make_unique<SettingsBridge>(*this);
-  settingsMap_ = std::make_unique<SettingsMap>(memory_, screen_, editor_, keys_, *settingsBridge_);
+  settingsMap_ = std::make_unique<SettingsMap>(memory_, screen_, entry_.Editor(), entry_.Keys(),
+                                               *settingsBridge_);
   for (platform::LockKey key :
        {platform::LockKey::CapsLock, platform::LockKey::NumLock, platform::LockKey::ScrollLock})
     settingsBridge_->ReadLockKey(key);
@@ -66,7 +67,7 @@ std::string Interpreter::VolumeName() { return volumes_->DefaultName(); }
 
 void Interpreter::ShowPrompt() {
   PrintPrompt();
-  editor_.Clear();
+  entry_.Editor().Clear();
   screen_.ShowCursor(true);
 }
 
@@ -108,12 +109,12 @@ void Interpreter::OutOfMemoryAtPrompt() noexcept {
 // The line being typed stays: it is shown again after the prompt, so the
 // keys typed before the failure are not lost.
 void Interpreter::ReportOutOfMemoryAtPrompt() {
-  inputMode_ = kIdle;
+  entry_.SetMode(kIdle);
   commandExecuting_ = false;
   ReportError(kErrOutOfMemory, -1, std::nullopt);
   if (ExitRequested()) return;
   PrintPrompt();
-  editor_.Redisplay();
+  entry_.Editor().Redisplay();
   screen_.ShowCursor(true);
 }
 
@@ -122,7 +123,7 @@ void Interpreter::ExecuteCommand(std::string_view line) {
   ShowStatus(kExecutingText);
   stopReason_ = StopReason::None;
   commandExecuting_ = true;
-  inputMode_ = kExecuting;
+  entry_.SetMode(kExecuting);
   screen_.ShowCursor(false);
   try {
     lastCommand_ = std::string(line);
@@ -131,21 +132,21 @@ void Interpreter::ExecuteCommand(std::string_view line) {
     ReportError(kErrOutOfMemory, -1, std::nullopt);
     if (stopDepth_ == 0) AbortRun();
   }
-  inputMode_ = kIdle;
+  entry_.SetMode(kIdle);
   commandExecuting_ = false;
   if (stopDepth_ == 0) eval_->ReleaseStack();
   ShowStatus(kIdleText);
-  editor_.Clear();
+  entry_.Editor().Clear();
   screen_.ShowCursor(true);
 }
 
 void Interpreter::RequestExit() {
-  keys_.Clear();
+  entry_.Keys().Clear();
   quitPending_ = true;
   NoQuietTurns();
   exiting_ = true;
   stopReason_ = StopReason::ExitRequested;
-  inputEnd_ = InputEnd::Cancelled;
+  entry_.SetEnd(InputEnd::Cancelled);
 }
 
 bool Interpreter::WaitTurn(bool keyboard) {
@@ -169,7 +170,7 @@ Interpreter::RunOutcome Interpreter::RunProgramOnce() {
   endSessionWhenRunEnds_ = true;
   stopReason_ = StopReason::None;
   commandExecuting_ = true;
-  inputMode_ = kExecuting;
+  entry_.SetMode(kExecuting);
   screen_.ShowCursor(false);
   size_t offset = 0;
   int32_t r;
@@ -186,7 +187,7 @@ Interpreter::RunOutcome Interpreter::RunProgramOnce() {
     case StopReason::Stopped: lastOutcome_ = RunOutcome::Break; break;
     default: lastOutcome_ = r != 0 ? RunOutcome::Error : RunOutcome::Normal; break;
   }
-  inputMode_ = kIdle;
+  entry_.SetMode(kIdle);
   commandExecuting_ = false;
   exiting_ = true;
   files_->OnEnd();  // a run that stopped kept its files open
@@ -523,14 +524,14 @@ void Interpreter::EnterStoppedState() {
   struct Depths {
     Interpreter& in;
     int32_t inputMode;
-    explicit Depths(Interpreter& i) : in(i), inputMode(i.inputMode_) {
+    explicit Depths(Interpreter& i) : in(i), inputMode(i.entry_.Mode()) {
       ++in.stopDepth_;
       in.traps_.EnterNesting();
     }
     ~Depths() {
       if (std::uncaught_exceptions() > 0) {
         in.runMode_ = 1;
-        in.inputMode_ = inputMode;
+        in.entry_.SetMode(inputMode);
         in.commandExecuting_ = true;
       }
       in.traps_.LeaveNesting();
@@ -542,23 +543,23 @@ void Interpreter::EnterStoppedState() {
   ShowStatus(kIdleText);
   screen_.ShowCursor(true);
 
-  const int32_t savedInputMode = inputMode_;
+  const int32_t savedInputMode = entry_.Mode();
   std::string savedText;
   int32_t savedPosition = 0, savedMax = LineEditor::kCapacity;
-  const InputEnd savedEnd = inputEnd_;
+  const InputEnd savedEnd = entry_.End();
   if (savedInputMode == kReadingInput) {
-    savedText = editor_.Text();
-    savedPosition = editor_.Position();
-    savedMax = editor_.MaxLength();
+    savedText = entry_.Editor().Text();
+    savedPosition = entry_.Editor().Position();
+    savedMax = entry_.Editor().MaxLength();
   }
   runMode_ = 0;
-  inputMode_ = kIdle;
-  editor_.SetMaxLength(LineEditor::kCapacity);
-  editor_.SetEchoSuppressed(false);
+  entry_.SetMode(kIdle);
+  entry_.Editor().SetMaxLength(LineEditor::kCapacity);
+  entry_.Editor().SetEchoSuppressed(false);
 
   PrintPrompt();
-  editor_.Clear();
-  DrainKeyQueue();
+  entry_.Editor().Clear();
+  entry_.DrainKeyQueue();
   auto stays = [this] {
     switch (stopReason_) {
       case StopReason::None:
@@ -574,20 +575,20 @@ void Interpreter::EnterStoppedState() {
     } catch (const std::bad_alloc&) { OutOfMemoryAtPrompt(); }
   }
 
-  inputMode_ = savedInputMode;
+  entry_.SetMode(savedInputMode);
   runMode_ = 1;
   ShowStatus(kExecutingText);
   commandExecuting_ = true;
   if (savedInputMode == kReadingInput) {
-    editor_.Clear();
-    editor_.SetMaxLength(savedMax);
+    entry_.Editor().Clear();
+    entry_.Editor().SetMaxLength(savedMax);
     if (stopReason_ == StopReason::ContinueRequested) {
       // The INPUT goes on waiting with what had been typed.
-      editor_.SetEchoSuppressed(!memory_.InputEcho());
-      editor_.SetText(savedText, savedPosition);
-      inputEnd_ = InputEnd::None;
+      entry_.Editor().SetEchoSuppressed(!memory_.InputEcho());
+      entry_.Editor().SetText(savedText, savedPosition);
+      entry_.SetEnd(InputEnd::None);
     } else {
-      inputEnd_ = savedEnd;
+      entry_.SetEnd(savedEnd);
     }
   }
 
@@ -610,7 +611,7 @@ void Interpreter::EnterStoppedState() {
 }
 
 void Interpreter::AbortRun() {
-  keys_.Clear();
+  entry_.Keys().Clear();
   for (RunStateListener* l : listeners_) l->OnAbort();
   pos_.ForgetLoopsAndReturns();
   DiscardTrapContexts();
@@ -659,7 +660,7 @@ void Interpreter::ResetProgramPositions() {
 }
 
 void Interpreter::ResetInit() {
-  keys_.Clear();
+  entry_.Keys().Clear();
   for (RunStateListener* l : listeners_) l->OnInit();
   memory::ReturnFreeMemory();  // the heap compaction
   canContinue_ = false;
@@ -679,7 +680,7 @@ void Interpreter::ClearTraps() {
 
 void Interpreter::DiscardTrapContexts() {
   // A saved INPUT (a break taken while a line was being read) is cancelled.
-  if (traps_.DiscardContexts(kReadingInput)) inputEnd_ = InputEnd::Cancelled;
+  if (traps_.DiscardContexts(kReadingInput)) entry_.SetEnd(InputEnd::Cancelled);
 }
 
 // ---------------------------------------------------------------------------

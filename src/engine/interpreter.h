@@ -1,6 +1,9 @@
 // The interpreter: the state that says what the system is doing, the entry
-// of a typed line, the loops that execute compiled statements, the stopped
-// state, and the keyboard side of the console (line entry, key queue).
+// of a typed line, the loops that execute compiled statements and the
+// stopped state. Where execution stands is its RunPosition
+// (engine/run_position.h), the traps and error registers its TrapState
+// (engine/trap_state.h), the input line and key queue its LineEntry
+// (console/line_entry.h).
 //
 // One thread. The outer loop (RunSession) waits at the prompt; a typed line
 // executes inside the key handler that received its Enter; RUN starts the
@@ -21,8 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/key_queue.h"
-#include "console/lineeditor.h"
+#include "console/line_entry.h"
 #include "engine/run_position.h"
 #include "engine/stop_reason.h"
 #include "engine/trap_state.h"
@@ -56,15 +58,6 @@ class RunStateListener {
   virtual void OnEnd() {}        // END
 };
 
-// A line read interrupted before Enter: what had been typed, where the
-// edit position stood and the length limit in force (the Break trap keeps
-// it across its handler; RESUME puts it back).
-struct PartialInput {
-  std::string text;
-  int32_t position = 0;
-  int32_t maxLength = LineEditor::kCapacity;
-};
-
 // The file a program was last loaded from or saved to: a BASIC file name
 // ("VOLUME:NAME.EXT", empty when the program has none) and its form. The
 // exit question's save writes the program back there.
@@ -73,10 +66,10 @@ struct ProgramFileName {
   bool text = false;
 };
 
-class Interpreter final : public platform::EventSink {
+class Interpreter final : public platform::EventSink, private LineEntryOwner {
  public:
-  // Values of the input mode.
-  enum InputMode : int32_t { kIdle = 0, kEditingLine = 1, kReadingInput = 2, kExecuting = 3 };
+  // Values of the input mode (line entry's).
+  using enum LineEntry::InputMode;
   // How a session that runs one program ended (the batch exit status).
   enum class RunOutcome { Normal, Error, Break };
 
@@ -197,16 +190,16 @@ class Interpreter final : public platform::EventSink {
   // The trap registers, their contexts, the nesting and ERR / ERL.
   TrapState& Traps() { return traps_; }
 
-  // --- keyboard and line entry --------------------------------------------------
+  // --- keyboard -------------------------------------------------------------------
+  // The keys go to line entry, which owns the input line, the key queue and
+  // the input mode.
   void OnKeyDown(const platform::KeyEvent& e) override;
   void OnChar(const platform::KeyEvent& e) override;
   void OnTimer(int timerId) override;
-  // INPUT's line read: true when entered, false when cancelled.
-  bool ReadLine(bool clearFirst);
+  LineEntry& Entry() { return entry_; }
   // EDIT of a stored line: the number and a blank (numbered lines only),
   // then the text, edited in place from `position` (-1: its end).
   bool EditLine(const ProgramLine& line, int32_t position = -1);
-  bool AskYesNo(std::string_view question);
   bool WaitMore();
   std::string NextKey();
   // Waits, serving events, until a key is queued or a stop is requested;
@@ -217,13 +210,7 @@ class Interpreter final : public platform::EventSink {
   // handler that ends with RESUME comes back to the wait. False when a stop
   // reason ended it early.
   bool WaitServingEvents(uint32_t ms);
-  // The INPUT line being typed, and its return after a trap handler: the
-  // output line is ended if needed and the typed text shown again with the
-  // cursor where it was; the read goes on waiting.
-  PartialInput SavePartialInput() const;
-  void RestorePartialInput(const PartialInput& saved);
-  void DrainKeyQueue();
-  void PrintPrompt();
+  void PrintPrompt() override;
   void ExecuteEnteredLine();
 
   // --- state the statements read and change --------------------------------------
@@ -239,13 +226,9 @@ class Interpreter final : public platform::EventSink {
   ProgramList& OldProgram() { return oldProgram_; }
   ProgramFileName& ProgramFile() { return programFile_; }
   ProgramFileName& OldProgramFile() { return oldProgramFile_; }
-  LineEditor& Editor() { return editor_; }
-  KeyQueue& Keys() { return keys_; }
 
   bool Running() const { return runMode_ == 1; }
   int32_t RunMode() const { return runMode_; }
-  int32_t InputModeValue() const { return inputMode_; }
-  void SetInputMode(int32_t mode) { inputMode_ = mode; }
   StopReason Reason() const { return stopReason_; }
   void SetReason(StopReason r) { stopReason_ = r; }
   bool CanContinue() const { return canContinue_; }
@@ -331,11 +314,15 @@ class Interpreter final : public platform::EventSink {
   [[gnu::noinline]] bool LeaveProgramLoop(bool nested);
   [[gnu::noinline]] void WaitStatementDelay(uint8_t delay);
   void ShowStatus(std::string_view text);
-  void EditingKeyDown(const platform::KeyEvent& e);
-  void EditingChar(uint32_t c, bool shift);
-  void QueueKey(const KeyRecord& r, bool keyDown);
-  // Waits until the line read ends: true when accepted.
-  bool WaitForLine();
+  // What line entry asks (LineEntryOwner).
+  void LineEntered() override;
+  void BreakPressed() override;
+  void PausePressed() override;
+  void LockKeyPressed(platform::LockKey key) override;
+  bool KeyboardTurn() override;
+  void ServeEvents() override;
+  bool TakeErrorPlace(std::string& storedLine, int32_t& position) override;
+  using InputEnd = LineEntry::InputEnd;
 
   platform::Host host_;
   ConsoleScreen& screen_;
@@ -343,8 +330,7 @@ class Interpreter final : public platform::EventSink {
   ProgramList program_;
   ProgramList oldProgram_;
   ProgramFileName programFile_, oldProgramFile_;
-  LineEditor editor_;
-  KeyQueue keys_;
+  LineEntry entry_;
   CodeBuffer scratch_;
   std::vector<RunStateListener*> listeners_;
   std::unique_ptr<ExpressionContext> expressions_;
@@ -362,7 +348,6 @@ class Interpreter final : public platform::EventSink {
   int32_t deferredError_ = 0;
 
   int32_t runMode_ = 0;
-  int32_t inputMode_ = kIdle;
   StopReason stopReason_ = StopReason::None;
   bool canContinue_ = false;
   bool commandExecuting_ = false;
@@ -374,12 +359,8 @@ class Interpreter final : public platform::EventSink {
   RunPosition pos_;
   TrapState traps_;
   uint32_t timerBase_ = 0;
-  std::string lastEntered_;
   std::optional<std::string> recalled_;
 
-  // The private messages, kept as flags.
-  enum class InputEnd { None, Accepted, Cancelled };
-  InputEnd inputEnd_ = InputEnd::None;  // InputAccepted / InputCancelled
   // Resumptions (RESUME and its forms) since the last turn one took
   // (LoopOverProgram).
   static constexpr uint32_t kRetriesPerTurn = 64;
@@ -387,7 +368,6 @@ class Interpreter final : public platform::EventSink {
   bool quitPending_ = false;
   bool unwindDone_ = false;  // UnwindDone: clears quitPending at the top
   bool paused_ = false;      // the Pause key
-  bool draining_ = false;    // DrainKeyQueue is replaying the queue
   bool exiting_ = false;
   bool endSessionWhenRunEnds_ = false;
   RunOutcome lastOutcome_ = RunOutcome::Normal;

@@ -106,7 +106,7 @@ int32_t EditOneLine(Interpreter& in, ProgramLine& line) {
   StartNewLineIfNeeded(screen);
   if (!in.EditLine(line, 0)) return 0;
   StartNewLineIfNeeded(screen);
-  std::string_view text = in.Editor().Text();
+  std::string_view text = in.Entry().Editor().Text();
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   ProgramList& program = in.Program();
   if (text.empty()) {

@@ -93,7 +93,7 @@ bool ConfirmReplace(Interpreter& in, bool eraseBox = true) {
     if (in.Host().dialogs.MessageBox(kEraseQuestion, kCaption, platform::Buttons::YesNo,
                                      platform::Icon::Exclamation) == platform::Answer::Yes)
       return true;
-  } else if (!in.Memory().Confirm() || in.AskYesNo("Load?")) {
+  } else if (!in.Memory().Confirm() || in.Entry().AskYesNo("Load?")) {
     return true;
   }
   in.StopRun(StopReason::BreakKey);
@@ -202,7 +202,7 @@ int32_t SaveProgram(Interpreter& in, std::string_view name, bool asText, bool qu
   const std::string shown = file.volume + ":" + Upper(file.file);
   if (questions) {
     if (!in.Running() && in.Memory().Confirm() && PlainFileExists(file.path) &&
-        !in.AskYesNo("File \"" + shown + "\" exists, overwrite?"))
+        !in.Entry().AskYesNo("File \"" + shown + "\" exists, overwrite?"))
       return 0;
     if (in.Running() && in.Secure()) {
       const std::string warning =
@@ -266,8 +266,8 @@ bool AskFileOnConsole(Interpreter& in, platform::FileDialogMode mode,
   for (;;) {
     if (screen.Column() != 0) screen.NewLine();
     screen.WriteText(saving ? "Save as: " : "Open file: ");
-    if (!in.ReadLine(true)) return false;
-    std::string name = in.Editor().Text();
+    if (!in.Entry().ReadLine(true)) return false;
+    std::string name = in.Entry().Editor().Text();
     screen.NewLine();
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(0, 1);
@@ -288,7 +288,7 @@ bool AskFileOnConsole(Interpreter& in, platform::FileDialogMode mode,
       screen.NewLine();
       screen.WriteText("This file already exists.");
       screen.NewLine();
-      if (!in.AskYesNo("Relpace existing file?")) continue;
+      if (!in.Entry().AskYesNo("Relpace existing file?")) continue;
     }
     // The type follows the name, as the dialog's "ASCII file (*.txt)" does.
     const size_t colon = name.find(':');
@@ -581,7 +581,8 @@ int32_t Chain(Interpreter& in, const uint8_t* code, size_t& offset) {
 // NEW
 int32_t New(Interpreter& in, const uint8_t*, size_t& offset) {
   offset = in.Position().PayloadEnd();
-  if (!in.Running() && in.Memory().Confirm() && in.Program().Modified() && !in.AskYesNo("New?")) {
+  if (!in.Running() && in.Memory().Confirm() && in.Program().Modified() &&
+      !in.Entry().AskYesNo("New?")) {
     in.StopRun(StopReason::BreakKey);
     return 0;
   }

@@ -51,7 +51,8 @@ void SettingsBridge::SetRestartOnExit(bool on) { in_.Host().process.SetRestartAt
 // everything, the exit included, as it was.
 int32_t SettingsBridge::RestartAndRenew() {
   ProgramList& program = in_.Program();
-  if (!in_.Running() && in_.Memory().Confirm() && program.Modified() && !in_.AskYesNo("New?")) {
+  if (!in_.Running() && in_.Memory().Confirm() && program.Modified() &&
+      !in_.Entry().AskYesNo("New?")) {
     in_.StopRun(StopReason::BreakKey);
     return kOk;
   }
@@ -121,7 +122,7 @@ int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
       OsVersion(major, minor);
       return what == LiveValue::OsMajorVersion ? major : minor;
     }
-    case LiveValue::KeyWaiting: return in_.Keys().Empty() ? 0 : 1;
+    case LiveValue::KeyWaiting: return in_.Entry().Keys().Empty() ? 0 : 1;
     case LiveValue::LastError: return in_.Traps().Err();
     case LiveValue::StoppedDepth: return in_.StopDepth();
     case LiveValue::RandomByte: return static_cast<int32_t>(RandomDraw() * 255 / 32767);

@@ -66,10 +66,10 @@ void Interpreter::RunTrapHandler(TrapKind kind, ProgramLine* target, bool saveIn
     c.line = pos_.Line();
     c.offset = pos_.Offset();
     c.lineChanged = pos_.LineChanged();
-    c.inputMode = inputMode_;
-    c.inputLimit = editor_.MaxLength();
-    if (saveInput && inputMode_ == kReadingInput) {
-      PartialInput typed = SavePartialInput();
+    c.inputMode = entry_.Mode();
+    c.inputLimit = entry_.Editor().MaxLength();
+    if (saveInput && entry_.Mode() == kReadingInput) {
+      PartialInput typed = entry_.SavePartialInput();
       c.inputText = std::move(typed.text);
       c.inputCursor = typed.position;
     }
@@ -95,8 +95,8 @@ void Interpreter::RunTrapHandler(TrapKind kind, ProgramLine* target, bool saveIn
   traps_.SetInHandler(kind, true);
   traps_.EnterNesting();
   pos_.MoveTo(target, 0);
-  inputMode_ = kExecuting;
-  if (resetLimit) editor_.SetMaxLength(LineEditor::kCapacity);
+  entry_.SetMode(kExecuting);
+  if (resetLimit) entry_.Editor().SetMaxLength(LineEditor::kCapacity);
   RunNested();
 }
 
@@ -180,7 +180,7 @@ void Interpreter::ClearTimerTrap() {
 // (a stop reason is pending), since a handler's RESUME would hide it.
 void Interpreter::TimerEvent() {
   if (!traps_.IsSet(TrapKind::Timer) || !memory_.TimerArmed() || !Running() ||
-      inputMode_ == kReadingInput || traps_.InHandler(TrapKind::Timer) ||
+      entry_.Mode() == kReadingInput || traps_.InHandler(TrapKind::Timer) ||
       stopReason_ != StopReason::None || quitPending_)
     return;
   TimerTrap();
@@ -194,12 +194,12 @@ bool Interpreter::BreakKeyTrapped(bool fromInputEnd) {
   if (fromInputEnd || !commandExecuting_ || !Running() || !traps_.IsSet(TrapKind::Break))
     return false;
   if (stopReason_ != StopReason::None || quitPending_) return true;  // the run is ending anyway
-  const bool inputWaiting = inputMode_ == kReadingInput;
+  const bool inputWaiting = entry_.Mode() == kReadingInput;
   BreakTrap();
   if (inputWaiting) {
     // RESUME: the INPUT goes on waiting with its restored line.
     if (stopReason_ == StopReason::RetryStatement) stopReason_ = StopReason::None;
-    else if (stopReason_ != StopReason::None) inputEnd_ = InputEnd::Cancelled;
+    else if (stopReason_ != StopReason::None) entry_.SetEnd(InputEnd::Cancelled);
   }
   return true;
 }
@@ -207,13 +207,13 @@ bool Interpreter::BreakKeyTrapped(bool fromInputEnd) {
 // RESUME's restore of what the handler interrupted.
 void Interpreter::ResumeContext(const TrapContext& c, bool full) {
   pos_.Restore(c.line, c.offset, c.lineChanged);
-  inputMode_ = c.inputMode;
+  entry_.SetMode(c.inputMode);
   if (!full) return;
-  editor_.SetMaxLength(c.inputLimit);
+  entry_.Editor().SetMaxLength(c.inputLimit);
   // The INPUT line comes back as it was typed, on a line of its own when
   // the handler wrote something, and the read goes on waiting.
   if (c.inputMode == kReadingInput)
-    RestorePartialInput(PartialInput{c.inputText, c.inputCursor, c.inputLimit});
+    entry_.RestorePartialInput(PartialInput{c.inputText, c.inputCursor, c.inputLimit});
 }
 
 int32_t Interpreter::LineNumberOfCurrent() const {
@@ -307,7 +307,7 @@ int32_t Resume(Interpreter& in, const uint8_t* code, size_t& offset) {
     in.SetReason(StopReason::ResumeRetry);
     return 0;
   }
-  in.SetInputMode(c.inputMode);
+  in.Entry().SetMode(c.inputMode);
   int32_t error = 0;
   ProgramLine* line = TargetOperand(in, code, offset, error);
   if (!line) return error;

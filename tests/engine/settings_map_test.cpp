@@ -101,7 +101,7 @@ TEST(SettingsMap, ReadsOfUntouchedAndLiveAddresses) {
 
 TEST(SettingsMap, LiveValuesFollowTheInterpreter) {
   Machine m;
-  m.in->Keys().PushChar({});
+  m.in->Entry().Keys().PushChar({});
   EXPECT_EQ(m.Peek(5025), 1);
   m.in->Traps().Set(TrapKind::Error, nullptr, 0);
   m.in->Traps().Set(TrapKind::Timer, nullptr, 0);
@@ -172,13 +172,13 @@ TEST(SettingsMap, ScrollOneRowAndClearedOptions) {
 
 TEST(SettingsMap, KeyQueueAndHistoryActions) {
   Machine m;
-  m.in->Keys().PushChar({});
+  m.in->Entry().Keys().PushChar({});
   m.Poke(1999, 116);
-  EXPECT_FALSE(m.in->Keys().Empty());
+  EXPECT_FALSE(m.in->Entry().Keys().Empty());
   m.Poke(1999, 117);
-  EXPECT_TRUE(m.in->Keys().Empty());
+  EXPECT_TRUE(m.in->Entry().Keys().Empty());
 
-  LineEditor& editor = m.in->Editor();
+  LineEditor& editor = m.in->Entry().Editor();
   editor.AddHistory("A=1", 32);
   m.Poke(24352, 127);
   EXPECT_EQ(editor.History().size(), 1u);
