@@ -8,8 +8,8 @@
 // at column 80 and scrolls at the bottom; scrolling moves the anchor up.
 // Nothing it draws reaches the echo file; the entered line is echoed by the
 // caller when Enter is pressed. Which keys reach the editor (and what Enter,
-// Esc, F5, F8, F9 and F12 mean) is decided by the interpreter's keyboard
-// handling; this class only performs the edits.
+// Esc, F5, F8, F9 and F12 mean) is decided by line entry
+// (console/line_entry.h); this class only performs the edits.
 #pragma once
 
 #include <cstdint>

@@ -32,17 +32,18 @@ namespace {
 int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
   const bool running = in.Running();
   try {
-    in.GosubStack().push_back({running ? in.CurrentLine() : nullptr, running ? returnOffset : 0});
+    in.Position().PushReturn(
+        {running ? in.Position().Line() : nullptr, running ? returnOffset : 0});
   } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
   if (running) {
     in.JumpTo(line);
     return 0;
   }
-  ProgramLine* const stoppedLine = in.CurrentLine();
-  const size_t stoppedOffset = in.CurrentOffset();
+  ProgramLine* const stoppedLine = in.Position().Line();
+  const size_t stoppedOffset = in.Position().Offset();
   in.JumpTo(line);
   if (in.Reason() == StopReason::ReturnedToImmediate && in.StopDepth() > 0)
-    in.SetPosition(stoppedLine, stoppedOffset);
+    in.Position().MoveTo(stoppedLine, stoppedOffset);
   return 0;
 }
 
@@ -73,10 +74,6 @@ inline bool ReadLoopVariable(Code code, size_t& offset, LoopVariable& v) {
     return true;
   }
   return kind == item::kNumericScalar && ReadCodeName(code, offset, v.name);
-}
-
-bool SameVariable(const ForRecord& r, const LoopVariable& v) {
-  return v.letter >= 0 ? r.letter == v.letter : r.letter < 0 && r.name == v.name;
 }
 
 // NEXT's test: the item that named this loop before names it again while
@@ -117,14 +114,11 @@ double* VariablePlace(Interpreter& in, int letter, std::string_view name) {
 // The newest active loop of the current run mode (for `v`, when given). An
 // immediate loop only counts inside the command line that made it.
 ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariable* v) {
-  auto& list = in.ForList();
   const bool immediate = !in.Running();
-  for (size_t i = list.size(); i-- > 0;) {
-    ForRecord& r = list[i];
-    if (!r.active || r.immediate != immediate || (immediate && r.code != code)) continue;
-    if (!v || NextNames(r, *v)) return &r;
-  }
-  return nullptr;
+  return in.Position().FindLoop([&](ForRecord& r) {
+    if (!r.active || r.immediate != immediate || (immediate && r.code != code)) return false;
+    return !v || NextNames(r, *v);
+  });
 }
 
 // One NEXT step for a loop: add the step, then decide. A NaN in the
@@ -147,10 +141,7 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
 // records are dropped rather than kept inactive: nothing finds an inactive
 // record except a FOR on its variable, which replaces it all the same, and
 // without them the next NEXT finds its loop at the end of the list.
-void EndLoop(Interpreter& in, const ForRecord& r) {
-  auto& list = in.ForList();
-  list.erase(list.begin() + (&r - list.data()), list.end());
-}
+void EndLoop(Interpreter& in, const ForRecord& r) { in.Position().LeaveLoop(r); }
 
 }  // namespace
 
@@ -168,17 +159,15 @@ int32_t Gosub(Interpreter& in, const uint8_t* code, size_t& offset) {
   int32_t error = 0;
   ProgramLine* line = TargetOperand(in, code, offset, error);
   if (!line) return error;
-  offset = in.PayloadEnd();
-  return GosubTo(in, line, in.PayloadEnd());
+  offset = in.Position().PayloadEnd();
+  return GosubTo(in, line, in.Position().PayloadEnd());
 }
 
 // RETURN [target]: u8 0, or u8 1 and a jump target
 int32_t Return(Interpreter& in, const uint8_t* code, size_t& offset) {
   const uint8_t form = code[offset++];
-  auto& stack = in.GosubStack();
-  if (stack.empty()) return kErrReturnWithoutGosub;
-  const ReturnPoint back = stack.back();
-  stack.pop_back();
+  ReturnPoint back;
+  if (!in.Position().PopReturn(back)) return kErrReturnWithoutGosub;
   if (form == 1) {
     int32_t error = 0;
     ProgramLine* line = TargetOperand(in, code, offset, error);
@@ -186,14 +175,14 @@ int32_t Return(Interpreter& in, const uint8_t* code, size_t& offset) {
     in.JumpTo(line);
     return 0;
   }
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (!back.line) {
     // Back to the command line that made the GOSUB: the program loop that
     // ran the subroutine ends and the immediate line goes on.
     in.SetReason(StopReason::ReturnedToImmediate);
     return 0;
   }
-  in.SetPosition(back.line, back.offset);
+  in.Position().MoveTo(back.line, back.offset);
   // RETURN typed while the program is stopped in a subroutine resumes it.
   if (!in.Running()) in.RunProgram();
   return 0;
@@ -214,7 +203,7 @@ int32_t OnGoto(Interpreter& in, const uint8_t* code, size_t& offset) {
       count < 1)
     return kErrInternalError;
   if (n == 0 || n > count) {
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return 0;
   }
   for (uint32_t i = 1; i < n; ++i)
@@ -222,7 +211,7 @@ int32_t OnGoto(Interpreter& in, const uint8_t* code, size_t& offset) {
   int32_t error = 0;
   ProgramLine* line = TargetOperand(in, code, offset, error);
   if (!line) return error;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (choice == stmt::kGosub) return GosubTo(in, line, end);
   in.JumpTo(line);
   return 0;
@@ -238,7 +227,7 @@ int32_t If(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (int32_t e = NumberOperand(in, code, offset, v); e || EvaluationStopped(in)) return e;
   uint16_t falseTarget = 0;
   if (!ReadCode16(StatementSpan(in, code), offset, falseTarget) || falseTarget < offset ||
-      falseTarget > in.PayloadEnd())
+      falseTarget > in.Position().PayloadEnd())
     return kErrInternalError;
   if (v == 0 || std::isnan(v)) offset = falseTarget;
   return 0;
@@ -251,19 +240,19 @@ int32_t Goif(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (int32_t e = NumberOperand(in, code, offset, v); e || EvaluationStopped(in)) return e;
   uint16_t flagAt = 0;
   if (!ReadCode16(StatementSpan(in, code), offset, flagAt) || flagAt < offset ||
-      flagAt >= in.PayloadEnd())
+      flagAt >= in.Position().PayloadEnd())
     return kErrInternalError;
   if (v == 0 || std::isnan(v)) {
     offset = flagAt;
     if (code[offset++] == 0) {
-      offset = in.PayloadEnd();
+      offset = in.Position().PayloadEnd();
       return 0;
     }
   }
   int32_t error = 0;
   ProgramLine* line = TargetOperand(in, code, offset, error);
   if (!line) return error;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   in.JumpTo(line);
   return 0;
 }
@@ -281,45 +270,23 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
   double* place = VariablePlace(in, var.letter, var.name);
   if (!place) return kErrOutOfMemory;
 
-  auto& list = in.ForList();
   const bool immediate = !in.Running();
-  bool added = false;
+  ForRecord* r = nullptr;
+  // The list's growth is charged to the memory budget; a record that could
+  // not be made leaves the list as it was.
   try {
-    // A loop of the same variable is replaced: its record moves up to be
-    // the newest and is filled anew; otherwise a record is added.
-    ForRecord* r = nullptr;
-    for (size_t i = list.size(); i-- > 0;) {
-      if (list[i].immediate == immediate && SameVariable(list[i], var)) {
-        std::rotate(list.begin() + static_cast<ptrdiff_t>(i),
-                    list.begin() + static_cast<ptrdiff_t>(i) + 1, list.end());
-        r = &list.back();
-        break;
-      }
-    }
-    if (!r) {
-      r = &list.emplace_back();
-      added = true;
-    }
-    r->active = true;
-    r->immediate = immediate;
-    r->letter = var.letter;
-    if (var.letter < 0) r->name.assign(var.name);
-    r->limit = limit;
-    r->step = step;
-    r->line = immediate ? nullptr : in.CurrentLine();
-    r->code = code;
-    r->offset = in.PayloadEnd();
-    r->place = place;
-    r->removals = in.Expressions().Vars().Removals();
-    r->nextItem = nullptr;
-  } catch (const std::bad_alloc&) {
-    // The list's growth is charged to the memory budget; a record that
-    // could not be finished (its name) does not stay half made.
-    if (added) list.pop_back();
-    return kErrOutOfMemory;
-  }
+    r = &in.Position().EnterLoop(immediate, var.letter, var.name);
+  } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
+  r->limit = limit;
+  r->step = step;
+  r->line = immediate ? nullptr : in.Position().Line();
+  r->code = code;
+  r->offset = in.Position().PayloadEnd();
+  r->place = place;
+  r->removals = in.Expressions().Vars().Removals();
+  r->nextItem = nullptr;
   *place = start;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 
@@ -330,7 +297,7 @@ namespace {
 [[gnu::noinline]] int32_t NextItems(Interpreter& in, const uint8_t* code, size_t& offset,
                                     bool named) {
   // Nothing a step does moves the statement's end: read it once.
-  const size_t end = in.PayloadEnd();
+  const size_t end = in.Position().PayloadEnd();
   const Code span(code, end);
   do {
     LoopVariable var;
@@ -340,7 +307,7 @@ namespace {
     bool goOn = false;
     if (int32_t e = StepLoop(in, *r, goOn)) return e;
     if (goOn) {
-      if (in.Running()) in.SetPosition(r->line, r->offset);
+      if (in.Running()) in.Position().MoveTo(r->line, r->offset);
       else offset = r->offset;
       return 0;
     }
@@ -359,11 +326,11 @@ namespace {
 // steps at once, and everything else (and the items after a loop that
 // ended) goes through NextItems.
 int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
-  const size_t end = in.PayloadEnd();
-  auto& list = in.ForList();
-  if (!in.Running() || list.empty())
+  const size_t end = in.Position().PayloadEnd();
+  ForRecord* newest = in.Position().NewestLoop();
+  if (!in.Running() || !newest)
     return NextItems(in, code, offset, offset < end && code[offset] != 0);
-  ForRecord& r = list.back();
+  ForRecord& r = *newest;
   const bool named = offset < end && code[offset] != 0;
   if (!r.active || r.immediate || r.letter < 0) return NextItems(in, code, offset, named);
   if (named) {
@@ -374,7 +341,7 @@ int32_t Next(Interpreter& in, const uint8_t* code, size_t& offset) {
   bool goOn = false;
   if (int32_t e = StepLoop(in, r, goOn)) return e;
   if (goOn) {
-    in.SetPosition(r.line, r.offset);
+    in.Position().MoveTo(r.line, r.offset);
     return 0;
   }
   EndLoop(in, r);
@@ -390,7 +357,7 @@ int32_t Wait(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
   if (!(ms >= 0 && ms < 2147483648.0)) return kErrCommandError;
   // Before any pump: a trap handler that runs meanwhile comes back here.
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   in.WaitServingEvents(static_cast<uint32_t>(ms));
   return 0;
 }

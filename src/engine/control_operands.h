@@ -17,7 +17,7 @@ namespace torvic {
 // The code of the statement being executed, bounded by its operand area, so
 // no evaluation reads past the record.
 inline Code StatementSpan(Interpreter& in, const uint8_t* code) {
-  return Code(code, in.PayloadEnd());
+  return Code(code, in.Position().PayloadEnd());
 }
 
 // A handler that evaluates returns at once when the evaluation failed or

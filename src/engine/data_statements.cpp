@@ -33,9 +33,12 @@ DataPointer FirstDataFrom(const ProgramLine* from) {
 // The item at the pointer; the pointer moves to the next item. False when
 // no DATA is left.
 bool TakeItem(Interpreter& in, std::string_view& item) {
-  DataPointer& d = in.Data();
+  DataPointer d = in.Position().Data();
   if (d.fresh) d = FirstDataFrom(in.Program().First());
-  if (!d.line) return false;
+  if (!d.line) {
+    in.Position().SetData(d);
+    return false;
+  }
   const uint8_t* code = d.line->Code();
   const size_t size = d.line->CodeLength();
   const size_t textAt = d.offset + 2;
@@ -45,6 +48,7 @@ bool TakeItem(Interpreter& in, std::string_view& item) {
   const uint16_t link = ReadU16(code + d.offset);
   if (link != 0) d.offset = link;
   else d = FirstDataFrom(d.line->Next());
+  in.Position().SetData(d);
   return true;
 }
 
@@ -88,7 +92,7 @@ int32_t ItemText(std::string_view item, std::string& out) {
 int32_t Read(Interpreter& in, const uint8_t* code, size_t& offset) {
   const Code span = StatementSpan(in, code);
   Evaluator& ev = in.Expressions().Eval();
-  while (offset < in.PayloadEnd() && code[offset] != 0) {
+  while (offset < in.Position().PayloadEnd() && code[offset] != 0) {
     ResolvedRef ref;
     if (int32_t e = ev.ResolveReference(span, offset, ref); e || EvaluationStopped(in)) return e;
     std::string_view item;
@@ -103,7 +107,7 @@ int32_t Read(Interpreter& in, const uint8_t* code, size_t& offset) {
       *ref.slot.number = v;
     }
   }
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 
@@ -116,8 +120,8 @@ int32_t Restore(Interpreter& in, const uint8_t* code, size_t& offset) {
     from = TargetOperand(in, code, offset, error);
     if (!from) return error;
   }
-  offset = in.PayloadEnd();
-  in.Data() = FirstDataFrom(from);
+  offset = in.Position().PayloadEnd();
+  in.Position().SetData(FirstDataFrom(from));
   return 0;
 }
 

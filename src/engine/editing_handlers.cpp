@@ -29,8 +29,8 @@ void AfterDeletions(Interpreter& in) {
 // DEL ranges   (operands: range list with at least one range)
 int32_t Del(Interpreter& in, const uint8_t* code, size_t& offset) {
   std::vector<LineRange> ranges;
-  const bool ok = ReadRangeList(code, offset, in.PayloadEnd(), ranges);
-  offset = in.PayloadEnd();
+  const bool ok = ReadRangeList(code, offset, in.Position().PayloadEnd(), ranges);
+  offset = in.Position().PayloadEnd();
   if (in.Running()) return kErrModeError;
   if (!ok) return kErrInternalError;
   ProgramList& program = in.Program();
@@ -49,8 +49,8 @@ int32_t Del(Interpreter& in, const uint8_t* code, size_t& offset) {
 // KEEP ranges   (operands: range list with at least one range)
 int32_t Keep(Interpreter& in, const uint8_t* code, size_t& offset) {
   std::vector<LineRange> ranges;
-  const bool ok = ReadRangeList(code, offset, in.PayloadEnd(), ranges);
-  offset = in.PayloadEnd();
+  const bool ok = ReadRangeList(code, offset, in.Position().PayloadEnd(), ranges);
+  offset = in.Position().PayloadEnd();
   if (in.Running()) return kErrModeError;
   if (!ok) return kErrInternalError;
   ProgramList& program = in.Program();
@@ -77,13 +77,13 @@ int32_t Keep(Interpreter& in, const uint8_t* code, size_t& offset) {
 // RENUM [new] [, [first] [, step]]; RES, RESEQUENCE [new] [, step]
 // (operands: u16 new | u32 first, all bits set = from the start | u16 step)
 int32_t Renum(Interpreter& in, const uint8_t* code, size_t& offset) {
-  if (in.PayloadEnd() - offset < 8) return kErrInternalError;
+  if (in.Position().PayloadEnd() - offset < 8) return kErrInternalError;
   RenumberRequest request;
   request.start = ReadU16(code + offset);
   request.first = ReadU32(code + offset + 2);
   request.step = ReadU16(code + offset + 6);
   request.keepUnnumbered = in.Memory().RenumKeepsUnnumbered();
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (request.start == 0 || request.step == 0) return kErrCommandError;
   if (in.Running()) return kErrModeError;
   ProgramList& program = in.Program();
@@ -120,8 +120,8 @@ int32_t Unnum(Interpreter& in, const uint8_t*, size_t&) {
 int32_t Find(Interpreter& in, const uint8_t* code, size_t& offset) {
   CBasicString text;
   const int32_t r =
-      in.Expressions().Eval().EvaluateString(Code(code, in.PayloadEnd()), offset, text);
-  offset = in.PayloadEnd();
+      in.Expressions().Eval().EvaluateString(Code(code, in.Position().PayloadEnd()), offset, text);
+  offset = in.Position().PayloadEnd();
   if (r != 0) return r;
   if (in.Reason() != StopReason::None) return 0;
   if (text.Length() < 1 || text.Length() > 255) return kErrCommandError;

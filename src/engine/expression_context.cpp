@@ -84,12 +84,8 @@ bool ExpressionContext::InterpreterInfo(int row, double& value) {
   switch (row) {
     case 6: value = static_cast<double>(in_.Volumes().Count()); return true;
     case 11: value = static_cast<double>(in_.Program().Count()); return true;
-    case 24: value = static_cast<double>(in_.GosubStack().size()); return true;
-    case 25: {
-      value = 0;
-      for (const ForRecord& f : in_.ForList()) value += f.active ? 1 : 0;
-      return true;
-    }
+    case 24: value = static_cast<double>(in_.Position().GosubDepth()); return true;
+    case 25: value = static_cast<double>(in_.Position().ActiveLoops()); return true;
     case 33: value = SecondsSince1601(in_.Screen().StartTime()); return true;
     case 34: value = in_.StopDepth(); return true;
     default: return false;

@@ -48,8 +48,8 @@ class ExpressionContext final : public EvalEnvironment, public RunStateListener 
   }
   void BreakFromUsr(std::string_view text) override;
   platform::Host* Host() override { return &host_; }
-  int32_t LastErrorCode() override { return in_.Err(); }
-  int32_t LastErrorLine() override { return in_.Erl(); }
+  int32_t LastErrorCode() override { return in_.Traps().Err(); }
+  int32_t LastErrorLine() override { return in_.Traps().Erl(); }
   uint32_t TimerReading() override { return in_.Host().clock.TickCount() - in_.TimerBase(); }
   bool InterpreterInfo(int row, double& value) override;
 

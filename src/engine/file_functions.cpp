@@ -68,7 +68,7 @@ int32_t FnLof(CallContext& ctx, const CValue* args, int, CValue& result) {
   FileArgument a;
   if (int32_t r = OpenFileArgument(ctx, args[0].number, a)) return r;
   if (!a.file) {
-    result.SetNumber(static_cast<double>(a.in->Keys().Size()));
+    result.SetNumber(static_cast<double>(a.in->Entry().Keys().Size()));
     return kOk;
   }
   int32_t error;

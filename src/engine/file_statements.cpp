@@ -190,7 +190,7 @@ SecureAnswer SecureWarning(Interpreter& in, std::string_view text, size_t& offse
       text, "TORVIC", platform::Buttons::AbortRetryIgnore, platform::Icon::Exclamation);
   if (a == platform::Answer::Retry) return SecureAnswer::Go;
   if (a == platform::Answer::Ignore) return SecureAnswer::Skip;
-  offset = in.StatementStart();
+  offset = in.Position().StatementStart();
   in.StopRun(StopReason::BreakKey);
   return SecureAnswer::Stopped;
 }
@@ -214,7 +214,7 @@ int32_t KillOneFile(Interpreter& in, const std::string& volume, const std::strin
     screen.NewLine();
   }
   if (immediate && settings.Confirm() && ::access(path.c_str(), F_OK) == 0 &&
-      !in.AskYesNo("File \"" + shown + "\" exists, delete?"))
+      !in.Entry().AskYesNo("File \"" + shown + "\" exists, delete?"))
     return 0;
   if (::unlink(path.c_str()) != 0) {
     switch (errno) {
@@ -306,7 +306,7 @@ int32_t Close(Interpreter& in, const uint8_t* code, size_t& offset) {
   DataFileTable& files = in.Files();
   if (OperandReader(in, code, offset).PeekByte() == 0) {
     if (int32_t r = files.CloseAllFiles()) return r;
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return 0;
   }
   return CloseList(in, code, offset, [&](int32_t n) { return files.CloseFile(n); });
@@ -315,7 +315,7 @@ int32_t Close(Interpreter& in, const uint8_t* code, size_t& offset) {
 // RESET: CLOSE of every file.
 int32_t Reset(Interpreter& in, const uint8_t*, size_t& offset) {
   if (int32_t r = in.Files().CloseAllFiles()) return r;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 
@@ -324,7 +324,7 @@ int32_t Abort(Interpreter& in, const uint8_t* code, size_t& offset) {
   DataFileTable& files = in.Files();
   if (OperandReader(in, code, offset).PeekByte() == 0) {
     files.AbortAllFiles();
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return 0;
   }
   return CloseList(in, code, offset, [&](int32_t n) {
@@ -434,7 +434,7 @@ int32_t Rewind(Interpreter& in, const uint8_t* code, size_t& offset) {
 // TRUNCATE [#n, ...]; #0 empties the key queue.
 int32_t Truncate(Interpreter& in, const uint8_t* code, size_t& offset) {
   return EachFile(
-      in, code, offset, [&] { in.Keys().Clear(); },
+      in, code, offset, [&] { in.Entry().Keys().Clear(); },
       [&](DataFile& f) {
         if (f.mode == FileMode::Input) return static_cast<int32_t>(kErrFileModeError);
         return in.Files().Truncate(f);
@@ -449,7 +449,7 @@ int32_t KillFile(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (int32_t r = FileArg(ops, 0, number)) return r;
   if (ops.Stopped()) return 0;
   if (number == 0) {
-    in.Keys().Clear();
+    in.Entry().Keys().Clear();
     in.Screen().ClearScreen();
     return ops.Done(offset);
   }
@@ -615,7 +615,7 @@ int32_t Cmd(Interpreter& in, const uint8_t* code, size_t& offset) {
 int32_t ArgumentsThenNotSupported(Interpreter& in, const uint8_t* code, size_t& offset) {
   OperandReader ops(in, code, offset);
   CValue value;
-  while (ops.Position() < in.PayloadEnd()) {
+  while (ops.Position() < in.Position().PayloadEnd()) {
     if (int32_t r = ops.Value(value)) return r;
     if (ops.Stopped()) return 0;
   }

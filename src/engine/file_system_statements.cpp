@@ -34,7 +34,7 @@ class StatementConsole final : public FileCommandConsole {
   void NewRow() override { screen_.NewLine(); }
   int32_t Column() override { return screen_.Column(); }
   void PadToColumn(int32_t column) override { screen_.PadToColumn(column); }
-  bool Ask(std::string_view question) override { return in_.AskYesNo(question); }
+  bool Ask(std::string_view question) override { return in_.Entry().AskYesNo(question); }
 
   // Secure mode warns a running program: Abort stops it as Break does,
   // Ignore passes the statement over, Retry goes on.
@@ -178,7 +178,7 @@ int32_t Volini(Interpreter& in, const uint8_t* code, size_t& offset) {
 int32_t Catalog(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (in.Running()) return kErrModeError;
   OperandReader ops(in, code, offset);
-  const bool search = code[in.StatementStart()] == 180;
+  const bool search = code[in.Position().StatementStart()] == 180;
   uint8_t present = 1;
   CBasicString pattern;
   uint8_t sorted = 0, paged = 0, wide = 0;

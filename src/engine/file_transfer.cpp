@@ -196,7 +196,7 @@ int32_t Dload(Interpreter& in, const uint8_t* code, size_t& offset) {
 // old file as it was.
 int32_t Dsave(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (!in.Memory().SaveEnabled()) {
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return 0;
   }
   OperandReader ops(in, code, offset);
@@ -219,7 +219,7 @@ int32_t Dsave(Interpreter& in, const uint8_t* code, size_t& offset) {
   bool isFolder = false;
   const bool exists = platform::Inspect(resolved.path, info, &isFolder) == 0;
   if (exists && !in.Running() && in.Memory().Confirm() &&
-      !in.AskYesNo("File \"" + Shown(resolved) + "\" exists, overwrite?"))
+      !in.Entry().AskYesNo("File \"" + Shown(resolved) + "\" exists, overwrite?"))
     return ops.Done(offset);
   switch (SecureWarning(in,
                         "Warning: DSAVE \"" + Shown(resolved) +

@@ -40,11 +40,11 @@ constexpr std::array<StatementHandler, 256> kTable = [] {
 namespace handlers {
 
 int32_t SkipPayload(Interpreter& in, const uint8_t*, size_t& offset) {
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 int32_t Remark(Interpreter& in, const uint8_t*, size_t& offset) {
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 int32_t StrayElse(Interpreter&, const uint8_t*, size_t&) { return kErrElseWithoutIf; }

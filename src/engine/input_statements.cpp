@@ -112,9 +112,9 @@ bool ReadAgain(Interpreter& in, std::string_view message, bool newLine, std::str
   EndLineIfNeeded(screen);
   screen.WriteText(message);
   if (message == "?Redo") screen.NewLine();
-  if (!in.ReadLine(true)) return false;
+  if (!in.Entry().ReadLine(true)) return false;
   if (newLine) screen.NewLine();
-  line = in.Editor().Text();
+  line = in.Entry().Editor().Text();
   return true;
 }
 
@@ -192,9 +192,9 @@ int32_t Input(Interpreter& in, const uint8_t* code, size_t& offset) {
   const bool newLine = newLineFlag != 0;
 
   WritePrompt(screen, promptFlag, prompt, true);
-  if (!in.ReadLine(true)) return 0;
+  if (!in.Entry().ReadLine(true)) return 0;
   if (newLine) screen.NewLine();
-  std::string line = in.Editor().Text();
+  std::string line = in.Entry().Editor().Text();
   size_t pos = 0;
   CValue value;
   while (ops.PeekByte() != 0) {
@@ -259,10 +259,10 @@ int32_t LineInput(Interpreter& in, const uint8_t* code, size_t& offset) {
   }
 
   WritePrompt(screen, promptFlag, prompt, false);
-  if (!in.ReadLine(true)) return 0;
+  if (!in.Entry().ReadLine(true)) return 0;
   screen.NewLine();
   CValue value;
-  value.SetString(std::string_view(in.Editor().Text()).substr(0, kMaxLineInput));
+  value.SetString(std::string_view(in.Entry().Editor().Text()).substr(0, kMaxLineInput));
   if (int32_t r = AssignTarget(ops, targetPos, value)) return r;
   if (ops.Stopped()) return 0;
   return ops.Done(offset);
@@ -288,12 +288,12 @@ int32_t LineEdit(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (!isString) return kErrInternalError;
 
   WritePrompt(screen, promptFlag, prompt, false);
-  LineEditor& editor = in.Editor();
+  LineEditor& editor = in.Entry().Editor();
   editor.Clear();
   // Placed without drawing: the read draws the line once when it starts.
   editor.SetEchoSuppressed(true);
   editor.SetText(initial.View().substr(0, static_cast<size_t>(editor.MaxLength())), 0);
-  if (!in.ReadLine(false)) return 0;
+  if (!in.Entry().ReadLine(false)) return 0;
   screen.NewLine();
   CValue value;
   value.SetString(std::string_view(editor.Text()).substr(0, kMaxLineInput));

@@ -35,14 +35,15 @@ int32_t LineNumberOf(const ProgramLine* line) {
 }  // namespace
 
 Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, SettingsMemory& memory)
-    : host_(host), screen_(screen), memory_(memory), editor_(screen) {
+    : host_(host), screen_(screen), memory_(memory), entry_(screen, memory, host_.sound, *this) {
   expressions_ = std::make_unique<ExpressionContext>(*this);
   handlers_ = HandlerTable().data();
   pendingStop_ = &expressions_->PendingStopFlag();
   eval_ = &expressions_->Eval();
   AddListener(expressions_.get());
   settingsBridge_ = std::make_unique<SettingsBridge>(*this);
-  settingsMap_ = std::make_unique<SettingsMap>(memory_, screen_, editor_, keys_, *settingsBridge_);
+  settingsMap_ = std::make_unique<SettingsMap>(memory_, screen_, entry_.Editor(), entry_.Keys(),
+                                               *settingsBridge_);
   for (platform::LockKey key :
        {platform::LockKey::CapsLock, platform::LockKey::NumLock, platform::LockKey::ScrollLock})
     settingsBridge_->ReadLockKey(key);
@@ -52,8 +53,7 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   files_ = std::make_unique<DataFileTable>(*this);
   AddListener(files_.get());
   SetProgramFiles(nullptr);
-  trapContexts_.reserve(kMaxNesting + 1);  // no trap ever waits for storage
-  timerBase_ = host_.clock.TickCount();    // TIMER counts from the window's creation
+  timerBase_ = host_.clock.TickCount();  // TIMER counts from the window's creation
 }
 
 Interpreter::~Interpreter() { host_.pump.SetSink(nullptr); }
@@ -67,7 +67,7 @@ std::string Interpreter::VolumeName() { return volumes_->DefaultName(); }
 
 void Interpreter::ShowPrompt() {
   PrintPrompt();
-  editor_.Clear();
+  entry_.Editor().Clear();
   screen_.ShowCursor(true);
 }
 
@@ -109,12 +109,12 @@ void Interpreter::OutOfMemoryAtPrompt() noexcept {
 // The line being typed stays: it is shown again after the prompt, so the
 // keys typed before the failure are not lost.
 void Interpreter::ReportOutOfMemoryAtPrompt() {
-  inputMode_ = kIdle;
+  entry_.SetMode(kIdle);
   commandExecuting_ = false;
   ReportError(kErrOutOfMemory, -1, std::nullopt);
   if (ExitRequested()) return;
   PrintPrompt();
-  editor_.Redisplay();
+  entry_.Editor().Redisplay();
   screen_.ShowCursor(true);
 }
 
@@ -123,7 +123,7 @@ void Interpreter::ExecuteCommand(std::string_view line) {
   ShowStatus(kExecutingText);
   stopReason_ = StopReason::None;
   commandExecuting_ = true;
-  inputMode_ = kExecuting;
+  entry_.SetMode(kExecuting);
   screen_.ShowCursor(false);
   try {
     lastCommand_ = std::string(line);
@@ -132,21 +132,21 @@ void Interpreter::ExecuteCommand(std::string_view line) {
     ReportError(kErrOutOfMemory, -1, std::nullopt);
     if (stopDepth_ == 0) AbortRun();
   }
-  inputMode_ = kIdle;
+  entry_.SetMode(kIdle);
   commandExecuting_ = false;
   if (stopDepth_ == 0) eval_->ReleaseStack();
   ShowStatus(kIdleText);
-  editor_.Clear();
+  entry_.Editor().Clear();
   screen_.ShowCursor(true);
 }
 
 void Interpreter::RequestExit() {
-  keys_.Clear();
+  entry_.Keys().Clear();
   quitPending_ = true;
   NoQuietTurns();
   exiting_ = true;
   stopReason_ = StopReason::ExitRequested;
-  inputEnd_ = InputEnd::Cancelled;
+  entry_.SetEnd(InputEnd::Cancelled);
 }
 
 bool Interpreter::WaitTurn(bool keyboard) {
@@ -170,7 +170,7 @@ Interpreter::RunOutcome Interpreter::RunProgramOnce() {
   endSessionWhenRunEnds_ = true;
   stopReason_ = StopReason::None;
   commandExecuting_ = true;
-  inputMode_ = kExecuting;
+  entry_.SetMode(kExecuting);
   screen_.ShowCursor(false);
   size_t offset = 0;
   int32_t r;
@@ -187,7 +187,7 @@ Interpreter::RunOutcome Interpreter::RunProgramOnce() {
     case StopReason::Stopped: lastOutcome_ = RunOutcome::Break; break;
     default: lastOutcome_ = r != 0 ? RunOutcome::Error : RunOutcome::Normal; break;
   }
-  inputMode_ = kIdle;
+  entry_.SetMode(kIdle);
   commandExecuting_ = false;
   exiting_ = true;
   files_->OnEnd();  // a run that stopped kept its files open
@@ -204,8 +204,7 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
     const LineEntryResult r = EnterNumberedLine(program_, line);
     switch (r.kind) {
       case LineEntryResult::BadNumber:
-        errorPosition_ = r.column;
-        errorLine_ = nullptr;
+        traps_.SetErrorPosition(r.column, nullptr);
         ReportError(kErrSyntaxError, -1, r.digits);
         return true;
       case LineEntryResult::OutOfMemory:
@@ -228,7 +227,7 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
     ReportError(kErrOutOfMemory, -1, std::nullopt);
     return true;
   }
-  DeactivateForRecords(/*immediateOnly=*/true);
+  pos_.DeactivateImmediateLoops();
   RunImmediate(code.data());
   return true;
 }
@@ -248,16 +247,15 @@ template <bool ofCurrentLine>
   if (recordCode == kRecordUncompiled) [[unlikely]]
     return ExecuteUncompiled(code, offset);
 
-  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
+  const ProgramLine* reportLine = Running() ? pos_.Line() : nullptr;
   *pendingStop_ = stopReason_ != StopReason::None;
   // Kept here as well as in the members: a trap handler or a stopped state
   // that runs inside the handler executes other statements meanwhile.
   const size_t start = offset;
   const RecordFrame frame = ReadFrame(code, offset);
   const size_t end = offset + kRecordFrameSize + frame.operandLength;
-  statementStart_ = start;
+  pos_.SetStatement(start, end);
   offset += kRecordFrameSize;
-  payloadEnd_ = end;
   // The variable cache and the decoded expressions serve the running
   // program's lines only.
   eval_->SetCachedCode(reportLine && (ofCurrentLine || code == reportLine->Code()) ? code : nullptr,
@@ -278,8 +276,7 @@ template <bool ofCurrentLine>
       result = handlers_[recordCode](*this, code, offset);
     }
   } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
-  statementStart_ = start;
-  payloadEnd_ = end;
+  pos_.SetStatement(start, end);
   if (deferredError_ != 0) [[unlikely]]
     result = TakeDeferredError(result);
   if (result == 0) [[likely]] {
@@ -295,19 +292,16 @@ template <bool ofCurrentLine>
 // A 250 record: the text that did not compile fails with a syntax error
 // where it stands (ON ERROR may take it).
 bool Interpreter::ExecuteUncompiled(const uint8_t* code, size_t& offset) {
-  const ProgramLine* reportLine = Running() ? currentLine_ : nullptr;
+  const ProgramLine* reportLine = Running() ? pos_.Line() : nullptr;
   const uint16_t column = ReadU16(code + offset + 1);
   const uint16_t length = ReadU16(code + offset + 3);
-  statementStart_ = offset;
+  const size_t start = offset;
   offset += kUncompiledRecordSize;
-  payloadEnd_ = offset;
-  err_ = kErrSyntaxError;
-  erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
-  errorPosition_ = column;
-  errorLine_ = reportLine;
+  pos_.SetStatement(start, offset);
+  traps_.RecordError(kErrSyntaxError, Running() ? std::max(0, LineNumberOf(pos_.Line())) : 0,
+                     column, reportLine);
   int32_t result = kErrSyntaxError;
-  if (Running() && onError_.set && !memory_.SyntaxErrorsBypassOnError()) {
-    const size_t start = statementStart_;
+  if (Running() && traps_.IsSet(TrapKind::Error) && !memory_.SyntaxErrorsBypassOnError()) {
     result = ErrorTrap(kErrSyntaxError);
     if (result == 0) {
       if (stopReason_ == StopReason::RetryStatement) offset = start;
@@ -323,15 +317,12 @@ bool Interpreter::ExecuteUncompiled(const uint8_t* code, size_t& offset) {
 // ERROR, or the report and the end of the run.
 bool Interpreter::StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,
                                   size_t end, int32_t result, const ProgramLine* reportLine) {
-  err_ = std::abs(result);
-  erl_ = Running() ? std::max(0, LineNumberOf(currentLine_)) : 0;
-  errorPosition_ = frame.column;
-  errorLine_ = reportLine;
-  if (result > 0 && Running() && onError_.set &&
+  traps_.RecordError(std::abs(result), Running() ? std::max(0, LineNumberOf(pos_.Line())) : 0,
+                     frame.column, reportLine);
+  if (result > 0 && Running() && traps_.IsSet(TrapKind::Error) &&
       !(result == kErrSyntaxError && memory_.SyntaxErrorsBypassOnError())) {
     const int32_t trap = ErrorTrap(result);
-    statementStart_ = start;
-    payloadEnd_ = end;
+    pos_.SetStatement(start, end);
     if (trap == 0) {
       if (stopReason_ == StopReason::RetryStatement) offset = start;
       else if (stopReason_ == StopReason::SkipStatement) offset = end;
@@ -385,50 +376,51 @@ void Interpreter::RunProgram() {
 void Interpreter::RunNested() { LoopOverProgram(/*nested=*/true); }
 
 void Interpreter::JumpTo(ProgramLine* line) {
-  SetPosition(line, 0);
+  pos_.MoveTo(line, 0);
   if (!Running()) RunProgram();
 }
 
 ProgramLine* Interpreter::FindLine(uint32_t n) const {
-  const ProgramLine* from =
-      Running() && currentLine_ && currentLine_->IsNumbered() ? currentLine_ : nullptr;
+  const ProgramLine* current = pos_.Line();
+  const ProgramLine* from = Running() && current && current->IsNumbered() ? current : nullptr;
   return program_.FindLine(n, from);
 }
 
 // Steps 2 to 5 of the program loop; the nested loop of a trap handler ends
 // on the RESUME reasons and maps them to what the outer loop must do.
 void Interpreter::LoopOverProgram(bool nested) {
+  size_t& offset = pos_.LoopOffset();
   for (;;) {
-    if (!currentLine_) {
+    if (!pos_.Line()) {
       EndRun();
       return;
     }
-    if (currentOffset_ == 0) {
-      if (memory_.Trace() && currentLine_->IsNumbered())
-        screen_.WriteFormatted("[%u]", currentLine_->number);
-      currentOffset_ = kLineHeaderSize;
+    if (offset == 0) {
+      if (memory_.Trace() && pos_.Line()->IsNumbered())
+        screen_.WriteFormatted("[%u]", pos_.Line()->number);
+      offset = kLineHeaderSize;
     }
-    lineChanged_ = false;
+    pos_.ClearLineChanged();
     do {
       // The line object may be freed by a command typed in the stopped state;
       // that always leaves a non-zero stop reason, checked before any reuse.
       // The end of a line (reached by a jump to just after its last
       // statement, as NEXT makes) is no statement: the next line follows
       // at once, without a pump turn or the statement delay.
-      const uint8_t* code = currentLine_->Code();
-      if (code[currentOffset_] == kRecordEnd) {
-        ProgramLine* next = currentLine_->Next();
+      const uint8_t* code = pos_.Line()->Code();
+      if (code[offset] == kRecordEnd) {
+        ProgramLine* next = pos_.Line()->Next();
         if (!next) {
           EndRun();
           return;
         }
-        SetPosition(next, 0);
+        pos_.MoveTo(next, 0);
         continue;
       }
-      const bool ok = ExecuteStatement<true>(code, currentOffset_);
+      const bool ok = ExecuteStatement<true>(code, offset);
       if (ok && stopReason_ == StopReason::None) [[likely]] {
-        if (!lineChanged_ && currentLine_->Code()[currentOffset_] == kRecordEnd) {
-          ProgramLine* next = currentLine_->Next();
+        if (!pos_.LineChanged() && pos_.Line()->Code()[offset] == kRecordEnd) {
+          ProgramLine* next = pos_.Line()->Next();
           if (!next) {
             EndRun();
             return;
@@ -436,12 +428,8 @@ void Interpreter::LoopOverProgram(bool nested) {
           // The next line's first statement follows in this loop; only a
           // trace, which prints the line number, takes the way round the
           // outer loop.
-          if (memory_.Trace()) {
-            SetPosition(next, 0);
-          } else {
-            currentLine_ = next;
-            currentOffset_ = kLineHeaderSize;
-          }
+          if (memory_.Trace()) pos_.MoveTo(next, 0);
+          else pos_.FallThrough(next);
         }
         if (const uint8_t delay = memory_.StatementDelay()) WaitStatementDelay(delay);
         PumpOnce();
@@ -449,7 +437,7 @@ void Interpreter::LoopOverProgram(bool nested) {
           continue;
       }
       if (LeaveProgramLoop(nested)) return;
-    } while (!lineChanged_);
+    } while (!pos_.LineChanged());
   }
 }
 
@@ -520,8 +508,8 @@ void Interpreter::StopRun(StopReason reason) {
     return;
   }
   if (screen_.Deferred()) screen_.EndDeferredUpdate();
-  if (currentLine_ && currentLine_->IsNumbered())
-    screen_.WriteFormatted(" in %u", currentLine_->number);
+  if (const ProgramLine* line = pos_.Line(); line && line->IsNumbered())
+    screen_.WriteFormatted(" in %u", line->number);
   screen_.NewLine();
   canContinue_ = true;
   if (endSessionWhenRunEnds_) return;  // the batch run ends here: no prompt
@@ -536,42 +524,42 @@ void Interpreter::EnterStoppedState() {
   struct Depths {
     Interpreter& in;
     int32_t inputMode;
-    explicit Depths(Interpreter& i) : in(i), inputMode(i.inputMode_) {
+    explicit Depths(Interpreter& i) : in(i), inputMode(i.entry_.Mode()) {
       ++in.stopDepth_;
-      ++in.nestDepth_;
+      in.traps_.EnterNesting();
     }
     ~Depths() {
       if (std::uncaught_exceptions() > 0) {
         in.runMode_ = 1;
-        in.inputMode_ = inputMode;
+        in.entry_.SetMode(inputMode);
         in.commandExecuting_ = true;
       }
-      --in.nestDepth_;
+      in.traps_.LeaveNesting();
       --in.stopDepth_;
     }
   } depths(*this);
-  const size_t statementStart = statementStart_, payloadEnd = payloadEnd_;
+  const size_t statementStart = pos_.StatementStart(), payloadEnd = pos_.PayloadEnd();
   commandExecuting_ = false;
   ShowStatus(kIdleText);
   screen_.ShowCursor(true);
 
-  const int32_t savedInputMode = inputMode_;
+  const int32_t savedInputMode = entry_.Mode();
   std::string savedText;
   int32_t savedPosition = 0, savedMax = LineEditor::kCapacity;
-  const InputEnd savedEnd = inputEnd_;
+  const InputEnd savedEnd = entry_.End();
   if (savedInputMode == kReadingInput) {
-    savedText = editor_.Text();
-    savedPosition = editor_.Position();
-    savedMax = editor_.MaxLength();
+    savedText = entry_.Editor().Text();
+    savedPosition = entry_.Editor().Position();
+    savedMax = entry_.Editor().MaxLength();
   }
   runMode_ = 0;
-  inputMode_ = kIdle;
-  editor_.SetMaxLength(LineEditor::kCapacity);
-  editor_.SetEchoSuppressed(false);
+  entry_.SetMode(kIdle);
+  entry_.Editor().SetMaxLength(LineEditor::kCapacity);
+  entry_.Editor().SetEchoSuppressed(false);
 
   PrintPrompt();
-  editor_.Clear();
-  DrainKeyQueue();
+  entry_.Editor().Clear();
+  entry_.DrainKeyQueue();
   auto stays = [this] {
     switch (stopReason_) {
       case StopReason::None:
@@ -587,20 +575,20 @@ void Interpreter::EnterStoppedState() {
     } catch (const std::bad_alloc&) { OutOfMemoryAtPrompt(); }
   }
 
-  inputMode_ = savedInputMode;
+  entry_.SetMode(savedInputMode);
   runMode_ = 1;
   ShowStatus(kExecutingText);
   commandExecuting_ = true;
   if (savedInputMode == kReadingInput) {
-    editor_.Clear();
-    editor_.SetMaxLength(savedMax);
+    entry_.Editor().Clear();
+    entry_.Editor().SetMaxLength(savedMax);
     if (stopReason_ == StopReason::ContinueRequested) {
       // The INPUT goes on waiting with what had been typed.
-      editor_.SetEchoSuppressed(!memory_.InputEcho());
-      editor_.SetText(savedText, savedPosition);
-      inputEnd_ = InputEnd::None;
+      entry_.Editor().SetEchoSuppressed(!memory_.InputEcho());
+      entry_.Editor().SetText(savedText, savedPosition);
+      entry_.SetEnd(InputEnd::None);
     } else {
-      inputEnd_ = savedEnd;
+      entry_.SetEnd(savedEnd);
     }
   }
 
@@ -619,15 +607,13 @@ void Interpreter::EnterStoppedState() {
     NoQuietTurns();
     unwindDone_ = true;
   }
-  statementStart_ = statementStart;
-  payloadEnd_ = payloadEnd;
+  pos_.SetStatement(statementStart, payloadEnd);
 }
 
 void Interpreter::AbortRun() {
-  keys_.Clear();
+  entry_.Keys().Clear();
   for (RunStateListener* l : listeners_) l->OnAbort();
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.ForgetLoopsAndReturns();
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
@@ -645,11 +631,10 @@ void Interpreter::EndRun() {
 void Interpreter::ResetRunState() {
   DiscardTrapContexts();
   for (RunStateListener* l : listeners_) l->OnRunReset();
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.ForgetLoopsAndReturns();
   ClearTraps();
-  data_ = {};
-  err_ = erl_ = 0;
+  pos_.RewindData();
+  traps_.SetErrErl(0, 0);
   if (Running() && screen_.Deferred()) screen_.EndDeferredUpdate();
   hasColorLine_ = false;
   for (const ProgramLine* l = program_.First(); l; l = l->Next())
@@ -659,25 +644,23 @@ void Interpreter::ResetRunState() {
 
 void Interpreter::ResetAfterEdit() {
   for (RunStateListener* l : listeners_) l->OnEditReset();
-  data_ = {};
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.RewindData();
+  pos_.ForgetLoopsAndReturns();
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
 }
 
 void Interpreter::ResetProgramPositions() {
-  data_ = {};
-  DeactivateForRecords(/*immediateOnly=*/false);
-  memory::Release(gosub_);
+  pos_.RewindData();
+  pos_.ForgetLoopsAndReturns();
   DiscardTrapContexts();
   ClearTraps();
   canContinue_ = false;
 }
 
 void Interpreter::ResetInit() {
-  keys_.Clear();
+  entry_.Keys().Clear();
   for (RunStateListener* l : listeners_) l->OnInit();
   memory::ReturnFreeMemory();  // the heap compaction
   canContinue_ = false;
@@ -690,26 +673,14 @@ void Interpreter::ResetInit() {
   }
 }
 
-// The in-handler flags go too: a handler that restarts the program (RUN)
-// lets the new run trap again, which the nesting bound keeps finite.
 void Interpreter::ClearTraps() {
-  ClearErrorTrap();
-  ClearBreakTrap();
   ClearTimerTrap();
-  onError_.inHandler = onBreak_.inHandler = onTimer_.inHandler = false;
+  traps_.ClearAll();
 }
 
 void Interpreter::DiscardTrapContexts() {
   // A saved INPUT (a break taken while a line was being read) is cancelled.
-  for (const TrapContext& c : trapContexts_)
-    if (c.inputMode == kReadingInput) inputEnd_ = InputEnd::Cancelled;
-  trapContexts_.clear();
-}
-
-void Interpreter::DeactivateForRecords(bool immediateOnly) {
-  for (ForRecord& f : forList_)
-    if (!immediateOnly || f.immediate) f.active = false;
-  if (!immediateOnly) memory::Release(forList_);
+  if (traps_.DiscardContexts(kReadingInput)) entry_.SetEnd(InputEnd::Cancelled);
 }
 
 // ---------------------------------------------------------------------------
@@ -740,7 +711,7 @@ void Interpreter::RaiseAt(int32_t code, int32_t column, int32_t length, const Pr
   std::string_view source = lastCommand_;
   int32_t number = -1;
   if (Running()) {
-    if (!line) line = currentLine_;
+    if (!line) line = pos_.Line();
     if (line) {
       source = line->text;
       number = LineNumberOf(line);

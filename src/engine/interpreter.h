@@ -1,6 +1,9 @@
 // The interpreter: the state that says what the system is doing, the entry
-// of a typed line, the loops that execute compiled statements, the stopped
-// state, and the keyboard side of the console (line entry, key queue).
+// of a typed line, the loops that execute compiled statements and the
+// stopped state. Where execution stands is its RunPosition
+// (engine/run_position.h), the traps and error registers its TrapState
+// (engine/trap_state.h), the input line and key queue its LineEntry
+// (console/line_entry.h).
 //
 // One thread. The outer loop (RunSession) waits at the prompt; a typed line
 // executes inside the key handler that received its Enter; RUN starts the
@@ -21,9 +24,10 @@
 #include <string_view>
 #include <vector>
 
-#include "console/key_queue.h"
-#include "console/lineeditor.h"
+#include "console/line_entry.h"
+#include "engine/run_position.h"
 #include "engine/stop_reason.h"
+#include "engine/trap_state.h"
 #include "frontend/code_buffer.h"
 #include "frontend/compiled_line.h"
 #include "frontend/program.h"
@@ -54,80 +58,6 @@ class RunStateListener {
   virtual void OnEnd() {}        // END
 };
 
-// A GOSUB return point; a null line is a point in the immediate line.
-struct ReturnPoint {
-  ProgramLine* line = nullptr;
-  size_t offset = 0;
-};
-
-// A line read interrupted before Enter: what had been typed, where the
-// edit position stood and the length limit in force (the Break trap keeps
-// it across its handler; RESUME puts it back).
-struct PartialInput {
-  std::string text;
-  int32_t position = 0;
-  int32_t maxLength = LineEditor::kCapacity;
-};
-
-// A FOR loop record, kept in the FOR list oldest first. A record is found
-// again by its run mode and variable, so a loop left by GOTO is reused by
-// the next FOR on the same variable and the list stays small.
-struct ForRecord {
-  bool active = true;
-  bool immediate = false;  // run mode 0 when the FOR executed
-  int letter = -1;         // 0..25 for a letter variable, else -1
-  std::string name;        // the numeric scalar's name when letter is -1
-  double limit = 0;
-  double step = 1;
-  ProgramLine* line = nullptr;  // the FOR's line (null in immediate mode)
-  // The code the FOR ran in: an immediate loop only continues inside the
-  // same command line, never in another one that happens to be active.
-  const uint8_t* code = nullptr;
-  size_t offset = 0;  // just after the FOR statement
-  // The variable's number, found once by the FOR so that NEXT needs no
-  // lookup: a letter's place never moves; a named scalar's record stays
-  // while VariableStore::Removals() equals `removals`, and is found again
-  // by name when it does not.
-  double* place = nullptr;
-  uint64_t removals = 0;
-  // The program NEXT item last found to name this loop's variable, and the
-  // code epoch then: while the epoch holds, those bytes are unchanged, so
-  // the same item names the same variable without comparing names.
-  const uint8_t* nextItem = nullptr;
-  uint64_t nextEpoch = 0;
-};
-
-// Where a trap points: the ON statement's position (line and record); the
-// target is read from that statement each time the trap fires.
-struct TrapRegister {
-  bool set = false;
-  ProgramLine* line = nullptr;
-  size_t offset = 0;       // the ON statement's record frame
-  bool inHandler = false;  // its handler runs: the same event is not trapped
-};
-
-// What a trap handler interrupted, restored by RESUME. The three traps
-// share one stack of these, newest last.
-struct TrapContext {
-  ProgramLine* line = nullptr;
-  size_t offset = 0;
-  bool lineChanged = false;
-  int32_t inputMode = 0;
-  int32_t inputLimit = 255;
-  // The partly typed INPUT line (only when inputMode was 2).
-  std::string inputText;
-  int32_t inputCursor = 0;
-};
-
-// The DATA pointer: the line and the offset of the next item's link field;
-// a null line when no DATA remains. A fresh pointer (after RUN, a program
-// edit) stands before the program's first DATA item.
-struct DataPointer {
-  const ProgramLine* line = nullptr;
-  size_t offset = 0;
-  bool fresh = true;
-};
-
 // The file a program was last loaded from or saved to: a BASIC file name
 // ("VOLUME:NAME.EXT", empty when the program has none) and its form. The
 // exit question's save writes the program back there.
@@ -136,10 +66,10 @@ struct ProgramFileName {
   bool text = false;
 };
 
-class Interpreter final : public platform::EventSink {
+class Interpreter final : public platform::EventSink, private LineEntryOwner {
  public:
-  // Values of the input mode.
-  enum InputMode : int32_t { kIdle = 0, kEditingLine = 1, kReadingInput = 2, kExecuting = 3 };
+  // Values of the input mode (line entry's).
+  using enum LineEntry::InputMode;
   // How a session that runs one program ended (the batch exit status).
   enum class RunOutcome { Normal, Error, Break };
 
@@ -253,30 +183,23 @@ class Interpreter final : public platform::EventSink {
   // ON BREAK and ON TIMER: run the handler (traps.cpp).
   void BreakTrap();
   void TimerTrap();
-  void ClearErrorTrap() { onError_.set = false, onError_.line = nullptr, onError_.offset = 0; }
-  void ClearBreakTrap() { onBreak_.set = false, onBreak_.line = nullptr, onBreak_.offset = 0; }
-  void ClearTimerTrap();  // also kills the window timer
-  // The trap context stack (RESUME pops it).
-  memory::Vector<TrapContext>& TrapContexts() { return trapContexts_; }
+  void ClearTimerTrap();  // also kills the window timer and disarms it
   // RESUME's restore: line, offset, line changed and input mode; `full`
   // adds the input limit and a waiting INPUT's line, shown again.
   void ResumeContext(const TrapContext& c, bool full);
-  // Deepest nesting of stopped states and trap handlers together; past it
-  // "?Out of memory" is reported instead of nesting further, so no sequence
-  // of commands can exhaust the C++ stack.
-  static constexpr int32_t kMaxNesting = 96;
-  int32_t NestDepth() const { return nestDepth_; }
+  // The trap registers, their contexts, the nesting and ERR / ERL.
+  TrapState& Traps() { return traps_; }
 
-  // --- keyboard and line entry --------------------------------------------------
+  // --- keyboard -------------------------------------------------------------------
+  // The keys go to line entry, which owns the input line, the key queue and
+  // the input mode.
   void OnKeyDown(const platform::KeyEvent& e) override;
   void OnChar(const platform::KeyEvent& e) override;
   void OnTimer(int timerId) override;
-  // INPUT's line read: true when entered, false when cancelled.
-  bool ReadLine(bool clearFirst);
+  LineEntry& Entry() { return entry_; }
   // EDIT of a stored line: the number and a blank (numbered lines only),
   // then the text, edited in place from `position` (-1: its end).
   bool EditLine(const ProgramLine& line, int32_t position = -1);
-  bool AskYesNo(std::string_view question);
   bool WaitMore();
   std::string NextKey();
   // Waits, serving events, until a key is queued or a stop is requested;
@@ -287,13 +210,7 @@ class Interpreter final : public platform::EventSink {
   // handler that ends with RESUME comes back to the wait. False when a stop
   // reason ended it early.
   bool WaitServingEvents(uint32_t ms);
-  // The INPUT line being typed, and its return after a trap handler: the
-  // output line is ended if needed and the typed text shown again with the
-  // cursor where it was; the read goes on waiting.
-  PartialInput SavePartialInput() const;
-  void RestorePartialInput(const PartialInput& saved);
-  void DrainKeyQueue();
-  void PrintPrompt();
+  void PrintPrompt() override;
   void ExecuteEnteredLine();
 
   // --- state the statements read and change --------------------------------------
@@ -309,13 +226,9 @@ class Interpreter final : public platform::EventSink {
   ProgramList& OldProgram() { return oldProgram_; }
   ProgramFileName& ProgramFile() { return programFile_; }
   ProgramFileName& OldProgramFile() { return oldProgramFile_; }
-  LineEditor& Editor() { return editor_; }
-  KeyQueue& Keys() { return keys_; }
 
   bool Running() const { return runMode_ == 1; }
   int32_t RunMode() const { return runMode_; }
-  int32_t InputModeValue() const { return inputMode_; }
-  void SetInputMode(int32_t mode) { inputMode_ = mode; }
   StopReason Reason() const { return stopReason_; }
   void SetReason(StopReason r) { stopReason_ = r; }
   bool CanContinue() const { return canContinue_; }
@@ -325,14 +238,9 @@ class Interpreter final : public platform::EventSink {
   bool Paused() const { return paused_; }
   void ReleasePause() { paused_ = false; }
 
-  ProgramLine* CurrentLine() const { return currentLine_; }
-  size_t CurrentOffset() const { return currentOffset_; }
-  // Moves execution: the run loop does not advance past a moved position.
-  void SetPosition(ProgramLine* line, size_t offset) {
-    currentLine_ = line;
-    currentOffset_ = offset;
-    lineChanged_ = true;
-  }
+  // The current line and offset, the record being executed, the GOSUB
+  // stack, the FOR list and the DATA pointer.
+  RunPosition& Position() { return pos_; }
   // Continues at the start of a line. In immediate mode this starts the
   // program loop there at once: GOTO, GOSUB, RETURN and RUN typed at the
   // prompt start or resume the stored program without clearing anything.
@@ -341,25 +249,11 @@ class Interpreter final : public platform::EventSink {
   // running on a numbered line, else from the first line.
   ProgramLine* FindLine(uint32_t n) const;
   ProgramLine* FindLabel(std::string_view name) const { return program_.FindLabel(name); }
-  // The record being executed: where it starts and where its operands end.
-  size_t StatementStart() const { return statementStart_; }
-  size_t PayloadEnd() const { return payloadEnd_; }
-
-  memory::Vector<ReturnPoint>& GosubStack() { return gosub_; }
-  memory::Vector<ForRecord>& ForList() { return forList_; }
-  TrapRegister& OnErrorTrap() { return onError_; }
-  TrapRegister& OnBreakTrap() { return onBreak_; }
-  TrapRegister& OnTimerTrap() { return onTimer_; }
-
   bool Secure() const { return secure_; }
   void SetSecure(bool on) { secure_ = on; }
-  int32_t Err() const { return err_; }
-  int32_t Erl() const { return erl_; }
-  int32_t ErrorPosition() const { return errorPosition_; }
   // The TIMER function reads the tick count minus this base.
   uint32_t TimerBase() const { return timerBase_; }
   void SetTimerBase(uint32_t base) { timerBase_ = base; }
-  DataPointer& Data() { return data_; }
 
   // The command line being executed (immediate mode's error excerpts, the
   // program-file statements' own text).
@@ -410,22 +304,25 @@ class Interpreter final : public platform::EventSink {
   // the three traps, and an error raised by a trap that fires between
   // statements (a missing target), handled as a statement error would be.
   void TimerEvent();
-  void RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool saveInput, bool resetLimit);
-  void RaiseTrapError(int32_t code, const TrapRegister& trap);
+  void RunTrapHandler(TrapKind kind, ProgramLine* target, bool saveInput, bool resetLimit);
+  void RaiseTrapError(int32_t code, TrapKind kind);
   bool NestingExhausted();
   bool BreakKeyTrapped(bool fromInputEnd);
   int32_t LineNumberOfCurrent() const;
-  void DeactivateForRecords(bool immediateOnly);
   void LoopOverProgram(bool nested);
   // The slow ways out of LoopOverProgram, kept out of its path.
   [[gnu::noinline]] bool LeaveProgramLoop(bool nested);
   [[gnu::noinline]] void WaitStatementDelay(uint8_t delay);
   void ShowStatus(std::string_view text);
-  void EditingKeyDown(const platform::KeyEvent& e);
-  void EditingChar(uint32_t c, bool shift);
-  void QueueKey(const KeyRecord& r, bool keyDown);
-  // Waits until the line read ends: true when accepted.
-  bool WaitForLine();
+  // What line entry asks (LineEntryOwner).
+  void LineEntered() override;
+  void BreakPressed() override;
+  void PausePressed() override;
+  void LockKeyPressed(platform::LockKey key) override;
+  bool KeyboardTurn() override;
+  void ServeEvents() override;
+  bool TakeErrorPlace(std::string& storedLine, int32_t& position) override;
+  using InputEnd = LineEntry::InputEnd;
 
   platform::Host host_;
   ConsoleScreen& screen_;
@@ -433,8 +330,7 @@ class Interpreter final : public platform::EventSink {
   ProgramList program_;
   ProgramList oldProgram_;
   ProgramFileName programFile_, oldProgramFile_;
-  LineEditor editor_;
-  KeyQueue keys_;
+  LineEntry entry_;
   CodeBuffer scratch_;
   std::vector<RunStateListener*> listeners_;
   std::unique_ptr<ExpressionContext> expressions_;
@@ -452,41 +348,19 @@ class Interpreter final : public platform::EventSink {
   int32_t deferredError_ = 0;
 
   int32_t runMode_ = 0;
-  int32_t inputMode_ = kIdle;
   StopReason stopReason_ = StopReason::None;
   bool canContinue_ = false;
   bool commandExecuting_ = false;
   int32_t stopDepth_ = 0;
-  ProgramLine* currentLine_ = nullptr;
-  size_t currentOffset_ = 0;
-  bool lineChanged_ = false;
-  size_t statementStart_ = 0;
-  size_t payloadEnd_ = 0;
   bool secure_ = false;
   bool hasColorLine_ = false;
   std::string lastCommand_;
 
-  // The GOSUB stack (PUSH too), the FOR list and the trap contexts are
-  // charged to the memory budget; the trap contexts have room for the
-  // deepest nesting from the start, so a trap can always fire, even when a
-  // program has used up the budget.
-  memory::Vector<ReturnPoint> gosub_;
-  memory::Vector<ForRecord> forList_;
-  TrapRegister onError_, onBreak_, onTimer_;
-  memory::Vector<TrapContext> trapContexts_;
-  int32_t nestDepth_ = 0;  // stopped states and trap handlers now running
+  RunPosition pos_;
+  TrapState traps_;
   uint32_t timerBase_ = 0;
-  DataPointer data_;
-
-  int32_t err_ = 0, erl_ = 0;
-  int32_t errorPosition_ = -1;
-  const ProgramLine* errorLine_ = nullptr;
-  std::string lastEntered_;
   std::optional<std::string> recalled_;
 
-  // The private messages, kept as flags.
-  enum class InputEnd { None, Accepted, Cancelled };
-  InputEnd inputEnd_ = InputEnd::None;  // InputAccepted / InputCancelled
   // Resumptions (RESUME and its forms) since the last turn one took
   // (LoopOverProgram).
   static constexpr uint32_t kRetriesPerTurn = 64;
@@ -494,7 +368,6 @@ class Interpreter final : public platform::EventSink {
   bool quitPending_ = false;
   bool unwindDone_ = false;  // UnwindDone: clears quitPending at the top
   bool paused_ = false;      // the Pause key
-  bool draining_ = false;    // DrainKeyQueue is replaying the queue
   bool exiting_ = false;
   bool endSessionWhenRunEnds_ = false;
   RunOutcome lastOutcome_ = RunOutcome::Normal;

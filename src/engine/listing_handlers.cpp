@@ -23,8 +23,8 @@ namespace {
 // Reads the range list operand (line_ranges.h) and moves past the operands.
 bool ReadRanges(Interpreter& in, const uint8_t* code, size_t& offset,
                 std::vector<LineRange>& ranges) {
-  const bool ok = ReadRangeList(code, offset, in.PayloadEnd(), ranges);
-  offset = in.PayloadEnd();
+  const bool ok = ReadRangeList(code, offset, in.Position().PayloadEnd(), ranges);
+  offset = in.Position().PayloadEnd();
   return ok;
 }
 
@@ -106,7 +106,7 @@ int32_t EditOneLine(Interpreter& in, ProgramLine& line) {
   StartNewLineIfNeeded(screen);
   if (!in.EditLine(line, 0)) return 0;
   StartNewLineIfNeeded(screen);
-  std::string_view text = in.Editor().Text();
+  std::string_view text = in.Entry().Editor().Text();
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   ProgramList& program = in.Program();
   if (text.empty()) {
@@ -163,8 +163,8 @@ int32_t Lines(Interpreter& in, const uint8_t*, size_t&) {
 int32_t Xref(Interpreter& in, const uint8_t* code, size_t& offset) {
   CValue value;
   const int32_t r =
-      in.Expressions().Eval().EvaluateValue(Code(code, in.PayloadEnd()), offset, value);
-  offset = in.PayloadEnd();
+      in.Expressions().Eval().EvaluateValue(Code(code, in.Position().PayloadEnd()), offset, value);
+  offset = in.Position().PayloadEnd();
   if (r != 0) return r;
   if (in.Reason() != StopReason::None) return 0;
   const int mode =
@@ -221,8 +221,8 @@ int32_t Edit(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // RECALL n   (operand: small line number, u16)
 int32_t Recall(Interpreter& in, const uint8_t* code, size_t& offset) {
-  const uint16_t number = offset + 2 <= in.PayloadEnd() ? ReadU16(code + offset) : 0;
-  offset = in.PayloadEnd();
+  const uint16_t number = offset + 2 <= in.Position().PayloadEnd() ? ReadU16(code + offset) : 0;
+  offset = in.Position().PayloadEnd();
   if (in.Running()) return kErrModeError;
   const ProgramLine* line = number ? in.Program().FindLine(number) : nullptr;
   if (!line) return kErrUndefinedLine;

@@ -68,9 +68,9 @@ bool PlainFileExists(const std::string& path) {
 // The statement's own text, for the reports made after its line has left
 // the program (its object waits in the old-program store).
 std::string StatementText(Interpreter& in, const uint8_t* code) {
-  const RecordFrame frame = ReadFrame(code, in.StatementStart());
+  const RecordFrame frame = ReadFrame(code, in.Position().StatementStart());
   std::string_view source = in.LastCommandText();
-  if (in.Running() && in.CurrentLine()) source = in.CurrentLine()->text;
+  if (in.Running() && in.Position().Line()) source = in.Position().Line()->text;
   if (frame.column >= source.size()) return {};
   return std::string(source.substr(frame.column, frame.textLength));
 }
@@ -93,7 +93,7 @@ bool ConfirmReplace(Interpreter& in, bool eraseBox = true) {
     if (in.Host().dialogs.MessageBox(kEraseQuestion, kCaption, platform::Buttons::YesNo,
                                      platform::Icon::Exclamation) == platform::Answer::Yes)
       return true;
-  } else if (!in.Memory().Confirm() || in.AskYesNo("Load?")) {
+  } else if (!in.Memory().Confirm() || in.Entry().AskYesNo("Load?")) {
     return true;
   }
   in.StopRun(StopReason::BreakKey);
@@ -202,7 +202,7 @@ int32_t SaveProgram(Interpreter& in, std::string_view name, bool asText, bool qu
   const std::string shown = file.volume + ":" + Upper(file.file);
   if (questions) {
     if (!in.Running() && in.Memory().Confirm() && PlainFileExists(file.path) &&
-        !in.AskYesNo("File \"" + shown + "\" exists, overwrite?"))
+        !in.Entry().AskYesNo("File \"" + shown + "\" exists, overwrite?"))
       return 0;
     if (in.Running() && in.Secure()) {
       const std::string warning =
@@ -266,8 +266,8 @@ bool AskFileOnConsole(Interpreter& in, platform::FileDialogMode mode,
   for (;;) {
     if (screen.Column() != 0) screen.NewLine();
     screen.WriteText(saving ? "Save as: " : "Open file: ");
-    if (!in.ReadLine(true)) return false;
-    std::string name = in.Editor().Text();
+    if (!in.Entry().ReadLine(true)) return false;
+    std::string name = in.Entry().Editor().Text();
     screen.NewLine();
     while (!name.empty() && name.back() == ' ') name.pop_back();
     while (!name.empty() && name.front() == ' ') name.erase(0, 1);
@@ -288,7 +288,7 @@ bool AskFileOnConsole(Interpreter& in, platform::FileDialogMode mode,
       screen.NewLine();
       screen.WriteText("This file already exists.");
       screen.NewLine();
-      if (!in.AskYesNo("Relpace existing file?")) continue;
+      if (!in.Entry().AskYesNo("Relpace existing file?")) continue;
     }
     // The type follows the name, as the dialog's "ASCII file (*.txt)" does.
     const size_t colon = name.find(':');
@@ -309,7 +309,7 @@ bool AskFileOnConsole(Interpreter& in, platform::FileDialogMode mode,
 void DiscardProgram(Interpreter& in) {
   if (in.Running()) {
     in.EndRun();
-    in.SetPosition(nullptr, 0);
+    in.Position().MoveTo(nullptr, 0);
   }
   ProgramList& program = in.Program();
   ProgramList& old = in.OldProgram();
@@ -334,7 +334,7 @@ int32_t RecoverDiscardedProgram(Interpreter& in) {
   copy.SetModified(old.Modified());
   if (in.Running()) {
     in.EndRun();
-    in.SetPosition(nullptr, 0);
+    in.Position().MoveTo(nullptr, 0);
   }
   in.Program().Clear();
   in.Program().Swap(copy);
@@ -523,7 +523,7 @@ int32_t Chain(Interpreter& in, const uint8_t* code, size_t& offset) {
   JumpTarget target;
   if (form == 1) {
     // The target lies inside the operand area, or the line is damaged.
-    const size_t at = ops.Position(), end = in.PayloadEnd();
+    const size_t at = ops.Position(), end = in.Position().PayloadEnd();
     const size_t need =
         at < end && code[at] == 1 && at + 5 <= end ? 6 + code[at + 4] : kJumpTargetItemSize;
     if (at + need > end) return kErrInternalError;
@@ -580,8 +580,9 @@ int32_t Chain(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // NEW
 int32_t New(Interpreter& in, const uint8_t*, size_t& offset) {
-  offset = in.PayloadEnd();
-  if (!in.Running() && in.Memory().Confirm() && in.Program().Modified() && !in.AskYesNo("New?")) {
+  offset = in.Position().PayloadEnd();
+  if (!in.Running() && in.Memory().Confirm() && in.Program().Modified() &&
+      !in.Entry().AskYesNo("New?")) {
     in.StopRun(StopReason::BreakKey);
     return 0;
   }
@@ -618,7 +619,7 @@ int32_t Old(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // LOAD?
 int32_t LoadDialog(Interpreter& in, const uint8_t* code, size_t& offset) {
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   const std::string statement = StatementText(in, code);
   platform::FileChoice choice;
   if (!ChooseProgramFile(in, platform::FileDialogMode::Open, choice)) return 0;
@@ -627,7 +628,7 @@ int32_t LoadDialog(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // SAVE?
 int32_t SaveDialog(Interpreter& in, const uint8_t*, size_t& offset) {
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   platform::FileChoice choice;
   if (!ChooseProgramFile(in, platform::FileDialogMode::Save, choice)) return 0;
   return SaveProgram(in, choice.name, choice.asText, /*questions=*/true);
@@ -637,7 +638,7 @@ int32_t SaveDialog(Interpreter& in, const uint8_t*, size_t& offset) {
 // it; without one the screen is cleared, a fixed text written, and the
 // command ends without a prompt.
 int32_t Dos(Interpreter& in, const uint8_t* code, size_t& offset) {
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   ResolvedName file;
   if (ResolveFileName(in.Volumes(), kDosProgram, {}, file) == 0 && PlainFileExists(file.path))
     return LoadNamed(in, file.volume + ":" + file.file, true, StatementText(in, code));
@@ -651,7 +652,7 @@ int32_t Dos(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // DIRR: the built-in programs' names, a row each.
 int32_t Dirr(Interpreter& in, const uint8_t*, size_t& offset) {
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (in.Running()) return kErrModeError;
   ConsoleScreen& screen = in.Screen();
   const bool paged = in.Memory().CatalogPaged();

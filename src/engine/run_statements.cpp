@@ -124,8 +124,8 @@ int32_t Bkoff(Interpreter& in, const uint8_t*, size_t&) {
 // CONFIRM ON|OFF (operand: u8 1 on, 0 off)
 int32_t Confirm(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (in.Running()) return kErrModeError;
-  const bool on = offset < in.PayloadEnd() && code[offset] != 0;
-  offset = in.PayloadEnd();
+  const bool on = offset < in.Position().PayloadEnd() && code[offset] != 0;
+  offset = in.Position().PayloadEnd();
   in.Memory().SetFlag(SettingsMemory::kConfirmAddress, on);
   return 0;
 }
@@ -133,8 +133,8 @@ int32_t Confirm(Interpreter& in, const uint8_t* code, size_t& offset) {
 // SECURE ON|OFF (operand: u8 1 on, 0 off)
 int32_t Secure(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (in.Running()) return kErrModeError;
-  const bool on = offset < in.PayloadEnd() && code[offset] != 0;
-  offset = in.PayloadEnd();
+  const bool on = offset < in.Position().PayloadEnd() && code[offset] != 0;
+  offset = in.Position().PayloadEnd();
   in.SetSecure(on);
   return 0;
 }
@@ -145,19 +145,20 @@ int32_t Push(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (form == 1) {
     const JumpTarget target = ReadJumpTarget(code, offset);
     int32_t error = 0;
-    ProgramLine* line = FindJumpTarget(in.Program(), target, in.CurrentLine(), error);
+    ProgramLine* line = FindJumpTarget(in.Program(), target, in.Position().Line(), error);
     if (!line) return error;
-    in.GosubStack().push_back({line, 0});
+    in.Position().PushReturn({line, 0});
     return 0;
   }
-  in.GosubStack().push_back({in.Running() ? in.CurrentLine() : nullptr, in.PayloadEnd()});
+  in.Position().PushReturn(
+      {in.Running() ? in.Position().Line() : nullptr, in.Position().PayloadEnd()});
   return 0;
 }
 
 // POP
 int32_t Pop(Interpreter& in, const uint8_t*, size_t&) {
-  if (in.GosubStack().empty()) return kErrReturnWithoutGosub;
-  in.GosubStack().pop_back();
+  ReturnPoint dropped;
+  if (!in.Position().PopReturn(dropped)) return kErrReturnWithoutGosub;
   return 0;
 }
 
@@ -171,7 +172,7 @@ int32_t Pause(Interpreter& in, const uint8_t* code, size_t& offset) {
   double ms = 0;
   if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
   if (!(ms >= 0 && ms < 2147483648.0)) return kErrCommandError;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 

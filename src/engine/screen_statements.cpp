@@ -427,7 +427,7 @@ void PressAnyKey(Interpreter& in) {
     in.SetReason(StopReason::None);
   }
   if (shown) screen.ShowCursor(false);
-  if (!in.Keys().Empty()) in.Keys().Pop();
+  if (!in.Entry().Keys().Empty()) in.Entry().Keys().Pop();
 }
 
 // EXEC 55939: the program text in upper or lower case outside strings.

@@ -51,7 +51,8 @@ void SettingsBridge::SetRestartOnExit(bool on) { in_.Host().process.SetRestartAt
 // everything, the exit included, as it was.
 int32_t SettingsBridge::RestartAndRenew() {
   ProgramList& program = in_.Program();
-  if (!in_.Running() && in_.Memory().Confirm() && program.Modified() && !in_.AskYesNo("New?")) {
+  if (!in_.Running() && in_.Memory().Confirm() && program.Modified() &&
+      !in_.Entry().AskYesNo("New?")) {
     in_.StopRun(StopReason::BreakKey);
     return kOk;
   }
@@ -65,7 +66,7 @@ int32_t SettingsBridge::RestartAndRenew() {
 void SettingsBridge::ReseedFromClock() { Randomize(in_.Host().clock.TickCount()); }
 
 // As RESTORE without a target: before the program's first DATA item.
-void SettingsBridge::ResetDataPointer() { in_.Data() = DataPointer{}; }
+void SettingsBridge::ResetDataPointer() { in_.Position().RewindData(); }
 
 void SettingsBridge::ReleasePause() { in_.ReleasePause(); }
 
@@ -73,7 +74,7 @@ void SettingsBridge::ReleasePause() { in_.ReleasePause(); }
 // TIMER ON and OFF; with no timer set, 1 only records that none runs.
 int32_t SettingsBridge::TimerEvents(uint8_t value) {
   SettingsMemory& memory = in_.Memory();
-  const bool set = in_.OnTimerTrap().set;
+  const bool set = in_.Traps().IsSet(TrapKind::Timer);
   switch (value) {
     case 0:
       if (!set) return kErrTimerNotSet;
@@ -94,6 +95,7 @@ void SettingsBridge::SetLockKey(platform::LockKey key, bool on) {
 }
 
 int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
+  const TrapState& traps = in_.Traps();
   switch (what) {
     case LiveValue::Info: {
       // INFO of the same argument, once INFO has a worker; until then the
@@ -107,20 +109,21 @@ int32_t SettingsBridge::Live(LiveValue what, uint32_t address) {
       return in_.Memory().Byte(address);
     }
     case LiveValue::ArmedTraps:
-      return (in_.OnErrorTrap().set ? 1 : 0) | (in_.OnBreakTrap().set ? 2 : 0) |
-             (in_.OnTimerTrap().set ? 4 : 0);
+      return (traps.IsSet(TrapKind::Error) ? 1 : 0) | (traps.IsSet(TrapKind::Break) ? 2 : 0) |
+             (traps.IsSet(TrapKind::Timer) ? 4 : 0);
     case LiveValue::RunningHandlers:
-      return (in_.OnErrorTrap().inHandler ? 1 : 0) | (in_.OnBreakTrap().inHandler ? 2 : 0) |
-             (in_.OnTimerTrap().inHandler ? 4 : 0);
-    case LiveValue::DataPointerInProgram: return in_.Data().line ? 1 : 0;
+      return (traps.InHandler(TrapKind::Error) ? 1 : 0) |
+             (traps.InHandler(TrapKind::Break) ? 2 : 0) |
+             (traps.InHandler(TrapKind::Timer) ? 4 : 0);
+    case LiveValue::DataPointerInProgram: return in_.Position().Data().line ? 1 : 0;
     case LiveValue::OsMinorVersion:
     case LiveValue::OsMajorVersion: {
       int32_t major, minor;
       OsVersion(major, minor);
       return what == LiveValue::OsMajorVersion ? major : minor;
     }
-    case LiveValue::KeyWaiting: return in_.Keys().Empty() ? 0 : 1;
-    case LiveValue::LastError: return in_.Err();
+    case LiveValue::KeyWaiting: return in_.Entry().Keys().Empty() ? 0 : 1;
+    case LiveValue::LastError: return in_.Traps().Err();
     case LiveValue::StoppedDepth: return in_.StopDepth();
     case LiveValue::RandomByte: return static_cast<int32_t>(RandomDraw() * 255 / 32767);
     // SCREEN's image stack keeps the count in both bytes itself.

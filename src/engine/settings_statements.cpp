@@ -22,24 +22,24 @@ int32_t WholeInRange(Interpreter& in, Code code, size_t& offset, double limit, u
 
 // POKE address, value (operands: two expressions)
 int32_t Poke(Interpreter& in, const uint8_t* code, size_t& offset) {
-  const Code c(code, in.PayloadEnd());
+  const Code c(code, in.Position().PayloadEnd());
   uint32_t address = 0, value = 0;
   int32_t r = WholeInRange(in, c, offset, SettingsMap::kTop, address);
   if (r == kOk && in.Reason() == StopReason::None) r = WholeInRange(in, c, offset, 255, value);
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (r != kOk || in.Reason() != StopReason::None) return r;
   return in.Settings().PokeByte(address, static_cast<uint8_t>(value));
 }
 
 // POKE$ address, s$ (operands: two expressions)
 int32_t PokeString(Interpreter& in, const uint8_t* code, size_t& offset) {
-  const Code c(code, in.PayloadEnd());
+  const Code c(code, in.Position().PayloadEnd());
   uint32_t address = 0;
   CBasicString bytes;
   int32_t r = WholeInRange(in, c, offset, SettingsMap::kTop, address);
   if (r == kOk && in.Reason() == StopReason::None)
     r = in.Expressions().Eval().EvaluateString(c, offset, bytes);
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (r != kOk || in.Reason() != StopReason::None) return r;
   return in.Settings().PokeBytes(address, bytes.Data(), static_cast<size_t>(bytes.Length()));
 }

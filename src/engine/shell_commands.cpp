@@ -3,9 +3,9 @@
 // ask, the Reset command, and the state the status bar shows.
 #include <filesystem>
 
+#include "base/errors.h"
 #include "console/screen.h"
 #include "console/settings.h"
-#include "base/errors.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
 #include "engine/program_file_hooks.h"
@@ -49,15 +49,15 @@ void Interpreter::RunStartupSequence(const std::string& startupPath,
       ShowStatus("Executing...");
       stopReason_ = StopReason::None;
       commandExecuting_ = true;
-      inputMode_ = kExecuting;
+      entry_.SetMode(kExecuting);
       size_t offset = 0;
       if (const int32_t runError = handlers::Run(*this, nullptr, offset); runError > 0)
         ReportError(runError, -1, std::nullopt);
-      inputMode_ = kIdle;
+      entry_.SetMode(kIdle);
       commandExecuting_ = false;
       ShowStatus("");
       screen_.ShowCursor(true);
-      editor_.Clear();
+      entry_.Editor().Clear();
       // A start-up program that ends normally leaves nothing behind.
       if (stopReason_ == StopReason::Ended) programFiles_->NewProgram(*this);
       if ((stopReason_ == StopReason::NoPrompt && !memory_.PromptAfterEveryLine()) ||
@@ -72,9 +72,9 @@ void Interpreter::RunStartupSequence(const std::string& startupPath,
   }
   if (ExitRequested()) return;
   if (prompt) PrintPrompt();
-  editor_.Clear();
+  entry_.Editor().Clear();
   screen_.ShowCursor(true);
-  DrainKeyQueue();
+  entry_.DrainKeyQueue();
 }
 
 // --- leaving -------------------------------------------------------------------
@@ -111,19 +111,19 @@ void Interpreter::ResetCommand() {
   quitPending_ = true;
   unwindDone_ = true;  // the session loop lets the pump serve again once all has unwound
   NoQuietTurns();
-  keys_.Clear();
+  entry_.Keys().Clear();
   stopReason_ = StopReason::NoPrompt;
-  inputEnd_ = InputEnd::Cancelled;
+  entry_.SetEnd(InputEnd::Cancelled);
   paused_ = false;
   screen_.ClearScreen();
-  editor_.Clear();
+  entry_.Editor().Clear();
   if (memory_.PromptAfterEveryLine()) PrintPrompt();
 }
 
 Interpreter::StatusMode Interpreter::Mode() const {
-  if (inputMode_ == kEditingLine) return StatusMode::Editing;
+  if (entry_.Mode() == kEditingLine) return StatusMode::Editing;
   if (Running()) return StatusMode::Program;
-  if (commandExecuting_ || inputMode_ == kExecuting) return StatusMode::Immediate;
+  if (commandExecuting_ || entry_.Mode() == kExecuting) return StatusMode::Immediate;
   return StatusMode::Command;
 }
 

@@ -24,7 +24,7 @@ namespace torvic {
 class OperandReader {
  public:
   OperandReader(Interpreter& in, const uint8_t* code, size_t offset)
-      : in_(in), code_(code, in.PayloadEnd()), pos_(offset) {}
+      : in_(in), code_(code, in.Position().PayloadEnd()), pos_(offset) {}
 
   // One byte of the layout (form, flag, item code).
   int32_t Byte(uint8_t& b) { return ReadCode8(code_, pos_, b) ? 0 : kErrInternalError; }
@@ -43,7 +43,7 @@ class OperandReader {
   bool Stopped() const { return stopped_; }
   // The statement has done its work: the offset moves past its operands.
   int32_t Done(size_t& offset) const {
-    offset = in_.PayloadEnd();
+    offset = in_.Position().PayloadEnd();
     return 0;
   }
 

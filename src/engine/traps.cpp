@@ -52,28 +52,28 @@ size_t TrapOperands(const TrapRegister& trap) { return trap.offset + kRecordFram
 // The traps
 
 bool Interpreter::NestingExhausted() {
-  if (nestDepth_ < kMaxNesting) return false;
+  if (!traps_.NestingFull()) return false;
   ReportError(kErrOutOfMemory, Running() ? LineNumberOfCurrent() : -1, std::nullopt);
   AbortRun();
   return true;
 }
 
-void Interpreter::RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool saveInput,
+void Interpreter::RunTrapHandler(TrapKind kind, ProgramLine* target, bool saveInput,
                                  bool resetLimit) {
-  const size_t depth = trapContexts_.size();
+  const size_t depth = traps_.ContextDepth();
   try {
     TrapContext c;
-    c.line = currentLine_;
-    c.offset = currentOffset_;
-    c.lineChanged = lineChanged_;
-    c.inputMode = inputMode_;
-    c.inputLimit = editor_.MaxLength();
-    if (saveInput && inputMode_ == kReadingInput) {
-      PartialInput typed = SavePartialInput();
+    c.line = pos_.Line();
+    c.offset = pos_.Offset();
+    c.lineChanged = pos_.LineChanged();
+    c.inputMode = entry_.Mode();
+    c.inputLimit = entry_.Editor().MaxLength();
+    if (saveInput && entry_.Mode() == kReadingInput) {
+      PartialInput typed = entry_.SavePartialInput();
       c.inputText = std::move(typed.text);
       c.inputCursor = typed.position;
     }
-    trapContexts_.push_back(std::move(c));  // room for it was kept (the constructor)
+    traps_.PushContext(std::move(c));
   } catch (const std::bad_alloc&) {
     ReportError(kErrOutOfMemory, LineNumberOfCurrent(), std::nullopt);
     AbortRun();
@@ -83,46 +83,44 @@ void Interpreter::RunTrapHandler(TrapRegister& trap, ProgramLine* target, bool s
   // stop reason, or by storage that ran out between its statements.
   struct Restore {
     Interpreter& in;
-    TrapRegister& trap;
+    TrapKind kind;
     size_t depth, start, end;
     ~Restore() {
-      --in.nestDepth_;
-      trap.inHandler = false;
-      in.statementStart_ = start;
-      in.payloadEnd_ = end;
-      // A handler left another way than by RESUME (a RETURN to the prompt's
-      // GOSUB) leaves its context behind; the stack follows the nesting.
-      while (in.trapContexts_.size() > depth) in.trapContexts_.pop_back();
+      in.traps_.LeaveNesting();
+      in.traps_.SetInHandler(kind, false);
+      in.pos_.SetStatement(start, end);
+      in.traps_.DropContextsAbove(depth);
     }
-  } restore{*this, trap, depth, statementStart_, payloadEnd_};
-  trap.inHandler = true;
-  ++nestDepth_;
-  SetPosition(target, 0);
-  inputMode_ = kExecuting;
-  if (resetLimit) editor_.SetMaxLength(LineEditor::kCapacity);
+  } restore{*this, kind, depth, pos_.StatementStart(), pos_.PayloadEnd()};
+  traps_.SetInHandler(kind, true);
+  traps_.EnterNesting();
+  pos_.MoveTo(target, 0);
+  entry_.SetMode(kExecuting);
+  if (resetLimit) entry_.Editor().SetMaxLength(LineEditor::kCapacity);
   RunNested();
 }
 
-void Interpreter::RaiseTrapError(int32_t code, const TrapRegister& trap) {
+void Interpreter::RaiseTrapError(int32_t code, TrapKind kind) {
   // As the dispatcher raises a statement error, positioned at the ON
   // statement, so that ON ERROR can trap it.
-  const RecordFrame f = ReadFrame(trap.line->Code(), trap.offset);
-  err_ = code;
-  erl_ = std::max(0, LineNumberOfCurrent());
-  errorPosition_ = f.column;
-  errorLine_ = trap.line;
+  const TrapRegister& trap = traps_.Register(kind);
+  ProgramLine* const line = trap.line;
+  const RecordFrame f = ReadFrame(line->Code(), trap.offset);
+  traps_.RecordError(code, std::max(0, LineNumberOfCurrent()), f.column, line);
   int32_t result = code;
-  if (Running() && onError_.set) result = ErrorTrap(code);
+  if (Running() && traps_.IsSet(TrapKind::Error)) result = ErrorTrap(code);
   if (result == 0) return;
-  if (result > 0) RaiseAt(result, f.column, f.textLength, trap.line);
+  if (result > 0) RaiseAt(result, f.column, f.textLength, line);
   AbortRun();
 }
 
 int32_t Interpreter::ErrorTrap(int32_t code) {
-  if (!onError_.set) return code;
-  const uint8_t* on = onError_.line->Code();
-  size_t p = TrapOperands(onError_);
-  const RecordFrame f = ReadFrame(on, onError_.offset);
+  const TrapRegister& onError = traps_.Register(TrapKind::Error);
+  if (!onError.set) return code;
+  ProgramLine* const onLine = onError.line;
+  const uint8_t* on = onLine->Code();
+  size_t p = TrapOperands(onError);
+  const RecordFrame f = ReadFrame(on, onError.offset);
   const uint8_t choice = on[p++];
   if (choice == kOnErrorResumeNext) {
     // A reason already set (the window closing meanwhile) must not be
@@ -131,50 +129,49 @@ int32_t Interpreter::ErrorTrap(int32_t code) {
     return 0;
   }
   if (choice != kOnErrorGoto) {
-    RaiseAt(kErrInternalError, f.column, f.textLength, onError_.line);
+    RaiseAt(kErrInternalError, f.column, f.textLength, onLine);
     return -kErrInternalError;
   }
   int32_t error = 0;
   ProgramLine* target = TargetOperand(*this, on, p, error);
   if (!target) {
-    err_ = error;
-    erl_ = std::max(0, onError_.line->SignedNumber());
-    RaiseAt(error, f.column, f.textLength, onError_.line);
+    traps_.SetErrErl(error, std::max(0, onLine->SignedNumber()));
+    RaiseAt(error, f.column, f.textLength, onLine);
     return -error;
   }
   // An error inside the error handler is reported, not trapped again.
-  if (onError_.inHandler) return code;
-  if (nestDepth_ >= kMaxNesting) return kErrOutOfMemory;
-  RunTrapHandler(onError_, target, /*saveInput=*/false, /*resetLimit=*/true);
+  if (onError.inHandler) return code;
+  if (traps_.NestingFull()) return kErrOutOfMemory;
+  RunTrapHandler(TrapKind::Error, target, /*saveInput=*/false, /*resetLimit=*/true);
   return 0;
 }
 
 void Interpreter::BreakTrap() {
-  if (!onBreak_.set || onBreak_.inHandler) return;
-  size_t p = TrapOperands(onBreak_);
+  const TrapRegister& onBreak = traps_.Register(TrapKind::Break);
+  if (!onBreak.set || onBreak.inHandler) return;
+  size_t p = TrapOperands(onBreak);
   int32_t error = 0;
-  ProgramLine* target = TargetOperand(*this, onBreak_.line->Code(), p, error);
-  if (!target) return RaiseTrapError(error, onBreak_);
+  ProgramLine* target = TargetOperand(*this, onBreak.line->Code(), p, error);
+  if (!target) return RaiseTrapError(error, TrapKind::Break);
   if (NestingExhausted()) return;
-  RunTrapHandler(onBreak_, target, /*saveInput=*/true, /*resetLimit=*/true);
+  RunTrapHandler(TrapKind::Break, target, /*saveInput=*/true, /*resetLimit=*/true);
 }
 
 void Interpreter::TimerTrap() {
-  if (!onTimer_.set || onTimer_.inHandler) return;
-  const uint8_t* on = onTimer_.line->Code();
-  size_t p = ReadU16(on + TrapOperands(onTimer_));
+  const TrapRegister& onTimer = traps_.Register(TrapKind::Timer);
+  if (!onTimer.set || onTimer.inHandler) return;
+  const uint8_t* on = onTimer.line->Code();
+  size_t p = ReadU16(on + TrapOperands(onTimer));
   int32_t error = 0;
   ProgramLine* target = TargetOperand(*this, on, p, error);
-  if (!target) return RaiseTrapError(error, onTimer_);
+  if (!target) return RaiseTrapError(error, TrapKind::Timer);
   if (NestingExhausted()) return;
-  RunTrapHandler(onTimer_, target, /*saveInput=*/false, /*resetLimit=*/false);
+  RunTrapHandler(TrapKind::Timer, target, /*saveInput=*/false, /*resetLimit=*/false);
 }
 
 void Interpreter::ClearTimerTrap() {
   host_.timers.KillTimer(kOnTimerId);
-  onTimer_.set = false;
-  onTimer_.line = nullptr;
-  onTimer_.offset = 0;
+  traps_.Clear(TrapKind::Timer);
   memory_.SetTimerArmed(SettingsMemory::kTimerStopped);
 }
 
@@ -182,8 +179,9 @@ void Interpreter::ClearTimerTrap() {
 // waits, or while the timer's own handler runs; nor once the run is ending
 // (a stop reason is pending), since a handler's RESUME would hide it.
 void Interpreter::TimerEvent() {
-  if (!onTimer_.set || !memory_.TimerArmed() || !Running() || inputMode_ == kReadingInput ||
-      onTimer_.inHandler || stopReason_ != StopReason::None || quitPending_)
+  if (!traps_.IsSet(TrapKind::Timer) || !memory_.TimerArmed() || !Running() ||
+      entry_.Mode() == kReadingInput || traps_.InHandler(TrapKind::Timer) ||
+      stopReason_ != StopReason::None || quitPending_)
     return;
   TimerTrap();
 }
@@ -193,33 +191,34 @@ void Interpreter::TimerEvent() {
 bool Interpreter::BreakKeyTrapped(bool fromInputEnd) {
   // At the end of scripted input the run must end: a handler could never
   // be interrupted by a key again.
-  if (fromInputEnd || !commandExecuting_ || !Running() || !onBreak_.set) return false;
+  if (fromInputEnd || !commandExecuting_ || !Running() || !traps_.IsSet(TrapKind::Break))
+    return false;
   if (stopReason_ != StopReason::None || quitPending_) return true;  // the run is ending anyway
-  const bool inputWaiting = inputMode_ == kReadingInput;
+  const bool inputWaiting = entry_.Mode() == kReadingInput;
   BreakTrap();
   if (inputWaiting) {
     // RESUME: the INPUT goes on waiting with its restored line.
     if (stopReason_ == StopReason::RetryStatement) stopReason_ = StopReason::None;
-    else if (stopReason_ != StopReason::None) inputEnd_ = InputEnd::Cancelled;
+    else if (stopReason_ != StopReason::None) entry_.SetEnd(InputEnd::Cancelled);
   }
   return true;
 }
 
 // RESUME's restore of what the handler interrupted.
 void Interpreter::ResumeContext(const TrapContext& c, bool full) {
-  SetPosition(c.line, c.offset);
-  lineChanged_ = c.lineChanged;
-  inputMode_ = c.inputMode;
+  pos_.Restore(c.line, c.offset, c.lineChanged);
+  entry_.SetMode(c.inputMode);
   if (!full) return;
-  editor_.SetMaxLength(c.inputLimit);
+  entry_.Editor().SetMaxLength(c.inputLimit);
   // The INPUT line comes back as it was typed, on a line of its own when
   // the handler wrote something, and the read goes on waiting.
   if (c.inputMode == kReadingInput)
-    RestorePartialInput(PartialInput{c.inputText, c.inputCursor, c.inputLimit});
+    entry_.RestorePartialInput(PartialInput{c.inputText, c.inputCursor, c.inputLimit});
 }
 
 int32_t Interpreter::LineNumberOfCurrent() const {
-  return currentLine_ ? currentLine_->SignedNumber() : -1;
+  const ProgramLine* line = pos_.Line();
+  return line ? line->SignedNumber() : -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -230,10 +229,8 @@ namespace handlers {
 namespace {
 
 // The ON statement being executed becomes the trap's position.
-void SetTrap(Interpreter& in, TrapRegister& trap) {
-  trap.set = true;
-  trap.line = in.CurrentLine();
-  trap.offset = in.StatementStart();
+void SetTrap(Interpreter& in, TrapKind kind) {
+  in.Traps().Set(kind, in.Position().Line(), in.Position().StatementStart());
 }
 
 }  // namespace
@@ -241,24 +238,25 @@ void SetTrap(Interpreter& in, TrapRegister& trap) {
 // ON ERROR GOTO target | ON ERROR RESUME NEXT
 int32_t OnError(Interpreter& in, const uint8_t* code, size_t& offset) {
   const uint8_t choice = code[offset];
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (!in.Running()) return kErrModeError;
-  if (choice == kOnErrorGoto && IsLineZero(code, in.StatementStart() + kRecordFrameSize + 1))
-    in.ClearErrorTrap();
-  else SetTrap(in, in.OnErrorTrap());
+  if (choice == kOnErrorGoto &&
+      IsLineZero(code, in.Position().StatementStart() + kRecordFrameSize + 1))
+    in.Traps().Clear(TrapKind::Error);
+  else SetTrap(in, TrapKind::Error);
   return 0;
 }
 
 // ON BREAK GOTO target
 int32_t OnBreak(Interpreter& in, const uint8_t* code, size_t& offset) {
   const size_t target = offset;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (!in.Running()) return kErrModeError;
   if (IsLineZero(code, target)) {
-    in.ClearBreakTrap();
+    in.Traps().Clear(TrapKind::Break);
     return 0;
   }
-  SetTrap(in, in.OnBreakTrap());
+  SetTrap(in, TrapKind::Break);
   in.Memory().SetFlag(SettingsMemory::kBreakEnableAddress, true);
   return 0;
 }
@@ -266,16 +264,16 @@ int32_t OnBreak(Interpreter& in, const uint8_t* code, size_t& offset) {
 // ON TIMER [= interval | (interval)] GOTO target
 int32_t OnTimer(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (!in.Running()) {
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return kErrModeError;
   }
   const size_t target = ReadU16(code + offset);
   offset += 2;
   double ms = 0;
   if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (!(ms > 0 && ms < 2147483648.0)) return kErrCommandError;
-  if (target >= in.PayloadEnd()) return kErrInternalError;
+  if (target >= in.Position().PayloadEnd()) return kErrInternalError;
   if (IsLineZero(code, target)) {
     in.ClearTimerTrap();
     return 0;
@@ -283,7 +281,7 @@ int32_t OnTimer(Interpreter& in, const uint8_t* code, size_t& offset) {
   if (!in.Host().timers.SetTimer(kOnTimerId, static_cast<uint32_t>(ms)))
     return kErrUnableToCreateTimer;
   in.Memory().SetTimerArmed(SettingsMemory::kTimerArmed);
-  SetTrap(in, in.OnTimerTrap());
+  SetTrap(in, TrapKind::Timer);
   return 0;
 }
 
@@ -291,16 +289,14 @@ int32_t OnTimer(Interpreter& in, const uint8_t* code, size_t& offset) {
 int32_t Resume(Interpreter& in, const uint8_t* code, size_t& offset) {
   const uint8_t form = code[offset++];
   if (!in.Running()) {
-    offset = in.PayloadEnd();
+    offset = in.Position().PayloadEnd();
     return kErrModeError;
   }
-  auto& stack = in.TrapContexts();
-  if (stack.empty()) {
-    offset = in.PayloadEnd();
+  TrapContext c;
+  if (!in.Traps().PopContext(c)) {
+    offset = in.Position().PayloadEnd();
     return kErrResumeWithoutOn;
   }
-  const TrapContext c = std::move(stack.back());
-  stack.pop_back();
   if (form == 1) {
     in.ResumeContext(c, /*full=*/false);
     in.SetReason(StopReason::ResumeNext);
@@ -311,7 +307,7 @@ int32_t Resume(Interpreter& in, const uint8_t* code, size_t& offset) {
     in.SetReason(StopReason::ResumeRetry);
     return 0;
   }
-  in.SetInputMode(c.inputMode);
+  in.Entry().SetMode(c.inputMode);
   int32_t error = 0;
   ProgramLine* line = TargetOperand(in, code, offset, error);
   if (!line) return error;
@@ -323,13 +319,13 @@ int32_t Resume(Interpreter& in, const uint8_t* code, size_t& offset) {
 // TIMER ON | OFF | STOP
 int32_t Timer(Interpreter& in, const uint8_t* code, size_t& offset) {
   const uint8_t word = code[offset];
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (word == kTimerStop) {
     in.ClearTimerTrap();
     return 0;
   }
   if (word != kTimerOn && word != kTimerOff) return kErrInternalError;
-  if (!in.OnTimerTrap().set) return kErrTimerNotSet;
+  if (!in.Traps().IsSet(TrapKind::Timer)) return kErrTimerNotSet;
   in.Memory().SetTimerArmed(word == kTimerOn ? SettingsMemory::kTimerArmed
                                              : SettingsMemory::kTimerDisarmed);
   return 0;
@@ -339,7 +335,7 @@ int32_t Timer(Interpreter& in, const uint8_t* code, size_t& offset) {
 int32_t TimerSet(Interpreter& in, const uint8_t* code, size_t& offset) {
   double ms = 0;
   if (int32_t e = NumberOperand(in, code, offset, ms); e || EvaluationStopped(in)) return e;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (!(ms >= 0 && ms < 4294967296.0)) return kErrCommandError;
   const uint32_t n = static_cast<uint32_t>(ms);
   const uint32_t now = in.Host().clock.TickCount();
@@ -349,9 +345,9 @@ int32_t TimerSet(Interpreter& in, const uint8_t* code, size_t& offset) {
 
 // GOTO TIMER: the timer handler runs now, armed or not.
 int32_t GotoTimer(Interpreter& in, const uint8_t*, size_t& offset) {
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (!in.Running()) return kErrModeError;
-  if (!in.OnTimerTrap().set) return kErrTimerNotSet;
+  if (!in.Traps().IsSet(TrapKind::Timer)) return kErrTimerNotSet;
   in.TimerTrap();
   return 0;
 }
@@ -361,7 +357,7 @@ int32_t Error(Interpreter& in, const uint8_t* code, size_t& offset) {
   double n = 0;
   if (int32_t e = NumberOperand(in, code, offset, n, /*round=*/true); e || EvaluationStopped(in))
     return e;
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   if (!(n >= 1 && n < 256)) return kErrCommandError;
   return static_cast<int32_t>(n);
 }
@@ -379,7 +375,7 @@ int32_t EvaluateThenNotSupported(Interpreter& in, const uint8_t* code, size_t& o
         e || EvaluationStopped(in))
       return e;
   }
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return kErrNotSupported;
 }
 

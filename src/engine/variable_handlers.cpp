@@ -15,12 +15,14 @@ namespace {
 
 // The code as a span up to the end of this statement's operands, so the
 // workers' bounds checks can never read past the record.
-Code StatementCode(Interpreter& in, const uint8_t* code) { return Code(code, in.PayloadEnd()); }
+Code StatementCode(Interpreter& in, const uint8_t* code) {
+  return Code(code, in.Position().PayloadEnd());
+}
 
 template <int32_t (*Worker)(Evaluator&, Code, size_t)>
 int32_t RunWorker(Interpreter& in, const uint8_t* code, size_t& offset) {
   const int32_t r = Worker(in.Expressions().Eval(), StatementCode(in, code), offset);
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return r;
 }
 
@@ -37,7 +39,7 @@ int32_t Let(Interpreter& in, const uint8_t* c, size_t& o) {
     ++pos;
     int32_t e = kOk;
     if (ev.QuickAssign(code, pos, e)) {
-      o = in.PayloadEnd();
+      o = in.Position().PayloadEnd();
       if (e || ev.StopPending()) return e;
       if (pos < code.size() && c[pos] == 0) return kOk;
       return ExecuteLet(ev, code, pos);
@@ -93,8 +95,8 @@ int32_t Randomize(Interpreter& in, const uint8_t*, size_t&) {
 
 int32_t DefFn(Interpreter& in, const uint8_t* code, size_t& offset) {
   const int32_t r =
-      ExecuteDefFn(in.Expressions().Eval(), StatementCode(in, code), offset, in.CurrentLine());
-  offset = in.PayloadEnd();
+      ExecuteDefFn(in.Expressions().Eval(), StatementCode(in, code), offset, in.Position().Line());
+  offset = in.Position().PayloadEnd();
   return r;
 }
 

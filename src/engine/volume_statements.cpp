@@ -82,7 +82,7 @@ int32_t Volumes(Interpreter& in, const uint8_t*, size_t& offset) {
     screen.NewLine();
     ++rows;
   }
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 
@@ -131,7 +131,7 @@ int32_t Pwork(Interpreter& in, const uint8_t*, size_t& offset) {
   EndLineIfNeeded(screen);
   screen.WriteText(in.Volumes().WorkVolume());
   screen.NewLine();
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 
@@ -141,7 +141,7 @@ int32_t Pdv(Interpreter& in, const uint8_t*, size_t& offset) {
   EndLineIfNeeded(screen);
   screen.WriteText(in.VolumeName());
   screen.NewLine();
-  offset = in.PayloadEnd();
+  offset = in.Position().PayloadEnd();
   return 0;
 }
 

@@ -408,7 +408,7 @@ void CMainFrame::ChangeFont() {
   if (!screen_.ChangeFontSize(dialog.Points())) return;
   // The screen is cleared with the new font: the input line goes too, and
   // a command that opened the dialog (SYS 3) ends without a prompt.
-  in_.Editor().Clear();
+  in_.Entry().Editor().Clear();
   if (in_.CommandExecuting()) in_.SetReason(StopReason::NoPrompt);
   if (resizeWindow_) FitToScreen();
 }

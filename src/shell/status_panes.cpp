@@ -22,7 +22,7 @@ StatusPanes ReadStatusPanes(Interpreter& in) {
     case Interpreter::StatusMode::Immediate: p.mode = "IMM"; break;
     case Interpreter::StatusMode::Command: p.mode = "CMD"; break;
   }
-  p.insert = in.Editor().InsertMode() ? "INS" : "OVR";
+  p.insert = in.Entry().Editor().InsertMode() ? "INS" : "OVR";
   const SettingsMemory& m = in.Memory();
   auto light = [&p](Indicator i, bool on) { p.lit[static_cast<size_t>(i)] = on; };
   light(Indicator::Modified, in.Program().Modified());
@@ -34,7 +34,7 @@ StatusPanes ReadStatusPanes(Interpreter& in) {
   light(Indicator::CapsLock, m.Byte(kCapsLockMirror) == 255);
   light(Indicator::NumLock, m.Byte(kNumLockMirror) == 255);
   light(Indicator::ScrollLock, m.Byte(kScrollLockMirror) == 255);
-  p.executing = in.CommandExecuting() || in.InputModeValue() == Interpreter::kExecuting;
+  p.executing = in.CommandExecuting() || in.Entry().Mode() == Interpreter::kExecuting;
   return p;
 }
 

@@ -238,9 +238,9 @@ TEST(InterpreterSession, GetOfAnArrowKeyIsZeroAndTheVirtualKey) {
   s.host.Post(e);
   // While executing, keys go to the queue; NextKey encodes the oldest.
   s.host.SetSink(&s.in);
-  s.in.Keys().Clear();
+  s.in.Entry().Keys().Clear();
   s.host.PumpOnce();  // idle: an editing key, not queued
-  EXPECT_TRUE(s.in.Keys().Empty());
+  EXPECT_TRUE(s.in.Entry().Keys().Empty());
 }
 
 // ---------------------------------------------------------------------------
@@ -261,7 +261,7 @@ TEST(ListingSession, PagedListingWaitsAfter24ScreenLinesAndAKeyGoesOn) {
   EXPECT_NE(out.find("240 A=A+1\nMore...250 A=A+1\n"), std::string::npos) << out;
   EXPECT_TRUE(Session::EndsWith(out, "300 A=A+1\nReady\n")) << out;
   EXPECT_EQ(out.find("More...", out.find("More...") + 1), std::string::npos);
-  EXPECT_TRUE(s.in.Keys().Empty());  // the key was used up
+  EXPECT_TRUE(s.in.Entry().Keys().Empty());  // the key was used up
   for (int row = 0; row < kScreenRows; ++row)
     EXPECT_EQ(s.screen.RowText(row).find("More"), std::string::npos);
 

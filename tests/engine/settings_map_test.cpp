@@ -101,10 +101,10 @@ TEST(SettingsMap, ReadsOfUntouchedAndLiveAddresses) {
 
 TEST(SettingsMap, LiveValuesFollowTheInterpreter) {
   Machine m;
-  m.in->Keys().PushChar({});
+  m.in->Entry().Keys().PushChar({});
   EXPECT_EQ(m.Peek(5025), 1);
-  m.in->OnErrorTrap().set = true;
-  m.in->OnTimerTrap().set = true;
+  m.in->Traps().Set(TrapKind::Error, nullptr, 0);
+  m.in->Traps().Set(TrapKind::Timer, nullptr, 0);
   EXPECT_EQ(m.Peek(586), 5);
   m.screen.BeginDeferredUpdate();
   EXPECT_EQ(m.Peek(59125), 128);
@@ -172,13 +172,13 @@ TEST(SettingsMap, ScrollOneRowAndClearedOptions) {
 
 TEST(SettingsMap, KeyQueueAndHistoryActions) {
   Machine m;
-  m.in->Keys().PushChar({});
+  m.in->Entry().Keys().PushChar({});
   m.Poke(1999, 116);
-  EXPECT_FALSE(m.in->Keys().Empty());
+  EXPECT_FALSE(m.in->Entry().Keys().Empty());
   m.Poke(1999, 117);
-  EXPECT_TRUE(m.in->Keys().Empty());
+  EXPECT_TRUE(m.in->Entry().Keys().Empty());
 
-  LineEditor& editor = m.in->Editor();
+  LineEditor& editor = m.in->Entry().Editor();
   editor.AddHistory("A=1", 32);
   m.Poke(24352, 127);
   EXPECT_EQ(editor.History().size(), 1u);
@@ -252,14 +252,14 @@ TEST(SettingsMap, TimerEventsWithoutATimer) {
   EXPECT_EQ(m.Poke(51520, 1), 0);
   EXPECT_EQ(m.Peek(51520), 255);
   // With a timer set, 0 and 1 disarm and arm it, anything else stops it.
-  m.in->OnTimerTrap().set = true;
+  m.in->Traps().Set(TrapKind::Timer, nullptr, 0);
   m.host.SetTimer(1, 1000);
   EXPECT_EQ(m.Poke(51520, 0), 0);
   EXPECT_EQ(m.Peek(51520), 0);
   EXPECT_EQ(m.Poke(51520, 1), 0);
   EXPECT_EQ(m.Peek(51520), 1);
   EXPECT_EQ(m.Poke(51520, 2), 0);
-  EXPECT_FALSE(m.in->OnTimerTrap().set);
+  EXPECT_FALSE(m.in->Traps().IsSet(TrapKind::Timer));
   EXPECT_FALSE(m.host.IsTimerActive(1));
   EXPECT_EQ(m.Peek(51520), 255);
 }

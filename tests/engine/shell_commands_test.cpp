@@ -234,14 +234,14 @@ TEST(WindowCommands, SysExecAndMenuAskTheWindow) {
   s.host.SetHasWindow(true);
   s.host.TypeText("SYS 2\n");
   s.in.ShowPrompt();
-  s.in.Editor().SetText("SYS 2", 5);
+  s.in.Entry().Editor().SetText("SYS 2", 5);
   s.in.ExecuteEnteredLine();
   s.host.Advance(1999);
-  s.in.Editor().SetText("SYS 2", 5);
+  s.in.Entry().Editor().SetText("SYS 2", 5);
   s.in.ExecuteEnteredLine();
   EXPECT_EQ(s.host.WindowCommands().size(), 1u);
   s.host.Advance(1);
-  s.in.Editor().SetText("SYS 2", 5);
+  s.in.Entry().Editor().SetText("SYS 2", 5);
   s.in.ExecuteEnteredLine();
   EXPECT_EQ(s.host.WindowCommands().size(), 2u);
 }

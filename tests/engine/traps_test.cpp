@@ -243,7 +243,7 @@ TEST(Traps, NestingIsBoundedInsteadOfOverflowingTheStack) {
     // Every RUN typed in the stopped state stops again, one level deeper.
     Session s;
     std::string typed = "10 STOP\nRUN\n";
-    for (int i = 0; i < Interpreter::kMaxNesting + 10; ++i) typed += "RUN\n";
+    for (int i = 0; i < TrapState::kMaxNesting + 10; ++i) typed += "RUN\n";
     s.Run(typed + "A=1\n");
     EXPECT_TRUE(s.Has("?Out of memory")) << s.transcript.substr(s.transcript.size() - 300);
     EXPECT_EQ(s.in.StopDepth(), 0);
@@ -254,7 +254,7 @@ TEST(Traps, NestingIsBoundedInsteadOfOverflowingTheStack) {
     Session s;
     s.Run("10 ON ERROR GOTO 100\n20 N=N+1: A=1/0\n100 RUN\nRUN\nB=1\n");
     EXPECT_TRUE(s.Has("?Out of memory in 20, /A=1/0/")) << s.transcript;
-    EXPECT_EQ(s.in.NestDepth(), 0);
+    EXPECT_EQ(s.in.Traps().NestDepth(), 0);
     EXPECT_EQ(s.Var('B'), 1);
   }
 }

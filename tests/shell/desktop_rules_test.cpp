@@ -104,7 +104,7 @@ TEST(StatusPanes, ReadFromTheInterpreter) {
   EXPECT_TRUE(p.Lit(Indicator::Break));
   EXPECT_FALSE(p.Lit(Indicator::Modified));
   s.Run("10 REM\nTRON\nCONFIRM ON\nSECURE ON\n");
-  s.in.Editor().ToggleInsert();
+  s.in.Entry().Editor().ToggleInsert();
   p = ReadStatusPanes(s.in);
   EXPECT_EQ(p.insert, "OVR");
   for (Indicator i : {Indicator::Modified, Indicator::Trace, Indicator::Confirm, Indicator::Secure})

@@ -58,7 +58,7 @@ TEST(WindowWaits, BreakAndClosingEndAToneOfAMinute) {
     Interpreter in(h, screen, memory);
     host.SetSink(&in);
     QTimer::singleShot(100, [&] { c.act(in, host); });
-    in.Editor().SetText("SOUND 440,60000", 15);
+    in.Entry().Editor().SetText("SOUND 440,60000", 15);
     const auto start = std::chrono::steady_clock::now();
     in.ExecuteEnteredLine();
     const double seconds =
