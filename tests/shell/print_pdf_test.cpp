@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -142,7 +143,7 @@ TEST(PrintPdf, ListingPagesWithFooterAndLineNumbers) {
 
   std::vector<std::string> expected;
   for (size_t i = 0; i < lines.size(); ++i) {
-    char number[8];
+    char number[24];
     std::snprintf(number, sizeof number, "%5zu ", (i + 1) * 10);
     const std::string text = number + lines[i];
     expected.push_back(text.substr(0, columns));
@@ -175,6 +176,35 @@ TEST(PrintPdf, ListingPagesWithFooterAndLineNumbers) {
   EXPECT_EQ(printed, expected);
   EXPECT_EQ(pages.size(), (expected.size() + rowsPerPage - 1) / rowsPerPage);
   EXPECT_TRUE(cutLine) << "no page began with the rest of a line";
+}
+
+// A program file in the binary form, as SAVE writes it, prints as its
+// text: here with left-aligned numbers and the footer "<1>".
+TEST(PrintPdf, BinaryProgramFile) {
+  const ScratchFolder scratch("print-binary");
+  const fs::path keys = scratch.path() / "keys.txt", pdf = scratch.path() / "bin.pdf";
+  std::ofstream(keys) << "10 PRINT \"BINARY\"\n20 *AGAIN: GOTO *AGAIN\nSAVE \"WORK:BIN\"\n";
+  const BatchResult saved = RunBatch("--mount WORK='" + scratch.path().string() + "'", keys);
+  ASSERT_EQ(saved.status, 0) << saved.out;
+  const fs::path program = scratch.path() / "BIN.tvc";
+  std::ifstream in(program, std::ios::binary);
+  std::string head(4, '\0');
+  in.read(head.data(), 4);
+  ASSERT_NE(head.substr(0, 2), "10") << "SAVE wrote the text form";
+  const BatchResult r =
+      RunPrint(scratch, "--print-pdf '" + pdf.string() + "' --poke 875=3 --poke 847=4 '" +
+                            program.string() + "'");
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::vector<Page> pages = ReadPages(pdf);
+  ASSERT_EQ(pages.size(), 1u);
+  const auto print = std::find_if(pages[0].words.begin(), pages[0].words.end(),
+                                  [](const Word& w) { return w.text == "PRINT"; });
+  ASSERT_NE(print, pages[0].words.end());
+  const std::vector<std::string> rows = Rows(pages[0], 36, (print->xMax - print->xMin) / 5);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], "10    PRINT \"BINARY\"");
+  EXPECT_EQ(rows[1], "20    *AGAIN: GOTO *AGAIN");
+  EXPECT_EQ(rows[2].substr(rows[2].find_first_not_of(' ')), "<1>");
 }
 
 // The type size of a PDF file: the size of its first text font operator
