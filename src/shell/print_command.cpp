@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 
 #include "base/errors.h"
@@ -28,18 +29,13 @@ void PrintMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 }
 
 QPageSize PaperOf(const std::string& name) {
-  struct Paper {
-    const char* name;
-    QPageSize::PageSizeId id;
-  };
-  static constexpr Paper kPapers[] = {
-      {"A3", QPageSize::A3},          {"A4", QPageSize::A4},
-      {"A5", QPageSize::A5},          {"B4", QPageSize::B4},
-      {"B5", QPageSize::B5},          {"Letter", QPageSize::Letter},
-      {"Legal", QPageSize::Legal},    {"Executive", QPageSize::Executive},
-      {"Tabloid", QPageSize::Tabloid}};
-  for (const Paper& p : kPapers)
-    if (name == p.name) return QPageSize(p.id);
+  // The sizes of kPaperNames, in its order.
+  static constexpr QPageSize::PageSizeId kIds[] = {
+      QPageSize::A3,     QPageSize::A4,    QPageSize::A5,        QPageSize::B4,     QPageSize::B5,
+      QPageSize::Letter, QPageSize::Legal, QPageSize::Executive, QPageSize::Tabloid};
+  static_assert(std::size(kIds) == std::size(kPaperNames));
+  for (size_t i = 0; i < std::size(kPaperNames); ++i)
+    if (name == kPaperNames[i]) return QPageSize(kIds[i]);
   // No paper named: the one a printer of this locale would start with.
   return QPageSize(QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
                        ? QPageSize::Letter
