@@ -18,7 +18,7 @@ ROOT=$(pwd)
 PACKAGES=(g++ clang clang-tidy libclang-rt-14-dev cmake ninja-build ccache
           qt6-base-dev libqt6svg6 libgl-dev fonts-liberation fontconfig xvfb xauth
           libncurses-dev ncurses-term tmux
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          poppler-utils libgtest-dev libgmock-dev libbenchmark-dev)
 
 # The benchmark suite's runner and its memory figures.
 BENCH_PACKAGES=(python3 time)

@@ -99,6 +99,11 @@ class SettingsMemory {
   }
   // Printing (font size 0 means 10 points; footer, line numbers, margins).
   uint8_t PrintFontSize() const { return Byte(872); }
+  // What POKE stores at 872: 0 keeps the default, and the rest is held to
+  // what the printer font can be made at.
+  static constexpr uint8_t StoredPrintFontSize(uint8_t v) {
+    return v == 0 ? 0 : v < 6 ? 6 : v > 24 ? 24 : v;
+  }
   bool PrintWithoutDialog() const { return Flag<2821>(); }
   static constexpr uint32_t kPrintFooterAddress = 847, kPrintLineNumbersAddress = 875,
                             kPrintMarginsAddress = 26892;  // four bytes

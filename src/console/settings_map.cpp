@@ -23,14 +23,6 @@ const ReadRow* FindReadRow(uint32_t address) {
   return nullptr;
 }
 
-// The printing font size in points: 0 keeps the default, and the rest is
-// held to what the printer font can be made at.
-uint8_t PrintFontSize(uint8_t v) {
-  if (v == 0) return 0;
-  if (v < 6) return 6;
-  return v > 24 ? 24 : v;
-}
-
 }  // namespace
 
 int32_t SettingsMap::PokeByte(uint32_t address, uint8_t value) {
@@ -57,7 +49,7 @@ int32_t SettingsMap::Perform(const SettingRow& row, uint8_t& value, bool flag) {
   using A = SettingAction;
   switch (row.action) {
     case A::None: return kOk;
-    case A::PrintFontSize: value = PrintFontSize(value); return kOk;
+    case A::PrintFontSize: value = SettingsMemory::StoredPrintFontSize(value); return kOk;
     case A::RestartOnExit: machine_.SetRestartOnExit(flag); return kOk;
     case A::NumLock: machine_.SetLockKey(platform::LockKey::NumLock, flag); return kOk;
     case A::CapsLock: machine_.SetLockKey(platform::LockKey::CapsLock, flag); return kOk;

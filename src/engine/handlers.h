@@ -31,7 +31,7 @@ const std::array<StatementHandler, 256>& HandlerTable();
 // The families of words the system keeps without their statement: they
 // compile, and answer "?Not supported" in every form (BY_DESIGN rows).
 enum class NotSupportedList : uint8_t {
-  Printer,           // the printer statements
+  Printer,           // the printer statements (File > Print prints the listing)
   ProgramFileForms,  // LOADC, SAVEC, LSAVE
   EditingWords,      // program-editing words of the listing commands
   ProgramChecks,     // the checking, debugging and profiling words
@@ -43,7 +43,6 @@ enum class NotSupportedList : uint8_t {
 // supported" until they are built (NOT_BUILT rows).
 enum class ComingPart : uint8_t {
   Help,
-  Printing,  // printing the program
 };
 
 // The run column of one row of the statement table.

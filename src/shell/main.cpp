@@ -9,6 +9,10 @@
 //   torvic --terminal            the screen in the terminal
 //   torvic --batch [--keys] [--screen] [PROGRAM]
 //   torvic --disassemble PROGRAM  the compiled records of every line
+//   torvic --print-pdf OUT.pdf [--paper NAME] [--poke ADDRESS=VALUE]... PROGRAM
+//                                the program's listing as File > Print prints
+//                                it, written into a PDF file by torvic-window
+//                                on the offscreen platform (no display needed)
 //   --mount NAME=FOLDER[,ro]     with any: a volume for this run only
 //   --memory SIZE                with any: the memory budget of BASIC programs
 //                                (256M, 4G, ...; platform/memory_budget.h); by
@@ -32,6 +36,7 @@
 
 #include "shell/batch_mode.h"
 #include "shell/front_end_choice.h"
+#include "shell/print_options.h"
 #include "shell/system_services.h"
 
 namespace {
@@ -43,6 +48,7 @@ constexpr const char* kUsage =
     "       torvic [--mount NAME=FOLDER[,ro]]... [--memory SIZE] --batch [--keys] [--screen] "
     "[PROGRAM]\n"
     "       torvic --disassemble PROGRAM\n"
+    "       torvic --print-pdf OUT.pdf [--paper NAME] [--poke ADDRESS=VALUE]... PROGRAM\n"
     "       torvic --help | --version\n";
 
 constexpr const char* kHelp =
@@ -65,6 +71,21 @@ constexpr const char* kHelp =
     "  --disassemble PROGRAM\n"
     "                   print the compiled records of each line of this text\n"
     "                   program instead of running it (for developers)\n"
+    "  --print-pdf OUT.pdf PROGRAM\n"
+    "                   write the listing of PROGRAM (a program file in either\n"
+    "                   form) into OUT.pdf as File > Print prints it; no display\n"
+    "                   is needed. The print settings are those of a fresh start\n"
+    "                   (10-point type, half-inch margins, no line-number format,\n"
+    "                   no footer); the program's own POKEs are not run\n"
+    "  --paper NAME     with --print-pdf: A3, A4, A5, B4, B5, Letter, Legal,\n"
+    "                   Executive or Tabloid (default: Letter in the US locale,\n"
+    "                   else A4)\n"
+    "  --poke ADDRESS=VALUE\n"
+    "                   with --print-pdf: a print setting as POKE sets it: 847 the\n"
+    "                   page-number footer (2: \"Page n\"), 872 the font size in\n"
+    "                   points, 875 the line-number format (1: five wide), 26892\n"
+    "                   to 26895 the left, top, right and bottom margins in\n"
+    "                   hundredths of an inch (may be repeated)\n"
     "  --mount NAME=FOLDER[,ro]\n"
     "                   add volume NAME mapped to FOLDER for this run only, read-only\n"
     "                   with \",ro\"; it replaces a stored volume of that name, is\n"
@@ -82,7 +103,8 @@ constexpr const char* kHelp =
     "\n"
     "Exit status in batch mode: 0 normal, 1 the program ended with an error or\n"
     "Break, 2 a bad command line, an unreadable program file or standard output\n"
-    "that cannot be written.\n";
+    "that cannot be written; with --print-pdf: 0 written, 2 a bad command line,\n"
+    "an unreadable program file or a PDF file that cannot be written.\n";
 
 }  // namespace
 
@@ -98,9 +120,21 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  std::string error;
+  if (torvic::shell::WantsPrintPdf(args)) {
+    // The pages are drawn with the toolkit, which this executable does not
+    // load: torvic-window draws them on its offscreen platform.
+    torvic::shell::PrintPdfOptions print;
+    if (!torvic::shell::ParsePrintPdfArguments(args, print, error)) {
+      std::fprintf(stderr, "torvic: %s\n%s", error.c_str(), kUsage);
+      return 2;
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    torvic::shell::StartSibling("torvic-window", args);
+    return 2;
+  }
   bool isBatch = false;
   torvic::shell::BatchOptions options;
-  std::string error;
   const auto terminalOption = std::find(args.begin(), args.end(), "--terminal");
   const bool terminal = terminalOption != args.end();
   if (terminal) args.erase(terminalOption);

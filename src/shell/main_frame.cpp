@@ -10,6 +10,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSessionManager>
@@ -25,6 +28,7 @@
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "shell/font_dialog.h"
+#include "shell/print_listing.h"
 #include "shell/screen_text.h"
 #include "shell/system_services.h"
 #include "shell/torvic_view.h"
@@ -270,8 +274,8 @@ void CMainFrame::EnableCommands(bool executing) {
 
 void CMainFrame::Perform(FrameCommand c) {
   switch (c) {
-    case FrameCommand::PrintSetup:
-    case FrameCommand::Print: NotAvailable("Printing"); break;
+    case FrameCommand::PrintSetup: PrintSetup(); break;
+    case FrameCommand::Print: PrintProgram(); break;
     case FrameCommand::HelpTopics: NotAvailable("Help"); break;
     case FrameCommand::Break: PostBreak(); break;
     case FrameCommand::Reset:
@@ -294,6 +298,41 @@ void CMainFrame::Perform(FrameCommand c) {
 void CMainFrame::NotAvailable(const char* what) {
   host_.MessageBox(std::string(what) + " is not available in this version of TORVIC.", kCaption,
                    platform::Buttons::Ok, platform::Icon::Information);
+}
+
+// --- printing -------------------------------------------------------------------------
+
+QPrinter& CMainFrame::Printer() {
+  // Made on first use: finding the printers may ask the print system.
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+void CMainFrame::PrintSetup() {
+  QPageSetupDialog dialog(&Printer(), this);
+  dialog.exec();
+}
+
+void CMainFrame::PrintProgram() {
+  QPrinter& printer = Printer();
+  // Printing at once needs somewhere to print: without a printer and
+  // without a file chosen before, the dialog asks for one after all.
+  const bool nowhere =
+      printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
+  if (!in_.Memory().PrintWithoutDialog() || nowhere) {
+    QPrintDialog dialog(&printer, this);
+    // The whole program is printed: no selection, no page range.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                      QAbstractPrintDialog::PrintCollateCopies);
+    if (dialog.exec() != QDialog::Accepted) return;
+  }
+  ListingJob job;
+  job.lines = ListingLayout::LinesOf(in_.Program());
+  job.settings = PrintSettings::From(in_.Memory());
+  job.charset = screen_.Charset();
+  std::string error;
+  if (!PrintListingOn(printer, job, error))
+    host_.MessageBox(error, kCaption, platform::Buttons::Ok, platform::Icon::Exclamation);
 }
 
 bool CMainFrame::PerformWindowCommand(platform::WindowCommand command) {

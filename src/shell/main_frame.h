@@ -4,10 +4,13 @@
 //   prompt and while a line executes, and the status bar, all built from
 //   one table of commands (their texts, shortcuts, status prompts and
 //   whether they wait for the prompt).
-// - The commands: Resize, Font, Reset, Exit, Volumes, About, Copy, Copy
-//   Screen, Paste, Full Screen, Break, and the window commands statements
-//   ask for (SYS, EXEC 2350, MENU, RESIZE). Print, Print Setup and Help
-//   Topics answer with a message box until printing and help exist.
+// - The commands: Print Setup, Print, Resize, Font, Reset, Exit, Volumes,
+//   About, Copy, Copy Screen, Paste, Full Screen, Break, and the window
+//   commands statements ask for (SYS, EXEC 2350, MENU, RESIZE). Help Topics
+//   answers with a message box until help exists.
+// - Printing: one printer for the session, set up by Print Setup and the
+//   print dialog (which is skipped when settings address 2821 holds 15);
+//   the listing's pages are shell/print_listing's.
 // - Leaving: closing the window, Exit and the desktop session's end ask
 //   about a running or modified program first, then let the interpreter
 //   unwind; the window closes once it has (AllowClose).
@@ -23,6 +26,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,6 +34,7 @@
 #include "shell/status_panes.h"
 
 class QMenu;
+class QPrinter;
 class QSessionManager;
 
 namespace torvic {
@@ -114,6 +119,9 @@ class CMainFrame final : public QMainWindow {
   // when it is over the view, else 5 pixels inside the view's corner.
   QPoint KeyboardMenuPoint() const;
 
+  // The session's printer, as Print Setup and the print dialog left it.
+  QPrinter& Printer();
+
   // Closing and the desktop session's end (also for the tests).
   bool QueryClose();
   bool QueryEndSession();
@@ -135,6 +143,8 @@ class CMainFrame final : public QMainWindow {
   void ShowAbout();
   void ShowVolumes();
   void NotAvailable(const char* what);
+  void PrintSetup();
+  void PrintProgram();
   void CopySelection();
   void CopyScreen();
   void Paste();
@@ -150,6 +160,7 @@ class CMainFrame final : public QMainWindow {
   platform::SettingsStore& settings_;
   FrameOptions options_;
   std::map<FrameCommand, QAction*> actions_;
+  std::unique_ptr<QPrinter> printer_;
   QLabel* message_ = nullptr;
   QLabel* volume_ = nullptr;
   QLabel* mode_ = nullptr;

@@ -1,6 +1,7 @@
 // torvic-window: the desktop window titled "TORVIC". The torvic command
-// starts it when a window is wanted (main.cpp); it holds everything that
-// needs the GUI toolkit.
+// starts it when a window is wanted (main.cpp), and for --print-pdf, whose
+// pages it draws without a window; it holds everything that needs the GUI
+// toolkit.
 //
 // A display that cannot be opened (a dead X server, Wayland without a
 // platform plugin) ends the toolkit's start with a fatal message; instead
@@ -22,6 +23,8 @@
 #include "shell/desktop_settings.h"
 #include "shell/front_end_choice.h"
 #include "shell/instance_lock.h"
+#include "shell/print_command.h"
+#include "shell/print_options.h"
 #include "shell/settings_store.h"
 #include "shell/system_services.h"
 #include "shell/termination_signals.h"
@@ -106,4 +109,9 @@ int RunWindow(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return RunWindow(argc, argv); }
+int main(int argc, char** argv) {
+  // torvic --print-pdf hands its job here: pages without a window.
+  if (shell::WantsPrintPdf(std::vector<std::string>(argv + 1, argv + argc)))
+    return shell::RunPrintPdf(argc, argv);
+  return RunWindow(argc, argv);
+}

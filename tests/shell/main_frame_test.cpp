@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -25,10 +27,11 @@
 #include <functional>
 
 #include "engine/program_file_hooks.h"
-#include "support/scripted_host.h"
 #include "shell/font_dialog.h"
+#include "shell/print_listing.h"
 #include "shell/volume_windows.h"
 #include "shell/window_application.h"
+#include "support/scripted_host.h"
 #include "volumes/volumes.h"
 
 namespace torvic::shell {
@@ -532,6 +535,94 @@ TEST(MainFrame, AnotherPixelRatioRemakesTheBitmapAndKeepsTheScreen) {
     for (int x = 0; x < 5 * screen.CellWidth(); ++x) dark += qGray(after.pixel(x, y)) < 128;
   EXPECT_GT(dark, 20);
   EXPECT_EQ(after.width(), 80 * screen.CellWidth());
+  rig.In().RequestExit();
+}
+
+// File > Print and SYS 1: the print dialog without selection and page
+// range (Cancel prints nothing); with 2821 holding 15 the listing goes to
+// the printer at once, here a PDF file; Print waits for the prompt.
+TEST(MainFrame, PrintWithTheDialogAndAtOnce) {
+  Rig rig;
+  const fs::path pdf =
+      fs::temp_directory_path() / ("torvic-frame-print-" + std::to_string(getpid()) + ".pdf");
+  fs::remove(pdf);
+  QPrinter& printer = rig.Frame().Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(pdf.string()));
+  rig.Type("10 PRINT \"FIRST\"\n20 GOTO 10\n");
+  ModalScript script;
+  bool selection = true, range = true;
+  script.Then([&](QWidget* w) {
+    auto* dialog = qobject_cast<QPrintDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    selection = dialog->testOption(QAbstractPrintDialog::PrintSelection);
+    range = dialog->testOption(QAbstractPrintDialog::PrintPageRange);
+    dialog->reject();
+  });
+  rig.Frame().Perform(FrameCommand::Print);
+  EXPECT_TRUE(script.Done());
+  EXPECT_FALSE(selection);
+  EXPECT_FALSE(range);
+  EXPECT_FALSE(fs::exists(pdf));
+  // At once: SYS 1 prints without a dialog, and so does the menu.
+  rig.Type("POKE 2821,15: POKE 847,2: POKE 875,2\n");
+  rig.Type("SYS 1\n");
+  ASSERT_TRUE(fs::exists(pdf));
+  FILE* text = ::popen(("pdftotext -layout '" + pdf.string() + "' -").c_str(), "r");
+  ASSERT_NE(text, nullptr);
+  std::string out;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, text)) > 0) out.append(buffer, n);
+  ::pclose(text);
+  EXPECT_NE(out.find("00010 PRINT \"FIRST\""), std::string::npos) << out;
+  EXPECT_NE(out.find("00020 GOTO 10"), std::string::npos) << out;
+  EXPECT_NE(out.find("Page 1"), std::string::npos) << out;
+  fs::remove(pdf);
+  rig.Frame().Perform(FrameCommand::Print);
+  EXPECT_TRUE(fs::exists(pdf));
+  fs::remove(pdf);
+  // While the program runs, Print and Print Setup wait for the prompt.
+  bool printEnabled = true, setupEnabled = true;
+  QTimer::singleShot(100, &rig.Frame(), [&] {
+    rig.Frame().RefreshStatus();
+    printEnabled = rig.Frame().Action(FrameCommand::Print)->isEnabled();
+    setupEnabled = rig.Frame().Action(FrameCommand::PrintSetup)->isEnabled();
+    rig.Frame().Perform(FrameCommand::Reset);
+  });
+  rig.Type("RUN\n");
+  EXPECT_FALSE(printEnabled);
+  EXPECT_FALSE(setupEnabled);
+  EXPECT_TRUE(rig.Frame().Action(FrameCommand::Print)->isEnabled());
+  rig.In().RequestExit();
+}
+
+// Without a printer, and without a file chosen before, printing at once
+// still asks where to print: the dialog's "Print to File (PDF)" with the
+// file named in it.
+TEST(MainFrame, PrintToAPdfFileWithoutAPrinter) {
+  Rig rig;
+  QPrinter& printer = rig.Frame().Printer();
+  if (printer.outputFormat() != QPrinter::PdfFormat) GTEST_SKIP() << "a printer is installed";
+  const fs::path pdf =
+      fs::temp_directory_path() / ("torvic-frame-file-" + std::to_string(getpid()) + ".pdf");
+  fs::remove(pdf);
+  rig.Type("10 REM LISTED\nPOKE 2821,15\n");
+  ModalScript script;
+  std::vector<std::string> names;
+  script.Then([&](QWidget* w) {
+    auto* dialog = qobject_cast<QPrintDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    for (auto* edit : dialog->findChildren<QLineEdit*>()) {
+      names.push_back(edit->objectName().toStdString());
+      if (edit->objectName() == "filename") edit->setText(QString::fromStdString(pdf.string()));
+    }
+    dialog->accept();
+  });
+  rig.Frame().Perform(FrameCommand::Print);
+  EXPECT_TRUE(script.Done());
+  EXPECT_TRUE(fs::exists(pdf)) << ::testing::PrintToString(names);
+  fs::remove(pdf);
   rig.In().RequestExit();
 }
 
