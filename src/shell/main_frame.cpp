@@ -25,6 +25,7 @@
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "shell/font_dialog.h"
+#include "shell/help_window.h"
 #include "shell/screen_text.h"
 #include "shell/system_services.h"
 #include "shell/torvic_view.h"
@@ -114,6 +115,10 @@ CMainFrame::CMainFrame(Interpreter& in, ConsoleScreen& screen, CTorvicView& view
   view_.SetContextMenuHandler([this](const QPoint& global) { ShowContextMenu(global); });
   view_.SetPasteHandler([this] { Paste(); });
   host_.SetWindowCommands([this](platform::WindowCommand c) { return PerformWindowCommand(c); });
+  host_.SetHelpViewer([](std::string_view topic) {
+    OpenHelp(topic);
+    return true;
+  });
   host_.SetFileChooser(
       [this](platform::FileDialogPurpose purpose) { return ChooseProgramFile(purpose); });
   connect(qApp, &QGuiApplication::commitDataRequest, this,
@@ -123,6 +128,7 @@ CMainFrame::CMainFrame(Interpreter& in, ConsoleScreen& screen, CTorvicView& view
 
 CMainFrame::~CMainFrame() {
   host_.SetWindowCommands({});
+  host_.SetHelpViewer({});
   host_.SetFileChooser({});
 }
 
@@ -150,6 +156,7 @@ void CMainFrame::BuildMenus() {
   };
   shortcuts(FrameCommand::Volumes, {QKeySequence(Qt::CTRL | Qt::Key_V)});
   shortcuts(FrameCommand::Resize, {QKeySequence(Qt::CTRL | Qt::Key_R)});
+  shortcuts(FrameCommand::HelpTopics, {QKeySequence(Qt::Key_F1)});
   shortcuts(FrameCommand::Copy, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)});
   shortcuts(FrameCommand::Paste, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
                                   QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
@@ -272,7 +279,7 @@ void CMainFrame::Perform(FrameCommand c) {
   switch (c) {
     case FrameCommand::PrintSetup:
     case FrameCommand::Print: NotAvailable("Printing"); break;
-    case FrameCommand::HelpTopics: NotAvailable("Help"); break;
+    case FrameCommand::HelpTopics: OpenHelp({}); break;
     case FrameCommand::Break: PostBreak(); break;
     case FrameCommand::Reset:
       in_.ResetCommand();
