@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,8 +43,12 @@ std::string Lower(std::string s) {
 
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
   if (name.scheme() != "help") return QTextBrowser::loadResource(type, name);
+  QString markdown = QString::fromStdString(help::HelpBook::Get().Page(name.path().toStdString()));
+  // What is typed and what it shows, told apart as the console tells them.
+  markdown.replace("\n```basic\n", "\n*Example:*\n\n```basic\n");
+  markdown.replace("\n```output\n", "\n*Output:*\n\n```output\n");
   QTextDocument page;
-  page.setMarkdown(QString::fromStdString(help::HelpBook::Get().Page(name.path().toStdString())));
+  page.setMarkdown(markdown);
   return page.toHtml();
 }
 
@@ -55,8 +60,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   browser_ = new HelpBrowser;
   browser_->setOpenLinks(true);
   browser_->setOpenExternalLinks(false);
-  QFont fixed = browser_->document()->defaultFont();
-  browser_->setMinimumWidth(QFontMetrics(fixed).averageCharWidth() * kTextColumns);
+  const QFontMetrics fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  browser_->setMinimumWidth(fixed.horizontalAdvance('M') * kTextColumns);
 
   contents_ = new QTreeWidget;
   contents_->setHeaderHidden(true);
@@ -109,6 +114,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   tabs_->addTab(contents_, "&Contents");
   tabs_->addTab(index, "&Index");
   tabs_->addTab(search, "&Search");
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+    if (tab == 1) indexField_->setFocus();
+    if (tab == 2) searchField_->setFocus();
+  });
 
   auto* tools = new QToolBar;
   QAction* back = tools->addAction("< &Back", browser_, &QTextBrowser::backward);
@@ -131,8 +140,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(tools);
   layout->addWidget(splitter);
-  resize(QFontMetrics(fixed).averageCharWidth() * (kTextColumns + 36),
-         QFontMetrics(fixed).height() * 40);
+  resize(fixed.horizontalAdvance('M') * (kTextColumns + 30), fixed.height() * 44);
 }
 
 void HelpWindow::ShowTopic(std::string_view name) {
