@@ -231,60 +231,89 @@ std::string SyntaxBlock(const std::vector<std::string>& keys) {
 
 }  // namespace
 
-void HelpBook::Read(std::span<const HelpSource> sources) {
-  for (const HelpSource& source : sources) {
-    Chapter chapter;
-    const std::vector<std::string_view> lines = Lines(source.text);
-    size_t i = 0;
-    while (i < lines.size() && !lines[i].starts_with("# ")) ++i;
-    if (i == lines.size()) {
-      problems_.push_back(std::string(source.name) + ": no \"# \" title");
+// The names of a keys comment ("<!-- keys: A | B -->"), in key form.
+std::vector<std::string> HelpBook::ReadKeys(std::string_view line, const std::string& title) {
+  std::vector<std::string> keys;
+  std::string_view list = line.substr(kKeysOpen.size());
+  const size_t close = list.find(kCommentClose);
+  if (close == list.npos) problems_.push_back(title + ": the keys comment is not closed");
+  list = list.substr(0, close);
+  while (!list.empty()) {
+    const size_t bar = list.find('|');
+    const std::string_view key = Trim(list.substr(0, bar));
+    if (!key.empty()) keys.push_back(KeyForm(key));
+    if (bar == list.npos) break;
+    list.remove_prefix(bar + 1);
+  }
+  return keys;
+}
+
+void HelpBook::ReadChapter(const HelpSource& source) {
+  Chapter chapter;
+  const std::vector<std::string_view> lines = Lines(source.text);
+  size_t i = 0;
+  while (i < lines.size() && !lines[i].starts_with("# ")) ++i;
+  if (i == lines.size()) {
+    problems_.push_back(std::string(source.name) + ": no \"# \" title");
+    return;
+  }
+  chapter.title = std::string(Trim(lines[i].substr(2)));
+  ++i;
+  // The introduction is the chapter's own topic; then one topic per "## ".
+  bool introduction = true;
+  while (i < lines.size()) {
+    Topic topic;
+    topic.chapter = chapter.title;
+    topic.title = introduction ? chapter.title : std::string(Trim(lines[i].substr(3)));
+    if (!introduction) ++i;
+    while (i < lines.size() && Trim(lines[i]).empty()) ++i;
+    if (i < lines.size() && lines[i].starts_with(kKeysOpen))
+      topic.keys = ReadKeys(lines[i++], topic.title);
+    std::string body;
+    bool inFence = false;
+    for (; i < lines.size(); ++i) {
+      const std::string_view line = lines[i];
+      if (line.starts_with("```")) inFence = !inFence;
+      if (!inFence && line.starts_with("## ")) break;
+      body.append(line).push_back('\n');
+    }
+    topic.markdown = (introduction ? "# " : "## ") + topic.title + "\n\n" +
+                     SyntaxBlock(topic.keys) + std::string(Trim(body)) + "\n";
+    chapter.topics.push_back(topics_.size());
+    topics_.push_back(std::move(topic));
+    introduction = false;
+  }
+  chapters_.push_back(std::move(chapter));
+}
+
+// The examples of a topic: each "basic" block with the "output" block after it.
+void HelpBook::ReadExamples(const Topic& t) {
+  const std::vector<std::string_view> lines = Lines(t.markdown);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] != "```basic") continue;
+    Example e;
+    e.topic = t.title;
+    for (++i; i < lines.size() && lines[i] != "```"; ++i) e.typed.append(lines[i]).push_back('\n');
+    size_t j = i + 1;
+    while (j < lines.size() && Trim(lines[j]).empty()) ++j;
+    if (j >= lines.size() || lines[j] != "```output") {
+      problems_.push_back(t.title + ": an example without an \"output\" block after it");
       continue;
     }
-    chapter.title = std::string(Trim(lines[i].substr(2)));
-    ++i;
-    // The introduction is the chapter's own topic; then one topic per "## ".
-    bool introduction = true;
-    while (i < lines.size()) {
-      Topic topic;
-      topic.chapter = chapter.title;
-      topic.title = introduction ? chapter.title : std::string(Trim(lines[i].substr(3)));
-      if (!introduction) ++i;
-      while (i < lines.size() && Trim(lines[i]).empty()) ++i;
-      if (i < lines.size() && lines[i].starts_with(kKeysOpen)) {
-        std::string_view list = lines[i].substr(kKeysOpen.size());
-        const size_t close = list.find(kCommentClose);
-        if (close == list.npos)
-          problems_.push_back(topic.title + ": the keys comment is not closed");
-        list = list.substr(0, close);
-        while (!list.empty()) {
-          const size_t bar = list.find('|');
-          const std::string_view key = Trim(list.substr(0, bar));
-          if (!key.empty()) topic.keys.push_back(KeyForm(key));
-          if (bar == list.npos) break;
-          list.remove_prefix(bar + 1);
-        }
-        ++i;
-      }
-      std::string body;
-      bool inFence = false;
-      for (; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        if (line.starts_with("```")) inFence = !inFence;
-        if (!inFence && line.starts_with("## ")) break;
-        body.append(line).push_back('\n');
-      }
-      topic.markdown = (introduction ? "# " : "## ") + topic.title + "\n\n" +
-                       SyntaxBlock(topic.keys) + std::string(Trim(body));
-      topic.markdown += "\n";
-      chapter.topics.push_back(topics_.size());
-      topics_.push_back(std::move(topic));
-      introduction = false;
+    bool first = true;
+    for (++j; j < lines.size() && lines[j] != "```"; ++j) {
+      if (!first) e.output.push_back('\n');
+      e.output.append(lines[j]);
+      first = false;
     }
-    chapters_.push_back(std::move(chapter));
+    i = j;
+    examples_.push_back(std::move(e));
   }
+}
 
-  // The examples, and the keys of two topics.
+void HelpBook::Read(std::span<const HelpSource> sources) {
+  for (const HelpSource& source : sources) ReadChapter(source);
+  // The examples, the keys of two topics, and what the screen cannot show.
   std::map<std::string, std::string> owner;
   for (const Topic& t : topics_) {
     for (const std::string& key : t.keys) {
@@ -292,33 +321,10 @@ void HelpBook::Read(std::span<const HelpSource> sources) {
       if (!fresh)
         problems_.push_back("the key " + key + " is in " + it->second + " and " + t.title);
     }
-    const std::vector<std::string_view> lines = Lines(t.markdown);
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (lines[i] != "```basic") continue;
-      Example e;
-      e.topic = t.title;
-      for (++i; i < lines.size() && lines[i] != "```"; ++i)
-        e.typed.append(lines[i]).push_back('\n');
-      size_t j = i + 1;
-      while (j < lines.size() && Trim(lines[j]).empty()) ++j;
-      if (j >= lines.size() || lines[j] != "```output") {
-        problems_.push_back(t.title + ": an example without an \"output\" block after it");
-        continue;
-      }
-      bool first = true;
-      for (++j; j < lines.size() && lines[j] != "```"; ++j) {
-        if (!first) e.output.push_back('\n');
-        e.output.append(lines[j]);
-        first = false;
-      }
-      i = j;
-      examples_.push_back(std::move(e));
-    }
-    for (char c : t.markdown)
-      if ((c < 32 || c > 126) && c != '\n') {
-        problems_.push_back(t.title + ": a character outside printable ASCII");
-        break;
-      }
+    ReadExamples(t);
+    if (std::any_of(t.markdown.begin(), t.markdown.end(),
+                    [](char c) { return (c < 32 || c > 126) && c != '\n'; }))
+      problems_.push_back(t.title + ": a character outside printable ASCII");
   }
 }
 

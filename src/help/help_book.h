@@ -81,6 +81,9 @@ class HelpBook {
 
  private:
   void Read(std::span<const struct HelpSource> sources);
+  void ReadChapter(const struct HelpSource& source);
+  std::vector<std::string> ReadKeys(std::string_view line, const std::string& title);
+  void ReadExamples(const Topic& topic);
   void AddStandIns();
   void CheckLinks();
   std::string Link(const std::string& key) const;
