@@ -431,11 +431,22 @@ std::vector<std::string> HelpBook::Nearest(std::string_view name, size_t count) 
 }
 
 std::string HelpBook::ContentsMarkdown() const {
-  std::string md = "# Contents\n\nChoose a chapter or a topic. HELP \"INDEX\" lists every name.\n";
+  std::string md =
+      "# Contents\n\nType HELP and a name in quotes: a statement or function (HELP \"PRINT\"), "
+      "or a chapter or topic below (HELP \"Getting started\"). HELP \"INDEX\" lists every "
+      "name.\n";
+  // Long chapters (the statements, the functions) as one paragraph of
+  // titles, so that the contents stay a few screens long on the console.
+  constexpr size_t kListedTopics = 12;
   for (const Chapter& c : chapters_) {
     md += "\n## [" + c.title + "](help:@" + std::to_string(c.topics.front()) + ")\n\n";
-    for (size_t i = 1; i < c.topics.size(); ++i)
-      md += "- [" + topics_[c.topics[i]].title + "](help:@" + std::to_string(c.topics[i]) + ")\n";
+    const bool paragraph = c.topics.size() > kListedTopics;
+    for (size_t i = 1; i < c.topics.size(); ++i) {
+      const std::string link =
+          "[" + topics_[c.topics[i]].title + "](help:@" + std::to_string(c.topics[i]) + ")";
+      md += paragraph ? (i > 1 ? "; " : "") + link : "- " + link + "\n";
+    }
+    if (paragraph) md += "\n";
   }
   return md;
 }
