@@ -6,8 +6,9 @@
 //   whether they wait for the prompt).
 // - The commands: Resize, Font, Reset, Exit, Volumes, About, Copy, Copy
 //   Screen, Paste, Full Screen, Break, and the window commands statements
-//   ask for (SYS, EXEC 2350, MENU, RESIZE). Print, Print Setup and Help
-//   Topics answer with a message box until printing and help exist.
+//   ask for (SYS, EXEC 2350, MENU, RESIZE). Help Topics (F1) opens the
+//   help viewer (help_window.h); Print and Print Setup answer with a
+//   message box until printing exists.
 // - Leaving: closing the window, Exit and the desktop session's end ask
 //   about a running or modified program first, then let the interpreter
 //   unwind; the window closes once it has (AllowClose).
