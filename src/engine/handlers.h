@@ -42,7 +42,8 @@ enum class NotSupportedList : uint8_t {
 // The parts of the system still to come, whose statements answer "?Not
 // supported" until they are built (NOT_BUILT rows).
 enum class ComingPart : uint8_t {
-  Help,
+  // None at present: every statement the table names is built or not
+  // supported by design.
 };
 
 // The run column of one row of the statement table.
@@ -75,6 +76,8 @@ int32_t Exit(Interpreter&, const uint8_t*, size_t&);
 int32_t Restart(Interpreter&, const uint8_t*, size_t&);
 int32_t Start(Interpreter&, const uint8_t*, size_t&);
 int32_t Menu(Interpreter&, const uint8_t*, size_t&);
+// HELP [topic$] (help_statement.cpp).
+int32_t Help(Interpreter&, const uint8_t*, size_t&);
 int32_t Tron(Interpreter&, const uint8_t*, size_t&);
 int32_t Troff(Interpreter&, const uint8_t*, size_t&);
 int32_t Bkon(Interpreter&, const uint8_t*, size_t&);

@@ -256,6 +256,10 @@ class Dialogs {
   // Performs a command of the frame window; false when this host has no
   // window to perform it in (the statement then answers "?Not supported").
   virtual bool PerformWindowCommand(WindowCommand command) = 0;
+  // Opens the help viewer at a topic, or at the contents when `topic` is
+  // empty; false when this host has no viewer (HELP then writes the topic
+  // on the console).
+  virtual bool ShowHelp(std::string_view topic) { return false; }
 };
 
 // The per-user settings store: keys with sub-keys under the application's own

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "console/screen.h"
+#include "shell/help_window.h"
 
 namespace torvic::shell {
 
@@ -57,6 +58,7 @@ FontDialog::FontDialog(int points, bool resizeWindow, QWidget* parent) : QDialog
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  HelpOnF1(this, "Font dialog");
   connect(sizes_, &QListWidget::currentRowChanged, sample_, qOverload<>(&QWidget::update));
 
   auto* left = new QVBoxLayout;

@@ -28,6 +28,7 @@
 #include "console/settings.h"
 #include "engine/interpreter.h"
 #include "shell/font_dialog.h"
+#include "shell/help_window.h"
 #include "shell/print_listing.h"
 #include "shell/screen_text.h"
 #include "shell/system_services.h"
@@ -118,6 +119,10 @@ CMainFrame::CMainFrame(Interpreter& in, ConsoleScreen& screen, CTorvicView& view
   view_.SetContextMenuHandler([this](const QPoint& global) { ShowContextMenu(global); });
   view_.SetPasteHandler([this] { Paste(); });
   host_.SetWindowCommands([this](platform::WindowCommand c) { return PerformWindowCommand(c); });
+  host_.SetHelpViewer([](std::string_view topic) {
+    OpenHelp(topic);
+    return true;
+  });
   host_.SetFileChooser(
       [this](platform::FileDialogPurpose purpose) { return ChooseProgramFile(purpose); });
   connect(qApp, &QGuiApplication::commitDataRequest, this,
@@ -127,6 +132,7 @@ CMainFrame::CMainFrame(Interpreter& in, ConsoleScreen& screen, CTorvicView& view
 
 CMainFrame::~CMainFrame() {
   host_.SetWindowCommands({});
+  host_.SetHelpViewer({});
   host_.SetFileChooser({});
 }
 
@@ -154,6 +160,7 @@ void CMainFrame::BuildMenus() {
   };
   shortcuts(FrameCommand::Volumes, {QKeySequence(Qt::CTRL | Qt::Key_V)});
   shortcuts(FrameCommand::Resize, {QKeySequence(Qt::CTRL | Qt::Key_R)});
+  shortcuts(FrameCommand::HelpTopics, {QKeySequence(Qt::Key_F1)});
   shortcuts(FrameCommand::Copy, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)});
   shortcuts(FrameCommand::Paste, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V),
                                   QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
@@ -276,7 +283,7 @@ void CMainFrame::Perform(FrameCommand c) {
   switch (c) {
     case FrameCommand::PrintSetup: PrintSetup(); break;
     case FrameCommand::Print: PrintProgram(); break;
-    case FrameCommand::HelpTopics: NotAvailable("Help"); break;
+    case FrameCommand::HelpTopics: OpenHelp({}); break;
     case FrameCommand::Break: PostBreak(); break;
     case FrameCommand::Reset:
       in_.ResetCommand();
@@ -293,11 +300,6 @@ void CMainFrame::Perform(FrameCommand c) {
     case FrameCommand::About: ShowAbout(); break;
   }
   RefreshStatus();
-}
-
-void CMainFrame::NotAvailable(const char* what) {
-  host_.MessageBox(std::string(what) + " is not available in this version of TORVIC.", kCaption,
-                   platform::Buttons::Ok, platform::Icon::Information);
 }
 
 // --- printing -------------------------------------------------------------------------

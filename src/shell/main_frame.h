@@ -7,7 +7,7 @@
 // - The commands: Print Setup, Print, Resize, Font, Reset, Exit, Volumes,
 //   About, Copy, Copy Screen, Paste, Full Screen, Break, and the window
 //   commands statements ask for (SYS, EXEC 2350, MENU, RESIZE). Help Topics
-//   answers with a message box until help exists.
+//   (F1) opens the help viewer (help_window.h).
 // - Printing: one printer for the session, set up by Print Setup and the
 //   print dialog (which is skipped when settings address 2821 holds 15);
 //   the listing's pages are shell/print_listing's.
@@ -142,7 +142,6 @@ class CMainFrame final : public QMainWindow {
   void ChangeFont();
   void ShowAbout();
   void ShowVolumes();
-  void NotAvailable(const char* what);
   void PrintSetup();
   void PrintProgram();
   void CopySelection();

@@ -18,6 +18,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "shell/help_window.h"
+
 namespace torvic::shell {
 
 namespace {
@@ -28,9 +30,9 @@ QString FromLatin1(std::string_view s) {
 QString FromLocal(const std::string& s) { return QString::fromLocal8Bit(s); }
 std::string ToLocal(const QString& s) { return s.toLocal8Bit().toStdString(); }
 
-void ShowHelpUnavailable(QWidget* parent) {
-  QMessageBox::information(parent, "TORVIC", "Help is not available in this version of TORVIC.");
-}
+// The dialogs' help: F1 and the Help buttons open the dialog's topic.
+constexpr std::string_view kVolumesTopic = "Volumes dialog";
+constexpr std::string_view kFileTopic = "File dialog";
 
 }  // namespace
 
@@ -92,7 +94,8 @@ VolumeEditorWindow::VolumeEditorWindow(VolumeEditor& editor, QWidget* parent)
   ok_ = buttons->button(QDialogButtonBox::Ok);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { ShowHelpUnavailable(this); });
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [] { OpenHelp(kVolumesTopic); });
+  HelpOnF1(this, kVolumesTopic);
 
   auto* grid = new QGridLayout;
   grid->addWidget(nameLabel, 0, 0);
@@ -179,7 +182,8 @@ VolumesWindow::VolumesWindow(VolumeTable& table, const platform::Host& host, QWi
   });
   add("&Properties", [this] { Properties(); });
   add("Close", [this] { done(QDialog::Accepted); });
-  add("&Help", [this] { ShowHelpUnavailable(this); });
+  add("&Help", [] { OpenHelp(kVolumesTopic); });
+  HelpOnF1(this, kVolumesTopic);
   buttons->addStretch();
 
   auto* layout = new QHBoxLayout(this);
@@ -246,6 +250,7 @@ VolumeFileWindow::VolumeFileWindow(VolumeFileDialog& model, QWidget* parent)
   for (const std::string& v : model.VolumeNames()) volumes_->addItem(FromLatin1(v));
   volumes_->setCurrentIndex(model.SelectedVolume());
   files_ = new QListWidget;
+  HelpOnF1(this, kFileTopic);
   files_->setMinimumSize(QFontMetrics(font()).averageCharWidth() * 50, 160);
   name_ = new QLineEdit(FromLocal(model.FileName()));
   types_ = new QComboBox;

@@ -55,6 +55,7 @@ class WindowHost final : public QObject,
   void SetWindowCommands(std::function<bool(platform::WindowCommand)> f) {
     windowCommands_ = std::move(f);
   }
+  void SetHelpViewer(std::function<bool(std::string_view)> f) { helpViewer_ = std::move(f); }
 
   // --- EventPump -----------------------------------------------------------
   void SetSink(platform::EventSink* sink) override { sink_ = sink; }
@@ -87,6 +88,8 @@ class WindowHost final : public QObject,
   bool PerformWindowCommand(platform::WindowCommand command) override {
     return windowCommands_ && windowCommands_(command);
   }
+  // HELP: the frame's help viewer; before the frame exists, the console.
+  bool ShowHelp(std::string_view topic) override { return helpViewer_ && helpViewer_(topic); }
 
   // The toolkit turn itself (also used by the waits).
   void ToolkitTurn(bool wait);
@@ -99,6 +102,7 @@ class WindowHost final : public QObject,
   std::function<void()> beforeTurn_;
   std::function<std::optional<platform::ChosenFile>(platform::FileDialogPurpose)> fileChooser_;
   std::function<bool(platform::WindowCommand)> windowCommands_;
+  std::function<bool(std::string_view)> helpViewer_;
   QWidget* dialogParent_ = nullptr;
   platform::TurnPacer pacer_;
   bool wake_ = false;

@@ -39,8 +39,7 @@ TEST(StatementTable, EveryStatementCodeHasOneRowThatSaysWhatItDoes) {
             << row->name;
         break;
       case RunStatus::NotBuiltYet:
-        EXPECT_LE(static_cast<int>(r.part), static_cast<int>(ComingPart::Help))
-            << row->name;
+        ADD_FAILURE() << row->name << " waits for a part of the system that is built now";
         break;
     }
   }

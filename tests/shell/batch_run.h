@@ -9,7 +9,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "shell/scratch_folder.h"
 
@@ -34,6 +36,35 @@ inline BatchResult RunTorvic(const std::string& args, const std::filesystem::pat
   const int status = ::pclose(pipe);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
+}
+
+// The transcript of a session typed as lines: the output without the
+// prompts and without the echo of the typed lines (each typed line is
+// passed over where it next appears as an output line of its own), lines
+// joined by "\n".
+inline std::string SessionTranscript(const std::string& output, const std::string& typed) {
+  const auto split = [](const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    std::istringstream in(text);
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+  };
+  const std::vector<std::string> typedLines = split(typed);
+  size_t next = 0;
+  std::string out;
+  bool first = true;
+  for (const std::string& line : split(output)) {
+    if (line == "Ready") continue;
+    if (next < typedLines.size() && line == typedLines[next]) {
+      ++next;
+      continue;
+    }
+    if (!first) out.push_back('\n');
+    out += line;
+    first = false;
+  }
+  return out;
 }
 
 inline BatchResult RunBatch(const std::string& args, const std::filesystem::path& input) {

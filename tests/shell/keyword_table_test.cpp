@@ -104,34 +104,6 @@ Row ParseRow(const std::string& line, size_t index) {
   return r;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  std::istringstream in(text);
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
-
-// The transcript of a row: the output without the prompts and without the
-// echo of the typed lines (each typed line is passed over where it next
-// appears as an output line of its own).
-std::string Transcript(const std::string& output, const std::vector<std::string>& typed) {
-  size_t next = 0;
-  std::string out;
-  bool first = true;
-  for (const std::string& line : SplitLines(output)) {
-    if (line == "Ready") continue;
-    if (next < typed.size() && line == typed[next]) {
-      ++next;
-      continue;
-    }
-    if (!first) out.push_back('\n');
-    out += line;
-    first = false;
-  }
-  return out;
-}
-
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -185,7 +157,7 @@ TEST(KeywordTable, EveryRowGivesItsTranscriptAndEveryNameHasARow) {
     }
     std::ofstream(input, std::ios::binary) << typed << "\n";
     const testing::BatchResult r = testing::RunBatch("", input);
-    const std::string actual = Escape(Transcript(r.out, SplitLines(typed)));
+    const std::string actual = Escape(testing::SessionTranscript(r.out, typed));
     if (regenerate) {
       fileLines[i] = row.head + " | " + row.typedText + " |" + (actual.empty() ? "" : " " + actual);
       continue;

@@ -28,6 +28,7 @@
 
 #include "engine/program_file_hooks.h"
 #include "shell/font_dialog.h"
+#include "shell/help_window.h"
 #include "shell/print_listing.h"
 #include "shell/volume_windows.h"
 #include "shell/window_application.h"
@@ -421,6 +422,33 @@ TEST(MainFrame, VolumesDialogThroughItsWidgets) {
 
 // A pasted program of 500 lines is entered completely: LIST gives back
 // the text. Characters the screen cannot show arrive as "?".
+// HELP at the window's prompt, Help Topics (F1) and the Volumes dialog's
+// Help button open the help viewer at their topics.
+TEST(MainFrame, HelpOpensTheViewerAtItsTopic) {
+  Rig rig;
+  const auto viewer = []() -> HelpWindow* {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) return h;
+    return nullptr;
+  };
+  rig.Type("HELP \"GOTO\"\r");
+  HelpWindow* help = viewer();
+  ASSERT_NE(help, nullptr);
+  EXPECT_NE(help->Browser()->toPlainText().indexOf("GOTO target"), -1);
+  EXPECT_EQ(rig.Frame().Action(FrameCommand::HelpTopics)->shortcut(), QKeySequence(Qt::Key_F1));
+  rig.Frame().Perform(FrameCommand::HelpTopics);
+  EXPECT_NE(help->Browser()->toPlainText().indexOf("Contents"), -1);
+  help->close();
+  VolumesWindow dialog(rig.In().Volumes(), rig.In().Host(), &rig.Frame());
+  auto* button = dialog.findChild<QPushButton*>("&Help");
+  ASSERT_NE(button, nullptr);
+  button->click();
+  help = viewer();
+  ASSERT_NE(help, nullptr);
+  EXPECT_NE(help->Browser()->toPlainText().indexOf("Make Default"), -1);
+  help->close();
+}
+
 TEST(MainFrame, PasteEntersEveryLineAndCopyGivesTheSelection) {
   Rig rig;
   QString text;
