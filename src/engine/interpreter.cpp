@@ -118,28 +118,6 @@ void Interpreter::ReportOutOfMemoryAtPrompt() {
   screen_.ShowCursor(true);
 }
 
-void Interpreter::ExecuteCommand(std::string_view line) {
-  host_.pump.SetSink(this);
-  ShowStatus(kExecutingText);
-  stopReason_ = StopReason::None;
-  commandExecuting_ = true;
-  entry_.SetMode(kExecuting);
-  screen_.ShowCursor(false);
-  try {
-    lastCommand_ = std::string(line);
-    EnterCommandLine(line);
-  } catch (const std::bad_alloc&) {
-    ReportError(kErrOutOfMemory, -1, std::nullopt);
-    if (stopDepth_ == 0) AbortRun();
-  }
-  entry_.SetMode(kIdle);
-  commandExecuting_ = false;
-  if (stopDepth_ == 0) eval_->ReleaseStack();
-  ShowStatus(kIdleText);
-  entry_.Editor().Clear();
-  screen_.ShowCursor(true);
-}
-
 void Interpreter::RequestExit() {
   entry_.Keys().Clear();
   quitPending_ = true;

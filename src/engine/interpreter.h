@@ -85,11 +85,6 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   void ShowPrompt();
   // The outer loop: serves events until an exit is requested.
   void RunSession();
-  // Executes `line` as a command typed at the prompt is executed, without
-  // echoing it, keeping it in the history or printing a prompt after it
-  // (the start-up sequence's RUN "*"); the stop reason it leaves tells how
-  // it ended. The input line is empty afterwards.
-  void ExecuteCommand(std::string_view line);
   // Closing the window: every loop unwinds and RunSession returns.
   void RequestExit();
   bool ExitRequested() const { return stopReason_ == StopReason::ExitRequested || exiting_; }
@@ -119,7 +114,6 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // The program files (program_file_hooks.h); "not built yet" until the
   // program-files part attaches its own.
   void SetProgramFiles(ProgramFileHooks* files);
-  ProgramFileHooks& ProgramFiles() { return *programFiles_; }
   // SYS: the tick of the last shell command it performed (2-second guard).
   std::optional<uint32_t>& LastSysTick() { return lastSysTick_; }
 
@@ -228,7 +222,6 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   ProgramFileName& OldProgramFile() { return oldProgramFile_; }
 
   bool Running() const { return runMode_ == 1; }
-  int32_t RunMode() const { return runMode_; }
   StopReason Reason() const { return stopReason_; }
   void SetReason(StopReason r) { stopReason_ = r; }
   bool CanContinue() const { return canContinue_; }

@@ -155,7 +155,6 @@ class RunPosition {
     memory::Release(forList_);
     memory::Release(gosub_);
   }
-  void ForgetReturns() { memory::Release(gosub_); }
   // The next READ starts at the program's first DATA item.
   void RewindData() { data_ = {}; }
 
