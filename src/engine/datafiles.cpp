@@ -405,51 +405,73 @@ int32_t DataFileTable::ReadNumberField(DataFile& f, double& value) {
   return kOk;
 }
 
+namespace {
+// One character of a field read into `text`; 0 bytes are left out.
+int32_t AppendFieldByte(CBasicString& text, uint8_t c) {
+  if (c == 0) return kOk;
+  if (!text.FitsAppend(1)) return kErrStringTooLong;
+  text.AppendByte(c);
+  return kOk;
+}
+}  // namespace
+
+// The quoted form of a field: the characters up to the closing quote, then
+// the blanks after it, leaving `any` and `b` at the byte that follows.
+// `ended` says the data ran out inside the quotes: the field is complete as
+// read and nothing follows it.
+int32_t DataFileTable::ReadQuotedField(DataFile& f, CBasicString& text, bool& any, uint8_t& b,
+                                       bool& ended) {
+  TakeByte(f);
+  for (;;) {
+    if (int32_t r = PeekByte(f, any, b)) return r;
+    if (!any) {
+      if (f.mode == FileMode::Random) return kErrFieldOverflow;
+      ended = true;
+      return NoteEnd(f);
+    }
+    TakeByte(f);
+    if (b == '"') break;
+    if (int32_t r = AppendFieldByte(text, b)) return r;
+  }
+  while (PeekByte(f, any, b) == kOk && any && b == ' ') TakeByte(f);
+  return kOk;
+}
+
+// The plain form: the characters up to a comma or the line's end, trailing
+// blanks dropped, leaving `any` and `b` at the byte that ended it.
+int32_t DataFileTable::ReadPlainField(DataFile& f, CBasicString& text, bool& any, uint8_t& b) {
+  for (;;) {
+    if (int32_t r = PeekByte(f, any, b)) return r;
+    if (!any) {
+      if (f.mode == FileMode::Random) return kErrFieldOverflow;
+      break;
+    }
+    if (b == ',' || IsLineEnd(b)) break;
+    TakeByte(f);
+    if (int32_t r = AppendFieldByte(text, b)) return r;
+  }
+  int32_t n = text.Length();
+  while (n > 0 && text[n - 1] == ' ') --n;
+  text.Resize(n);
+  return kOk;
+}
+
 int32_t DataFileTable::ReadStringField(DataFile& f, CBasicString& text) {
   text.SetEmpty();
   if (f.mode == FileMode::Input && f.atEnd) return kErrInputPastEnd;
-  const bool random = f.mode == FileMode::Random;
   bool any;
   uint8_t b;
   for (;;) {
     if (int32_t r = PeekByte(f, any, b)) return r;
-    if (!any) return random ? kErrFieldOverflow : kOk;
+    if (!any) return f.mode == FileMode::Random ? kErrFieldOverflow : kOk;
     if (b != ' ') break;
     TakeByte(f);
   }
-  auto append = [&](uint8_t c) -> int32_t {
-    if (c == 0) return kOk;
-    if (!text.FitsAppend(1)) return kErrStringTooLong;
-    text.AppendByte(c);
-    return kOk;
-  };
   if (b == '"') {
-    TakeByte(f);
-    for (;;) {
-      if (int32_t r = PeekByte(f, any, b)) return r;
-      if (!any) {
-        if (random) return kErrFieldOverflow;
-        return NoteEnd(f);
-      }
-      TakeByte(f);
-      if (b == '"') break;
-      if (int32_t r = append(b)) return r;
-    }
-    while (PeekByte(f, any, b) == kOk && any && b == ' ') TakeByte(f);
-  } else {
-    for (;;) {
-      if (int32_t r = PeekByte(f, any, b)) return r;
-      if (!any) {
-        if (random) return kErrFieldOverflow;
-        break;
-      }
-      if (b == ',' || IsLineEnd(b)) break;
-      TakeByte(f);
-      if (int32_t r = append(b)) return r;
-    }
-    int32_t n = text.Length();
-    while (n > 0 && text[n - 1] == ' ') --n;
-    text.Resize(n);
+    bool ended = false;
+    if (int32_t r = ReadQuotedField(f, text, any, b, ended); r || ended) return r;
+  } else if (int32_t r = ReadPlainField(f, text, any, b)) {
+    return r;
   }
   if (any && b == ',') {
     TakeByte(f);

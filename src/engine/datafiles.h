@@ -215,6 +215,8 @@ class DataFileTable final : public RunStateListener {
   int32_t Refill(DataFile& f, bool& any);
   // INPUT: after a read, at end when no byte is left.
   int32_t NoteEnd(DataFile& f);
+  int32_t ReadQuotedField(DataFile& f, CBasicString& text, bool& any, uint8_t& b, bool& ended);
+  int32_t ReadPlainField(DataFile& f, CBasicString& text, bool& any, uint8_t& b);
   // The next byte of an INPUT file or of the record: false at the end.
   int32_t PeekByte(DataFile& f, bool& any, uint8_t& byte);
   // Closing by the run-state resets: every file aborted, a failure shown.

@@ -69,6 +69,10 @@ class ExprCompiler {
   bool RadixLiteral();
   bool ConstantRef();
   bool FunctionCall(const FunctionRow& row);
+  bool UserFunctionCall(const FunctionRow& row);
+  bool ArrayBoundCall(const FunctionRow& row);
+  bool GeneralCall(const FunctionRow& row);
+  bool OptionalArgumentsCall(const FunctionRow& row);
   bool MatchBinaryOperator(uint8_t& code);
   bool PushOperator(uint8_t code);
   bool PopOperator();
@@ -210,6 +214,36 @@ bool ExprCompiler::Operand() {
   }
 }
 
+// A literal too large or too small for a double: its decimal order of
+// magnitude (the exponent plus the first significant digit's place) tells
+// which. `mantissaEnd` is where the exponent's letter starts, if any.
+uint8_t OutOfRangeItem(std::string_view lit, size_t mantissaEnd) {
+  const size_t end = lit.size();
+  long exponent = 0;
+  if (mantissaEnd < end) {
+    size_t q = mantissaEnd + 1;
+    bool neg = false;
+    if (lit[q] == '+' || lit[q] == '-') neg = lit[q++] == '-';
+    for (; q < end; ++q) exponent = std::min(exponent * 10 + (lit[q] - '0'), 100000L);
+    if (neg) exponent = -exponent;
+  }
+  long order = 0;  // position of the first significant digit relative to the point
+  size_t i = 0;
+  long intCount = 0;
+  while (i < mantissaEnd && lit[i] != '.') {
+    if (lit[i] != '0' || intCount > 0) ++intCount;
+    ++i;
+  }
+  if (intCount > 0) {
+    order = intCount;
+  } else if (i < mantissaEnd) {
+    long zeros = 0;
+    for (++i; i < mantissaEnd && lit[i] == '0'; ++i) ++zeros;
+    order = -zeros;
+  }
+  return exponent + order > 0 ? item::kOverflow : item::kUnderflow;
+}
+
 // digits [. digits] [E [+|-] digits]  |  . digits [E ...]
 bool ExprCompiler::NumberLiteral() {
   const size_t start = pos_;
@@ -238,32 +272,8 @@ bool ExprCompiler::NumberLiteral() {
   bool nonZero = false;
   for (size_t i = start; i < mantissaEnd; ++i)
     if (text_[i] >= '1' && text_[i] <= '9') nonZero = true;
-  if (res.ec == std::errc::result_out_of_range) {
-    // Too large or too small: the decimal order of magnitude tells which.
-    long exponent = 0;
-    if (mantissaEnd < p) {
-      size_t q = mantissaEnd + 1;
-      bool neg = false;
-      if (text_[q] == '+' || text_[q] == '-') neg = text_[q++] == '-';
-      for (; q < p; ++q) exponent = std::min(exponent * 10 + (text_[q] - '0'), 100000L);
-      if (neg) exponent = -exponent;
-    }
-    long order = 0;  // position of the first significant digit relative to the point
-    size_t i = start;
-    long intCount = 0;
-    while (i < mantissaEnd && text_[i] != '.') {
-      if (text_[i] != '0' || intCount > 0) ++intCount;
-      ++i;
-    }
-    if (intCount > 0) {
-      order = intCount;
-    } else if (i < mantissaEnd) {
-      long zeros = 0;
-      for (++i; i < mantissaEnd && text_[i] == '0'; ++i) ++zeros;
-      order = -zeros;
-    }
-    return out_.Put8(exponent + order > 0 ? item::kOverflow : item::kUnderflow);
-  }
+  if (res.ec == std::errc::result_out_of_range)
+    return out_.Put8(OutOfRangeItem(text_.substr(start, p - start), mantissaEnd - start));
   if (res.ec != std::errc() || res.ptr != lit.data() + lit.size()) return false;
   // A literal that only fits as a subnormal is an underflow, as an operator
   // result of that size is.
@@ -416,19 +426,7 @@ bool ExprCompiler::ArgumentList(int minCount, int maxCount, int& count) {
 bool ExprCompiler::FunctionCall(const FunctionRow& row) {
   switch (row.signature) {
     // FN name [(arguments)]
-    case sig::kUserFunction: {
-      Blanks();
-      if (!IdentifierMayStartAt(text_, pos_)) return false;
-      std::string name;
-      if (!ReadIdentifier(text_, pos_, name)) return false;
-      int count = 0;
-      size_t p = pos_;
-      SkipBlanks(text_, p);
-      if (p < text_.size() && text_[p] == '(' && !ArgumentList(1, 255, count)) return false;
-      return PutHeader(out_, item::kCall, Chain::UserFunction) && out_.Put8(row.number) &&
-             out_.Put8(0) && out_.Put8(sig::kUserFunction) && PutName(out_, name) &&
-             out_.Put8(static_cast<uint8_t>(count));
-    }
+    case sig::kUserFunction: return UserFunctionCall(row);
     // max(a, b, ...), min(...): two arguments use the plain two-number signature.
     case sig::kMaxList:
     case sig::kMinList: {
@@ -487,19 +485,7 @@ bool ExprCompiler::FunctionCall(const FunctionRow& row) {
     case sig::kLBound:
     case sig::kSize:
     case sig::kUBound:
-    case sig::kMaxSize: {
-      if (!Expect('(') || !CallItem(row, row.signature)) return false;
-      Blanks();
-      if (!ArrayName(nullptr)) return false;
-      if (row.signature != sig::kMaxSize) {
-        if (Expect(',')) {
-          if (!FullExpression()) return false;
-        } else if (!PutNumber(out_, 1) || !out_.Put8(item::kEnd)) {
-          return false;
-        }
-      }
-      return Expect(')');
-    }
+    case sig::kMaxSize: return ArrayBoundCall(row);
     // usr[digit](x)
     case sig::kUsr: {
       uint8_t slot = 0;
@@ -508,22 +494,58 @@ bool ExprCompiler::FunctionCall(const FunctionRow& row) {
       if (!ArgumentList(1, 1, count)) return false;
       return CallItem(row, row.signature) && out_.Put8(slot);
     }
-    default: break;
+    default: return GeneralCall(row);
   }
+}
 
-  // The general case: a fixed argument count, with defaults for omitted
-  // arguments when the row allows it. instr takes an optional start first.
-  const int n = row.argCount;
-  if (!row.optionalArgs) {
-    if (n == 0) return CallItem(row, row.signature);
-    int count;
-    if (row.number == fnum::kInstr && row.signature == 9) {
-      if (!ArgumentList(2, 3, count)) return false;
-      return CallItem(row, count == 3 ? sig::kInstr3 : row.signature);
+// FN name [(arguments)]
+bool ExprCompiler::UserFunctionCall(const FunctionRow& row) {
+  Blanks();
+  if (!IdentifierMayStartAt(text_, pos_)) return false;
+  std::string name;
+  if (!ReadIdentifier(text_, pos_, name)) return false;
+  int count = 0;
+  size_t p = pos_;
+  SkipBlanks(text_, p);
+  if (p < text_.size() && text_[p] == '(' && !ArgumentList(1, 255, count)) return false;
+  return PutHeader(out_, item::kCall, Chain::UserFunction) && out_.Put8(row.number) &&
+         out_.Put8(0) && out_.Put8(sig::kUserFunction) && PutName(out_, name) &&
+         out_.Put8(static_cast<uint8_t>(count));
+}
+
+// lbound(array [, dimension]), size(...), ubound(...), maxsize(array)
+bool ExprCompiler::ArrayBoundCall(const FunctionRow& row) {
+  if (!Expect('(') || !CallItem(row, row.signature)) return false;
+  Blanks();
+  if (!ArrayName(nullptr)) return false;
+  if (row.signature != sig::kMaxSize) {
+    if (Expect(',')) {
+      if (!FullExpression()) return false;
+    } else if (!PutNumber(out_, 1) || !out_.Put8(item::kEnd)) {
+      return false;
     }
-    if (!ArgumentList(n, n, count)) return false;
-    return CallItem(row, row.signature);
   }
+  return Expect(')');
+}
+
+// The general case: a fixed argument count, with defaults for omitted
+// arguments when the row allows it. instr takes an optional start first.
+bool ExprCompiler::GeneralCall(const FunctionRow& row) {
+  if (row.optionalArgs) return OptionalArgumentsCall(row);
+  const int n = row.argCount;
+  if (n == 0) return CallItem(row, row.signature);
+  int count;
+  if (row.number == fnum::kInstr && row.signature == 9) {
+    if (!ArgumentList(2, 3, count)) return false;
+    return CallItem(row, count == 3 ? sig::kInstr3 : row.signature);
+  }
+  if (!ArgumentList(n, n, count)) return false;
+  return CallItem(row, row.signature);
+}
+
+// name [([a] [, [b] ...])]: an omitted argument takes its default.
+bool ExprCompiler::OptionalArgumentsCall(const FunctionRow& row) {
+  const int n = row.argCount;
   size_t p = pos_;
   SkipBlanks(text_, p);
   int given = 0;
