@@ -1,8 +1,5 @@
 #include "engine/expression_context.h"
 
-#include "engine/file_functions.h"
-#include "expr/file_functions.h"
-
 #include <sys/stat.h>
 
 #include "base/errors.h"

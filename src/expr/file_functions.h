@@ -13,8 +13,6 @@
 
 #include <cstdint>
 
-#include "expr/functions.h"
-
 namespace torvic {
 
 // The data-file functions, as the environment is asked for them.
@@ -32,32 +30,8 @@ enum class FileFunction : uint8_t {
   InputText
 };
 
-// eof(n): -1 at the end of an INPUT or RANDOM file, else 0; 0 for n = 0.
-int32_t FnEof(CallContext& ctx, const CValue* args, int count, CValue& result);
-// loc(n): RANDOM the record number, else the host file's position in bytes;
-// the cursor column for n = 0.
-int32_t FnLoc(CallContext& ctx, const CValue* args, int count, CValue& result);
-// lof(n): the length in bytes (RANDOM: in records, rounded up); for n = 0
-// the number of keys waiting in the key queue.
-int32_t FnLof(CallContext& ctx, const CValue* args, int count, CValue& result);
-// rec(n): the records of a RANDOM file; 0 for n = 0.
-int32_t FnRec(CallContext& ctx, const CValue* args, int count, CValue& result);
-// bufsiz(n): the record length; 0 for n = 0.
-int32_t FnBufsiz(CallContext& ctx, const CValue* args, int count, CValue& result);
-// open(n): -1 when n is open (and for 0), else 0.
-int32_t FnOpen(CallContext& ctx, const CValue* args, int count, CValue& result);
-// freefile: the lowest number that is not open, 0 when all are.
-int32_t FnFreefile(CallContext& ctx, const CValue* args, int count, CValue& result);
-// filemode(n): 0 APPEND, 1 INPUT, 2 OUTPUT, 3 RANDOM; 3 for n = 0.
-int32_t FnFilemode(CallContext& ctx, const CValue* args, int count, CValue& result);
-// filemode$(n): "A", "I", "O" or "R"; "" when not open; "R" for n = 0.
-int32_t FnModeLetter(CallContext& ctx, const CValue* args, int count, CValue& result);
-// filename$(n): "VOLUME:NAME"; "" when not open or for n = 0; "?Volume
-// does not exist" when the file's volume has gone from the table.
-int32_t FnFileName(CallContext& ctx, const CValue* args, int count, CValue& result);
-// input$(count [, n]): count bytes (1..65535) read as they are from an
-// INPUT or RANDOM file, or count keys from the keyboard for n = 0 (as GET
-// reads them, waiting for each).
-int32_t FnInputText(CallContext& ctx, const CValue* args, int count, CValue& result);
+// Each function's worker in the function table is one instance of a single
+// forwarder to EvalEnvironment::CallFileFunction (functions.cpp); what each
+// one answers is documented with the engine's workers.
 
 }  // namespace torvic

@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "expr/console_functions.h"
 #include "expr/date_functions.h"
+#include "expr/evaluator.h"
 #include "expr/file_functions.h"
 #include "expr/function_table.h"
 #include "expr/number_format.h"
@@ -89,151 +90,158 @@ int32_t FnErrText(CallContext&, const CValue* args, int, CValue& result) {
   return kOk;
 }
 
+// The data-file functions: the environment answers them (the engine from its
+// data-file table, expr/file_functions.h).
+template <FileFunction F>
+int32_t FileWorker(CallContext& ctx, const CValue* args, int count, CValue& result) {
+  return ctx.env.CallFileFunction(F, ctx, args, count, result);
+}
+
 // The workers built so far, by function number, one line each. A worker
 // added here takes its number out of the list of functions not built yet.
 constexpr FunctionWorkerRow kWorkers[] = {
     {fnum::kMax, MaxMinOfTwo},
     {fnum::kMin, MaxMinOfTwo},
     {fnum::kChr, ChrOfOne},
-    {38, FnErl},           // erl erlin
-    {39, FnErr},           // err ern erno
-    {40, FnErrText},       // err$
-    {129, FnTimer},        // timer
-    {56, FnNextKey},       // get$
-    {61, FnNextKey},       // inkey$
-    {244, FnScreen},       // screen
-    {18, FnColumn},        // column
-    {110, FnRow},          // row csrlin
-    {210, FnPos},          // pos
-    {226, FnColor},        // color
-    {51, FnFont},          // font
-    {113, FnScrW},         // scrw
-    {112, FnScrH},         // scrh
-    {245, FnSelect},       // select
-    {5, FnAlnum},          // alnum
-    {6, FnAlpha},          // alpha
-    {7, FnAngle},          // angle
-    {11, FnBinText},       // bin$
-    {13, FnCdn},           // cdn
-    {15, FnChn},           // chn
-    {17, FnCntrl},         // cntrl
-    {19, FnCompress},      // compress$ squeeze$
-    {22, FnCopySign},      // copysign
-    {27, FnCvn},           // cvn
-    {35, FnDigit},         // digit
-    {41, FnEsc},           // esc$
-    {46, FnFalse},         // false
-    {55, FnFullName},      // fullname$
-    {57, FnHex},           // hex
-    {58, FnHexText},       // hex$
-    {60, FnHypot},         // hypot
-    {63, FnInstr},         // instr indexof match
-    {67, FnLCase},         // lcase$ lower$
-    {69, FnLeft},          // left$
-    {70, FnLen},           // len
-    {76, FnLower},         // lower
-    {77, FnLTrim},         // ltrim$
-    {80, FnMaxNum},        // maxnum
-    {81, FnMem},           // mem
-    {82, FnMid},           // mid$ seg$
-    {84, FnMinNum},        // minnum
-    {87, FnMkn},           // mkn$
-    {89, FnMod},           // mod
-    {93, FnNul},           // nul$
-    {94, FnOctText},       // oct$
-    {96, FnOrd},           // ord asc
-    {97, PeekOfOne},       // peek
-    {98, FnPi},            // pi
-    {99, FnPrint},         // print
-    {100, FnQuote},        // quote$ enclose$
-    {104, FnRemainder},    // remainder
-    {105, FnRepeat},       // repeat$
-    {106, FnReverse},      // reverse$
-    {107, FnRight},        // right$
-    {108, FnRnd},          // rnd
-    {109, FnRound},        // round
-    {111, FnRTrim},        // rtrim$
-    {116, FnSet},          // set$
-    {120, FnSpace},        // space$
-    {121, FnSplitName},    // splitname$
-    {123, FnStr},          // str$
-    {124, FnStringOf},     // string$
-    {130, FnTrim},         // trim$
-    {131, FnTrue},         // true
-    {132, FnTruncate},     // truncate
-    {133, FnTwoPi},        // twopi
-    {134, FnUCase},        // ucase$ upper$
-    {135, FnUpper},        // upper
-    {136, FnUsing},        // using$
-    {137, FnVal},          // val
-    {208, FnEmpty},        // empty
-    {209, FnFre},          // fre
-    {220, FnInfo},         // info
-    {222, PeekString},     // peek$
-    {227, FnComb},         // comb
-    {228, FnComp},         // comp
-    {229, FnCompI},        // compi
-    {231, FnCount},        // count
-    {235, FnLastIndexOf},  // lastindexof instrrev
-    {236, FnIs0},          // is0
-    {238, FnIsEmpty},      // isempty$
-    {239, FnIsNeg},        // isneg
-    {240, FnIsPos},        // ispos
-    {242, FnPerm},         // perm
-    {243, FnRet},          // ret$
-    {247, FnTempName},     // tempname$
-    {248, FnBeginsWith},   // beginswith
-    {249, FnEndsWith},     // endswith
-    {92, FnNow},           // now
-    {28, FnDate},          // date
-    {127, FnTime},         // time
-    {224, FnFriday},       // friday
-    {143, FnTimePart},     // year
-    {90, FnTimePart},      // month
-    {30, FnTimePart},      // day
-    {142, FnTimePart},     // weekday
-    {59, FnTimePart},      // hour
-    {85, FnTimePart},      // minute
-    {115, FnTimePart},     // second
-    {68, FnLeapYear},      // leapyear
-    {88, FnMkTime},        // mktime
-    {4, FnAdjust},         // adjust
-    {233, FnCvDate},       // cvdate
-    {237, FnIsDate},       // isdate
-    {29, FnDateText},      // date$
-    {128, FnTimeText},     // time$
-    {25, FnCTimeText},     // ctime$
-    {31, FnDayName},       // dayname$
-    {91, FnMonthName},     // monthname$
-    {138, FnVer},          // ver$
-    {230, FnCopyright},    // copyright$
-    {219, FnHost},         // host$
-    {223, FnTitle},        // title$
-    {218, FnCbt},          // cbt
-    {221, FnInfoText},     // info$
-    {32, FnDec},           // dec
-    {36, FnEof},           // eof
-    {71, FnLoc},           // loc
-    {72, FnLof},           // lof
-    {103, FnRec},          // rec
-    {205, FnBufsiz},       // bufsiz
-    {95, FnOpen},          // open
-    {54, FnFreefile},      // freefile
-    {48, FnFilemode},      // filemode
-    {234, FnModeLetter},   // filemode$
-    {49, FnFileName},      // filename$
-    {62, FnInputText},     // input$
-    {141, FnVolumes},      // volumes
-    {140, FnVolumeText},   // volume$
-    {33, FnDefault},       // default
-    {241, FnMapped},       // mapped
-    {102, FnReadOnly},     // readonly
-    {53, FnFree},          // free
-    {139, FnVerify},       // verify
-    {42, FnExists},        // exists
-    {2, FnAccess},         // access
-    {10, FnAttribText},    // attrib$
-    {47, FnFileText},      // file$
+    {38, FnErl},                                  // erl erlin
+    {39, FnErr},                                  // err ern erno
+    {40, FnErrText},                              // err$
+    {129, FnTimer},                               // timer
+    {56, FnNextKey},                              // get$
+    {61, FnNextKey},                              // inkey$
+    {244, FnScreen},                              // screen
+    {18, FnColumn},                               // column
+    {110, FnRow},                                 // row csrlin
+    {210, FnPos},                                 // pos
+    {226, FnColor},                               // color
+    {51, FnFont},                                 // font
+    {113, FnScrW},                                // scrw
+    {112, FnScrH},                                // scrh
+    {245, FnSelect},                              // select
+    {5, FnAlnum},                                 // alnum
+    {6, FnAlpha},                                 // alpha
+    {7, FnAngle},                                 // angle
+    {11, FnBinText},                              // bin$
+    {13, FnCdn},                                  // cdn
+    {15, FnChn},                                  // chn
+    {17, FnCntrl},                                // cntrl
+    {19, FnCompress},                             // compress$ squeeze$
+    {22, FnCopySign},                             // copysign
+    {27, FnCvn},                                  // cvn
+    {35, FnDigit},                                // digit
+    {41, FnEsc},                                  // esc$
+    {46, FnFalse},                                // false
+    {55, FnFullName},                             // fullname$
+    {57, FnHex},                                  // hex
+    {58, FnHexText},                              // hex$
+    {60, FnHypot},                                // hypot
+    {63, FnInstr},                                // instr indexof match
+    {67, FnLCase},                                // lcase$ lower$
+    {69, FnLeft},                                 // left$
+    {70, FnLen},                                  // len
+    {76, FnLower},                                // lower
+    {77, FnLTrim},                                // ltrim$
+    {80, FnMaxNum},                               // maxnum
+    {81, FnMem},                                  // mem
+    {82, FnMid},                                  // mid$ seg$
+    {84, FnMinNum},                               // minnum
+    {87, FnMkn},                                  // mkn$
+    {89, FnMod},                                  // mod
+    {93, FnNul},                                  // nul$
+    {94, FnOctText},                              // oct$
+    {96, FnOrd},                                  // ord asc
+    {97, PeekOfOne},                              // peek
+    {98, FnPi},                                   // pi
+    {99, FnPrint},                                // print
+    {100, FnQuote},                               // quote$ enclose$
+    {104, FnRemainder},                           // remainder
+    {105, FnRepeat},                              // repeat$
+    {106, FnReverse},                             // reverse$
+    {107, FnRight},                               // right$
+    {108, FnRnd},                                 // rnd
+    {109, FnRound},                               // round
+    {111, FnRTrim},                               // rtrim$
+    {116, FnSet},                                 // set$
+    {120, FnSpace},                               // space$
+    {121, FnSplitName},                           // splitname$
+    {123, FnStr},                                 // str$
+    {124, FnStringOf},                            // string$
+    {130, FnTrim},                                // trim$
+    {131, FnTrue},                                // true
+    {132, FnTruncate},                            // truncate
+    {133, FnTwoPi},                               // twopi
+    {134, FnUCase},                               // ucase$ upper$
+    {135, FnUpper},                               // upper
+    {136, FnUsing},                               // using$
+    {137, FnVal},                                 // val
+    {208, FnEmpty},                               // empty
+    {209, FnFre},                                 // fre
+    {220, FnInfo},                                // info
+    {222, PeekString},                            // peek$
+    {227, FnComb},                                // comb
+    {228, FnComp},                                // comp
+    {229, FnCompI},                               // compi
+    {231, FnCount},                               // count
+    {235, FnLastIndexOf},                         // lastindexof instrrev
+    {236, FnIs0},                                 // is0
+    {238, FnIsEmpty},                             // isempty$
+    {239, FnIsNeg},                               // isneg
+    {240, FnIsPos},                               // ispos
+    {242, FnPerm},                                // perm
+    {243, FnRet},                                 // ret$
+    {247, FnTempName},                            // tempname$
+    {248, FnBeginsWith},                          // beginswith
+    {249, FnEndsWith},                            // endswith
+    {92, FnNow},                                  // now
+    {28, FnDate},                                 // date
+    {127, FnTime},                                // time
+    {224, FnFriday},                              // friday
+    {143, FnTimePart},                            // year
+    {90, FnTimePart},                             // month
+    {30, FnTimePart},                             // day
+    {142, FnTimePart},                            // weekday
+    {59, FnTimePart},                             // hour
+    {85, FnTimePart},                             // minute
+    {115, FnTimePart},                            // second
+    {68, FnLeapYear},                             // leapyear
+    {88, FnMkTime},                               // mktime
+    {4, FnAdjust},                                // adjust
+    {233, FnCvDate},                              // cvdate
+    {237, FnIsDate},                              // isdate
+    {29, FnDateText},                             // date$
+    {128, FnTimeText},                            // time$
+    {25, FnCTimeText},                            // ctime$
+    {31, FnDayName},                              // dayname$
+    {91, FnMonthName},                            // monthname$
+    {138, FnVer},                                 // ver$
+    {230, FnCopyright},                           // copyright$
+    {219, FnHost},                                // host$
+    {223, FnTitle},                               // title$
+    {218, FnCbt},                                 // cbt
+    {221, FnInfoText},                            // info$
+    {32, FnDec},                                  // dec
+    {36, FileWorker<FileFunction::Eof>},          // eof
+    {71, FileWorker<FileFunction::Loc>},          // loc
+    {72, FileWorker<FileFunction::Lof>},          // lof
+    {103, FileWorker<FileFunction::Rec>},         // rec
+    {205, FileWorker<FileFunction::Bufsiz>},      // bufsiz
+    {95, FileWorker<FileFunction::Open>},         // open
+    {54, FileWorker<FileFunction::Freefile>},     // freefile
+    {48, FileWorker<FileFunction::Filemode>},     // filemode
+    {234, FileWorker<FileFunction::ModeLetter>},  // filemode$
+    {49, FileWorker<FileFunction::FileName>},     // filename$
+    {62, FileWorker<FileFunction::InputText>},    // input$
+    {141, FnVolumes},                             // volumes
+    {140, FnVolumeText},                          // volume$
+    {33, FnDefault},                              // default
+    {241, FnMapped},                              // mapped
+    {102, FnReadOnly},                            // readonly
+    {53, FnFree},                                 // free
+    {139, FnVerify},                              // verify
+    {42, FnExists},                               // exists
+    {2, FnAccess},                                // access
+    {10, FnAttribText},                           // attrib$
+    {47, FnFileText},                             // file$
 };
 
 // The one-number built-ins that need nothing but their number: each number's

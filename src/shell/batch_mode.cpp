@@ -249,19 +249,22 @@ int RunBatch(const BatchOptions& options) {
   return status;
 }
 
+bool ReadProgramArgument(const std::string& path, ProgramList& program) {
+  ProgramSource source;
+  int32_t e = source.Open(path);
+  if (e == 0) e = ReadProgram(source, program).error;
+  if (e == 0) return true;
+  const char* message = ErrorMessage(e);
+  if (*message == '?') ++message;
+  std::fprintf(stderr, "torvic: cannot read %s: %s\n", path.c_str(), message);
+  return false;
+}
+
 int RunDisassemble(const BatchOptions& options) {
   GuardStandardDescriptors();
   memory::SetLimit(options.memory ? options.memory : memory::DefaultLimit());
   ProgramList program;
-  ProgramSource source;
-  int32_t e = source.Open(options.program);
-  if (e == 0) e = ReadProgram(source, program).error;
-  if (e) {
-    const char* message = ErrorMessage(e);
-    if (*message == '?') ++message;
-    std::fprintf(stderr, "torvic: cannot read %s: %s\n", options.program.c_str(), message);
-    return 2;
-  }
+  if (!ReadProgramArgument(options.program, program)) return 2;
   const std::string text = DisassembleProgram(program);
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
     return 2;

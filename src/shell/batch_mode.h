@@ -16,7 +16,8 @@
 
 namespace torvic {
 class Interpreter;
-}
+class ProgramList;
+}  // namespace torvic
 
 namespace torvic::shell {
 
@@ -41,10 +42,10 @@ struct StartupOptions {
 bool ScanStartupOption(std::string_view arg, StartupOptions& options);
 
 struct BatchOptions {
-  bool braceNames = false;  // --keys
-  bool screenDump = false;  // --screen
-  bool window = false;      // --window: the window even without a terminal
-  std::string program;      // PROGRAM (FILE.tvc for the window), or empty
+  bool braceNames = false;   // --keys
+  bool screenDump = false;   // --screen
+  bool window = false;       // --window: the window even without a terminal
+  std::string program;       // PROGRAM (FILE.tvc for the window), or empty
   bool disassemble = false;  // --disassemble PROGRAM
   std::vector<MountOption> mounts;
   uint64_t memory = 0;  // --memory SIZE in bytes; 0 for the default budget
@@ -76,6 +77,9 @@ int RunBatch(const BatchOptions& options);
 // --disassemble PROGRAM: loads the program as the batch mode does and prints
 // every line's compiled records (frontend/disassembler.h) instead of running
 // it; the exit status is 0, or 2 for a program that cannot be read.
+// Reads the program file a command line names into `program`; false, with
+// "torvic: cannot read PATH: MESSAGE" on standard error, when it cannot.
+bool ReadProgramArgument(const std::string& path, ProgramList& program);
 int RunDisassemble(const BatchOptions& options);
 
 }  // namespace torvic::shell

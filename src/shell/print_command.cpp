@@ -13,6 +13,7 @@
 #include "frontend/program.h"
 #include "frontend/program_file.h"
 #include "platform/memory_budget.h"
+#include "shell/batch_mode.h"
 #include "shell/print_listing.h"
 #include "shell/print_options.h"
 
@@ -59,15 +60,7 @@ int RunPrintPdf(int argc, char** argv) {
   memory::SetLimit(memory::DefaultLimit());
 
   ProgramList program;
-  ProgramSource source;
-  int32_t e = source.Open(options.program);
-  if (e == 0) e = ReadProgram(source, program).error;
-  if (e) {
-    const char* message = ErrorMessage(e);
-    if (*message == '?') ++message;
-    std::fprintf(stderr, "torvic: cannot read %s: %s\n", options.program.c_str(), message);
-    return 2;
-  }
+  if (!ReadProgramArgument(options.program, program)) return 2;
   // A fresh start's settings memory, with the print settings given.
   auto memory = std::make_unique<SettingsMemory>();
   for (const auto& [address, value] : options.pokes)

@@ -22,11 +22,8 @@ struct BatchResult {
   int status = -1;  // exit status, -1 when the process did not exit
 };
 
-// `torvic ARGS < INPUT`.
-inline BatchResult RunTorvic(const std::string& args, const std::filesystem::path& input) {
-  const ScratchFolder home("home");
-  const std::string command = home.HomeAssignments() + " timeout -k 5 120 '" TORVIC_EXE "' " +
-                              args + " < '" + input.string() + "' 2>/dev/null";
+// A shell command's standard output and exit status.
+inline BatchResult RunShell(const std::string& command) {
   BatchResult r;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return r;
@@ -36,6 +33,13 @@ inline BatchResult RunTorvic(const std::string& args, const std::filesystem::pat
   const int status = ::pclose(pipe);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
+}
+
+// `torvic ARGS < INPUT`.
+inline BatchResult RunTorvic(const std::string& args, const std::filesystem::path& input) {
+  const ScratchFolder home("home");
+  return RunShell(home.HomeAssignments() + " timeout -k 5 120 '" TORVIC_EXE "' " + args + " < '" +
+                  input.string() + "' 2>/dev/null");
 }
 
 // The transcript of a session typed as lines: the output without the

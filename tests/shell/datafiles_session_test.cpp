@@ -49,15 +49,7 @@ BatchResult RunUnder(const std::string& launcher, const std::string& script,
   const std::string command = launcher + " sh -c '" + script + "' sh " + home.HomeAssignments() +
                               " timeout -k 5 120 '" TORVIC_EXE "' --batch " + args + " < '" +
                               input.string() + "' 2>/dev/null";
-  BatchResult r;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return torvic::testing::RunShell(command);
 }
 
 bool Has(const std::string& text, const std::string& part) {

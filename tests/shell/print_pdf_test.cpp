@@ -24,27 +24,10 @@ namespace fs = std::filesystem;
 BatchResult RunPrint(const ScratchFolder& home, const std::string& args) {
   const std::string command =
       home.HomeAssignments() + " timeout -k 5 120 '" TORVIC_EXE "' " + args + " < /dev/null 2>&1";
-  BatchResult r;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return RunShell(command);
 }
 
-std::string Command(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
+std::string Command(const std::string& command) { return RunShell(command).out; }
 
 struct Word {
   double xMin, yMin, xMax;
