@@ -1,6 +1,6 @@
-1 REM result: 839998; scale: 1
+1 REM result: 2799998; scale: 1
 2 OSCLI "SPOOL brandy.out"
-10 N=300000: C=0
+10 N=1000000: C=0
 20 FOR I=1 TO N
 30 GOSUB 100
 40 NEXT I

@@ -1,7 +1,7 @@
-1 REM result: 3800; scale: 1
+1 REM result: 15200; scale: 1
 2 OSCLI "SPOOL brandy.out"
 10 N=2000: DIM S$(N): C=0
-20 FOR R=1 TO 50
+20 FOR R=1 TO 200
 30 FOR I=1 TO N
 40 S$(I)=CHR$(65+I MOD 26)+CHR$(65+INT(I/26) MOD 26)
 50 NEXT I

@@ -1,5 +1,5 @@
-1 REM result: 41694; scale: 10
-10 N=30000: C=0: A$=""
+1 REM result: 13904; scale: 100
+10 N=10000: C=0: A$=""
 20 FOR I=1 TO N
 30 A$=A$+CHR$(65+I MOD 26)
 40 IF LEN(A$)>=200 THEN C=C+ASC(MID$(A$,77,1))+LEN(A$): A$=""

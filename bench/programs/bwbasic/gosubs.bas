@@ -1,5 +1,5 @@
-1 REM result: 83998; scale: 10
-10 N=30000: C=0
+1 REM result: 27998; scale: 100
+10 N=10000: C=0
 20 FOR I=1 TO N
 30 GOSUB 100
 40 NEXT I

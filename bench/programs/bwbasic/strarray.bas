@@ -1,6 +1,6 @@
-1 REM result: 380; scale: 10
+1 REM result: 152; scale: 100
 10 N=2000: DIM S$(N): C=0
-20 FOR R=1 TO 5
+20 FOR R=1 TO 2
 30 FOR I=1 TO N
 40 S$(I)=CHR$(65+I MOD 26)+CHR$(65+INT(I/26) MOD 26)
 50 NEXT I

@@ -1,5 +1,5 @@
-1 REM result: 4186; scale: 100
-10 N=3000: C=0: A$=""
+1 REM result: 1396; scale: 1000
+10 N=1000: C=0: A$=""
 20 FOR I=1 TO N
 30 A$=A$+CHR$(65+I MOD 26)
 40 IF LEN(A$)>=200 THEN C=C+ASC(MID$(A$,77,1))+LEN(A$): A$=""

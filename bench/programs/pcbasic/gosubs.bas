@@ -1,5 +1,5 @@
-1 REM result: 8398; scale: 100
-10 N=3000: C=0
+1 REM result: 2798; scale: 1000
+10 N=1000: C=0
 20 FOR I=1 TO N
 30 GOSUB 100
 40 NEXT I

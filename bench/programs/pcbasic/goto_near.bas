@@ -1,4 +1,4 @@
-1 REM result: 10000; scale: 100
+1 REM result: 10000; scale: 1000
 100 N=10000: K=0: GOTO 60000
 200 IF K<N THEN 60000
 300 PRINT K: END

@@ -1,4 +1,4 @@
-1 REM result: 76; scale: 50
+1 REM result: 76; scale: 200
 10 N=2000: DIM S$(N): C=0
 20 FOR R=1 TO 1
 30 FOR I=1 TO N

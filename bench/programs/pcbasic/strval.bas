@@ -1,5 +1,5 @@
-1 REM result: 148500; scale: 100
-10 N=3000: C=0
+1 REM result: 49500; scale: 1000
+10 N=1000: C=0
 20 FOR I=1 TO N
 30 A$=STR$(I*3)
 40 C=C+VAL(RIGHT$(A$,2))

@@ -1,5 +1,5 @@
-1 REM result: 417006; scale: 1
-10 N=300000: C=0: A$=""
+1 REM result: 1390002; scale: 1
+10 N=1000000: C=0: A$=""
 20 FOR I=1 TO N
 30 A$=A$+CHR$(65+I MOD 26)
 40 IF LEN(A$)>=200 THEN C=C+ASC(MID$(A$,77,1))+LEN(A$): A$=""

@@ -1,5 +1,5 @@
-1 REM result: 839998; scale: 1
-10 N=300000: C=0
+1 REM result: 2799998; scale: 1
+10 N=1000000: C=0
 20 FOR I=1 TO N
 30 GOSUB 100
 40 NEXT I
