@@ -1,6 +1,7 @@
 #include "expr/number_format.h"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -63,8 +64,21 @@ size_t FreeFormat(double x, char* buf, bool leadingBlank) {
   if (x == 0) x = 0;
   size_t n = 0;
   if (leadingBlank && !(x < 0)) buf[n++] = ' ';
-  const int len = std::snprintf(buf + n, kFreeFormatBuffer - n, "%.15G", x);
-  return n + static_cast<size_t>(len > 0 ? len : 0);
+  // A whole number of at most fifteen digits prints as its digits.
+  if (x > -1e15 && x < 1e15) {
+    const auto whole = static_cast<int64_t>(x);
+    if (static_cast<double>(whole) == x)
+      return static_cast<size_t>(std::to_chars(buf + n, buf + kFreeFormatBuffer, whole).ptr - buf);
+  }
+  // Otherwise fifteen significant digits, trailing zeros dropped, the exponent form
+  // where printf's %.15G would choose it: to_chars follows the same rules
+  // (and rounds as exactly) without parsing a format for every number.
+  const std::to_chars_result r =
+      std::to_chars(buf + n, buf + kFreeFormatBuffer, x, std::chars_format::general, 15);
+  if (r.ec != std::errc()) return n;
+  for (char* c = buf + n; c != r.ptr; ++c)
+    if (*c >= 'a' && *c <= 'z') *c = static_cast<char>(*c - 'a' + 'A');
+  return static_cast<size_t>(r.ptr - buf);
 }
 
 void AppendFreeFormat(CBasicString& out, double x, bool leadingBlank) {

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -68,6 +69,21 @@ TEST(NumberFormat, FreeFormatIsPrintfG15) {
     if (x == 0) continue;
     std::snprintf(expected, sizeof expected, "%.15G", x);
     ASSERT_EQ(FreeFormatText(x), expected) << x;
+  }
+  // Where the form changes (exponent at 1E15 and below 1E-4), the extremes,
+  // digits that round up into one more place, and values a program cannot
+  // make but a bug could.
+  const double edges[] = {0.0, -1.0, 42.0, 123456789012345.0, -999999999999999.0, 1e14 + 1,
+                          999999999999999.0, 1e15, 999999999999999.4, 999999999999999.5,
+                          0.0001, 0.00009999999999999999, 1e-5, 0.1 + 0.2, 1.0 / 3, 2.0 / 3,
+                          -123456.789, 1e300, -1e-300, 4.9406564584124654e-324,
+                          1.7976931348623157e308, 9.9999999999999995e22, 0.5,
+                          std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(),
+                          std::numeric_limits<double>::quiet_NaN()};
+  for (const double x : edges) {
+    std::snprintf(expected, sizeof expected, "%.15G", x);
+    EXPECT_EQ(FreeFormatText(x), expected) << x;
   }
 }
 
