@@ -17,7 +17,6 @@
 // resets below reach them without this class knowing their types.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -323,8 +322,9 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // NEW, OLD, LOAD). Numbers are compared again, so a remembered line is
   // the one FindLine would find from the same start. Entries are only
   // made while the numbered lines ascend (then a number names one line);
-  // anything else takes FindLine's way. A fixed table: its size does not
-  // grow with the program, and a collision only costs a FindLine.
+  // anything else takes FindLine's way. A fixed table (160 KB, made with
+  // the interpreter): its size does not grow with the program, and a
+  // collision only costs a FindLine.
   struct ResolvedJump {
     const uint8_t* site = nullptr;
     const ProgramLine* from = nullptr;
@@ -332,10 +332,10 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
     uint64_t shape = 0;
     ProgramLine* line = nullptr;
   };
-  static constexpr size_t kResolvedJumps = 256;
+  static constexpr size_t kResolvedJumps = 4096;
   static size_t ResolvedSlot(const uint8_t* site) {
     const auto a = reinterpret_cast<uintptr_t>(site);
-    return (a ^ (a >> 8)) & (kResolvedJumps - 1);
+    return (a ^ (a >> 12)) & (kResolvedJumps - 1);
   }
   [[gnu::noinline]] ProgramLine* ResolveTarget(const uint8_t* site, uint32_t n);
   void LoopOverProgram(bool nested);
@@ -386,7 +386,7 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   std::string lastCommand_;
 
   RunPosition pos_;
-  std::array<ResolvedJump, kResolvedJumps> resolved_{};
+  std::unique_ptr<ResolvedJump[]> resolved_ = std::make_unique<ResolvedJump[]>(kResolvedJumps);
   TrapState traps_;
   uint32_t timerBase_ = 0;
   std::optional<std::string> recalled_;
