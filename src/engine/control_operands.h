@@ -31,15 +31,16 @@ inline int32_t NumberOperand(Interpreter& in, const uint8_t* code, size_t& offse
 
 // The jump target at `offset` (moved past it) as a line: null with `error`
 // 51, 50 or 21 when it names no line. Numbers are searched from the
-// current line.
+// current line; a site met before costs no search (Interpreter::FindTarget).
 inline ProgramLine* TargetOperand(Interpreter& in, const uint8_t* code, size_t& offset,
                                   int32_t& error) {
+  const uint8_t* const site = code + offset;
   const JumpTarget t = ReadJumpTarget(code, offset);
   if (!t.valid) {
     error = kErrInternalError;
     return nullptr;
   }
-  ProgramLine* line = t.byLabel ? in.FindLabel(t.label) : in.FindLine(t.number);
+  ProgramLine* line = t.byLabel ? in.FindLabel(t.label) : in.FindTarget(site, t.number);
   error = line ? 0 : (t.byLabel ? kErrUndefinedLabel : kErrUndefinedLine);
   return line;
 }

@@ -364,6 +364,18 @@ ProgramLine* Interpreter::FindLine(uint32_t n) const {
   return program_.FindLine(n, from);
 }
 
+ProgramLine* Interpreter::ResolveTarget(const uint8_t* site, uint32_t n) {
+  ProgramLine* line = FindLine(n);
+  const ProgramLine* current = pos_.Line();
+  // Only sites inside the running line's own code are remembered: a
+  // command line's code is freed without the epoch knowing.
+  if (line && Running() && current && current->IsNumbered() && program_.NumbersAscend() &&
+      site >= current->Code() && site < current->Code() + current->CodeLength())
+    resolved_[ResolvedSlot(site)] =
+        ResolvedJump{site, current, ProgramLine::CodeEpoch(), program_.Shape(), line};
+  return line;
+}
+
 // Steps 2 to 5 of the program loop; the nested loop of a trap handler ends
 // on the RESUME reasons and maps them to what the outer loop must do.
 void Interpreter::LoopOverProgram(bool nested) {

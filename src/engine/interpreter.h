@@ -241,6 +241,16 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // The line numbered n, searched from the current line when a program is
   // running on a numbered line, else from the first line.
   ProgramLine* FindLine(uint32_t n) const;
+  // The line a numbered jump target read at `site` names: what FindLine(n)
+  // finds, remembered per site (see ResolvedJump), so a jump costs the same
+  // however far its target stands.
+  ProgramLine* FindTarget(const uint8_t* site, uint32_t n) {
+    const ResolvedJump& r = resolved_[ResolvedSlot(site)];
+    if (r.site == site && r.from == pos_.Line() && r.epoch == ProgramLine::CodeEpoch() &&
+        r.shape == program_.Shape() && r.line->number == n && Running()) [[likely]]
+      return r.line;
+    return ResolveTarget(site, n);
+  }
   ProgramLine* FindLabel(std::string_view name) const { return program_.FindLabel(name); }
   bool Secure() const { return secure_; }
   void SetSecure(bool on) { secure_ = on; }
@@ -302,6 +312,32 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   bool NestingExhausted();
   bool BreakKeyTrapped(bool fromInputEnd);
   int32_t LineNumberOfCurrent() const;
+  // Resolved jumps. A numbered jump target in a program line's code is
+  // remembered by the address of its operand (the site), with the line
+  // executing it (the start of FindLine's walk), the code epoch and the
+  // program's shape at the time. While the epoch stands no line was made or
+  // freed and no code was replaced, renumbered or rewritten, so the site
+  // still holds the same target in the same live line; while the shape
+  // stands no line was linked or unlinked (inserted, deleted, MERGE, CHAIN,
+  // NEW, OLD, LOAD). Numbers are compared again, so a remembered line is
+  // the one FindLine would find from the same start. Entries are only
+  // made while the numbered lines ascend (then a number names one line);
+  // anything else takes FindLine's way. A fixed table (160 KB, made with
+  // the interpreter): its size does not grow with the program, and a
+  // collision only costs a FindLine.
+  struct ResolvedJump {
+    const uint8_t* site = nullptr;
+    const ProgramLine* from = nullptr;
+    uint64_t epoch = 0;
+    uint64_t shape = 0;
+    ProgramLine* line = nullptr;
+  };
+  static constexpr size_t kResolvedJumps = 4096;
+  static size_t ResolvedSlot(const uint8_t* site) {
+    const auto a = reinterpret_cast<uintptr_t>(site);
+    return (a ^ (a >> 12)) & (kResolvedJumps - 1);
+  }
+  [[gnu::noinline]] ProgramLine* ResolveTarget(const uint8_t* site, uint32_t n);
   void LoopOverProgram(bool nested);
   // The slow ways out of LoopOverProgram, kept out of its path.
   [[gnu::noinline]] bool LeaveProgramLoop(bool nested);
@@ -350,6 +386,7 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   std::string lastCommand_;
 
   RunPosition pos_;
+  std::unique_ptr<ResolvedJump[]> resolved_ = std::make_unique<ResolvedJump[]>(kResolvedJumps);
   TrapState traps_;
   uint32_t timerBase_ = 0;
   std::optional<std::string> recalled_;

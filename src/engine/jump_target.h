@@ -3,7 +3,8 @@
 // Layouts (written by the statement compiler):
 //   by line number (10 bytes): u8 0 | u32 number | u16 column | u8 digits | u16 link
 //   by label (6 + n bytes):    u8 1 | u16 link | u8 0 | u8 n | name (upper case) | u8 0
-// Targets are never bound ahead of time: each execution looks the line up.
+// Targets are never bound in the code: each execution looks the line up
+// (the interpreter remembers what a site found, Interpreter::FindTarget).
 #pragma once
 
 #include <cstddef>

@@ -40,7 +40,7 @@ class ProgramLine {
   // evaluator's variable cache and decoded expressions) is dropped when that
   // memory may hold other code.
   static uint64_t CodeEpoch() { return codeEpoch_; }
-  // Code was rewritten in place (RENUM).
+  // Code was rewritten or numbers changed in place (RENUM, UNNUM).
   static void NoteCodeRewritten() { ++codeEpoch_; }
 
  private:
@@ -102,6 +102,9 @@ class ProgramList {
   // The numbered lines stand in strictly ascending order (they do unless a
   // binary program file stored them otherwise).
   bool NumbersAscend() const { return ordered_; }
+  // Changes whenever a line is linked into or unlinked from this list, or
+  // the lists' lines are exchanged.
+  uint64_t Shape() const { return shape_; }
   void SetModified(bool m) { modified_ = m; }
 
   // Links a line object into the list; the list owns it from then on.

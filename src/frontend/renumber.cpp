@@ -227,7 +227,10 @@ bool Unnumber(ProgramList& program) {
       changed = true;
     }
   }
-  if (changed) program.SetModified(true);
+  if (changed) {
+    ProgramLine::NoteCodeRewritten();  // what was found by number is stale
+    program.SetModified(true);
+  }
   return changed;
 }
 

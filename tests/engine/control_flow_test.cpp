@@ -210,5 +210,76 @@ TEST(ControlFlow, GosubTypedWhileStoppedGoesBackToTheStoppedProgram) {
   EXPECT_FALSE(s.Has("?")) << s.transcript;
 }
 
+// A jump remembers the line its target named; each case makes the same
+// jumps run before and after the program changes, so a remembered line
+// that outlived the change would show.
+TEST(ControlFlow, JumpsFollowProgramEdits) {
+  const std::string loop = "10 K=K+1: IF K<3 THEN 30\n20 END\n30 A=A+1: GOTO 10\n";
+  const std::vector<std::string> typed = {
+      loop + "RUN\n30\nRUN\n",
+      loop + "RUN\n30 B=B+1: GOTO 10\nRUN\n",
+      loop + "RUN\n30\n30 B=B+1: GOTO 10\nRUN\n",
+      loop + "RUN\nRENUM 100,10\nRUN\n",
+      loop + "RUN\nNEW\n10 K=K+1: IF K<3 THEN 30\n20 END\n30 B=B+1: GOTO 10\nRUN\n",
+      loop + "RUN\n30\n25 B=B+1: GOTO 10\n26 A=A+1: GOTO 10\nRUN\n",
+      loop + "RUN\n30\n20 GOTO 30\n30 B=B+1: IF K<3 THEN 10\nRUN\n",
+  };
+  struct Expected {
+    const char* name;
+    double a, b, k;
+    const char* shown;
+  };
+  const std::vector<Expected> expected = {
+      {"a deleted target is undefined", 0, 0, 1, "?Undefined line in 10"},
+      {"a retyped target", 0, 2, 3, nullptr},
+      {"a deleted target typed again", 0, 2, 3, nullptr},
+      {"renumbered", 2, 0, 3, nullptr},
+      {"a new program after NEW", 0, 2, 3, nullptr},
+      {"a deleted target and new lines before it", 0, 0, 1, "?Undefined line in 10"},
+      {"a new line jumps to a new target", 0, 3, 3, nullptr},
+  };
+  for (size_t i = 0; i < typed.size(); ++i) {
+    Session s;
+    s.Run(typed[i]);
+    const Expected& e = expected[i];
+    EXPECT_EQ(s.Var('A'), e.a) << e.name << "\n" << s.transcript;
+    EXPECT_EQ(s.Var('B'), e.b) << e.name << "\n" << s.transcript;
+    EXPECT_EQ(s.Var('K'), e.k) << e.name << "\n" << s.transcript;
+    if (e.shown) { EXPECT_TRUE(s.Has(e.shown)) << e.name << "\n" << s.transcript; }
+  }
+}
+
+TEST(ControlFlow, JumpsAfterStoppedStateEdits) {
+  RunSessionCases({
+      {"an edit while stopped ends CONT; GOTO runs the new line",
+       "10 K=K+1: IF K<4 THEN 30\n20 END\n30 IF K=2 THEN STOP\n40 A=A+1: GOTO 10\nRUN\n"
+       "40 B=B+1: GOTO 10\nCONT\nGOTO 40\n",
+       {{'A', 0}, {'B', 2}, {'K', 2}},
+       "?Cannot continue"},
+      {"return to a deleted line's subroutine call",
+       "10 GOSUB 100: A=1\n20 END\n100 STOP: RETURN\nRUN\n10\nRETURN\n",
+       {{'A', 0}},
+       "?RETURN without GOSUB"},
+      {"a trap's target retyped",
+       "10 ON ERROR GOTO 100\n20 K=K+1: IF K<3 THEN 50\n30 END\n50 X=1/0\n100 A=A+1: RESUME 20\n"
+       "RUN\n100 B=B+1: RESUME 20\nRUN\n",
+       {{'A', 0}, {'B', 2}, {'K', 3}}},
+      {"on gosub to a retyped subroutine",
+       "10 K=K+1: ON K GOSUB 100, 200: IF K<2 THEN 10\n20 END\n100 A=A+1: RETURN\n"
+       "200 A=A+10: RETURN\nRUN\n200 B=B+1: RETURN\nRUN\n",
+       {{'A', 1}, {'B', 1}, {'K', 2}}},
+  });
+}
+
+TEST(ControlFlow, BreakStopsATightJumpLoop) {
+  Session s;
+  s.onLine = [&](const std::string& t) {
+    if (Session::EndsWith(t, "RUN\n")) s.PostBreakAfter(300);
+  };
+  s.Run("10 A=A+1: GOTO 10\nRUN\n");
+  EXPECT_GT(s.Var('A'), 50);
+  EXPECT_TRUE(s.Has("Break in 10")) << s.transcript;
+}
+
 }  // namespace
 }  // namespace torvic
