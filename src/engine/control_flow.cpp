@@ -23,8 +23,6 @@
 
 namespace torvic::handlers {
 
-namespace {
-
 // GOSUB and ON ... GOSUB: push the return point, then jump. A GOSUB typed
 // at the prompt pushes a point in the immediate line; when its subroutine
 // returns there, a program that was stopped underneath goes on from where
@@ -46,6 +44,8 @@ int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset) {
     in.Position().MoveTo(stoppedLine, stoppedOffset);
   return 0;
 }
+
+namespace {
 
 // FOR and NEXT variable items: u8 5 | u16 link | u8 0 | u8 letter, or
 // u8 6 | u16 link | u8 0 | name field (expr/expression_code.h). `item` is where

@@ -20,6 +20,7 @@
 namespace torvic {
 
 class Interpreter;
+class ProgramLine;
 
 using StatementHandler = int32_t (*)(Interpreter& in, const uint8_t* code, size_t& offset);
 
@@ -59,6 +60,9 @@ struct StatementRun {
 std::span<const StatementRun> StatementRuns();
 
 namespace handlers {
+// GOSUB's step once its target is found: the return point (past the
+// statement, `returnOffset`) pushed, then the jump (control_flow.cpp).
+int32_t GosubTo(Interpreter& in, ProgramLine* line, size_t returnOffset);
 // DATA and the label definition are passed over (their operands are read by
 // READ and by the label search); remarks too. ELSE and END IF reached
 // without their IF are errors (handlers.cpp).

@@ -1,5 +1,6 @@
 #include "engine/interpreter.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -40,6 +41,7 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   handlers_ = HandlerTable().data();
   pendingStop_ = &expressions_->PendingStopFlag();
   eval_ = &expressions_->Eval();
+  forms_ = std::make_unique<ExecutionForms>(*eval_);
   AddListener(expressions_.get());
   settingsBridge_ = std::make_unique<SettingsBridge>(*this);
   settingsMap_ = std::make_unique<SettingsMap>(memory_, screen_, entry_.Editor(), entry_.Keys(),
@@ -230,8 +232,13 @@ template <bool ofCurrentLine>
   // Kept here as well as in the members: a trap handler or a stopped state
   // that runs inside the handler executes other statements meanwhile.
   const size_t start = offset;
-  const RecordFrame frame = ReadFrame(code, offset);
-  const size_t end = offset + kRecordFrameSize + frame.operandLength;
+  // The running line's statements come from its execution form.
+  const FormStatement* form = nullptr;
+  if constexpr (ofCurrentLine) {
+    if (reportLine) form = forms_->At(*reportLine, offset);
+  }
+  const RecordFrame frame = form ? form->frame : ReadFrame(code, offset);
+  const size_t end = form ? form->end : offset + kRecordFrameSize + frame.operandLength;
   pos_.SetStatement(start, end);
   offset += kRecordFrameSize;
   // The variable cache and the decoded expressions serve the running
@@ -244,9 +251,11 @@ template <bool ofCurrentLine>
   // "?Out of memory", which ON ERROR may trap; nothing of the statement
   // was kept that the unwinding did not put back.
   try {
-    // The usual LET of a program line (one number target, decoded) runs
-    // here without its handler, as the handler would run it.
-    if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
+    if (form && form->kind != FormStatement::Kind::General && !*pendingStop_) {
+      result = RunFormStatement(*form, code, offset);
+    } else if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
+      // The usual LET of a program line (one number target, decoded) runs
+      // here without its handler, as the handler would run it.
       size_t pos = offset + 1;
       if (eval_->QuickAssign(Code(code, end), pos, result, /*wholeStatement=*/true)) offset = end;
       else result = handlers_[recordCode](*this, code, offset);
@@ -265,6 +274,54 @@ template <bool ofCurrentLine>
     return true;
   }
   return StatementFailed(frame, offset, start, end, result, reportLine);
+}
+
+// A statement of the execution form's fast kinds, as its handler would
+// run it (the handlers: control_flow.cpp, and LET as ExecuteStatement runs
+// it without one); `offset` is past the frame.
+[[gnu::always_inline]] inline int32_t Interpreter::RunFormStatement(const FormStatement& f,
+                                                                    const uint8_t* code,
+                                                                    size_t& offset) {
+  // Everything of `f` is read before anything runs: running may make other
+  // lines' forms, which can move it.
+  switch (f.kind) {
+    case FormStatement::Kind::Assign: {
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
+      const quick::Plan plan = f.plan;
+      const size_t end = f.end;
+      size_t pos = f.operand;
+      const int32_t e = eval_->RunAssignmentPlan(plan, pos);
+      offset = end;
+      return e;
+    }
+    case FormStatement::Kind::If: {
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
+      const quick::Plan plan = f.plan;
+      const size_t after = f.after, falseTarget = f.falseTarget;
+      offset = f.operand;
+      double v = 0;
+      if (int32_t e = eval_->RunNumberPlan(plan, offset, v); e || stopReason_ != StopReason::None)
+        return e;
+      offset = (v == 0 || std::isnan(v)) ? falseTarget : after;
+      return 0;
+    }
+    case FormStatement::Kind::Goto:
+    case FormStatement::Kind::Gosub: {
+      const bool gosub = f.kind == FormStatement::Kind::Gosub;
+      const size_t end = f.end;
+      offset = f.operand + kJumpTargetItemSize;
+      ProgramLine* line = FindTarget(code + f.operand, f.number);
+      if (!line) return kErrUndefinedLine;
+      if (!gosub) {
+        JumpTo(line);
+        return 0;
+      }
+      offset = end;
+      return handlers::GosubTo(*this, line, end);
+    }
+    case FormStatement::Kind::General: break;
+  }
+  return handlers_[f.frame.code](*this, code, offset);
 }
 
 // A 250 record: the text that did not compile fails with a syntax error

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "console/line_entry.h"
+#include "engine/execution_form.h"
 #include "engine/run_position.h"
 #include "engine/stop_reason.h"
 #include "engine/trap_state.h"
@@ -125,6 +126,8 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // `ofCurrentLine`: the code is the current line's (the program loop).
   template <bool ofCurrentLine>
   bool ExecuteStatement(const uint8_t* code, size_t& offset);
+  // The fast kinds of the execution form (engine/execution_form.h).
+  int32_t RunFormStatement(const FormStatement& f, const uint8_t* code, size_t& offset);
   // The rare ways of ExecuteStatement, kept out of its path.
   [[gnu::noinline]] bool ExecuteUncompiled(const uint8_t* code, size_t& offset);
   [[gnu::noinline]] bool StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,
@@ -386,6 +389,8 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   std::string lastCommand_;
 
   RunPosition pos_;
+  // The running lines' execution forms (made with the evaluator).
+  std::unique_ptr<ExecutionForms> forms_;
   std::unique_ptr<ResolvedJump[]> resolved_ = std::make_unique<ResolvedJump[]>(kResolvedJumps);
   TrapState traps_;
   uint32_t timerBase_ = 0;

@@ -315,14 +315,18 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
   return kOk;
 }
 
+int32_t Evaluator::RunNumberPlan(const quick::Plan& plan, size_t& pos, double& out) {
+  const int32_t e = RunPlan(plan, pos, out);
+  if (e == kStopped) {
+    out = 0;
+    return kOk;
+  }
+  return e;
+}
+
 int32_t Evaluator::EvaluateNumberOf(Code code, size_t& pos, double& out, bool round) {
   if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
-    const int32_t e = RunPlan(*plan, pos, out);
-    if (e == kStopped) {
-      out = 0;
-      return kOk;
-    }
-    if (e) return e;
+    if (int32_t e = RunNumberPlan(*plan, pos, out)) return e;
     if (round) out = RoundHalfUp(out);
     return kOk;
   }
@@ -333,24 +337,38 @@ int32_t Evaluator::EvaluateNumberOf(Code code, size_t& pos, double& out, bool ro
   return kOk;
 }
 
-bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e, bool wholeStatement) {
-  if (code.data() != cachedCode_ || stop_) return false;
-  const quick::Plan* found = quickAssignments_.Find(code, pos, codeEpoch_);
-  if (!found) return false;
-  const quick::Plan plan = *found;
+int32_t Evaluator::RunAssignmentPlan(const quick::Plan& plan, size_t& pos) {
   const size_t start = pos;
-  if (wholeStatement && !plan.endsStatement) return false;
   double* place = plan.place;
   double st[quick::kMaxDepth + 1];
-  e = RunSteps(quickAssignments_, plan, st, pos, &place);
+  st[0] = 0;  // every plan leaves its value here; this says so to the compiler
+  int32_t e = RunSteps(quickAssignments_, plan, st, pos, &place);
   if (e == kStopped && place) {
     // Stopped in the expression: it gives 0, as Evaluate gives it.
     st[0] = 0;
     e = kOk;
   }
-  if (e) return true;  // a stop in the subscripts returns as ResolveReference does
-  *place = st[0];      // stored unrounded
+  if (e) return e;  // a stop in the subscripts returns as ResolveReference does
+  *place = st[0];   // stored unrounded
   pos = start + plan.length;
+  return kOk;
+}
+
+bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e, bool wholeStatement) {
+  if (code.data() != cachedCode_ || stop_) return false;
+  const quick::Plan* found = quickAssignments_.Find(code, pos, codeEpoch_);
+  if (!found) return false;
+  const quick::Plan plan = *found;
+  if (wholeStatement && !plan.endsStatement) return false;
+  e = RunAssignmentPlan(plan, pos);
+  return true;
+}
+
+bool Evaluator::FindPlan(Code code, size_t pos, uint64_t epoch, bool assignment,
+                         quick::Plan& out) {
+  const quick::Plan* found = (assignment ? quickAssignments_ : quick_).Find(code, pos, epoch);
+  if (!found) return false;
+  out = *found;
   return true;
 }
 

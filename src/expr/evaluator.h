@@ -169,6 +169,22 @@ class Evaluator {
   // expression (the program loop runs such a LET without its handler).
   bool QuickAssign(Code code, size_t& pos, int32_t& e, bool wholeStatement = false);
 
+  // The quick plans kept by the program loop's execution form
+  // (engine/execution_form.h): the plan of the expression (or, with
+  // `assignment`, of the one-target assignment) at code[pos] of the code
+  // of `epoch`, copied to `out`; false when it does not qualify. A copy may
+  // run while PlansOf(epoch) holds.
+  bool FindPlan(Code code, size_t pos, uint64_t epoch, bool assignment, quick::Plan& out);
+  bool PlansOf(uint64_t epoch) const {
+    return quick_.Epoch() == epoch && quickAssignments_.Epoch() == epoch;
+  }
+  // Runs such a copy as QuickAssign runs the plan it finds: the result,
+  // with pos past the expression on success. Only for the cached code with
+  // no stop pending.
+  int32_t RunAssignmentPlan(const quick::Plan& plan, size_t& pos);
+  // Runs such a copy as EvaluateNumber runs the plan it finds (unrounded).
+  int32_t RunNumberPlan(const quick::Plan& plan, size_t& pos, double& out);
+
   // The pending-stop flag (see EvalEnvironment::PendingStop).
   bool StopPending() const { return stop_; }
 

@@ -130,6 +130,9 @@ class PlanCache {
   }
   std::vector<Step>& Steps() { return steps_; }
   std::vector<Site>& Sites() { return sites_; }
+  // The epoch the plans were decoded in: a copy of a plan may run while
+  // this stays the epoch it was found in.
+  uint64_t Epoch() const { return epoch_; }
 
  private:
   // The plan lives in its entry (one load less per lookup); a plan of no

@@ -51,6 +51,15 @@ class ProgramLine {
   std::string text;           // as typed after the number, trailing spaces removed
   std::vector<uint8_t> code;  // the compiled line, exact length (change it with ReplaceTextAndCode)
   uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
+  // Where the engine's execution form of this line (engine/execution_form.h)
+  // stands in its pool: `count` statements from `first`, made in code epoch
+  // `epoch`. A cache: a stale epoch means there is none.
+  struct FormSlot {
+    uint64_t epoch = ~uint64_t{0};
+    uint32_t first = 0;
+    uint32_t count = 0;
+  };
+  mutable FormSlot form;
 
   bool IsNumbered() const { return number != kNoLineNumber; }
   // Numbers compare as signed 32-bit values, so unnumbered lines read as -1.
