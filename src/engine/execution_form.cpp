@@ -1,7 +1,9 @@
 // The execution form's builder (layout and kinds in execution_form.h).
 #include "engine/execution_form.h"
 
+#include <algorithm>
 #include <new>
+#include <span>
 
 #include "base/codebytes.h"
 #include "expr/evaluator.h"
@@ -11,19 +13,23 @@
 
 namespace torvic {
 
-const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset) {
+const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset,
+                                          Evaluator& eval) {
   const uint64_t epoch = ProgramLine::CodeEpoch();
   if (epoch != epoch_) {
-    pool_.clear();
+    chunks_.clear();
+    used_ = kChunk;
+    statements_ = 0;
     epoch_ = epoch;
   }
-  const size_t first = pool_.size();
   const uint8_t* code = line.Code();
   const size_t length = line.CodeLength();
+  FormStatement* first = nullptr;
   try {
+    scratch_.clear();
     // The records in order; structural records (uncompiled text, jumps
     // inside the line) have no entry, the loop meets them before the form.
-    for (size_t at = kLineHeaderSize; at < length;) {
+    for (size_t at = kLineHeaderSize; at < length && scratch_.size() < kChunk;) {
       const uint8_t c = code[at];
       if (c == kRecordEnd) break;
       if (c == kRecordUncompiled) {
@@ -41,8 +47,8 @@ const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset
       f.end = static_cast<uint32_t>(at + kRecordFrameSize + f.frame.operandLength);
       if (f.end > length) break;
       f.operand = static_cast<uint32_t>(at + kRecordFrameSize);
-      Decode(line, f);
-      pool_.push_back(f);
+      Decode(line, f, eval);
+      scratch_.push_back(f);
       // IF holds its THEN part (and any ELSE) inside its operands, as
       // records of their own: the walk goes on there.
       const size_t thenPart = f.frame.code == stmt::kIf && f.operand + 2 <= f.end
@@ -50,22 +56,33 @@ const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset
                                   : 0;
       at = thenPart > at + kRecordFrameSize && thenPart <= f.end ? thenPart : f.end;
     }
+    first = Allocate(scratch_.size());
   } catch (const std::bad_alloc&) {
     // A cache: without storage the line runs by its handlers.
-    pool_.resize(first);
     return nullptr;
   }
-  line.form = ProgramLine::FormSlot{epoch_, static_cast<uint32_t>(first),
-                                    static_cast<uint32_t>(pool_.size() - first)};
-  for (size_t i = first; i < pool_.size(); ++i)
-    if (pool_[i].start == offset) return &pool_[i];
+  std::copy(scratch_.begin(), scratch_.end(), first);
+  statements_ += scratch_.size();
+  line.form = ProgramLine::FormSlot{epoch_, first, static_cast<uint32_t>(scratch_.size())};
+  for (FormStatement* f = first; f != first + scratch_.size(); ++f)
+    if (f->start == offset) return f;
   return nullptr;
+}
+
+FormStatement* ExecutionForms::Allocate(size_t n) {
+  if (used_ + n > kChunk) {
+    chunks_.push_back(std::make_unique<FormStatement[]>(kChunk));
+    used_ = 0;
+  }
+  FormStatement* at = chunks_.back().get() + used_;
+  used_ += n;
+  return at;
 }
 
 // Chooses the fast way for one statement, leaving General when its
 // operands are not exactly what the fast way reads (the handler then
 // reports whatever is wrong with them).
-void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f) {
+void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator& eval) {
   const uint8_t* code = line.Code();
   const Code span(code, f.end);
   const size_t op = f.operand;
@@ -73,10 +90,11 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f) {
     case stmt::kLet:
       // One target: u8 1, then the target, its 0 byte and the expression.
       if (op < f.end && code[op] == 1 &&
-          eval_.FindPlan(span, op + 1, epoch_, /*assignment=*/true, f.plan) &&
+          eval.FindPlan(span, op + 1, epoch_, /*assignment=*/true, f.plan) &&
           f.plan.endsStatement) {
         f.kind = FormStatement::Kind::Assign;
         f.operand = static_cast<uint32_t>(op + 1);
+        Fuse(f, /*assignment=*/true, eval);
       }
       return;
     case stmt::kIf: {
@@ -86,7 +104,7 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f) {
       if (cond >= f.end ||
           (cond + 10 <= f.end && code[cond] == item::kNumber && code[cond + 9] == item::kEnd))
         return;
-      if (!eval_.FindPlan(span, cond, epoch_, /*assignment=*/false, f.plan)) return;
+      if (!eval.FindPlan(span, cond, epoch_, /*assignment=*/false, f.plan)) return;
       const size_t after = cond + f.plan.length + 2;
       if (after > f.end) return;
       const uint16_t falseTarget = ReadU16(code + after - 2);
@@ -95,6 +113,7 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f) {
       f.operand = static_cast<uint32_t>(cond);
       f.after = static_cast<uint16_t>(after);
       f.falseTarget = falseTarget;
+      Fuse(f, /*assignment=*/false, eval);
       return;
     }
     case stmt::kGoto:
@@ -106,6 +125,45 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f) {
       return;
     default: return;
   }
+}
+
+void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
+  using quick::Op;
+  if (assignment && !f.plan.place) return;  // the target is found by a step
+  const std::span<const quick::Step> steps = eval.PlanSteps(f.plan, assignment);
+  const auto kind = assignment ? FormStatement::Kind::AssignFused : FormStatement::Kind::IfFused;
+  if (steps.size() == 1 && assignment) {
+    const quick::Step& s = steps[0];
+    if (s.op == Op::Number) f.constant = s.number;
+    else if (s.op == Op::Letter) f.left = s.place;
+    else return;
+    f.op = s.op;
+  } else if (steps.size() == 3) {
+    const quick::Step &a = steps[0], &b = steps[1], &o = steps[2];
+    if (a.op != Op::Letter) return;
+    switch (o.op) {
+      case Op::Add:
+      case Op::Subtract:
+      case Op::Multiply:
+      case Op::Divide:
+      case Op::Less:
+      case Op::Greater:
+      case Op::Equal:
+      case Op::NotEqual:
+      case Op::LessEqual:
+      case Op::GreaterEqual: break;
+      default: return;
+    }
+    if (b.op == Op::Number) f.constant = b.number;
+    else if (b.op == Op::Letter) f.right = b.place;
+    else return;
+    f.left = a.place;
+    f.op = o.op;
+  } else {
+    return;
+  }
+  if (assignment) f.place = f.plan.place;
+  f.kind = kind;
 }
 
 }  // namespace torvic

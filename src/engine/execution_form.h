@@ -19,7 +19,14 @@
 //            offset of the THEN part, `falseTarget` of what follows when the
 //            condition is false;
 //   Goto, Gosub  a jump to a line number: `number`, the target read at
-//            `operand` (Interpreter::FindTarget finds the line).
+//            `operand` (Interpreter::FindTarget finds the line);
+//   AssignFused, IfFused  as Assign and If, for the commonest plans, run
+//            without the plan: a letter target (`place`) given a letter
+//            (op Letter: *left) or a number (op Number: constant), or
+//            `*left op right` where right is a letter (`right`) or a number
+//            (`constant`) and op one of + - * / and the comparisons. The
+//            operations are the plan's own (expr/operators.h), so the
+//            results, errors and rounding are the same.
 // Anything the fast ways do not cover, and every run with a stop pending,
 // takes the handler: the fast ways do what the handlers do, in the same
 // order, so a program cannot tell which ran.
@@ -28,14 +35,19 @@
 // statements, and lives as long as the code epoch (ProgramLine::CodeEpoch)
 // and the evaluator's plans: any change to any line's code drops every form,
 // and they are made again as the lines run. Forms live in one pool; a line
-// knows where its statements start (ProgramLine::form). A statement costs
-// sizeof(FormStatement) (56 bytes) whatever its length.
+// knows where its statements start (ProgramLine::form); a line has at most
+// kChunk (1,024) statements in its form, any further ones run by their
+// handlers. A statement costs
+// sizeof(FormStatement) (88 bytes) whatever its length.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "base/errors.h"
+#include "expr/operators.h"
 #include "expr/quick_code.h"
 #include "frontend/compiled_line.h"
 #include "frontend/program.h"
@@ -45,8 +57,9 @@ namespace torvic {
 class Evaluator;
 
 struct FormStatement {
-  enum class Kind : uint8_t { General, Assign, If, Goto, Gosub };
+  enum class Kind : uint8_t { General, Assign, If, Goto, Gosub, AssignFused, IfFused };
   Kind kind = Kind::General;
+  quick::Op op = quick::Op::Number;  // AssignFused, IfFused
   uint16_t after = 0;        // If
   uint16_t falseTarget = 0;  // If
   uint32_t start = 0;
@@ -55,42 +68,82 @@ struct FormStatement {
   uint32_t number = 0;  // Goto, Gosub
   RecordFrame frame{};
   quick::Plan plan;  // Assign, If
+  // AssignFused, IfFused
+  double* place = nullptr;
+  const double* left = nullptr;
+  const double* right = nullptr;
+  double constant = 0;
 };
+
+// The value of a fused expression (see AssignFused): kOk or the error the
+// plan's operation gives.
+[[gnu::always_inline]] inline int32_t FusedValue(quick::Op op, const double* left,
+                                                 const double* right, double constant,
+                                                 double& out) {
+  using quick::Op;
+  const double r = right ? *right : constant;
+  switch (op) {
+    case Op::Number: out = constant; return kOk;
+    case Op::Letter: out = *left; return kOk;
+    case Op::Add: return AddNumbers(*left, r, out);
+    case Op::Subtract: return SubtractNumbers(*left, r, out);
+    case Op::Multiply: return MultiplyNumbers(*left, r, out);
+    case Op::Divide: return DivideNumbers(*left, r, out);
+    // -1 for true, 0 for false; a NaN compares unequal to everything.
+    case Op::Less: out = *left < r ? -1 : 0; return kOk;
+    case Op::Greater: out = *left > r ? -1 : 0; return kOk;
+    case Op::Equal: out = *left == r ? -1 : 0; return kOk;
+    case Op::NotEqual: out = !(*left == r) ? -1 : 0; return kOk;
+    case Op::LessEqual: out = *left <= r ? -1 : 0; return kOk;
+    case Op::GreaterEqual: out = *left >= r ? -1 : 0; return kOk;
+    default: return kErrInternalError;  // the builder makes no other
+  }
+}
 
 class ExecutionForms {
  public:
-  explicit ExecutionForms(Evaluator& eval) : eval_(eval) {}
+  ExecutionForms() = default;
   ExecutionForms(const ExecutionForms&) = delete;
   ExecutionForms& operator=(const ExecutionForms&) = delete;
 
   // The statement of `line` whose record starts at `offset`, making the
-  // line's form when it has none for this epoch; null when there is none
-  // (a damaged line, no storage). The entry may move when another line's
-  // form is made: callers read what they need before anything runs.
-  const FormStatement* At(const ProgramLine& line, size_t offset) {
+  // line's form (with the plans of `eval`) when it has none for this epoch;
+  // null when there is none (a damaged line, no storage). Entries stay
+  // where they are until the epoch moves on; callers read what they need
+  // before the statement runs, since running may change the code.
+  const FormStatement* At(const ProgramLine& line, size_t offset, Evaluator& eval) {
     const ProgramLine::FormSlot& slot = line.form;
-    // A slot of this epoch was made into the pool as it stands: the pool is
+    // A slot of this epoch points into the pool as it stands: the pool is
     // only emptied when the epoch has moved on.
     if (slot.epoch != ProgramLine::CodeEpoch()) [[unlikely]]
-      return Make(line, offset);
-    const FormStatement* f = pool_.data() + slot.first;
+      return Make(line, offset, eval);
+    const FormStatement* f = slot.first;
     const FormStatement* last = f + slot.count;
     for (; f != last; ++f)
       if (f->start == offset) return f;
     return nullptr;
   }
 
-  // Statements held by the forms made this epoch, and their bytes.
-  size_t Statements() const { return pool_.size(); }
-  size_t Bytes() const { return pool_.capacity() * sizeof(FormStatement); }
+  // Statements held by the forms made this epoch, and the bytes they take.
+  size_t Statements() const { return statements_; }
+  size_t Bytes() const { return chunks_.size() * kChunk * sizeof(FormStatement); }
 
  private:
-  [[gnu::noinline]] const FormStatement* Make(const ProgramLine& line, size_t offset);
-  void Decode(const ProgramLine& line, FormStatement& f);
+  [[gnu::noinline]] const FormStatement* Make(const ProgramLine& line, size_t offset,
+                                              Evaluator& eval);
+  void Decode(const ProgramLine& line, FormStatement& f, Evaluator& eval);
+  // Turns an Assign or If whose plan has a fused shape into its fused kind.
+  static void Fuse(FormStatement& f, bool assignment, Evaluator& eval);
+  // Room for n statements in a row (n <= kChunk), kept until the epoch moves.
+  FormStatement* Allocate(size_t n);
 
-  Evaluator& eval_;
+  // Storage comes in chunks, so that entries never move while they live.
+  static constexpr size_t kChunk = 1024;
   uint64_t epoch_ = ~uint64_t{0};
-  std::vector<FormStatement> pool_;
+  std::vector<std::unique_ptr<FormStatement[]>> chunks_;
+  size_t used_ = kChunk;  // entries used in the last chunk
+  size_t statements_ = 0;
+  std::vector<FormStatement> scratch_;  // one line's statements while they are decoded
 };
 
 }  // namespace torvic

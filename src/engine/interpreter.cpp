@@ -41,7 +41,6 @@ Interpreter::Interpreter(const platform::Host& host, ConsoleScreen& screen, Sett
   handlers_ = HandlerTable().data();
   pendingStop_ = &expressions_->PendingStopFlag();
   eval_ = &expressions_->Eval();
-  forms_ = std::make_unique<ExecutionForms>(*eval_);
   AddListener(expressions_.get());
   settingsBridge_ = std::make_unique<SettingsBridge>(*this);
   settingsMap_ = std::make_unique<SettingsMap>(memory_, screen_, entry_.Editor(), entry_.Keys(),
@@ -235,7 +234,7 @@ template <bool ofCurrentLine>
   // The running line's statements come from its execution form.
   const FormStatement* form = nullptr;
   if constexpr (ofCurrentLine) {
-    if (reportLine) form = forms_->At(*reportLine, offset);
+    if (reportLine) form = forms_.At(*reportLine, offset, *eval_);
   }
   const RecordFrame frame = form ? form->frame : ReadFrame(code, offset);
   const size_t end = form ? form->end : offset + kRecordFrameSize + frame.operandLength;
@@ -318,6 +317,24 @@ template <bool ofCurrentLine>
       }
       offset = end;
       return handlers::GosubTo(*this, line, end);
+    }
+    case FormStatement::Kind::AssignFused: {
+      double* place = f.place;
+      offset = f.end;
+      double v;
+      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) return e;
+      *place = v;
+      return 0;
+    }
+    case FormStatement::Kind::IfFused: {
+      const size_t after = f.after, falseTarget = f.falseTarget;
+      double v;
+      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) {
+        offset = f.operand;
+        return e;
+      }
+      offset = (v == 0 || std::isnan(v)) ? falseTarget : after;
+      return 0;
     }
     case FormStatement::Kind::General: break;
   }

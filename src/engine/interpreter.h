@@ -389,8 +389,8 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   std::string lastCommand_;
 
   RunPosition pos_;
-  // The running lines' execution forms (made with the evaluator).
-  std::unique_ptr<ExecutionForms> forms_;
+  // The running lines' execution forms.
+  ExecutionForms forms_;
   std::unique_ptr<ResolvedJump[]> resolved_ = std::make_unique<ResolvedJump[]>(kResolvedJumps);
   TrapState traps_;
   uint32_t timerBase_ = 0;

@@ -175,6 +175,12 @@ class Evaluator {
   // of `epoch`, copied to `out`; false when it does not qualify. A copy may
   // run while PlansOf(epoch) holds.
   bool FindPlan(Code code, size_t pos, uint64_t epoch, bool assignment, quick::Plan& out);
+  // The steps of such a copy, while PlansOf holds.
+  std::span<const quick::Step> PlanSteps(const quick::Plan& plan, bool assignment) {
+    const std::vector<quick::Step>& steps = (assignment ? quickAssignments_ : quick_).Steps();
+    if (plan.firstStep + plan.stepCount > steps.size()) return {};
+    return {steps.data() + plan.firstStep, plan.stepCount};
+  }
   bool PlansOf(uint64_t epoch) const {
     return quick_.Epoch() == epoch && quickAssignments_.Epoch() == epoch;
   }

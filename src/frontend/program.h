@@ -19,6 +19,8 @@
 
 namespace torvic {
 
+struct FormStatement;  // the engine's execution form (see ProgramLine::FormSlot)
+
 // A line is charged to the memory budget (its object, text and code): a
 // line that does not fit throws std::bad_alloc when it is made, and a
 // replacement that does not fit leaves the line as it was.
@@ -52,11 +54,11 @@ class ProgramLine {
   std::vector<uint8_t> code;  // the compiled line, exact length (change it with ReplaceTextAndCode)
   uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
   // Where the engine's execution form of this line (engine/execution_form.h)
-  // stands in its pool: `count` statements from `first`, made in code epoch
-  // `epoch`. A cache: a stale epoch means there is none.
+  // stands: `count` statements from `first`, made in code epoch `epoch`. A
+  // cache: a stale epoch means there is none (and `first` may be freed).
   struct FormSlot {
     uint64_t epoch = ~uint64_t{0};
-    uint32_t first = 0;
+    const FormStatement* first = nullptr;
     uint32_t count = 0;
   };
   mutable FormSlot form;
