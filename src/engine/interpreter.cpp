@@ -227,7 +227,8 @@ template <bool ofCurrentLine>
     return ExecuteUncompiled(code, offset);
 
   const ProgramLine* reportLine = Running() ? pos_.Line() : nullptr;
-  *pendingStop_ = stopReason_ != StopReason::None;
+  const bool pending = stopReason_ != StopReason::None;
+  *pendingStop_ = pending;
   // Kept here as well as in the members: a trap handler or a stopped state
   // that runs inside the handler executes other statements meanwhile.
   const size_t start = offset;
@@ -250,7 +251,7 @@ template <bool ofCurrentLine>
   // "?Out of memory", which ON ERROR may trap; nothing of the statement
   // was kept that the unwinding did not put back.
   try {
-    if (form && form->kind != FormStatement::Kind::General && !*pendingStop_) {
+    if (form && form->kind != FormStatement::Kind::General && !pending) {
       result = RunFormStatement(*form, code, offset);
     } else if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
       // The usual LET of a program line (one number target, decoded) runs

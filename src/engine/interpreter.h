@@ -255,6 +255,8 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
     return ResolveTarget(site, n);
   }
   ProgramLine* FindLabel(std::string_view name) const { return program_.FindLabel(name); }
+  // The running lines' execution forms (engine/execution_form.h).
+  ExecutionForms& Forms() { return forms_; }
   bool Secure() const { return secure_; }
   void SetSecure(bool on) { secure_ = on; }
   // The TIMER function reads the tick count minus this base.

@@ -1,0 +1,120 @@
+// The execution form: which way each statement is given, that a form
+// follows its line through edits, and that the fast ways give what the
+// handlers give.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/execution_form.h"
+#include "session.h"
+
+namespace torvic {
+namespace {
+
+using Kind = FormStatement::Kind;
+
+// The kinds of line n's statements, in order, after a run made its form.
+std::vector<Kind> KindsOf(Session& s, uint32_t n) {
+  std::vector<Kind> kinds;
+  const ProgramLine* line = s.in.Program().FindLine(n, nullptr);
+  if (!line) return kinds;
+  const FormStatement* f = s.in.Forms().At(*line, kLineHeaderSize, s.in.Expressions().Eval());
+  if (!f) return kinds;
+  for (uint32_t i = 0; i < line->form.count; ++i) kinds.push_back(line->form.first[i].kind);
+  return kinds;
+}
+
+TEST(ExecutionForm, EachStatementGetsItsWay) {
+  Session s;
+  s.Run(
+      "10 A=A+1: B=A: C=5: D=A*B+C\n"
+      "20 IF A<3 THEN 10 ELSE GOSUB 100\n"
+      "30 IF A+B+C THEN X=1\n"
+      "40 DIM M(3): M(1)=A: GOTO *L\n"
+      "50 *L: A$=\"X\": IF A$=\"X\" THEN 60\n"
+      "60 END\n"
+      "100 RETURN\n"
+      "RUN\n");
+  EXPECT_EQ(KindsOf(s, 10),
+            (std::vector<Kind>{Kind::AssignFused, Kind::AssignFused, Kind::AssignFused,
+                               Kind::Assign}));
+  // The THEN and ELSE parts stand inside the IF record: they have entries.
+  EXPECT_EQ(KindsOf(s, 20), (std::vector<Kind>{Kind::IfFused, Kind::Goto, Kind::Gosub}));
+  EXPECT_EQ(KindsOf(s, 30), (std::vector<Kind>{Kind::If, Kind::AssignFused}));
+  // An element target is found by a step; a label target takes the handler.
+  EXPECT_EQ(KindsOf(s, 40), (std::vector<Kind>{Kind::General, Kind::Assign, Kind::General}));
+  EXPECT_EQ(KindsOf(s, 50), (std::vector<Kind>{Kind::General, Kind::General, Kind::General,
+                                               Kind::Goto}));
+  EXPECT_EQ(s.Var('A'), 3);
+  EXPECT_EQ(s.Var('X'), 1);
+}
+
+TEST(ExecutionForm, FollowsEditsAndRenumbering) {
+  Session s;
+  s.Run(
+      "10 A=A+1: IF A<5 THEN 10\n"
+      "20 B=A\n"
+      "RUN\nPRINT \"FIRST\";B\n"
+      "10 A=A+2: IF A<9 THEN 10\n"
+      "RUN\nPRINT \"RETYPED\";B\n"
+      "RENUM 100\nRUN\nPRINT \"RENUMBERED\";B\n"
+      "100 A=A-1: IF A>0 THEN 100\nRUN\nPRINT \"AGAIN\";B\n");
+  EXPECT_TRUE(s.Has("FIRST 5")) << s.transcript;
+  EXPECT_TRUE(s.Has("RETYPED 10")) << s.transcript;  // the new line ran, not the old form
+  EXPECT_TRUE(s.Has("RENUMBERED 10")) << s.transcript;
+  EXPECT_TRUE(s.Has("AGAIN-1")) << s.transcript;
+  EXPECT_FALSE(s.Has("?Undefined line")) << s.transcript;
+}
+
+// The same statements run by a program (the fast ways) and typed at the
+// prompt (the handlers, since only running lines have forms) leave the same
+// values; the errors of the fused operations are the operations' own.
+TEST(ExecutionForm, FastWaysAndHandlersAgree) {
+  const std::vector<std::string> lines = {
+      "G=-0: IF G THEN H=1 ELSE H=2",
+      "I=0.1: I=I+0.2: J=I*3: K=J/I: L=K-J",
+      "M=(I<J)+(J>=K)*2+(K<>L)*4+(L=L)*8+(I<=I)*16+(J>I)*32",
+      "A=-1.5: B=A*A: C=B/A: D=C-B: IF D<C THEN E=D ELSE E=C",
+      "IF A+B+C+D THEN F=7",
+  };
+  std::string program, typed;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    program += std::to_string(10 * (i + 1)) + " " + lines[i] + "\n";
+    typed += lines[i] + "\n";
+  }
+  Session fast, handlers;
+  fast.Run(program + "RUN\n");
+  handlers.Run(typed);
+  for (char v = 'A'; v <= 'M'; ++v)
+    EXPECT_EQ(fast.Var(v), handlers.Var(v)) << v << "\n" << fast.transcript;
+  EXPECT_EQ(fast.Var('H'), 2);
+
+  Session errors;
+  errors.Run(
+      "10 ON ERROR GOTO 900\n"
+      "20 A=1E308: B=A+A\n"
+      "30 C=7: D=C/0\n"
+      "40 E=1E-300: F=E*1E-300\n"
+      "60 IF A+A THEN N=1\n"
+      "70 END\n"
+      "900 O=O*100+ERR: P=P*100+ERL/10: RESUME NEXT\n"
+      "RUN\n");
+  EXPECT_EQ(errors.Var('O'), 36095236);  // overflow, /0, underflow, overflow
+  EXPECT_EQ(errors.Var('P'), 2030406);
+  EXPECT_EQ(errors.Var('B'), 0);
+  EXPECT_EQ(errors.Var('N'), 0);
+}
+
+TEST(ExecutionForm, BreakStopsAFusedLoop) {
+  Session s;
+  s.onLine = [&](const std::string& t) {
+    if (Session::EndsWith(t, "RUN\n")) s.PostBreakAfter(300);
+  };
+  s.Run("10 A=A+1: IF A>0 THEN 10\nRUN\n");
+  EXPECT_TRUE(s.Has("Break in 10")) << s.transcript;
+  EXPECT_GT(s.Var('A'), 0);
+}
+
+}  // namespace
+}  // namespace torvic
