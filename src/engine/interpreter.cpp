@@ -253,9 +253,10 @@ template <bool ofCurrentLine>
   try {
     if (form && form->kind != FormStatement::Kind::General && !pending) {
       result = RunFormStatement(*form, code, offset);
-    } else if (recordCode == stmt::kLet && offset < end && code[offset] == 1) {
+    } else if (!form && recordCode == stmt::kLet && offset < end && code[offset] == 1) {
       // The usual LET of a program line (one number target, decoded) runs
-      // here without its handler, as the handler would run it.
+      // here without its handler, as the handler would run it (a line's
+      // form has already told whether it is one).
       size_t pos = offset + 1;
       if (eval_->QuickAssign(Code(code, end), pos, result, /*wholeStatement=*/true)) offset = end;
       else result = handlers_[recordCode](*this, code, offset);
