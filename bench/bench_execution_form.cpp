@@ -38,8 +38,7 @@ int main() {
   constexpr int kLines = 60000;
   Rig rig;
   for (int i = 1; i <= kLines; ++i)
-    EnterNumberedLine(rig.in.Program(),
-                      std::to_string(i) + " A=A+1: IF A<0 THEN 1: B$=\"LINE\"");
+    EnterNumberedLine(rig.in.Program(), std::to_string(i) + " A=A+1: IF A<0 THEN 1: B$=\"LINE\"");
   size_t codeBytes = 0;
   for (const ProgramLine* l = rig.in.Program().First(); l; l = l->Next())
     codeBytes += l->CodeLength();
@@ -49,7 +48,8 @@ int main() {
   const double found = TimeRun(rig);
   std::printf("program: %d lines, %zu bytes of compiled code\n", kLines, codeBytes);
   std::printf("execution form: %zu statements, %zu bytes (%.2f x the code, %zu per statement)\n",
-              statements, formBytes, static_cast<double>(formBytes) / static_cast<double>(codeBytes),
+              statements, formBytes,
+              static_cast<double>(formBytes) / static_cast<double>(codeBytes),
               sizeof(FormStatement));
   std::printf("first run (forms made): %.3f s; second run (forms found): %.3f s\n", making, found);
   return 0;

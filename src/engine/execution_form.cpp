@@ -13,8 +13,7 @@
 
 namespace torvic {
 
-const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset,
-                                          Evaluator& eval) {
+const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset, Evaluator& eval) {
   const uint64_t epoch = ProgramLine::CodeEpoch();
   if (epoch != epoch_) {
     chunks_.clear();

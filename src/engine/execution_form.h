@@ -60,8 +60,8 @@ struct FormStatement {
   enum class Kind : uint8_t { General, Assign, If, Goto, Gosub, AssignFused, IfFused };
   Kind kind = Kind::General;
   quick::Op op = quick::Op::Number;  // AssignFused, IfFused
-  uint16_t after = 0;        // If
-  uint16_t falseTarget = 0;  // If
+  uint16_t after = 0;                // If
+  uint16_t falseTarget = 0;          // If
   uint32_t start = 0;
   uint32_t end = 0;
   uint32_t operand = 0;

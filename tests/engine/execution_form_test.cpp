@@ -36,16 +36,15 @@ TEST(ExecutionForm, EachStatementGetsItsWay) {
       "60 END\n"
       "100 RETURN\n"
       "RUN\n");
-  EXPECT_EQ(KindsOf(s, 10),
-            (std::vector<Kind>{Kind::AssignFused, Kind::AssignFused, Kind::AssignFused,
-                               Kind::Assign}));
+  EXPECT_EQ(KindsOf(s, 10), (std::vector<Kind>{Kind::AssignFused, Kind::AssignFused,
+                                               Kind::AssignFused, Kind::Assign}));
   // The THEN and ELSE parts stand inside the IF record: they have entries.
   EXPECT_EQ(KindsOf(s, 20), (std::vector<Kind>{Kind::IfFused, Kind::Goto, Kind::Gosub}));
   EXPECT_EQ(KindsOf(s, 30), (std::vector<Kind>{Kind::If, Kind::AssignFused}));
   // An element target is found by a step; a label target takes the handler.
   EXPECT_EQ(KindsOf(s, 40), (std::vector<Kind>{Kind::General, Kind::Assign, Kind::General}));
-  EXPECT_EQ(KindsOf(s, 50), (std::vector<Kind>{Kind::General, Kind::General, Kind::General,
-                                               Kind::Goto}));
+  EXPECT_EQ(KindsOf(s, 50),
+            (std::vector<Kind>{Kind::General, Kind::General, Kind::General, Kind::Goto}));
   EXPECT_EQ(s.Var('A'), 3);
   EXPECT_EQ(s.Var('X'), 1);
 }
