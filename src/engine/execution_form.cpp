@@ -7,7 +7,6 @@
 
 #include "base/codebytes.h"
 #include "expr/evaluator.h"
-#include "expr/expression_code.h"
 #include "frontend/code_buffer.h"
 #include "frontend/statements.h"
 
@@ -63,9 +62,7 @@ const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset
   std::copy(scratch_.begin(), scratch_.end(), first);
   statements_ += scratch_.size();
   line.form = ProgramLine::FormSlot{epoch_, first, static_cast<uint32_t>(scratch_.size())};
-  for (FormStatement* f = first; f != first + scratch_.size(); ++f)
-    if (f->start == offset) return f;
-  return nullptr;
+  return At(line, offset, eval);
 }
 
 FormStatement* ExecutionForms::Allocate(size_t n) {
@@ -99,10 +96,7 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
     case stmt::kIf: {
       // u16 (passed over), the condition, u16 offset of the false part.
       const size_t cond = op + 2;
-      // A lone number literal is read without a plan (EvaluateNumber).
-      if (cond >= f.end ||
-          (cond + 10 <= f.end && code[cond] == item::kNumber && code[cond + 9] == item::kEnd))
-        return;
+      if (cond >= f.end || Evaluator::IsLoneLiteral(span, cond)) return;
       if (!eval.FindPlan(span, cond, epoch_, /*assignment=*/false, f.plan)) return;
       const size_t after = cond + f.plan.length + 2;
       if (after > f.end) return;

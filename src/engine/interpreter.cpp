@@ -283,8 +283,8 @@ template <bool ofCurrentLine>
 [[gnu::always_inline]] inline int32_t Interpreter::RunFormStatement(const FormStatement& f,
                                                                     const uint8_t* code,
                                                                     size_t& offset) {
-  // Everything of `f` is read before anything runs: running may make other
-  // lines' forms, which can move it.
+  // Everything of `f` is read before anything runs: a statement that
+  // changes the code drops every form, this one too.
   switch (f.kind) {
     case FormStatement::Kind::Assign: {
       if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;

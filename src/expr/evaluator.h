@@ -125,15 +125,20 @@ class Evaluator {
   // A number ("?Type mismatch" for a string); with `round` rounded half up.
   // A lone number literal (FOR's 1 and TO 5) gives itself at once.
   int32_t EvaluateNumber(Code code, size_t& pos, double& out, bool round = false) {
-    constexpr size_t kLiteral = 1 + 8 + 1;  // item, value, end byte
-    if (CodeHas(code, pos, kLiteral) && code[pos] == item::kNumber && code[pos + 9] == item::kEnd &&
-        !stop_) {
+    if (IsLoneLiteral(code, pos) && !stop_) {
       out = ReadF64(code.data() + pos + 1);
-      pos += kLiteral;
+      pos += kLoneLiteralSize;
       if (round) out = RoundHalfUp(out);
       return kOk;
     }
     return EvaluateNumberOf(code, pos, out, round);
+  }
+  // Whether the expression at code[pos] is one number literal, which
+  // EvaluateNumber reads without a plan.
+  static constexpr size_t kLoneLiteralSize = 1 + 8 + 1;  // item, value, end byte
+  static bool IsLoneLiteral(Code code, size_t pos) {
+    return CodeHas(code, pos, kLoneLiteralSize) && code[pos] == item::kNumber &&
+           code[pos + 9] == item::kEnd;
   }
   // A string ("?Type mismatch" for a number).
   int32_t EvaluateString(Code code, size_t& pos, CBasicString& out);
