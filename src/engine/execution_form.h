@@ -12,7 +12,7 @@
 //
 // Kinds:
 //   General  the statement's handler, as for any record;
-//   Assign   LET of one number target the quick way: `plan` is the
+//   Assign   LET of one target (a number or a string) the quick way: `plan` is the
 //            assignment's quick plan (expr/quick_code.h), found once
 //            instead of by address on every run;
 //   If       IF whose condition has a quick plan: `plan`; `after` is the

@@ -65,6 +65,9 @@ void Evaluator::ReleaseStack() {
     }
   }
   for (CValue& v : stack_) v.str.Clear();
+  for (CValue& v : quickStrings_) v.str.Clear();
+  for (CValue& v : quickArgs_) v.str.Clear();
+  result_.str.Clear();
   scratch_.value.str.Clear();
   vars_.ReleaseParamFrames();
 }
@@ -125,32 +128,150 @@ int32_t Evaluator::RunOne(Code code, size_t& pos) {
 // out.
 inline CVariable* Evaluator::SiteScalar(quick::Site& site) {
   if (site.removals != vars_.Removals()) {
-    site.record = vars_.Scalar(kNumericScalar, site.name);
+    site.record = vars_.Scalar(
+        site.itemCode == item::kStringScalar ? kStringScalar : kNumericScalar, site.name);
     if (!site.record) return nullptr;
     site.removals = vars_.Removals();
   }
   return site.record;
 }
 
-// An element site's number for these subscripts: through the kept record,
+// An element site's place for these subscripts: through the kept record,
 // or found (and dimensioned on first use) as the general reference does.
+inline int32_t Evaluator::SiteSlot(quick::Site& site, int count, const double* subs,
+                                   VarSlot& slot) {
+  if (site.removals == vars_.Removals()) return vars_.ElementOf(*site.record, count, subs, slot);
+  CVariable* record = nullptr;
+  const uint32_t kind = site.itemCode == item::kStringElement ? kStringArray : kNumericArray;
+  const int32_t e =
+      vars_.Element(kind, site.name, count, subs, env_.ProgramRunning(), slot, nullptr, &record);
+  if (e == kOk && record) {
+    site.record = record;
+    site.removals = vars_.Removals();
+  }
+  return e;
+}
+
 inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double* subs,
                                       double*& at) {
   VarSlot slot;
-  int32_t e;
-  if (site.removals == vars_.Removals()) {
-    e = vars_.ElementOf(*site.record, count, subs, slot);
-  } else {
-    CVariable* record = nullptr;
-    e = vars_.Element(kNumericArray, site.name, count, subs, env_.ProgramRunning(), slot, nullptr,
-                      &record);
-    if (e == kOk && record) {
-      site.record = record;
-      site.removals = vars_.Removals();
-    }
-  }
+  const int32_t e = SiteSlot(site, count, subs, slot);
   if (e == kOk) at = slot.number;
   return e;
+}
+
+// A built-in of the string steps: its arguments, taken from the two stacks
+// in the order of its signature, and its worker (one of the pure ones, so
+// no stop and no code of its own can come of it).
+int32_t Evaluator::MixedCallStep(const quick::Step& s, double* st, int& sp, int& ssp) {
+  const int n = s.count;
+  for (int i = n - 1; i >= 0; --i) {
+    CValue& a = quickArgs_[static_cast<size_t>(i)];
+    if (s.text[i] == 'S') {
+      std::ranges::swap(a.str, quickStrings_[static_cast<size_t>(--ssp)].str);
+      a.kind = ValueKind::String;
+    } else {
+      a.SetNumber(st[--sp]);
+    }
+  }
+  CallContext ctx{*this, vars_, env_, s.code, s.signature};
+  result_.SetNumber(0);
+  if (int32_t e = WorkerFor(s.code)(ctx, quickArgs_.data(), n, result_)) return e;
+  if (result_.IsString() != s.stringResult) return kErrInternalError;  // a broken signature
+  if (s.stringResult) std::ranges::swap(quickStrings_[static_cast<size_t>(ssp++)].str, result_.str);
+  else st[sp++] = result_.number;
+  return kOk;
+}
+
+// A+tail joined into the target, as the general LET would assign the
+// joined copy: "?String too long" leaves it alone, and a target bound to a
+// record buffer gets storage of its own.
+int32_t Evaluator::AppendStep(const CBasicString& tail) {
+  CBasicString& to = *quickStringPlace_;
+  if (!to.FitsAppend(tail.Length())) return kErrStringTooLong;
+  if (to.Borrowed()) {
+    quickLeft_.SetString(to.View());
+    quickLeft_.str.Append(tail);
+    to.Assign(quickLeft_.str.View());
+  } else {
+    to.Append(tail);
+  }
+  return kOk;
+}
+
+// The string steps of RunSteps; quickSsp_ is the string stack's depth.
+[[gnu::always_inline]] inline int32_t Evaluator::StringStep(quick::PlanCache& cache,
+                                                            const quick::Step& s, double* st,
+                                                            int& sp) {
+  using quick::Op;
+  CValue* const ss = quickStrings_.data();
+  int& ssp = quickSsp_;
+  switch (s.op) {
+    case Op::Text: ss[ssp++].str.Assign(std::string_view(s.text, s.end)); break;
+    case Op::StringScalar: {
+      const CVariable* v = SiteScalar(cache.Sites()[s.site]);
+      if (!v) return kErrOutOfMemory;
+      ss[ssp++].str.Assign(v->str.View());
+      break;
+    }
+    case Op::StringElement: {
+      sp -= s.count;
+      VarSlot slot;
+      if (int32_t e = SiteSlot(cache.Sites()[s.site], s.count, st + sp, slot)) return e;
+      ss[ssp++].str.Assign(slot.str->View());
+      break;
+    }
+    case Op::Concat: {
+      CBasicString& a = ss[ssp - 2].str;
+      const CBasicString& b = ss[ssp - 1].str;
+      if (!a.FitsAppend(b.Length())) return kErrStringTooLong;
+      a.Append(b);
+      --ssp;
+      break;
+    }
+    case Op::Length:
+      --ssp;
+      st[sp++] = ss[ssp].str.Length();
+      break;
+    case Op::ScalarLength: {
+      const CVariable* v = SiteScalar(cache.Sites()[s.site]);
+      if (!v) return kErrOutOfMemory;
+      st[sp++] = v->str.Length();
+      break;
+    }
+    case Op::Chr: {
+      uint8_t c;
+      if (!CharacterCode(st[sp - 1], c)) return kErrFunctionCallError;
+      --sp;
+      ss[ssp++].str.Assign(std::string_view(reinterpret_cast<const char*>(&c), 1));
+      break;
+    }
+    case Op::CompareStrings:
+      ssp -= 2;
+      st[sp++] = CompareStrings(s.code, ss[ssp].str.View(), ss[ssp + 1].str.View());
+      break;
+    case Op::MixedCall:
+      if (int32_t e = MixedCallStep(s, st, sp, ssp)) return e;
+      break;
+    case Op::TargetStringScalar: {
+      CVariable* v = SiteScalar(cache.Sites()[s.site]);
+      if (!v) return kErrOutOfMemory;
+      quickStringPlace_ = &v->str;
+      break;
+    }
+    case Op::TargetStringElement: {
+      sp -= s.count;
+      VarSlot slot;
+      if (int32_t e = SiteSlot(cache.Sites()[s.site], s.count, st + sp, slot)) return e;
+      quickStringPlace_ = slot.str;
+      break;
+    }
+    case Op::Append:
+      if (int32_t e = AppendStep(ss[--ssp].str)) return e;
+      break;
+    default: return kErrInternalError;
+  }
+  return kOk;
 }
 
 // A call step of RunSteps: the worker on the numbers, which may evaluate
@@ -180,6 +301,7 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
   return kOk;
 }
 
+template <bool kStrings>
 [[gnu::always_inline]] inline int32_t Evaluator::RunSteps(quick::PlanCache& cache,
                                                           const quick::Plan& plan, double* st,
                                                           size_t& pos, double** place) {
@@ -285,6 +407,10 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
         else if (int32_t e = NumericBinary(op::kPower, a, 2, st[sp - 1])) return e;
         break;
       }
+      case Op::OtherBinary:
+        if (int32_t e = OtherNumericBinary(s->code, st[sp - 2], st[sp - 1], st[sp - 2])) return e;
+        --sp;
+        break;
       case Op::Binary: {
         quickLeft_.SetNumber(st[sp - 2]);
         quickRight_.SetNumber(st[sp - 1]);
@@ -299,6 +425,22 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
       case Op::Call:
         if (int32_t e = CallStep(cache, plan, st, sp, s, last, pos)) return e;
         break;
+      case Op::Text:
+      case Op::StringScalar:
+      case Op::StringElement:
+      case Op::Concat:
+      case Op::Length:
+      case Op::ScalarLength:
+      case Op::Chr:
+      case Op::CompareStrings:
+      case Op::MixedCall:
+      case Op::TargetStringScalar:
+      case Op::TargetStringElement:
+      case Op::Append:
+        // Plans without strings run without these steps (Plan::strings).
+        if constexpr (!kStrings) return kErrInternalError;
+        if (int32_t e = StringStep(cache, *s, st, sp)) return e;
+        break;
       default: __builtin_unreachable();  // the decoder writes no other step
     }
   }
@@ -308,8 +450,21 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
 [[gnu::always_inline]] inline int32_t Evaluator::RunPlan(const quick::Plan& found, size_t& pos,
                                                          double& out) {
   const quick::Plan plan = found;  // the pools may grow while it runs
+  if (plan.strings) [[unlikely]]
+    return RunPlanWithStrings(plan, pos, out);
   double st[quick::kMaxDepth + 1];
-  if (int32_t e = RunSteps(quick_, plan, st, pos)) return e;
+  if (int32_t e = RunSteps<false>(quick_, plan, st, pos)) return e;
+  out = st[0];
+  pos += plan.length;
+  return kOk;
+}
+
+// The same for a plan with string steps (kept out of the number plans'
+// loop, so that theirs keeps its registers).
+int32_t Evaluator::RunPlanWithStrings(const quick::Plan& plan, size_t& pos, double& out) {
+  double st[quick::kMaxDepth + 1];
+  quickSsp_ = 0;
+  if (int32_t e = RunSteps<true>(quick_, plan, st, pos)) return e;
   out = st[0];
   pos += plan.length;
   return kOk;
@@ -337,12 +492,32 @@ int32_t Evaluator::EvaluateNumberOf(Code code, size_t& pos, double& out, bool ro
   return kOk;
 }
 
+// An assignment whose plan has string steps. A string target's value is
+// copied into it (which unbinds one bound to a record buffer), unless the
+// append step has joined the tail to it already.
+int32_t Evaluator::RunAssignmentWithStrings(const quick::Plan& plan, size_t& pos) {
+  const size_t start = pos;
+  double* place = plan.place;
+  double st[quick::kMaxDepth + 1];
+  st[0] = 0;
+  quickSsp_ = 0;
+  quickStringPlace_ = nullptr;
+  // No stop can come of a plan with strings: it calls only pure built-ins.
+  if (int32_t e = RunSteps<true>(quickAssignments_, plan, st, pos, &place)) return e;
+  if (!plan.stringTarget) *place = st[0];
+  else if (!plan.append) quickStringPlace_->Assign(quickStrings_[0].str.View());
+  pos = start + plan.length;
+  return kOk;
+}
+
 int32_t Evaluator::RunAssignmentPlan(const quick::Plan& plan, size_t& pos) {
+  if (plan.strings) [[unlikely]]
+    return RunAssignmentWithStrings(plan, pos);
   const size_t start = pos;
   double* place = plan.place;
   double st[quick::kMaxDepth + 1];
   st[0] = 0;  // every plan leaves its value here; this says so to the compiler
-  int32_t e = RunSteps(quickAssignments_, plan, st, pos, &place);
+  int32_t e = RunSteps<false>(quickAssignments_, plan, st, pos, &place);
   if (e == kStopped && place) {
     // Stopped in the expression: it gives 0, as Evaluate gives it.
     st[0] = 0;
@@ -364,8 +539,7 @@ bool Evaluator::QuickAssign(Code code, size_t& pos, int32_t& e, bool wholeStatem
   return true;
 }
 
-bool Evaluator::FindPlan(Code code, size_t pos, uint64_t epoch, bool assignment,
-                         quick::Plan& out) {
+bool Evaluator::FindPlan(Code code, size_t pos, uint64_t epoch, bool assignment, quick::Plan& out) {
   const quick::Plan* found = (assignment ? quickAssignments_ : quick_).Find(code, pos, epoch);
   if (!found) return false;
   out = *found;

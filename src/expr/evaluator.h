@@ -289,10 +289,19 @@ class Evaluator {
   // target's subscripts, are left there. On a stop pos is left where the
   // general loop stops.
   CVariable* SiteScalar(quick::Site& site);
+  int32_t SiteSlot(quick::Site& site, int count, const double* subs, VarSlot& slot);
   int32_t SiteElement(quick::Site& site, int count, const double* subs, double*& at);
+  // The string steps that take more than a copy: a built-in with strings
+  // among its arguments or as its result, and the end of an append.
+  int32_t StringStep(quick::PlanCache& cache, const quick::Step& s, double* st, int& sp);
+  int32_t MixedCallStep(const quick::Step& s, double* st, int& sp, int& ssp);
+  int32_t AppendStep(const CBasicString& tail);
+  int32_t RunPlanWithStrings(const quick::Plan& plan, size_t& pos, double& out);
+  int32_t RunAssignmentWithStrings(const quick::Plan& plan, size_t& pos);
   // Target steps store the place they find in *place.
   int32_t CallStep(quick::PlanCache& cache, const quick::Plan& plan, double* st, int& sp,
                    const quick::Step*& s, const quick::Step*& last, size_t& pos);
+  template <bool kStrings>
   int32_t RunSteps(quick::PlanCache& cache, const quick::Plan& plan, double* st, size_t& pos,
                    double** place = nullptr);
   // One expression that must leave one value on the stack: quick when it
@@ -329,6 +338,11 @@ class Evaluator {
   quick::PlanCache quickAssignments_;
   std::array<CValue, 6> quickArgs_;  // arguments of a quick built-in call
   CValue quickLeft_, quickRight_;    // operands of the rarer quick operators
+  // The string stack of plans (only `str` is used; the slots keep their
+  // storage for reuse), and the place a string target step found.
+  std::array<CValue, quick::kMaxDepth + 1> quickStrings_;
+  CBasicString* quickStringPlace_ = nullptr;
+  int quickSsp_ = 0;  // the string stack's depth
 
   friend struct CallContext;
 };

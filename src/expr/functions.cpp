@@ -40,9 +40,9 @@ int32_t MaxMinOfTwo(CallContext& ctx, const CValue* args, int, CValue& result) {
 
 // chr$(code): one byte, code rounded half up, 0..255.
 int32_t ChrOfOne(CallContext&, const CValue* args, int, CValue& result) {
-  const double c = RoundHalfUp(args[0].number);
-  if (!(c >= 0 && c <= 255)) return kErrFunctionCallError;
-  result.MakeString().AppendByte(static_cast<uint8_t>(c));
+  uint8_t c;
+  if (!CharacterCode(args[0].number, c)) return kErrFunctionCallError;
+  result.MakeString().AppendByte(c);
   return kOk;
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <span>
 
+#include "expr/numeric_rules.h"
 #include "expr/value.h"
 
 namespace torvic {
@@ -39,6 +40,14 @@ using FunctionWorker = int32_t (*)(CallContext& ctx, const CValue* args, int cou
 
 // The worker of a function number (never null).
 FunctionWorker WorkerFor(uint8_t number);
+
+// chr$'s byte: the code rounded half up; false outside 0..255.
+inline bool CharacterCode(double code, uint8_t& out) {
+  const double c = RoundHalfUp(code);
+  if (!(c >= 0 && c <= 255)) return false;
+  out = static_cast<uint8_t>(c);
+  return true;
+}
 
 // The kernel of a one-number function that needs nothing but its number
 // (abs, sin, log, ...; see numeric_functions.h), or null.

@@ -137,17 +137,7 @@ int32_t ApplyGeneralBinaryOperator(uint8_t code, CValue& left, const CValue& rig
       left.number = CompareNumbers(code, left.number, right.number);
       return kOk;
     }
-    const int c = left.str.Compare(right.str);
-    bool t = false;
-    switch (code) {
-      case op::kEqual: t = c == 0; break;
-      case op::kNotEqual: t = c != 0; break;
-      case op::kLess: t = c == -1; break;
-      case op::kGreater: t = c == 1; break;
-      case op::kLessEqual: t = c == -1 || c == 0; break;
-      case op::kGreaterEqual: t = c == 1 || c == 0; break;
-    }
-    left.SetNumber(t ? -1 : 0);
+    left.SetNumber(CompareStrings(code, left.str.View(), right.str.View()));
     return kOk;
   }
   if (!left.IsNumber() || !right.IsNumber()) return kErrTypeMismatch;

@@ -119,6 +119,22 @@ inline int32_t NumericBinary(uint8_t code, double a, double b, double& out) {
   }
 }
 
+// A comparison (= <> < > <= >=) of two strings, byte by byte as
+// CBasicString::Compare orders them: -1 when it holds, else 0.
+inline double CompareStrings(uint8_t code, std::string_view a, std::string_view b) {
+  const int c = CBasicString::Compare(a, b);
+  bool t = false;
+  switch (code) {
+    case op::kEqual: t = c == 0; break;
+    case op::kNotEqual: t = c != 0; break;
+    case op::kLess: t = c < 0; break;
+    case op::kGreater: t = c > 0; break;
+    case op::kLessEqual: t = c <= 0; break;
+    case op::kGreaterEqual: t = c >= 0; break;
+  }
+  return t ? -1 : 0;
+}
+
 // The operators on values of any kind: strings, mixed kinds, the integer
 // operators, and numbers with the operators NumericBinary has out of line.
 int32_t ApplyGeneralBinaryOperator(uint8_t code, CValue& left, const CValue& right);

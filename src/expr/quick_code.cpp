@@ -1,5 +1,7 @@
 #include "expr/quick_code.h"
 
+#include <array>
+#include <cstring>
 #include <new>
 
 #include "expr/expression_code.h"
@@ -11,19 +13,6 @@
 namespace torvic::quick {
 
 namespace {
-
-// The fixed signatures that take and give numbers only: "", "N", "NN",
-// "NNN", "NNNNNN" (functions.cpp has the whole list). Their argument counts.
-int NumberSignatureArgs(uint8_t signature) {
-  switch (signature) {
-    case 1: return 0;
-    case 2: return 1;
-    case 4: return 2;
-    case 5: return 3;
-    case 6: return 6;
-    default: return -1;
-  }
-}
 
 Op OperatorStep(uint8_t code) {
   switch (code) {
@@ -40,12 +29,85 @@ Op OperatorStep(uint8_t code) {
     case op::kGreaterEqual: return Op::GreaterEqual;
     case op::kNegate: return Op::Negate;
     case op::kNot: return Op::Not;
+    case op::kIntDivide:
+    case op::kDiv:
+    case op::kMod: return Op::OtherBinary;
     default: return Op::Binary;
   }
 }
 
+// len and its signature ("S" giving a number), which plans run themselves.
+constexpr uint8_t kLen = 70, kOneString = 3;
+
+// The built-ins an expression with strings may call: they read their
+// arguments and nothing else, and run no code. Their workers are the
+// general evaluator's own.
+bool PureBuiltIn(uint8_t number) {
+  switch (number) {
+    case 11:   // bin$
+    case 16:   // chr$
+    case 58:   // hex$
+    case 63:   // instr
+    case 67:   // lcase$
+    case 69:   // left$
+    case 70:   // len
+    case 77:   // ltrim$
+    case 78:   // max
+    case 82:   // mid$
+    case 83:   // min
+    case 89:   // mod
+    case 94:   // oct$
+    case 96:   // asc
+    case 104:  // remainder
+    case 105:  // repeat$
+    case 106:  // reverse$
+    case 107:  // right$
+    case 109:  // round
+    case 111:  // rtrim$
+    case 120:  // space$
+    case 123:  // str$
+    case 124:  // string$
+    case 130:  // trim$
+    case 134:  // ucase$
+    case 137:  // val
+    case 231:  // count
+    case 235:  // lastindexof
+    case 248:  // beginswith
+    case 249:  // endswith
+      return true;
+    default: return false;
+  }
+}
+
+// How a step changes the string stack: strings taken, then strings given.
+int StringsTaken(const Step& s) {
+  switch (s.op) {
+    case Op::Concat:
+    case Op::CompareStrings: return 2;
+    case Op::Append:
+    case Op::Length: return 1;
+    case Op::MixedCall: {
+      int n = 0;
+      for (int i = 0; i < s.count; ++i) n += s.text[i] == 'S';
+      return n;
+    }
+    default: return 0;
+  }
+}
+int StringsGiven(const Step& s) {
+  switch (s.op) {
+    case Op::Text:
+    case Op::StringScalar:
+    case Op::StringElement:
+    case Op::Concat:
+    case Op::Chr: return 1;
+    case Op::MixedCall: return s.stringResult ? 1 : 0;
+    default: return 0;
+  }
+}
+
 // The walk over one expression (up to its 0 byte), as the general evaluator
-// reads it; `depth` is the number stack depth reached.
+// reads it, keeping the kind of every value it would have on its stack.
 class Decoder {
  public:
   Decoder(Code code, double* letters, std::vector<Step>& steps, std::vector<Site>& sites)
@@ -62,98 +124,155 @@ class Decoder {
       pos += 4;
       return true;
     }
-    if (c != item::kNumericScalar && c != item::kNumericElement) return false;
+    if (c < item::kNumericScalar || c > item::kStringElement) return false;
+    const bool text = c == item::kStringScalar || c == item::kStringElement;
     Site site;
     site.itemCode = c;
     site.itemPos = static_cast<uint32_t>(pos - 1);
     pos += 3;
     if (!ReadCodeName(code_, pos, site.name)) return false;
     Step s;
-    s.op = Op::TargetScalar;
-    if (c == item::kNumericElement) {
+    s.op = text ? Op::TargetStringScalar : Op::TargetScalar;
+    if (c == item::kNumericElement || c == item::kStringElement) {
       uint8_t count;
       if (!ReadCode8(code_, pos, count) || count == 0 || count > kMaxDimensions) return false;
       for (int i = 0; i < count; ++i)
-        if (!Expression(pos, i)) return false;
-      s.op = Op::TargetElement;
+        if (!Expression(pos, false)) return false;
+      Pop(count);
+      s.op = text ? Op::TargetStringElement : Op::TargetElement;
       s.count = count;
     }
+    plan.stringTarget = text;
+    strings_ |= text;
     s.site = static_cast<uint32_t>(sites_.size());
     sites_.push_back(site);
     steps_.push_back(s);
     return true;
   }
 
-  // One expression at pos that leaves exactly one number.
-  bool Expression(size_t& pos, int baseDepth) {
-    int depth = baseDepth;
+  // One expression at pos that leaves exactly one value, a string when
+  // `text`.
+  bool Expression(size_t& pos, bool text) {
+    const int base = top_;
     for (;;) {
       uint8_t c;
       if (!ReadCode8(code_, pos, c)) return false;
       Step s;
       switch (c) {
-        case item::kEnd: return depth == baseDepth + 1;
+        case item::kEnd: return top_ == base + 1 && kinds_[top_ - 1] == text;
         case item::kNumber:
           if (!CodeHas(code_, pos, 8)) return false;
           s.op = Op::Number;
           s.number = ReadF64(code_.data() + pos);
           pos += 8;
-          ++depth;
+          if (!Push(false)) return false;
+          break;
+        case item::kString:
+          if (!TextItem(pos, s) || !Push(true)) return false;
           break;
         case item::kOperator: {
           bool folded = false;
-          if (!OperatorItem(pos, baseDepth, depth, s, folded)) return false;
+          if (!OperatorItem(pos, base, s, folded)) return false;
           if (folded) continue;
           break;
         }
-        case item::kCall:
-          if (!CallItem(pos, baseDepth, depth, s)) return false;
+        case item::kCall: {
+          bool folded = false;
+          if (!CallItem(pos, base, s, folded)) return false;
+          if (folded) continue;
           break;
+        }
         case item::kLetter:
           if (!CodeHas(code_, pos, 4) || code_[pos + 3] > 25) return false;
           s.op = Op::Letter;
           s.place = letters_ + code_[pos + 3];
           pos += 4;
-          ++depth;
+          if (!Push(false)) return false;
           break;
         case item::kNumericScalar:
+        case item::kStringScalar:
         case item::kConstant: {
           Site site;
           site.itemCode = c;
           site.itemPos = static_cast<uint32_t>(pos - 1);
           pos += 3;
           if (!ReadCodeName(code_, pos, site.name)) return false;
-          s.op = c == item::kConstant ? Op::Constant : Op::Scalar;
+          s.op = c == item::kConstant       ? Op::Constant
+                 : c == item::kStringScalar ? Op::StringScalar
+                                            : Op::Scalar;
           s.site = static_cast<uint32_t>(sites_.size());
           sites_.push_back(site);
-          ++depth;
+          if (!Push(c == item::kStringScalar)) return false;
           break;
         }
         case item::kNumericElement:
-          if (!ElementItem(pos, depth, s)) return false;
-          ++depth;
+        case item::kStringElement:
+          if (!ElementItem(pos, c, s)) return false;
           break;
-        default: return false;  // strings, FN, parameters, pseudo-operands
+        default: return false;  // FN, parameters, pseudo-operands
       }
-      if (depth > kMaxDepth) return false;
       steps_.push_back(s);
     }
   }
 
+  // Whether the expression touches strings, and whether it calls a
+  // built-in outside PureBuiltIn's list: the two may not meet.
+  bool Qualifies() const { return !(strings_ && impure_); }
+  bool UsesStrings() const { return strings_; }
+
  private:
-  // An operator item: its step, checked against the depth it needs; x^2
+  // The kinds of the values on the general stack at this point of the
+  // walk (true: a string), and how many of each.
+  bool Push(bool text) {
+    if (top_ == static_cast<int>(kinds_.size())) return false;
+    kinds_[static_cast<size_t>(top_++)] = text;
+    int& n = text ? stringDepth_ : numberDepth_;
+    strings_ |= text;
+    return ++n <= kMaxDepth;
+  }
+  void Pop(int n) {
+    for (; n > 0; --n) --(kinds_[static_cast<size_t>(--top_)] ? stringDepth_ : numberDepth_);
+  }
+  bool KindAt(int fromTop) const { return kinds_[static_cast<size_t>(top_ - fromTop)]; }
+
+  // A string literal: its bytes up to the 0 byte (the length byte holds
+  // only the low 8 bits).
+  bool TextItem(size_t& pos, Step& s) {
+    if (!CodeHas(code_, pos, 1)) return false;
+    const uint8_t* start = code_.data() + pos + 1;
+    const void* zero = std::memchr(start, 0, code_.size() - pos - 1);
+    if (!zero) return false;
+    const size_t n = static_cast<size_t>(static_cast<const uint8_t*>(zero) - start);
+    s.op = Op::Text;
+    s.text = reinterpret_cast<const char*>(start);
+    s.end = static_cast<uint32_t>(n);
+    pos += n + 2;
+    return true;
+  }
+
+  // An operator item: its step, checked against the values it needs; x^2
   // folds into the step that pushed the 2 (`folded`: no step of its own).
-  bool OperatorItem(size_t& pos, int baseDepth, int& depth, Step& s, bool& folded) {
+  bool OperatorItem(size_t& pos, int base, Step& s, bool& folded) {
     uint8_t o;
-    if (!ReadCode8(code_, pos, o) || o == 0 || o > op::kLast || o == op::kConcat) return false;
-    s.op = OperatorStep(o);
+    if (!ReadCode8(code_, pos, o) || o == 0 || o > op::kLast) return false;
     s.code = o;
     if (o == op::kNegate || o == op::kNot) {
-      if (depth <= baseDepth) return false;
-    } else {
-      if (depth < baseDepth + 2) return false;
-      --depth;
+      if (top_ <= base || KindAt(1)) return false;
+      s.op = OperatorStep(o);
+      return true;
     }
+    if (top_ < base + 2 || KindAt(1) != KindAt(2)) return false;
+    if (KindAt(1)) {
+      if (o == op::kConcat || o == op::kPlus) s.op = Op::Concat;
+      else if (o >= op::kEqual && o <= op::kGreaterEqual) s.op = Op::CompareStrings;
+      else return false;
+      Pop(2);
+      return Push(s.op == Op::Concat);
+    }
+    if (o == op::kConcat) return false;
+    s.op = OperatorStep(o);
+    Pop(2);
+    Push(false);
     // x^2: the exponent (the last number pushed) folds into one step.
     if (o == op::kPower && steps_.back().op == Op::Number && steps_.back().number == 2) {
       steps_.back().op = Op::Square;
@@ -162,54 +281,106 @@ class Decoder {
     return true;
   }
 
-  // A call of a built-in function of numbers: a kernel when the function
-  // has one, else the general call.
-  bool CallItem(size_t& pos, int baseDepth, int& depth, Step& s) {
+  // A call of a built-in function of fixed signature: a kernel when the
+  // function has one, a call of its worker otherwise.
+  // len of a string scalar folds into the step that read the scalar
+  // (`folded`), which then reads only its length.
+  bool CallItem(size_t& pos, int base, Step& s, bool& folded) {
     if (!CodeHas(code_, pos, 6)) return false;
     const uint8_t number = code_[pos + 3];
     const uint8_t signature = code_[pos + 5];
-    const int n = NumberSignatureArgs(signature);
-    if (n < 0 || depth < baseDepth + n) return false;
+    const SignatureKinds* kinds = FixedSignature(signature);
+    if (!kinds) return false;
+    const int n = static_cast<int>(std::strlen(kinds->args));
+    if (top_ < base + n) return false;
+    bool numbers = !kinds->stringResult;
+    for (int i = 0; i < n; ++i) {
+      const char k = kinds->args[i];
+      if ((k != 'N' && k != 'S') || KindAt(n - i) != (k == 'S')) return false;
+      numbers &= k == 'N';
+    }
     pos += 6;
-    if (signature == 2) {
-      if (NumberKernel k = NumberKernelFor(number)) {
+    Pop(n);
+    if (!Push(kinds->stringResult)) return false;
+    if (numbers && n == 1) {
+      if (NumberKernel k = NumberKernelFor(number)) {  // needs nothing but its number
         s.op = Op::Kernel;
         s.kernel = k;
         return true;
       }
     }
-    s.op = Op::Call;
+    if (number == kLen && signature == kOneString) {
+      if (steps_.back().op == Op::StringScalar) {
+        steps_.back().op = Op::ScalarLength;
+        folded = true;
+      }
+      s.op = Op::Length;
+      return true;
+    }
+    if (number == fnum::kChr && signature == sig::kNumberToString) {
+      s.op = Op::Chr;
+      return true;
+    }
+    impure_ |= !PureBuiltIn(number);
+    s.op = numbers ? Op::Call : Op::MixedCall;
     s.code = number;
     s.count = static_cast<uint8_t>(n);
     s.signature = signature;
     s.end = static_cast<uint32_t>(pos);
-    depth = depth - n + 1;
+    s.stringResult = kinds->stringResult;
+    if (!numbers) s.text = kinds->args;
     return true;
   }
 
-  // A numeric array element: its subscripts' steps, then its own.
-  bool ElementItem(size_t& pos, int depth, Step& s) {
+  // An array element: its subscripts' steps, then its own.
+  bool ElementItem(size_t& pos, uint8_t c, Step& s) {
     Site site;
-    site.itemCode = item::kNumericElement;
+    site.itemCode = c;
     site.itemPos = static_cast<uint32_t>(pos - 1);
     pos += 3;
     uint8_t count;
     if (!ReadCodeName(code_, pos, site.name) || !ReadCode8(code_, pos, count)) return false;
     if (count == 0 || count > kMaxDimensions) return false;
     for (int i = 0; i < count; ++i)
-      if (!Expression(pos, depth + i)) return false;
-    s.op = Op::Element;
+      if (!Expression(pos, false)) return false;
+    Pop(count);
+    s.op = c == item::kStringElement ? Op::StringElement : Op::Element;
     s.count = count;
     s.site = static_cast<uint32_t>(sites_.size());
     sites_.push_back(site);
-    return true;
+    return Push(c == item::kStringElement);
   }
 
   Code code_;
   double* letters_;
   std::vector<Step>& steps_;
   std::vector<Site>& sites_;
+  std::array<bool, 2 * kMaxDepth + 2> kinds_{};
+  int top_ = 0, numberDepth_ = 0, stringDepth_ = 0;
+  bool strings_ = false, impure_ = false;
 };
+
+// An assignment A$=A$+tail becomes an append when its expression, from
+// step `first` on, reads the target's own scalar first and keeps it at the
+// bottom of the string stack until the last step joins the tail to it.
+void MakeAppend(std::vector<Step>& steps, const std::vector<Site>& sites, size_t first,
+                const Site& target, Plan& plan) {
+  const size_t last = steps.size() - 1;
+  if (last <= first + 1 || steps[first].op != Op::StringScalar || steps[last].op != Op::Concat)
+    return;
+  const Site& read = sites[steps[first].site];
+  if (read.itemCode != item::kStringScalar || read.name != target.name) return;
+  int depth = 1;
+  for (size_t i = first + 1; i < last; ++i) {
+    depth -= StringsTaken(steps[i]);
+    if (depth < 1) return;
+    depth += StringsGiven(steps[i]);
+  }
+  if (depth != 2) return;
+  steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(first));
+  steps.back().op = Op::Append;
+  plan.append = true;
+}
 
 }  // namespace
 
@@ -217,7 +388,7 @@ bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
             std::vector<Site>& sites, Plan& plan) {
   const size_t stepMark = steps.size(), siteMark = sites.size(), start = pos;
   Decoder d(code, letters, steps, sites);
-  if (!d.Expression(pos, 0)) {
+  if (!d.Expression(pos, false) || !d.Qualifies()) {
     steps.resize(stepMark);
     sites.resize(siteMark);
     return false;
@@ -225,6 +396,7 @@ bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
   plan.firstStep = static_cast<uint32_t>(stepMark);
   plan.stepCount = static_cast<uint32_t>(steps.size() - stepMark);
   plan.length = static_cast<uint32_t>(pos - start);
+  plan.strings = d.UsesStrings();
   return true;
 }
 
@@ -233,20 +405,25 @@ bool DecodeAssignment(Code code, size_t pos, double* letters, std::vector<Step>&
   const size_t stepMark = steps.size(), siteMark = sites.size(), start = pos;
   Decoder d(code, letters, steps, sites);
   plan.place = nullptr;
+  plan.stringTarget = plan.append = false;
   bool ok = d.Target(pos, plan) && CodeHas(code, pos, 1) && code[pos] == item::kEnd;
+  const size_t first = steps.size();
   if (ok) {
     ++pos;
-    ok = d.Expression(pos, 0);
+    ok = d.Expression(pos, plan.stringTarget) && d.Qualifies();
   }
   if (!ok) {
     steps.resize(stepMark);
     sites.resize(siteMark);
     return false;
   }
+  if (first > stepMark && steps[first - 1].op == Op::TargetStringScalar)
+    MakeAppend(steps, sites, first, sites[steps[first - 1].site], plan);
   plan.firstStep = static_cast<uint32_t>(stepMark);
   plan.stepCount = static_cast<uint32_t>(steps.size() - stepMark);
   plan.length = static_cast<uint32_t>(pos - start);
   plan.endsStatement = pos < code.size() && code[pos] == 0;
+  plan.strings = d.UsesStrings();
   return true;
 }
 

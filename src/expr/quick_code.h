@@ -1,13 +1,25 @@
-// Quick code: number expressions of program lines decoded once into fixed
-// steps, so that running them again reads no item headers, checks no bounds
-// and touches no value of the general stack.
+// Quick code: expressions of program lines decoded once into fixed steps,
+// so that running them again reads no item headers, checks no bounds and
+// touches no value of the general stack.
 //
-// Only expressions whose every item gives a number qualify: number
-// literals, letters, named numeric scalars, numeric array elements (with
-// quick subscripts), named constants, the number operators, and built-in
-// functions whose fixed signature takes and gives numbers only. Anything
-// else (strings, FN, USR, the pseudo-operands, malformed code) is left to
-// the general evaluator, which also reports every error of malformed code.
+// What qualifies: number and string literals, letters, named scalars,
+// array elements (with quick subscripts), named constants, the operators,
+// and built-in functions of fixed signature (numbers and strings in, a
+// number or a string out). Anything else (FN, USR, list signatures, the
+// pseudo-operands, malformed code) is left to the general evaluator, which
+// also reports every error of malformed code; so is an operator or a
+// function given the wrong kind of value, so that "?Type mismatch" keeps
+// coming from one place.
+//
+// Numbers and strings have a stack each; every step knows from the decoder
+// which it works on. An expression that touches strings may call only the
+// built-ins that neither run code nor look outside their arguments (the
+// list in quick_code.cpp), so no plan runs while one with strings is under
+// way and the evaluator's one string stack serves them all.
+//
+// A one-target string assignment whose expression begins with the target
+// and ends with joining something to it (A$=A$+X$, A$=A$+CHR$(N)+B$) is an
+// append: the target is not copied out and back, the tail is added to it.
 //
 // A plan runs the same operations in the same order as the general
 // evaluator: variables are created when read, arrays dimensioned on first
@@ -49,27 +61,45 @@ enum class Op : uint8_t {
   LessEqual,
   GreaterEqual,
   Power,
-  Square,  // ^ 2
-  Binary,  // any other number operator `code`
-  Call,    // built-in `code` (function number) with `count` numbers, signature `signature`
-  Kernel,  // a one-number built-in that needs nothing but its number: `kernel`
+  Square,       // ^ 2
+  OtherBinary,  // \ DIV MOD (`code`), which need no more than their numbers
+  Binary,       // any other number operator `code`
+  Call,         // built-in `code` (function number) with `count` numbers, signature `signature`
+  Kernel,       // a one-number built-in that needs nothing but its number: `kernel`
+  // Strings.
+  Text,            // push the literal `text` of `end` bytes
+  StringScalar,    // push the string scalar of site `site`
+  StringElement,   // pop `count` subscripts, push the string element of site `site`
+  Concat,          // join the top two strings
+  Length,          // pop a string, push its length (len)
+  ScalarLength,    // push the length of the string scalar of site `site` (len of it)
+  Chr,             // pop a number, push chr$ of it
+  CompareStrings,  // pop two strings, push the truth of comparison `code`
+  // Built-in `code` with `count` arguments of kinds `text` ('N', 'S'),
+  // giving a string when `stringResult`: signature `signature`.
+  MixedCall,
   // Assignment targets: find the place the value will go to, before the
   // expression runs (as the general LET resolves its targets first).
-  TargetScalar,   // the named scalar of site `site`
-  TargetElement,  // pop `count` subscripts: the element of site `site`
+  TargetScalar,         // the named scalar of site `site`
+  TargetElement,        // pop `count` subscripts: the element of site `site`
+  TargetStringScalar,   // the same for strings
+  TargetStringElement,  //
+  Append,               // add the top string to the target (the last step of an append)
 };
 
 struct Step {
   Op op;
-  uint8_t code = 0;       // operator code or function number
-  uint8_t count = 0;      // subscripts or arguments
-  uint8_t signature = 0;  // Call
-  uint32_t site = 0;      // Scalar, Element, Constant
-  uint32_t end = 0;       // Call: code offset just past the item (a stop leaves pos there)
+  uint8_t code = 0;           // operator code or function number
+  uint8_t count = 0;          // subscripts or arguments
+  uint8_t signature = 0;      // Call
+  uint32_t site = 0;          // Scalar, Element, Constant
+  uint32_t end = 0;           // Call: code offset just past the item (a stop leaves pos there)
+  bool stringResult = false;  // MixedCall
   union {
     double number;
     double* place;
     int32_t (*kernel)(double x, double& out);
+    const char* text;  // Text (into the line's code), MixedCall (argument kinds)
   };
   Step() : op(Op::Number), number(0) {}
 };
@@ -78,7 +108,7 @@ struct Step {
 // line's code, which lives as long as the plan) and the record found for
 // it, valid while the store's removal count is `removals`.
 struct Site {
-  uint8_t itemCode = 0;  // 6 numeric scalar, 8 numeric element, 10 constant
+  uint8_t itemCode = 0;  // 6/7 numeric/string scalar, 8/9 element, 10 constant
   uint32_t itemPos = 0;  // the item's offset in the code
   std::string_view name;
   CVariable* record = nullptr;
@@ -93,9 +123,16 @@ struct Plan {
   bool endsStatement = false;
   // Assignments: a letter target's place (else a target step finds it).
   double* place = nullptr;
+  // Assignments: the target is a string (a target step finds it), and
+  // the plan appends to it rather than giving it a value.
+  bool stringTarget = false;
+  bool append = false;
+  // The plan has string steps (and runs in the loop that has them).
+  bool strings = false;
 };
 
-// The deepest number stack a plan may need; deeper expressions stay general.
+// The deepest number stack, and string stack, a plan may need; deeper
+// expressions stay general.
 inline constexpr int kMaxDepth = 32;
 
 // Decodes the expression at code[pos] into steps and sites appended to the
@@ -103,9 +140,10 @@ inline constexpr int kMaxDepth = 32;
 // place of letter variable A (B follows it, and so on).
 bool Decode(Code code, size_t pos, double* letters, std::vector<Step>& steps,
             std::vector<Site>& sites, Plan& plan);
-// The same for an assignment of LET with one target: a numeric variable
-// item (letter, scalar or element with quick subscripts), the 0 byte that
-// ends the target list, and the expression; `length` covers all three.
+// The same for an assignment of LET with one target: a variable item
+// (letter, scalar or element with quick subscripts), the 0 byte that ends
+// the target list, and the expression of the target's kind; `length`
+// covers all three.
 bool DecodeAssignment(Code code, size_t pos, double* letters, std::vector<Step>& steps,
                       std::vector<Site>& sites, Plan& plan);
 
