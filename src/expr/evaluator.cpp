@@ -11,6 +11,7 @@
 #include "expr/functions.h"
 #include "expr/numeric_rules.h"
 #include "expr/operators.h"
+#include "expr/string_functions.h"
 #include "platform/host.h"
 
 namespace torvic {
@@ -65,7 +66,10 @@ void Evaluator::ReleaseStack() {
     }
   }
   for (CValue& v : stack_) v.str.Clear();
-  for (CValue& v : quickStrings_) v.str.Clear();
+  for (QuickString& q : quickStrings_) {
+    q.view = {};
+    q.own.Clear();
+  }
   for (CValue& v : quickArgs_) v.str.Clear();
   result_.str.Clear();
   scratch_.value.str.Clear();
@@ -168,8 +172,7 @@ int32_t Evaluator::MixedCallStep(const quick::Step& s, double* st, int& sp, int&
   for (int i = n - 1; i >= 0; --i) {
     CValue& a = quickArgs_[static_cast<size_t>(i)];
     if (s.text[i] == 'S') {
-      std::ranges::swap(a.str, quickStrings_[static_cast<size_t>(--ssp)].str);
-      a.kind = ValueKind::String;
+      a.SetString(quickStrings_[static_cast<size_t>(--ssp)].view);
     } else {
       a.SetNumber(st[--sp]);
     }
@@ -178,17 +181,23 @@ int32_t Evaluator::MixedCallStep(const quick::Step& s, double* st, int& sp, int&
   result_.SetNumber(0);
   if (int32_t e = WorkerFor(s.code)(ctx, quickArgs_.data(), n, result_)) return e;
   if (result_.IsString() != s.stringResult) return kErrInternalError;  // a broken signature
-  if (s.stringResult) std::ranges::swap(quickStrings_[static_cast<size_t>(ssp++)].str, result_.str);
-  else st[sp++] = result_.number;
+  if (s.stringResult) {
+    QuickString& t = quickStrings_[static_cast<size_t>(ssp++)];
+    std::ranges::swap(t.own, result_.str);
+    t.view = t.own.View();
+  } else {
+    st[sp++] = result_.number;
+  }
   return kOk;
 }
 
 // A+tail joined into the target, as the general LET would assign the
 // joined copy: "?String too long" leaves it alone, and a target bound to a
-// record buffer gets storage of its own.
-int32_t Evaluator::AppendStep(const CBasicString& tail) {
+// record buffer gets storage of its own. The tail may view the target
+// itself, which Append allows.
+int32_t Evaluator::AppendStep(std::string_view tail) {
   CBasicString& to = *quickStringPlace_;
-  if (!to.FitsAppend(tail.Length())) return kErrStringTooLong;
+  if (!to.FitsAppend(static_cast<int64_t>(tail.size()))) return kErrStringTooLong;
   if (to.Borrowed()) {
     quickLeft_.SetString(to.View());
     quickLeft_.str.Append(tail);
@@ -204,34 +213,39 @@ int32_t Evaluator::AppendStep(const CBasicString& tail) {
                                                             const quick::Step& s, double* st,
                                                             int& sp) {
   using quick::Op;
-  CValue* const ss = quickStrings_.data();
+  QuickString* const ss = quickStrings_.data();
   int& ssp = quickSsp_;
   switch (s.op) {
-    case Op::Text: ss[ssp++].str.Assign(std::string_view(s.text, s.end)); break;
+    case Op::Text: ss[ssp++].view = std::string_view(s.text, s.end); break;
     case Op::StringScalar: {
       const CVariable* v = SiteScalar(cache.Sites()[s.site]);
       if (!v) return kErrOutOfMemory;
-      ss[ssp++].str.Assign(v->str.View());
+      ss[ssp++].view = v->str.View();
       break;
     }
     case Op::StringElement: {
       sp -= s.count;
       VarSlot slot;
       if (int32_t e = SiteSlot(cache.Sites()[s.site], s.count, st + sp, slot)) return e;
-      ss[ssp++].str.Assign(slot.str->View());
+      ss[ssp++].view = slot.str->View();
       break;
     }
     case Op::Concat: {
-      CBasicString& a = ss[ssp - 2].str;
-      const CBasicString& b = ss[ssp - 1].str;
-      if (!a.FitsAppend(b.Length())) return kErrStringTooLong;
-      a.Append(b);
+      QuickString& a = ss[ssp - 2];
+      const std::string_view b = ss[ssp - 1].view;
+      if (a.view.size() + b.size() > static_cast<size_t>(CBasicString::kMaxLength))
+        return kErrStringTooLong;
+      // Joined in the entry's own storage (the view may be a cut of it).
+      if (a.view.data() != a.own.View().data() || a.view.size() != a.own.View().size())
+        a.own.Assign(a.view);
+      a.own.Append(b);
+      a.view = a.own.View();
       --ssp;
       break;
     }
     case Op::Length:
       --ssp;
-      st[sp++] = ss[ssp].str.Length();
+      st[sp++] = static_cast<double>(ss[ssp].view.size());
       break;
     case Op::ScalarLength: {
       const CVariable* v = SiteScalar(cache.Sites()[s.site]);
@@ -243,12 +257,38 @@ int32_t Evaluator::AppendStep(const CBasicString& tail) {
       uint8_t c;
       if (!CharacterCode(st[sp - 1], c)) return kErrFunctionCallError;
       --sp;
-      ss[ssp++].str.Assign(std::string_view(reinterpret_cast<const char*>(&c), 1));
+      QuickString& t = ss[ssp++];
+      t.own.Assign(std::string_view(reinterpret_cast<const char*>(&c), 1));
+      t.view = t.own.View();
+      break;
+    }
+    case Op::Left:
+      --sp;
+      if (!LeftPart(ss[ssp - 1].view, st[sp], ss[ssp - 1].view)) return kErrFunctionCallError;
+      break;
+    case Op::Right:
+      --sp;
+      if (!RightPart(ss[ssp - 1].view, st[sp], ss[ssp - 1].view)) return kErrFunctionCallError;
+      break;
+    case Op::Mid:
+      sp -= 2;
+      if (!MidPart(ss[ssp - 1].view, st[sp], st[sp + 1], ss[ssp - 1].view))
+        return kErrFunctionCallError;
+      break;
+    case Op::Instr:
+      ssp -= 2;
+      st[sp++] = InstrPosition(ss[ssp].view, ss[ssp + 1].view, 1);
+      break;
+    case Op::InstrFrom: {
+      int32_t from;
+      if (!InstrFrom(st[sp - 1], from)) return kErrFunctionCallError;
+      ssp -= 2;
+      st[sp - 1] = InstrPosition(ss[ssp].view, ss[ssp + 1].view, from);
       break;
     }
     case Op::CompareStrings:
       ssp -= 2;
-      st[sp++] = CompareStrings(s.code, ss[ssp].str.View(), ss[ssp + 1].str.View());
+      st[sp++] = CompareStrings(s.code, ss[ssp].view, ss[ssp + 1].view);
       break;
     case Op::MixedCall:
       if (int32_t e = MixedCallStep(s, st, sp, ssp)) return e;
@@ -267,7 +307,7 @@ int32_t Evaluator::AppendStep(const CBasicString& tail) {
       break;
     }
     case Op::Append:
-      if (int32_t e = AppendStep(ss[--ssp].str)) return e;
+      if (int32_t e = AppendStep(ss[--ssp].view)) return e;
       break;
     default: return kErrInternalError;
   }
@@ -432,6 +472,11 @@ template <bool kStrings>
       case Op::Length:
       case Op::ScalarLength:
       case Op::Chr:
+      case Op::Left:
+      case Op::Right:
+      case Op::Mid:
+      case Op::Instr:
+      case Op::InstrFrom:
       case Op::CompareStrings:
       case Op::MixedCall:
       case Op::TargetStringScalar:
@@ -505,7 +550,7 @@ int32_t Evaluator::RunAssignmentWithStrings(const quick::Plan& plan, size_t& pos
   // No stop can come of a plan with strings: it calls only pure built-ins.
   if (int32_t e = RunSteps<true>(quickAssignments_, plan, st, pos, &place)) return e;
   if (!plan.stringTarget) *place = st[0];
-  else if (!plan.append) quickStringPlace_->Assign(quickStrings_[0].str.View());
+  else if (!plan.append) quickStringPlace_->Assign(quickStrings_[0].view);  // may view itself
   pos = start + plan.length;
   return kOk;
 }

@@ -295,7 +295,7 @@ class Evaluator {
   // among its arguments or as its result, and the end of an append.
   int32_t StringStep(quick::PlanCache& cache, const quick::Step& s, double* st, int& sp);
   int32_t MixedCallStep(const quick::Step& s, double* st, int& sp, int& ssp);
-  int32_t AppendStep(const CBasicString& tail);
+  int32_t AppendStep(std::string_view tail);
   int32_t RunPlanWithStrings(const quick::Plan& plan, size_t& pos, double& out);
   int32_t RunAssignmentWithStrings(const quick::Plan& plan, size_t& pos);
   // Target steps store the place they find in *place.
@@ -338,9 +338,13 @@ class Evaluator {
   quick::PlanCache quickAssignments_;
   std::array<CValue, 6> quickArgs_;  // arguments of a quick built-in call
   CValue quickLeft_, quickRight_;    // operands of the rarer quick operators
-  // The string stack of plans (only `str` is used; the slots keep their
-  // storage for reuse), and the place a string target step found.
-  std::array<CValue, quick::kMaxDepth + 1> quickStrings_;
+  // The string stack of plans (views, and storage of their own kept for
+  // reuse: quick_code.h), and the place a string target step found.
+  struct QuickString {
+    std::string_view view;
+    CBasicString own;
+  };
+  std::array<QuickString, quick::kMaxDepth + 1> quickStrings_;
   CBasicString* quickStringPlace_ = nullptr;
   int quickSsp_ = 0;  // the string stack's depth
 

@@ -39,6 +39,21 @@ Op OperatorStep(uint8_t code) {
 // len and its signature ("S" giving a number), which plans run themselves.
 constexpr uint8_t kLen = 70, kOneString = 3;
 
+// The built-ins plans run as steps of their own (the cutting and searching
+// through the workers' own functions, string_functions.h); MixedCall for
+// the others.
+Op OwnStep(uint8_t number, uint8_t signature) {
+  constexpr uint8_t kLeft = 69, kRight = 107, kMid = 82, kStringNumber = 19,
+                    kStringNumberNumber = 20, kTwoStrings = 9;
+  if (number == fnum::kChr && signature == sig::kNumberToString) return Op::Chr;
+  if (number == kLeft && signature == kStringNumber) return Op::Left;
+  if (number == kRight && signature == kStringNumber) return Op::Right;
+  if (number == kMid && signature == kStringNumberNumber) return Op::Mid;
+  if (number == fnum::kInstr && signature == kTwoStrings) return Op::Instr;
+  if (number == fnum::kInstr && signature == sig::kInstr3) return Op::InstrFrom;
+  return Op::MixedCall;
+}
+
 // The built-ins an expression with strings may call: they read their
 // arguments and nothing else, and run no code. Their workers are the
 // general evaluator's own.
@@ -84,8 +99,13 @@ int StringsTaken(const Step& s) {
   switch (s.op) {
     case Op::Concat:
     case Op::CompareStrings: return 2;
+    case Op::Instr:
+    case Op::InstrFrom: return 2;
     case Op::Append:
-    case Op::Length: return 1;
+    case Op::Length:
+    case Op::Left:
+    case Op::Right:
+    case Op::Mid: return 1;
     case Op::MixedCall: {
       int n = 0;
       for (int i = 0; i < s.count; ++i) n += s.text[i] == 'S';
@@ -100,7 +120,10 @@ int StringsGiven(const Step& s) {
     case Op::StringScalar:
     case Op::StringElement:
     case Op::Concat:
-    case Op::Chr: return 1;
+    case Op::Chr:
+    case Op::Left:
+    case Op::Right:
+    case Op::Mid: return 1;
     case Op::MixedCall: return s.stringResult ? 1 : 0;
     default: return 0;
   }
@@ -317,8 +340,9 @@ class Decoder {
       s.op = Op::Length;
       return true;
     }
-    if (number == fnum::kChr && signature == sig::kNumberToString) {
-      s.op = Op::Chr;
+    const Op own = OwnStep(number, signature);
+    if (own != Op::MixedCall) {
+      s.op = own;
       return true;
     }
     impure_ |= !PureBuiltIn(number);

@@ -12,7 +12,11 @@
 // coming from one place.
 //
 // Numbers and strings have a stack each; every step knows from the decoder
-// which it works on. An expression that touches strings may call only the
+// which it works on. A string on the stack is a view: of a literal in the
+// code, of a variable, or of the stack entry's own storage (what joining,
+// chr$ and the other built-ins make); left$, right$ and mid$ cut the view.
+// Nothing a plan runs changes a variable before its last step, so the
+// views of variables stay valid while it runs. An expression that touches strings may call only the
 // built-ins that neither run code nor look outside their arguments (the
 // list in quick_code.cpp), so no plan runs while one with strings is under
 // way and the evaluator's one string stack serves them all.
@@ -74,6 +78,11 @@ enum class Op : uint8_t {
   Length,          // pop a string, push its length (len)
   ScalarLength,    // push the length of the string scalar of site `site` (len of it)
   Chr,             // pop a number, push chr$ of it
+  Left,            // pop a count, cut left$ of the top string
+  Right,           // the same for right$
+  Mid,             // pop a count and a position, cut mid$ of the top string
+  Instr,           // pop two strings, push instr of them
+  InstrFrom,       // the same from the position on the number stack (instr(p, a, b))
   CompareStrings,  // pop two strings, push the truth of comparison `code`
   // Built-in `code` with `count` arguments of kinds `text` ('N', 'S'),
   // giving a string when `stringResult`: signature `signature`.

@@ -84,23 +84,41 @@ void SetTempNameCounter(uint32_t value) { tempNameCounter = value; }
 // ---------------------------------------------------------------------------
 // Cutting and building.
 
-int32_t FnLeft(CallContext&, const CValue* a, int, CValue& r) {
+bool LeftPart(std::string_view s, double count, std::string_view& out) {
   int32_t n;
-  if (!Whole(a[1].number, 0, n)) return kErrFunctionCallError;
-  return Text(r, a[0].str.View().substr(0, static_cast<size_t>(n)));
+  if (!Whole(count, 0, n)) return false;
+  out = s.substr(0, static_cast<size_t>(n));
+  return true;
+}
+bool RightPart(std::string_view s, double count, std::string_view& out) {
+  int32_t n;
+  if (!Whole(count, 0, n)) return false;
+  out = s.substr(s.size() - std::min(s.size(), static_cast<size_t>(n)));
+  return true;
+}
+bool MidPart(std::string_view s, double position, double count, std::string_view& out) {
+  int32_t p, n;
+  if (!Whole(position, 1, p) || !Whole(count, 0, n)) return false;
+  out = static_cast<size_t>(p) > s.size()
+            ? std::string_view()
+            : s.substr(static_cast<size_t>(p) - 1, static_cast<size_t>(n));
+  return true;
+}
+
+int32_t FnLeft(CallContext&, const CValue* a, int, CValue& r) {
+  std::string_view part;
+  if (!LeftPart(a[0].str.View(), a[1].number, part)) return kErrFunctionCallError;
+  return Text(r, part);
 }
 int32_t FnRight(CallContext&, const CValue* a, int, CValue& r) {
-  int32_t n;
-  if (!Whole(a[1].number, 0, n)) return kErrFunctionCallError;
-  const std::string_view s = a[0].str.View();
-  return Text(r, s.substr(s.size() - std::min(s.size(), static_cast<size_t>(n))));
+  std::string_view part;
+  if (!RightPart(a[0].str.View(), a[1].number, part)) return kErrFunctionCallError;
+  return Text(r, part);
 }
 int32_t FnMid(CallContext&, const CValue* a, int, CValue& r) {
-  int32_t p, n;
-  if (!Whole(a[1].number, 1, p) || !Whole(a[2].number, 0, n)) return kErrFunctionCallError;
-  const std::string_view s = a[0].str.View();
-  if (static_cast<size_t>(p) > s.size()) return Text(r, "");
-  return Text(r, s.substr(static_cast<size_t>(p) - 1, static_cast<size_t>(n)));
+  std::string_view part;
+  if (!MidPart(a[0].str.View(), a[1].number, a[2].number, part)) return kErrFunctionCallError;
+  return Text(r, part);
 }
 int32_t FnRepeat(CallContext&, const CValue* a, int, CValue& r) {
   int32_t n;
@@ -222,13 +240,14 @@ int32_t FnIsEmpty(CallContext&, const CValue* a, int, CValue& r) {
 // Searching and comparing.
 
 // instr(a, b), or instr(p, a, b) searching from position p.
+bool InstrFrom(double position, int32_t& from) { return Whole(position, 1, from); }
 int32_t FnInstr(CallContext& ctx, const CValue* a, int, CValue& r) {
   if (ctx.signature == sig::kInstr3) {
     int32_t p;
-    if (!Whole(a[0].number, 1, p)) return kErrFunctionCallError;
-    return Number(r, Position(a[1].str.Find(a[2].str.View(), p)));
+    if (!InstrFrom(a[0].number, p)) return kErrFunctionCallError;
+    return Number(r, InstrPosition(a[1].str.View(), a[2].str.View(), p));
   }
-  return Number(r, Position(a[0].str.Find(a[1].str.View(), 1)));
+  return Number(r, InstrPosition(a[0].str.View(), a[1].str.View(), 1));
 }
 // lastindexof(a, b, p): the last b that ends at or before p (-1: the end).
 int32_t FnLastIndexOf(CallContext&, const CValue* a, int, CValue& r) {

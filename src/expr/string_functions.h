@@ -27,6 +27,20 @@ WorkerFunction FnLeft, FnRight, FnMid, FnRepeat, FnStringOf, FnSpace, FnNul, FnE
 // instr(a, b) and instr(p, a, b).
 WorkerFunction FnInstr, FnLastIndexOf, FnCount, FnBeginsWith, FnEndsWith;
 
+// What left$, right$ and mid$ cut from s, as a part of s; false for a count
+// or position out of range ("?Function call error"). And instr's answer:
+// the position of pat in s searching from `from` (a start position that is
+// out of range is false), 0 when it is not there. The workers and the
+// quick plans (quick_code.h) both cut and search through these.
+bool LeftPart(std::string_view s, double count, std::string_view& out);
+bool RightPart(std::string_view s, double count, std::string_view& out);
+bool MidPart(std::string_view s, double position, double count, std::string_view& out);
+bool InstrFrom(double position, int32_t& from);
+inline double InstrPosition(std::string_view s, std::string_view pat, int32_t from) {
+  const int32_t found = CBasicString::Find(s, pat, from);
+  return found < 0 ? 0 : found;
+}
+
 // File-name strings.
 WorkerFunction FnSplitName, FnFullName, FnTempName;
 

@@ -140,17 +140,19 @@ int CBasicString::CompareNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-int32_t CBasicString::Find(std::string_view pat, int32_t start) const {
+int32_t CBasicString::Find(std::string_view s, std::string_view pat, int32_t start) {
+  const int32_t length = static_cast<int32_t>(s.size());
   if (pat.empty()) return 1;
-  if (length_ == 0) return -1;
+  if (length == 0) return -1;
   if (start < 1) start = 1;
-  if (start > length_) return -1;
+  if (start > length) return -1;
+  const char* data = s.data();
   if (pat.size() == 1) {  // one byte, the usual INSTR: a plain byte scan
-    const void* hit = std::memchr(data_ + start - 1, static_cast<uint8_t>(pat[0]),
-                                  static_cast<size_t>(length_) - static_cast<size_t>(start) + 1);
-    return hit ? static_cast<int32_t>(static_cast<const uint8_t*>(hit) - data_) + 1 : -1;
+    const void* hit = std::memchr(data + start - 1, static_cast<uint8_t>(pat[0]),
+                                  static_cast<size_t>(length) - static_cast<size_t>(start) + 1);
+    return hit ? static_cast<int32_t>(static_cast<const char*>(hit) - data) + 1 : -1;
   }
-  const size_t at = View().find(pat, static_cast<size_t>(start - 1));
+  const size_t at = s.find(pat, static_cast<size_t>(start - 1));
   return at == std::string_view::npos ? -1 : static_cast<int32_t>(at) + 1;
 }
 

@@ -140,7 +140,8 @@ class CBasicString {
   // found at 1 (also in an empty string); otherwise a search in an empty
   // string finds nothing.
   // First occurrence of pat starting at or after position start.
-  int32_t Find(std::string_view pat, int32_t start) const;
+  int32_t Find(std::string_view pat, int32_t start) const { return Find(View(), pat, start); }
+  static int32_t Find(std::string_view s, std::string_view pat, int32_t start);
   // Last occurrence of pat that ends at or before position end.
   int32_t FindLast(std::string_view pat, int32_t end) const;
   // Last occurrence of the byte b.
