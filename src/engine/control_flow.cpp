@@ -17,6 +17,7 @@
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
 #include "engine/interpreter.h"
+#include "engine/loop_steps.h"
 #include "expr/expression_code.h"
 #include "expr/operators.h"
 #include "frontend/keywords.h"
@@ -92,25 +93,6 @@ bool NextNames(ForRecord& r, const LoopVariable& v) {
   return true;
 }
 
-double* VariablePlace(Interpreter& in, int letter, std::string_view name) {
-  VariableStore& vars = in.Expressions().Vars();
-  if (letter >= 0) return &vars.Letter(letter);
-  CVariable* v = vars.Scalar(kNumericScalar, name);
-  return v ? &v->number : nullptr;
-}
-
-// The loop variable's number: the place the FOR found while no variable
-// record has been removed since (a letter's place never changes), else
-// found again by name, as a new record when CLEAR or ERASE removed it.
-[[gnu::always_inline]] inline double* LoopPlace(Interpreter& in, ForRecord& r) {
-  if (r.letter >= 0) return r.place;
-  const uint64_t removals = in.Expressions().Vars().Removals();
-  if (r.place && r.removals == removals) return r.place;
-  r.place = VariablePlace(in, r.letter, r.name);
-  r.removals = removals;
-  return r.place;
-}
-
 // The newest active loop of the current run mode (for `v`, when given). An
 // immediate loop only counts inside the command line that made it.
 ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariable* v) {
@@ -121,22 +103,6 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
   });
 }
 
-// One NEXT step for a loop: add the step, then decide. A NaN in the
-// variable, the limit or the step ends the loop, as every comparison with
-// a NaN is false; a step of 0 loops until Break.
-[[gnu::always_inline]] inline int32_t StepLoop(Interpreter& in, ForRecord& r, bool& goOn) {
-  double* place = LoopPlace(in, r);
-  if (!place) return kErrOutOfMemory;
-  double next = 0;
-  if (int32_t e = AddNumbers(*place, r.step, next)) return e;
-  *place = next;
-  // Comparisons with a NaN are false, so only a step of 0 tests for one.
-  if (r.step > 0) goOn = next <= r.limit;
-  else if (r.step < 0) goOn = next >= r.limit;
-  else goOn = !std::isnan(r.step) && !std::isnan(next) && !std::isnan(r.limit);
-  return 0;
-}
-
 // A finished loop ends the loops made after it (the inner ones) too. Ended
 // records are dropped rather than kept inactive: nothing finds an inactive
 // record except a FOR on its variable, which replaces it all the same, and
@@ -144,6 +110,13 @@ ForRecord* FindActiveLoop(Interpreter& in, const uint8_t* code, const LoopVariab
 void EndLoop(Interpreter& in, const ForRecord& r) { in.Position().LeaveLoop(r); }
 
 }  // namespace
+
+double* VariablePlace(Interpreter& in, int letter, std::string_view name) {
+  VariableStore& vars = in.Expressions().Vars();
+  if (letter >= 0) return &vars.Letter(letter);
+  CVariable* v = vars.Scalar(kNumericScalar, name);
+  return v ? &v->number : nullptr;
+}
 
 // GOTO target
 int32_t Goto(Interpreter& in, const uint8_t* code, size_t& offset) {

@@ -7,6 +7,7 @@
 
 #include "base/codebytes.h"
 #include "expr/evaluator.h"
+#include "expr/expression_code.h"
 #include "frontend/code_buffer.h"
 #include "frontend/statements.h"
 
@@ -109,6 +110,21 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
       Fuse(f, /*assignment=*/false, eval);
       return;
     }
+    case stmt::kNext:
+      // No name (a 0 byte, or nothing), or one letter item (5 bytes) and
+      // then the end.
+      if (op >= f.end || code[op] == 0) {
+        f.number = FormStatement::kAnyLoop;
+        f.after = static_cast<uint16_t>(op);
+      } else if (f.end - op >= 5 && code[op] == item::kLetter && code[op + 4] <= 25 &&
+                 (op + 5 == f.end || code[op + 5] == 0)) {
+        f.number = code[op + 4];
+        f.after = static_cast<uint16_t>(op + 5);
+      } else {
+        return;
+      }
+      f.kind = FormStatement::Kind::Next;
+      return;
     case stmt::kGoto:
     case stmt::kGosub:
       // A target by number only; labels take the handler.

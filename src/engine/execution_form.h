@@ -27,6 +27,10 @@
 //            (`constant`) and op one of + - * / and the comparisons. The
 //            operations are the plan's own (expr/operators.h), so the
 //            results, errors and rounding are the same.
+//   Next     NEXT of no name or of one letter (`number`: the letter, or
+//            kAnyLoop), when the newest loop is a letter's loop of the
+//            running program and the name fits it; anything else (and
+//            every error of a NEXT without its FOR) takes the handler.
 // Anything the fast ways do not cover, and every run with a stop pending,
 // takes the handler: the fast ways do what the handlers do, in the same
 // order, so a program cannot tell which ran.
@@ -57,15 +61,16 @@ namespace torvic {
 class Evaluator;
 
 struct FormStatement {
-  enum class Kind : uint8_t { General, Assign, If, Goto, Gosub, AssignFused, IfFused };
+  enum class Kind : uint8_t { General, Assign, If, Goto, Gosub, AssignFused, IfFused, Next };
+  static constexpr uint32_t kAnyLoop = 0xFF;  // Next: a NEXT without a name
   Kind kind = Kind::General;
   quick::Op op = quick::Op::Number;  // AssignFused, IfFused
-  uint16_t after = 0;                // If
+  uint16_t after = 0;                // If; Next: past the name
   uint16_t falseTarget = 0;          // If
   uint32_t start = 0;
   uint32_t end = 0;
   uint32_t operand = 0;
-  uint32_t number = 0;  // Goto, Gosub
+  uint32_t number = 0;  // Goto, Gosub; Next: the letter named, or kAnyLoop
   RecordFrame frame{};
   quick::Plan plan;  // Assign, If
   // AssignFused, IfFused

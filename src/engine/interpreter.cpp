@@ -13,6 +13,7 @@
 #include "engine/datafiles.h"
 #include "engine/expression_context.h"
 #include "engine/handlers.h"
+#include "engine/loop_steps.h"
 #include "engine/program_file_hooks.h"
 #include "engine/screen_images.h"
 #include "engine/settings_bridge.h"
@@ -336,6 +337,23 @@ template <bool ofCurrentLine>
         return e;
       }
       offset = (v == 0 || std::isnan(v)) ? falseTarget : after;
+      return 0;
+    }
+    case FormStatement::Kind::Next: {
+      ForRecord* r = pos_.NewestLoop();
+      if (!r || !r->active || r->immediate || r->letter < 0 ||
+          (f.number != FormStatement::kAnyLoop && static_cast<uint32_t>(r->letter) != f.number))
+        break;  // the handler finds the loop by name, or says what is wrong
+      const size_t end = f.end;
+      offset = f.after;
+      bool goOn = false;
+      if (int32_t e = handlers::StepLoop(*this, *r, goOn)) return e;
+      if (goOn) {
+        pos_.ContinueAt(r->line, r->offset);  // past the FOR: not a line's start
+        return 0;
+      }
+      pos_.LeaveLoop(*r);
+      offset = end;
       return 0;
     }
     case FormStatement::Kind::General: break;

@@ -83,6 +83,13 @@ class RunPosition {
     line_ = next;
     offset_ = kLineHeaderSize;
   }
+  // A move inside a running program to a place past a line's start (NEXT
+  // going back into its loop), which the program loop goes on with without
+  // starting over: nothing it does on a line change applies there.
+  void ContinueAt(ProgramLine* line, size_t offset) {
+    line_ = line;
+    offset_ = offset;
+  }
   // Whether a statement moved execution since the loop last looked.
   bool LineChanged() const { return lineChanged_; }
   void ClearLineChanged() { lineChanged_ = false; }

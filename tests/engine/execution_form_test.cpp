@@ -33,7 +33,8 @@ TEST(ExecutionForm, EachStatementGetsItsWay) {
       "30 IF A+B+C THEN X=1\n"
       "40 DIM M(3): M(1)=A: GOTO *L\n"
       "50 *L: A$=\"X\": IF A$=\"X\" THEN 60\n"
-      "60 END\n"
+      "60 FOR I=1 TO 2: FOR AB=1 TO 2: NEXT AB: NEXT: NEXT I: FOR J=1 TO 1: NEXT J,I\n"
+      "70 END\n"
       "100 RETURN\n"
       "RUN\n");
   EXPECT_EQ(KindsOf(s, 10), (std::vector<Kind>{Kind::AssignFused, Kind::AssignFused,
@@ -45,6 +46,12 @@ TEST(ExecutionForm, EachStatementGetsItsWay) {
   EXPECT_EQ(KindsOf(s, 40), (std::vector<Kind>{Kind::General, Kind::Assign, Kind::General}));
   // String assignments and conditions keep their plans as numbers do.
   EXPECT_EQ(KindsOf(s, 50), (std::vector<Kind>{Kind::General, Kind::Assign, Kind::If, Kind::Goto}));
+  // NEXT of no name or of one letter; a named scalar's loop and a list of
+  // names take the handler (which reports the NEXT I without its FOR).
+  EXPECT_EQ(KindsOf(s, 60),
+            (std::vector<Kind>{Kind::General, Kind::General, Kind::General, Kind::Next, Kind::Next,
+                               Kind::General, Kind::General}));
+  EXPECT_TRUE(s.Has("?NEXT without matching FOR in 60")) << s.transcript;
   EXPECT_EQ(s.Var('A'), 3);
   EXPECT_EQ(s.Var('X'), 1);
 }
@@ -113,6 +120,15 @@ TEST(ExecutionForm, BreakStopsAFusedLoop) {
   s.Run("10 A=A+1: IF A>0 THEN 10\nRUN\n");
   EXPECT_TRUE(s.Has("Break in 10")) << s.transcript;
   EXPECT_GT(s.Var('A'), 0);
+
+  // A FOR loop whose NEXT goes back to another line, stopped and continued.
+  Session loop;
+  loop.onLine = [&](const std::string& t) {
+    if (Session::EndsWith(t, "RUN\n")) loop.PostBreakAfter(300);
+  };
+  loop.Run("10 FOR I=1 TO 2E9\n20 NEXT I\nRUN\nI=2E9-5\nCONT\nPRINT \"AFTER\";I\n");
+  EXPECT_TRUE(loop.Has("Break in 20") || loop.Has("Break in 10")) << loop.transcript;
+  EXPECT_TRUE(loop.Has("AFTER 2000000001")) << loop.transcript;
 }
 
 }  // namespace
