@@ -107,6 +107,15 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
       f.operand = static_cast<uint32_t>(cond);
       f.after = static_cast<uint16_t>(after);
       f.falseTarget = falseTarget;
+      if (after + kRecordFrameSize < f.end && code[after] == stmt::kGoto) {
+        const RecordFrame g = ReadFrame(code, after);
+        const size_t target = after + kRecordFrameSize;
+        if (target + kJumpTargetItemSize <= target + g.operandLength &&
+            target + g.operandLength <= f.end && code[target] == 0) {
+          f.thenJump = static_cast<uint32_t>(target);
+          f.number = ReadU32(code + target + 1);
+        }
+      }
       Fuse(f, /*assignment=*/false, eval);
       return;
     }

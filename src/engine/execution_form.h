@@ -17,7 +17,10 @@
 //            instead of by address on every run;
 //   If       IF whose condition has a quick plan: `plan`; `after` is the
 //            offset of the THEN part, `falseTarget` of what follows when the
-//            condition is false;
+//            condition is false; when the THEN part begins with a GOTO to a
+//            number (IF ... THEN 20), the IF makes that jump itself
+//            (`thenJump`, `number`), and leaves a target it cannot find to
+//            the GOTO, which reports it;
 //   Goto, Gosub  a jump to a line number: `number`, the target read at
 //            `operand` (Interpreter::FindTarget finds the line);
 //   AssignFused, IfFused  as Assign and If, for the commonest plans, run
@@ -70,7 +73,8 @@ struct FormStatement {
   uint32_t start = 0;
   uint32_t end = 0;
   uint32_t operand = 0;
-  uint32_t number = 0;  // Goto, Gosub; Next: the letter named, or kAnyLoop
+  uint32_t number = 0;    // Goto, Gosub, If (THEN n); Next: the letter named, or kAnyLoop
+  uint32_t thenJump = 0;  // If: the target item of a THEN part's leading GOTO n, or 0
   RecordFrame frame{};
   quick::Plan plan;  // Assign, If
   // AssignFused, IfFused

@@ -278,6 +278,26 @@ template <bool ofCurrentLine>
   return StatementFailed(frame, offset, start, end, result, reportLine);
 }
 
+// Where an IF of the form goes on: the THEN part (or straight to the line
+// of its leading GOTO n, when that line is found), or the false target.
+[[gnu::always_inline]] inline int32_t Interpreter::IfOutcome(const uint8_t* code, double v,
+                                                             size_t after, size_t falseTarget,
+                                                             size_t thenJump, uint32_t number,
+                                                             size_t& offset) {
+  if (v == 0 || std::isnan(v)) {
+    offset = falseTarget;
+    return 0;
+  }
+  if (thenJump != 0) {
+    if (ProgramLine* line = FindTarget(code + thenJump, number)) {
+      JumpTo(line);
+      return 0;
+    }
+  }
+  offset = after;
+  return 0;
+}
+
 // A statement of the execution form's fast kinds, as its handler would
 // run it (the handlers: control_flow.cpp, and LET as ExecuteStatement runs
 // it without one); `offset` is past the frame.
@@ -299,13 +319,13 @@ template <bool ofCurrentLine>
     case FormStatement::Kind::If: {
       if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
       const quick::Plan plan = f.plan;
-      const size_t after = f.after, falseTarget = f.falseTarget;
+      const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
+      const uint32_t number = f.number;
       offset = f.operand;
       double v = 0;
       if (int32_t e = eval_->RunNumberPlan(plan, offset, v); e || stopReason_ != StopReason::None)
         return e;
-      offset = (v == 0 || std::isnan(v)) ? falseTarget : after;
-      return 0;
+      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
     }
     case FormStatement::Kind::Goto:
     case FormStatement::Kind::Gosub: {
@@ -330,14 +350,14 @@ template <bool ofCurrentLine>
       return 0;
     }
     case FormStatement::Kind::IfFused: {
-      const size_t after = f.after, falseTarget = f.falseTarget;
+      const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
+      const uint32_t number = f.number;
       double v;
       if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) {
         offset = f.operand;
         return e;
       }
-      offset = (v == 0 || std::isnan(v)) ? falseTarget : after;
-      return 0;
+      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
     }
     case FormStatement::Kind::Next: {
       ForRecord* r = pos_.NewestLoop();

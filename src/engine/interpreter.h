@@ -128,6 +128,8 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   bool ExecuteStatement(const uint8_t* code, size_t& offset);
   // The fast kinds of the execution form (engine/execution_form.h).
   int32_t RunFormStatement(const FormStatement& f, const uint8_t* code, size_t& offset);
+  int32_t IfOutcome(const uint8_t* code, double v, size_t after, size_t falseTarget,
+                    size_t thenJump, uint32_t number, size_t& offset);
   // The rare ways of ExecuteStatement, kept out of its path.
   [[gnu::noinline]] bool ExecuteUncompiled(const uint8_t* code, size_t& offset);
   [[gnu::noinline]] bool StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,

@@ -42,6 +42,13 @@ TEST(ExecutionForm, EachStatementGetsItsWay) {
   // The THEN and ELSE parts stand inside the IF record: they have entries.
   EXPECT_EQ(KindsOf(s, 20), (std::vector<Kind>{Kind::IfFused, Kind::Goto, Kind::Gosub}));
   EXPECT_EQ(KindsOf(s, 30), (std::vector<Kind>{Kind::If, Kind::AssignFused}));
+  // THEN 10 is a jump the IF makes itself; THEN X=1 is not.
+  const ProgramLine* line20 = s.in.Program().FindLine(20, nullptr);
+  const ProgramLine* line30 = s.in.Program().FindLine(30, nullptr);
+  ASSERT_TRUE(line20 && line30);
+  EXPECT_NE(line20->form.first[0].thenJump, 0U);
+  EXPECT_EQ(line20->form.first[0].number, 10U);
+  EXPECT_EQ(line30->form.first[0].thenJump, 0U);
   // An element target is found by a step; a label target takes the handler.
   EXPECT_EQ(KindsOf(s, 40), (std::vector<Kind>{Kind::General, Kind::Assign, Kind::General}));
   // String assignments and conditions keep their plans as numbers do.
