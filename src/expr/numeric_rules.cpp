@@ -100,7 +100,7 @@ double Round15Fraction(double x) {
   return y;
 }
 
-bool RoundToInt32(double x, int32_t& out) {
+bool RoundToInt32Slow(double x, int32_t& out) {
   const double r = RoundHalfUp(x);
   if (!(r > -2147483649.0 && r < 2147483648.0)) return false;
   out = static_cast<int32_t>(r);

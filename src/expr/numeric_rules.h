@@ -46,7 +46,19 @@ inline double Round15(double x) {
 // Rounds half up and checks the 32-bit range of the integer operators
 // (greater than -2147483649 and less than 2147483648). False when out of
 // range ("?Function call error").
-bool RoundToInt32(double x, int32_t& out);
+bool RoundToInt32Slow(double x, int32_t& out);
+inline bool RoundToInt32(double x, int32_t& out) {
+  // A whole number in range is its own rounding (-0 gives 0, as floor(0.5)
+  // does); the others round on the slow way.
+  if (x > -2147483649.0 && x < 2147483648.0) {
+    const auto i = static_cast<int32_t>(x);
+    if (static_cast<double>(i) == x) {
+      out = i;
+      return true;
+    }
+  }
+  return RoundToInt32Slow(x, out);
+}
 
 // Error of a floating-point exception raised by a library call: brackets a
 // computation. Usage: FpGuard g; y = pow(a, b); if (int32_t e = g.Error()) ...
