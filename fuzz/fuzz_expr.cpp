@@ -1,5 +1,6 @@
 // Feeds arbitrary text to the expression compiler and, when it compiles,
-// evaluates it on a fresh variable store. The first byte chooses whether a
+// evaluates it on a fresh variable store, the general way and then as a
+// running line's code (through a decoded plan when it qualifies). The first byte chooses whether a
 // program counts as running (option base and OPTION EXPLICIT apply then).
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t at = start;
   CValue v;
   ev.EvaluateValue(Code(out.Data(), out.Size()), at, v);
+  // The same code as the running program's: decoded into a plan on first
+  // sight (when it qualifies), then run from the plan.
+  static uint64_t epoch = 0;
+  ev.SetCachedCode(out.Data(), ++epoch);
+  for (int i = 0; i < 2; ++i) {
+    at = start;
+    ev.EvaluateValue(Code(out.Data(), out.Size()), at, v);
+  }
+  ev.SetCachedCode(nullptr, 0);
   // Variable references compile on their own too (the targets of LET).
   out.Reset();
   pos = 0;

@@ -80,7 +80,7 @@ class ProgramMaker {
   }
 
   std::string Statement(int depth) {
-    switch (d_.ConsumeIntegralInRange(0, 52)) {
+    switch (d_.ConsumeIntegralInRange(0, 57)) {
       case 0: return "GOTO " + Target();
       case 1: return "GOSUB " + Target();
       case 2: return "RETURN";
@@ -135,6 +135,14 @@ class ProgramMaker {
       case 49: return "T$(" + Expr() + ", 1) = STRING$(\"X\", " + Size() + ")";
       case 50: return "X = VARPTR(A(" + Expr() + "))";
       case 51: return d_.ConsumeBool() ? "ERASE A, T$" : "CLEAR";
+      // String work the decoded plans take: appends (one to itself), cuts,
+      // searches and string conditions, with out-of-range arguments.
+      case 52: return "S$ = S$ + CHR$(" + Expr() + ")";
+      case 53: return "T$(" + Expr() + ", 1) = T$(" + Expr() + ", 1) + LEFT$(S$, " + Expr() + ")";
+      case 54:
+        return "IF LEN(S$) > " + Expr() + " THEN S$ = MID$(S$, " + Expr() + ", " + Expr() + ")";
+      case 55: return "X = INSTR(S$, MID$(S$, " + Expr() + ", 1)) + ASC(S$ + \"A\")";
+      case 56: return "S$ = S$ + S$";
 
       default: return d_.ConsumeRandomLengthString(24);
     }
