@@ -130,14 +130,14 @@ struct Plan {
   uint32_t length = 0;  // bytes of the expression with its 0 byte
   // Assignments: the statement ends after the expression (a 0 byte follows).
   bool endsStatement = false;
-  // Assignments: a letter target's place (else a target step finds it).
-  double* place = nullptr;
   // Assignments: the target is a string (a target step finds it), and
   // the plan appends to it rather than giving it a value.
   bool stringTarget = false;
   bool append = false;
   // The plan has string steps (and runs in the loop that has them).
   bool strings = false;
+  // Assignments: a letter target's place (else a target step finds it).
+  double* place = nullptr;
 };
 
 // The deepest number stack, and string stack, a plan may need; deeper
