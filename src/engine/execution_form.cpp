@@ -79,6 +79,18 @@ FormStatement* ExecutionForms::Allocate(size_t n) {
 // Chooses the fast way for one statement, leaving General when its
 // operands are not exactly what the fast way reads (the handler then
 // reports whatever is wrong with them).
+namespace {
+
+// A jump target item at code[at] (ending by `end`) that names a line by
+// number (u8 0, u32 number, ...): its number. Labels are false.
+bool NumberTarget(const uint8_t* code, size_t at, size_t end, uint32_t& number) {
+  if (at + kJumpTargetItemSize > end || code[at] != 0) return false;
+  number = ReadU32(code + at + 1);
+  return true;
+}
+
+}  // namespace
+
 void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator& eval) {
   const uint8_t* code = line.Code();
   const Code span(code, f.end);
@@ -107,14 +119,12 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
       f.operand = static_cast<uint32_t>(cond);
       f.after = static_cast<uint16_t>(after);
       f.falseTarget = falseTarget;
+      // THEN n: a GOTO record by number at the start of the THEN part.
       if (after + kRecordFrameSize < f.end && code[after] == stmt::kGoto) {
-        const RecordFrame g = ReadFrame(code, after);
         const size_t target = after + kRecordFrameSize;
-        if (target + kJumpTargetItemSize <= target + g.operandLength &&
-            target + g.operandLength <= f.end && code[target] == 0) {
+        const size_t gotoEnd = target + ReadFrame(code, after).operandLength;
+        if (gotoEnd <= f.end && NumberTarget(code, target, gotoEnd, f.number))
           f.thenJump = static_cast<uint32_t>(target);
-          f.number = ReadU32(code + target + 1);
-        }
       }
       Fuse(f, /*assignment=*/false, eval);
       return;
@@ -137,9 +147,8 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
     case stmt::kGoto:
     case stmt::kGosub:
       // A target by number only; labels take the handler.
-      if (op + kJumpTargetItemSize > f.end || code[op] != 0) return;
+      if (!NumberTarget(code, op, f.end, f.number)) return;
       f.kind = f.frame.code == stmt::kGoto ? FormStatement::Kind::Goto : FormStatement::Kind::Gosub;
-      f.number = ReadU32(code + op + 1);
       return;
     default: return;
   }

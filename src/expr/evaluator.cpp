@@ -193,8 +193,9 @@ int32_t Evaluator::MixedCallStep(const quick::Step& s, double* st, int& sp, int&
 
 // A+tail joined into the target, as the general LET would assign the
 // joined copy: "?String too long" leaves it alone, and a target bound to a
-// record buffer gets storage of its own. The tail may view the target
-// itself, which Append allows.
+// record buffer gets storage of its own (as Assign gives it; Append of an
+// empty tail would leave the binding). The tail may view the target itself,
+// which Append allows.
 int32_t Evaluator::AppendStep(std::string_view tail) {
   CBasicString& to = *quickStringPlace_;
   if (!to.FitsAppend(static_cast<int64_t>(tail.size()))) return kErrStringTooLong;

@@ -36,15 +36,13 @@ Op OperatorStep(uint8_t code) {
   }
 }
 
-// len and its signature ("S" giving a number), which plans run themselves.
-constexpr uint8_t kLen = 70, kOneString = 3;
-
 // The built-ins plans run as steps of their own (the cutting and searching
 // through the workers' own functions, string_functions.h); MixedCall for
 // the others.
 Op OwnStep(uint8_t number, uint8_t signature) {
-  constexpr uint8_t kLeft = 69, kRight = 107, kMid = 82, kStringNumber = 19,
-                    kStringNumberNumber = 20, kTwoStrings = 9;
+  constexpr uint8_t kLeft = 69, kLen = 70, kRight = 107, kMid = 82, kOneString = 3,
+                    kStringNumber = 19, kStringNumberNumber = 20, kTwoStrings = 9;
+  if (number == kLen && signature == kOneString) return Op::Length;
   if (number == fnum::kChr && signature == sig::kNumberToString) return Op::Chr;
   if (number == kLeft && signature == kStringNumber) return Op::Left;
   if (number == kRight && signature == kStringNumber) return Op::Right;
@@ -98,7 +96,7 @@ bool PureBuiltIn(uint8_t number) {
 int StringsTaken(const Step& s) {
   switch (s.op) {
     case Op::Concat:
-    case Op::CompareStrings: return 2;
+    case Op::CompareStrings:
     case Op::Instr:
     case Op::InstrFrom: return 2;
     case Op::Append:
@@ -305,7 +303,7 @@ class Decoder {
   }
 
   // A call of a built-in function of fixed signature: a kernel when the
-  // function has one, a call of its worker otherwise.
+  // function has one, a step of its own (OwnStep), or a call of its worker.
   // len of a string scalar folds into the step that read the scalar
   // (`folded`), which then reads only its length.
   bool CallItem(size_t& pos, int base, Step& s, bool& folded) {
@@ -332,15 +330,12 @@ class Decoder {
         return true;
       }
     }
-    if (number == kLen && signature == kOneString) {
-      if (steps_.back().op == Op::StringScalar) {
-        steps_.back().op = Op::ScalarLength;
-        folded = true;
-      }
-      s.op = Op::Length;
+    const Op own = OwnStep(number, signature);
+    if (own == Op::Length && steps_.back().op == Op::StringScalar) {
+      steps_.back().op = Op::ScalarLength;
+      folded = true;
       return true;
     }
-    const Op own = OwnStep(number, signature);
     if (own != Op::MixedCall) {
       s.op = own;
       return true;
