@@ -144,6 +144,45 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
       }
       f.kind = FormStatement::Kind::Next;
       return;
+    case stmt::kFor: {
+      // The letter item, then the start, the limit and the step.
+      if (f.end - op < 5 || code[op] != item::kLetter || code[op + 4] > 25) return;
+      size_t at = op + 5;
+      double* letters = &eval.Vars().Letter(0);
+      // A number literal, or (`letterToo`) a letter, alone in its expression.
+      const auto operand = [&](const double*& place, double& constant, bool letterToo) {
+        if (Evaluator::IsLoneLiteral(span, at)) {
+          constant = ReadF64(code + at + 1);
+          at += Evaluator::kLoneLiteralSize;
+          return true;
+        }
+        if (!letterToo || at + 6 > f.end || code[at] != item::kLetter || code[at + 4] > 25 ||
+            code[at + 5] != item::kEnd)
+          return false;
+        place = letters + code[at + 4];
+        at += 6;
+        return true;
+      };
+      const double* start = nullptr;
+      const double* limit = nullptr;
+      const double* step = nullptr;
+      double startValue = 0, limitValue = 0, stepValue = 0;
+      if (!operand(start, startValue, true) || !operand(limit, limitValue, true) ||
+          !operand(step, stepValue, false) || at != f.end)
+        return;
+      f.kind = FormStatement::Kind::For;
+      f.number = code[op + 4];
+      f.place = letters + f.number;
+      f.left = start;
+      f.constant = startValue;
+      f.right = limit;
+      f.loop = FormStatement::LoopBounds{limitValue, stepValue};
+      return;
+    }
+    case stmt::kReturn:
+      // u8 0: no target.
+      if (op < f.end && code[op] == 0) f.kind = FormStatement::Kind::Return;
+      return;
     case stmt::kGoto:
     case stmt::kGosub:
       // A target by number only; labels take the handler.

@@ -34,6 +34,13 @@
 //            kAnyLoop), when the newest loop is a letter's loop of the
 //            running program and the name fits it; anything else (and
 //            every error of a NEXT without its FOR) takes the handler.
+//   For      FOR of a letter (`place`, `number` its index) whose start
+//            and limit are number literals or letters and whose step is a
+//            number literal (FOR I=1 TO N): the start `left` or `constant`,
+//            the limit `right` or `loop.limit`, the step `loop.step`;
+//   Return   RETURN without a target, when the newest return point is in
+//            the program; one into a command line, or without a GOSUB,
+//            takes the handler.
 // Anything the fast ways do not cover, and every run with a stop pending,
 // takes the handler: the fast ways do what the handlers do, in the same
 // order, so a program cannot tell which ran.
@@ -45,7 +52,7 @@
 // knows where its statements start (ProgramLine::form); a line has at most
 // kChunk (1,024) statements in its form, any further ones run by their
 // handlers. A statement costs
-// sizeof(FormStatement) (88 bytes) whatever its length.
+// sizeof(FormStatement) (96 bytes) whatever its length.
 #pragma once
 
 #include <cstddef>
@@ -64,7 +71,18 @@ namespace torvic {
 class Evaluator;
 
 struct FormStatement {
-  enum class Kind : uint8_t { General, Assign, If, Goto, Gosub, AssignFused, IfFused, Next };
+  enum class Kind : uint8_t {
+    General,
+    Assign,
+    If,
+    Goto,
+    Gosub,
+    AssignFused,
+    IfFused,
+    Next,
+    Return,
+    For
+  };
   static constexpr uint32_t kAnyLoop = 0xFF;  // Next: a NEXT without a name
   Kind kind = Kind::General;
   quick::Op op = quick::Op::Number;  // AssignFused, IfFused
@@ -76,12 +94,20 @@ struct FormStatement {
   uint32_t number = 0;    // Goto, Gosub, If (THEN n); Next: the letter named, or kAnyLoop
   uint32_t thenJump = 0;  // If: the target item of a THEN part's leading GOTO n, or 0
   RecordFrame frame{};
-  quick::Plan plan;  // Assign, If
-  // AssignFused, IfFused
+  struct LoopBounds {
+    double limit;  // when `right` is null
+    double step;
+  };
+  union {
+    quick::Plan plan{};  // Assign, If
+    LoopBounds loop;     // For
+  };
+  // AssignFused, IfFused; For: the variable, and the start and the limit
+  // when they are letters
   double* place = nullptr;
   const double* left = nullptr;
   const double* right = nullptr;
-  double constant = 0;
+  double constant = 0;  // For: the start when `left` is null
 };
 
 // The value of a fused expression (see AssignFused): kOk or the error the

@@ -217,7 +217,8 @@ bool Interpreter::EnterCommandLine(std::string_view line) {
 
 template <bool ofCurrentLine>
 [[gnu::always_inline]] inline bool Interpreter::ExecuteStatement(const uint8_t* code,
-                                                                 size_t& offset) {
+                                                                 size_t& offset,
+                                                                 const FormStatement* form) {
   const uint8_t recordCode = code[offset];
   if (recordCode == kRecordEnd) return true;
   if (recordCode == kRecordJump) {
@@ -233,11 +234,8 @@ template <bool ofCurrentLine>
   // Kept here as well as in the members: a trap handler or a stopped state
   // that runs inside the handler executes other statements meanwhile.
   const size_t start = offset;
-  // The running line's statements come from its execution form.
-  const FormStatement* form = nullptr;
-  if constexpr (ofCurrentLine) {
-    if (reportLine) form = forms_.At(*reportLine, offset, *eval_);
-  }
+  // The running line's statements come from its execution form (the
+  // program loop looks it up).
   const RecordFrame frame = form ? form->frame : ReadFrame(code, offset);
   const size_t end = form ? form->end : offset + kRecordFrameSize + frame.operandLength;
   pos_.SetStatement(start, end);
@@ -253,7 +251,8 @@ template <bool ofCurrentLine>
   // was kept that the unwinding did not put back.
   try {
     if (form && form->kind != FormStatement::Kind::General && !pending) {
-      result = RunFormStatement(*form, code, offset);
+      result = RunFormStatementCall(*form, code, offset);
+      if (result == kTakeHandler) result = handlers_[recordCode](*this, code, offset);
     } else if (!form && recordCode == stmt::kLet && offset < end && code[offset] == 1) {
       // The usual LET of a program line (one number target, decoded) runs
       // here without its handler, as the handler would run it (a line's
@@ -265,120 +264,7 @@ template <bool ofCurrentLine>
       result = handlers_[recordCode](*this, code, offset);
     }
   } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
-  pos_.SetStatement(start, end);
-  if (deferredError_ != 0) [[unlikely]]
-    result = TakeDeferredError(result);
-  if (result == 0) [[likely]] {
-    if (stopReason_ == StopReason::None) [[likely]]
-      return true;
-    if (stopReason_ == StopReason::BreakKey && offset < end) offset = start;
-    else if (stopReason_ == StopReason::SkipStatement) offset = end;
-    return true;
-  }
-  return StatementFailed(frame, offset, start, end, result, reportLine);
-}
-
-// Where an IF of the form goes on: the THEN part (or straight to the line
-// of its leading GOTO n, when that line is found), or the false target.
-[[gnu::always_inline]] inline int32_t Interpreter::IfOutcome(const uint8_t* code, double v,
-                                                             size_t after, size_t falseTarget,
-                                                             size_t thenJump, uint32_t number,
-                                                             size_t& offset) {
-  if (v == 0 || std::isnan(v)) {
-    offset = falseTarget;
-    return 0;
-  }
-  if (thenJump != 0) {
-    if (ProgramLine* line = FindTarget(code + thenJump, number)) {
-      JumpTo(line);
-      return 0;
-    }
-  }
-  offset = after;
-  return 0;
-}
-
-// A statement of the execution form's fast kinds, as its handler would
-// run it (the handlers: control_flow.cpp, and LET as ExecuteStatement runs
-// it without one); `offset` is past the frame.
-[[gnu::always_inline]] inline int32_t Interpreter::RunFormStatement(const FormStatement& f,
-                                                                    const uint8_t* code,
-                                                                    size_t& offset) {
-  // Everything of `f` is read before anything runs: a statement that
-  // changes the code drops every form, this one too.
-  switch (f.kind) {
-    case FormStatement::Kind::Assign: {
-      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
-      const quick::Plan plan = f.plan;
-      const size_t end = f.end;
-      size_t pos = f.operand;
-      const int32_t e = eval_->RunAssignmentPlan(plan, pos);
-      offset = end;
-      return e;
-    }
-    case FormStatement::Kind::If: {
-      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
-      const quick::Plan plan = f.plan;
-      const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
-      const uint32_t number = f.number;
-      offset = f.operand;
-      double v = 0;
-      if (int32_t e = eval_->RunNumberPlan(plan, offset, v); e || stopReason_ != StopReason::None)
-        return e;
-      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
-    }
-    case FormStatement::Kind::Goto:
-    case FormStatement::Kind::Gosub: {
-      const bool gosub = f.kind == FormStatement::Kind::Gosub;
-      const size_t end = f.end;
-      offset = f.operand + kJumpTargetItemSize;
-      ProgramLine* line = FindTarget(code + f.operand, f.number);
-      if (!line) return kErrUndefinedLine;
-      if (!gosub) {
-        JumpTo(line);
-        return 0;
-      }
-      offset = end;
-      return handlers::GosubTo(*this, line, end);
-    }
-    case FormStatement::Kind::AssignFused: {
-      double* place = f.place;
-      offset = f.end;
-      double v;
-      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) return e;
-      *place = v;
-      return 0;
-    }
-    case FormStatement::Kind::IfFused: {
-      const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
-      const uint32_t number = f.number;
-      double v;
-      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) {
-        offset = f.operand;
-        return e;
-      }
-      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
-    }
-    case FormStatement::Kind::Next: {
-      ForRecord* r = pos_.NewestLoop();
-      if (!r || !r->active || r->immediate || r->letter < 0 ||
-          (f.number != FormStatement::kAnyLoop && static_cast<uint32_t>(r->letter) != f.number))
-        break;  // the handler finds the loop by name, or says what is wrong
-      const size_t end = f.end;
-      offset = f.after;
-      bool goOn = false;
-      if (int32_t e = handlers::StepLoop(*this, *r, goOn)) return e;
-      if (goOn) {
-        pos_.ContinueAt(r->line, r->offset);  // past the FOR: not a line's start
-        return 0;
-      }
-      pos_.LeaveLoop(*r);
-      offset = end;
-      return 0;
-    }
-    case FormStatement::Kind::General: break;
-  }
-  return handlers_[f.frame.code](*this, code, offset);
+  return FinishStatement(result, frame, offset, start, end, reportLine);
 }
 
 // A 250 record: the text that did not compile fails with a syntax error
@@ -521,7 +407,19 @@ void Interpreter::LoopOverProgram(bool nested) {
         pos_.MoveTo(next, 0);
         continue;
       }
-      const bool ok = ExecuteStatement<true>(code, offset);
+      // Statements of the execution form's fast kinds run back to back
+      // in RunFastStatements, unless a trace or the statement delay wants
+      // the loop's own way after each of them.
+      const FormStatement* form = Running() ? forms_.At(*pos_.Line(), offset, *eval_) : nullptr;
+      bool ok;
+      if (form && form->kind != FormStatement::Kind::General && !memory_.Trace() &&
+          memory_.StatementDelay() == 0) {
+        const FastEnd e = RunFastStatements(form);
+        if (e == FastEnd::Next) continue;
+        ok = e == FastEnd::Ok;
+      } else {
+        ok = ExecuteStatement<true>(code, offset, form);
+      }
       if (ok && stopReason_ == StopReason::None) [[likely]] {
         if (!pos_.LineChanged() && pos_.Line()->Code()[offset] == kRecordEnd) {
           ProgramLine* next = pos_.Line()->Next();

@@ -124,12 +124,42 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // Executes the record at `offset` and advances it; false when an error
   // aborted the run.
   // `ofCurrentLine`: the code is the current line's (the program loop).
+  // `form`: the statement's entry in the running line's execution form,
+  // when the program loop has it.
   template <bool ofCurrentLine>
-  bool ExecuteStatement(const uint8_t* code, size_t& offset);
-  // The fast kinds of the execution form (engine/execution_form.h).
+  bool ExecuteStatement(const uint8_t* code, size_t& offset, const FormStatement* form = nullptr);
+  // What follows a statement's run: the error registers and ON ERROR for a
+  // failure, a stop reason's adjustment of the offset; false when an error
+  // aborted the run.
+  bool FinishStatement(int32_t result, const RecordFrame& frame, size_t& offset, size_t start,
+                       size_t end, const ProgramLine* reportLine) {
+    pos_.SetStatement(start, end);
+    if (deferredError_ != 0) [[unlikely]]
+      result = TakeDeferredError(result);
+    if (result == 0) [[likely]] {
+      if (stopReason_ == StopReason::None) [[likely]]
+        return true;
+      if (stopReason_ == StopReason::BreakKey && offset < end) offset = start;
+      else if (stopReason_ == StopReason::SkipStatement) offset = end;
+      return true;
+    }
+    return StatementFailed(frame, offset, start, end, result, reportLine);
+  }
+  // The fast kinds of the execution form (engine/execution_form.h,
+  // engine/form_runner.cpp): the statement's result, or kTakeHandler, with
+  // nothing done, when its handler must run it.
+  static constexpr int32_t kTakeHandler = INT32_MIN;
+  int32_t RunFormStatementCall(const FormStatement& f, const uint8_t* code, size_t& offset);
   int32_t RunFormStatement(const FormStatement& f, const uint8_t* code, size_t& offset);
   int32_t IfOutcome(const uint8_t* code, double v, size_t after, size_t falseTarget,
                     size_t thenJump, uint32_t number, size_t& offset);
+  // The program loop's run of fast statements (form_runner.cpp): Next when
+  // the loop takes the statement at the position itself, Ok or Failed
+  // when the last statement run left a stop reason or failed (Failed: an
+  // error aborted the run) or the window's turn after it left a stop
+  // reason (Ok).
+  enum class FastEnd : uint8_t { Next, Ok, Failed };
+  FastEnd RunFastStatements(const FormStatement* f);
   // The rare ways of ExecuteStatement, kept out of its path.
   [[gnu::noinline]] bool ExecuteUncompiled(const uint8_t* code, size_t& offset);
   [[gnu::noinline]] bool StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,

@@ -119,6 +119,9 @@ class RunPosition {
     gosub_.pop_back();
     return true;
   }
+  // The point the next RETURN goes back to, or null; DropReturn forgets it.
+  const ReturnPoint* NewestReturn() const { return gosub_.empty() ? nullptr : &gosub_.back(); }
+  void DropReturn() { gosub_.pop_back(); }
   size_t GosubDepth() const { return gosub_.size(); }
 
   // --- the FOR list --------------------------------------------------------------

@@ -53,11 +53,12 @@ TEST(ExecutionForm, EachStatementGetsItsWay) {
   EXPECT_EQ(KindsOf(s, 40), (std::vector<Kind>{Kind::General, Kind::Assign, Kind::General}));
   // String assignments and conditions keep their plans as numbers do.
   EXPECT_EQ(KindsOf(s, 50), (std::vector<Kind>{Kind::General, Kind::Assign, Kind::If, Kind::Goto}));
-  // NEXT of no name or of one letter; a named scalar's loop and a list of
-  // names take the handler (which reports the NEXT I without its FOR).
-  EXPECT_EQ(KindsOf(s, 60),
-            (std::vector<Kind>{Kind::General, Kind::General, Kind::General, Kind::Next, Kind::Next,
-                               Kind::General, Kind::General}));
+  // FOR and NEXT of no name or of one letter; a named scalar's loop and a
+  // list of names take the handler (which reports the NEXT I without its
+  // FOR).
+  EXPECT_EQ(KindsOf(s, 60), (std::vector<Kind>{Kind::For, Kind::General, Kind::General, Kind::Next,
+                                               Kind::Next, Kind::For, Kind::General}));
+  EXPECT_EQ(KindsOf(s, 100), (std::vector<Kind>{Kind::Return}));
   EXPECT_TRUE(s.Has("?NEXT without matching FOR in 60")) << s.transcript;
   EXPECT_EQ(s.Var('A'), 3);
   EXPECT_EQ(s.Var('X'), 1);

@@ -1,0 +1,250 @@
+// The program loop's fast way through a running line's statements: the
+// execution form's fast kinds (engine/execution_form.h), run one after
+// another with the window's turn after each, as the loop would run them
+// through ExecuteStatement.
+#include <cmath>
+#include <new>
+
+#include "engine/handlers.h"
+#include "engine/interpreter.h"
+#include "engine/loop_steps.h"
+#include "expr/evaluator.h"
+
+namespace torvic {
+
+// Where an IF of the form goes on: the THEN part (or straight to the line
+// of its leading GOTO n, when that line is found), or the false target.
+[[gnu::always_inline]] inline int32_t Interpreter::IfOutcome(const uint8_t* code, double v,
+                                                             size_t after, size_t falseTarget,
+                                                             size_t thenJump, uint32_t number,
+                                                             size_t& offset) {
+  if (v == 0 || std::isnan(v)) {
+    offset = falseTarget;
+    return 0;
+  }
+  if (thenJump != 0) {
+    if (ProgramLine* line = FindTarget(code + thenJump, number)) {
+      JumpTo(line);
+      return 0;
+    }
+  }
+  offset = after;
+  return 0;
+}
+
+// A statement of the execution form's fast kinds, as its handler would
+// run it (the handlers: control_flow.cpp, and LET as ExecuteStatement runs
+// it without one); `offset` is past the frame.
+[[gnu::always_inline]] inline int32_t Interpreter::RunFormStatement(const FormStatement& f,
+                                                                    const uint8_t* code,
+                                                                    size_t& offset) {
+  // Everything of `f` is read before anything runs: a statement that
+  // changes the code drops every form, this one too.
+  switch (f.kind) {
+    case FormStatement::Kind::Assign: {
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
+      const quick::Plan plan = f.plan;
+      const size_t end = f.end;
+      size_t pos = f.operand;
+      const int32_t e = eval_->RunAssignmentPlan(plan, pos);
+      offset = end;
+      return e;
+    }
+    case FormStatement::Kind::If: {
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
+      const quick::Plan plan = f.plan;
+      const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
+      const uint32_t number = f.number;
+      offset = f.operand;
+      double v = 0;
+      if (int32_t e = eval_->RunNumberPlan(plan, offset, v); e || stopReason_ != StopReason::None)
+        return e;
+      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
+    }
+    case FormStatement::Kind::Goto:
+    case FormStatement::Kind::Gosub: {
+      const bool gosub = f.kind == FormStatement::Kind::Gosub;
+      const size_t end = f.end;
+      offset = f.operand + kJumpTargetItemSize;
+      ProgramLine* line = FindTarget(code + f.operand, f.number);
+      if (!line) return kErrUndefinedLine;
+      if (!gosub) {
+        JumpTo(line);
+        return 0;
+      }
+      offset = end;
+      return handlers::GosubTo(*this, line, end);
+    }
+    case FormStatement::Kind::AssignFused: {
+      double* place = f.place;
+      offset = f.end;
+      double v;
+      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) return e;
+      *place = v;
+      return 0;
+    }
+    case FormStatement::Kind::IfFused: {
+      const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
+      const uint32_t number = f.number;
+      double v;
+      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) {
+        offset = f.operand;
+        return e;
+      }
+      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
+    }
+    case FormStatement::Kind::Next: {
+      ForRecord* r = pos_.NewestLoop();
+      if (!r || !r->active || r->immediate || r->letter < 0 ||
+          (f.number != FormStatement::kAnyLoop && static_cast<uint32_t>(r->letter) != f.number))
+        break;  // the handler finds the loop by name, or says what is wrong
+      const size_t end = f.end;
+      offset = f.after;
+      bool goOn = false;
+      if (int32_t e = handlers::StepLoop(*this, *r, goOn)) return e;
+      if (goOn) {
+        pos_.ContinueAt(r->line, r->offset);  // past the FOR: not a line's start
+        return 0;
+      }
+      pos_.LeaveLoop(*r);
+      offset = end;
+      return 0;
+    }
+    case FormStatement::Kind::Return: {
+      // A RETURN into the program; one into a command line, and one
+      // without its GOSUB, take the handler.
+      const ReturnPoint* back = pos_.NewestReturn();
+      if (!back || !back->line) break;
+      const ReturnPoint to = *back;
+      pos_.DropReturn();
+      pos_.MoveTo(to.line, to.offset);
+      return 0;
+    }
+    case FormStatement::Kind::For: {
+      // All three values first: FOR I = I TO I takes the old I.
+      const double start = f.left ? *f.left : f.constant;
+      const double limit = f.right ? *f.right : f.loop.limit;
+      const double step = f.loop.step;
+      double* place = f.place;
+      const size_t end = f.end;
+      // Throws std::bad_alloc (Out of memory) with the list unchanged.
+      ForRecord& r = pos_.EnterLoop(/*immediate=*/false, static_cast<int>(f.number), {});
+      r.limit = limit;
+      r.step = step;
+      r.line = pos_.Line();
+      r.code = code;
+      r.offset = end;
+      r.place = place;
+      r.removals = eval_->Vars().Removals();
+      r.nextItem = nullptr;
+      *place = start;
+      offset = end;
+      return 0;
+    }
+    case FormStatement::Kind::General: break;
+  }
+  return kTakeHandler;
+}
+
+int32_t Interpreter::RunFormStatementCall(const FormStatement& f, const uint8_t* code,
+                                          size_t& offset) {
+  return RunFormStatement(f, code, offset);
+}
+
+
+// Runs `f`, the statement at the running position, and the fast
+// statements that follow it, for as long as each ends with no stop reason
+// and the window's turn after it is a quiet one. What a statement leaves
+// is what ExecuteStatement and the program loop would leave, so they can
+// take over at any point:
+//  - the statement bounds, the cached code and the pending-stop flag are
+//    set as ExecuteStatement sets them;
+//  - a jump (GOTO, GOSUB, RETURN, THEN n) is taken as the program loop
+//    takes one on a line change, without the trace, which is off here;
+//  - the end of a line goes on with the next line's first statement;
+//  - after each statement comes the window's turn; a real one (not a
+//    quiet one) hands back to the loop, which looks at the trace and the
+//    statement delay again.
+// A statement that fails, leaves a stop reason, or needs its handler
+// (kTakeHandler) ends the run here with ExecuteStatement's own tail.
+Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
+  size_t& offset = pos_.LoopOffset();
+  ProgramLine* line = pos_.Line();
+  const uint8_t* code = line->Code();
+  const FormStatement* last = line->form.first + line->form.count;
+  const uint64_t epoch = ProgramLine::CodeEpoch();
+  eval_->SetCachedCode(code, epoch);
+  *pendingStop_ = false;
+  for (;;) {
+    const size_t start = offset, end = f->end;
+    pos_.SetStatement(start, end);
+    offset = start + kRecordFrameSize;
+    int32_t result;
+    try {
+      result = RunFormStatement(*f, code, offset);
+      if (result == kTakeHandler) [[unlikely]] {
+        result = handlers_[f->frame.code](*this, code, offset);
+        return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
+                                                                            : FastEnd::Failed;
+      }
+    } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
+    if (result != 0 || deferredError_ != 0 || stopReason_ != StopReason::None) [[unlikely]]
+      return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
+                                                                          : FastEnd::Failed;
+    pos_.SetStatement(start, end);
+
+    // Where the program goes on: a jump's line (the loop's own step on a
+    // line change, the trace being off), the line NEXT went back to, or
+    // the next line after the end of this one.
+    bool moved = false;
+    if (pos_.LineChanged()) {
+      if (!pos_.Line()) return FastEnd::Next;  // the loop ends the run
+      pos_.ClearLineChanged();
+      if (offset == 0) offset = kLineHeaderSize;
+      moved = true;
+    }
+    if (pos_.Line() != line) moved = true;
+    line = pos_.Line();
+    if (moved) code = line->Code();
+    if (code[offset] == kRecordEnd) {
+      ProgramLine* next = line->Next();
+      if (!next) return FastEnd::Next;  // the loop ends the run
+      pos_.FallThrough(next);
+      line = next;
+      code = line->Code();
+      moved = true;
+    }
+
+    // The window's turn after the statement.
+    if (!host_.pump.QuietTurn()) [[unlikely]] {
+      if (moved) eval_->SetCachedCode(code, epoch);
+      PumpOnce();
+      return stopReason_ == StopReason::None ? FastEnd::Next : FastEnd::Ok;
+    }
+
+    // The next statement: the form's next entry when execution simply
+    // went on, else the entry at the new position. A jump to the end of
+    // a line goes on with the next line, as the loop goes on without a
+    // turn.
+    if (!moved && f + 1 != last && f[1].start == offset) {
+      ++f;
+    } else {
+      while (code[offset] == kRecordEnd) {
+        ProgramLine* next = line->Next();
+        if (!next) {
+          eval_->SetCachedCode(code, epoch);
+          return FastEnd::Next;
+        }
+        pos_.FallThrough(next);
+        line = next;
+        code = line->Code();
+      }
+      eval_->SetCachedCode(code, epoch);
+      f = forms_.At(*line, offset, *eval_);
+      if (!f || f->kind == FormStatement::Kind::General) return FastEnd::Next;
+      last = line->form.first + line->form.count;
+    }
+  }
+}
+
+}  // namespace torvic
