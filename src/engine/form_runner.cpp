@@ -24,7 +24,7 @@ namespace torvic {
   }
   if (thenJump != 0) {
     if (ProgramLine* line = FindTarget(code + thenJump, number)) {
-      JumpTo(line);
+      pos_.MoveTo(line, 0);  // JumpTo of a running program
       return 0;
     }
   }
@@ -68,12 +68,15 @@ namespace torvic {
       offset = f.operand + kJumpTargetItemSize;
       ProgramLine* line = FindTarget(code + f.operand, f.number);
       if (!line) return kErrUndefinedLine;
-      if (!gosub) {
-        JumpTo(line);
-        return 0;
+      // As JumpTo and GosubTo go in a running program; a return point
+      // that finds no room throws std::bad_alloc (Out of memory) before
+      // the jump.
+      if (gosub) {
+        offset = end;
+        pos_.PushReturn({pos_.Line(), end});
       }
-      offset = end;
-      return handlers::GosubTo(*this, line, end);
+      pos_.MoveTo(line, 0);
+      return 0;
     }
     case FormStatement::Kind::AssignFused: {
       double* place = f.place;
@@ -191,7 +194,6 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
     if (result != 0 || deferredError_ != 0 || stopReason_ != StopReason::None) [[unlikely]]
       return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
                                                                           : FastEnd::Failed;
-    pos_.SetStatement(start, end);
 
     // Where the program goes on: a jump's line (the loop's own step on a
     // line change, the trace being off), the line NEXT went back to, or
@@ -218,6 +220,7 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
     // The window's turn after the statement.
     if (!host_.pump.QuietTurn()) [[unlikely]] {
       if (moved) eval_->SetCachedCode(code, epoch);
+      pos_.SetStatement(start, end);  // as the statement's tail leaves them
       PumpOnce();
       return stopReason_ == StopReason::None ? FastEnd::Next : FastEnd::Ok;
     }

@@ -449,7 +449,10 @@ template <bool kStrings>
         break;
       }
       case Op::OtherBinary:
-        if (int32_t e = OtherNumericBinary(s->code, st[sp - 2], st[sp - 1], st[sp - 2])) return e;
+        if (int32_t e = s->code == op::kMod || s->code == op::kIntDivide
+                            ? IntegerQuotient(s->code == op::kMod, st[sp - 2], st[sp - 1], st[sp - 2])
+                            : OtherNumericBinary(s->code, st[sp - 2], st[sp - 1], st[sp - 2]))
+          return e;
         --sp;
         break;
       case Op::Binary: {

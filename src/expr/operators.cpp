@@ -104,15 +104,7 @@ int32_t OtherNumericBinary(uint8_t code, double a, double b, double& out) {
   switch (code) {
     case op::kPower: return PowerNumbers(a, b, out);
     case op::kIntDivide:
-    case op::kMod: {
-      int32_t x, y;
-      if (!IntegerOperands(a, b, x, y)) return kErrFunctionCallError;
-      if (y == 0) return kErrDivisionByZero;
-      // The one quotient that does not fit in 32 bits.
-      if (x == INT32_MIN && y == -1) return kErrOverflow;
-      out = code == op::kIntDivide ? x / y : x % y;
-      return kOk;
-    }
+    case op::kMod: return IntegerQuotient(code == op::kMod, a, b, out);
     case op::kDiv: {
       if (b == 0) return kErrDivisionByZero;
       const double r = a / b;

@@ -107,6 +107,17 @@ inline double CompareNumbers(uint8_t code, double a, double b) {
 // ^, \, DIV and MOD on doubles (and any other code: "?Internal error").
 int32_t OtherNumericBinary(uint8_t code, double a, double b, double& out);
 
+// \ and MOD (`mod` true): on the operands rounded to 32-bit integers.
+inline int32_t IntegerQuotient(bool mod, double a, double b, double& out) {
+  int32_t x, y;
+  if (!RoundToInt32(a, x) || !RoundToInt32(b, y)) return kErrFunctionCallError;
+  if (y == 0) return kErrDivisionByZero;
+  // The one quotient that does not fit in 32 bits.
+  if (x == INT32_MIN && y == -1) return kErrOverflow;
+  out = mod ? x % y : x / y;
+  return kOk;
+}
+
 // Every numeric binary operator on doubles. Exposed for the numeric
 // functions that compute "through" an operator and for NEXT.
 inline int32_t NumericBinary(uint8_t code, double a, double b, double& out) {
