@@ -395,6 +395,30 @@ template <bool kStrings>
         if (int32_t e = AddNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
         --sp;
         break;
+      case Op::AddLetter:
+        if (int32_t e = AddNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
+        break;
+      case Op::AddNumber:
+        if (int32_t e = AddNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
+        break;
+      case Op::SubtractLetter:
+        if (int32_t e = SubtractNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
+        break;
+      case Op::SubtractNumber:
+        if (int32_t e = SubtractNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
+        break;
+      case Op::MultiplyLetter:
+        if (int32_t e = MultiplyNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
+        break;
+      case Op::MultiplyNumber:
+        if (int32_t e = MultiplyNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
+        break;
+      case Op::DivideLetter:
+        if (int32_t e = DivideNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
+        break;
+      case Op::DivideNumber:
+        if (int32_t e = DivideNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
+        break;
       case Op::Subtract:
         if (int32_t e = SubtractNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
         --sp;

@@ -14,6 +14,20 @@ namespace torvic::quick {
 
 namespace {
 
+// The step of arithmetic operator `o` whose right operand the step `pushed`
+// pushes (a letter or a number), or `o` itself when it has none.
+Op RightOperandStep(Op o, Op pushed) {
+  const bool letter = pushed == Op::Letter;
+  if (!letter && pushed != Op::Number) return o;
+  switch (o) {
+    case Op::Add: return letter ? Op::AddLetter : Op::AddNumber;
+    case Op::Subtract: return letter ? Op::SubtractLetter : Op::SubtractNumber;
+    case Op::Multiply: return letter ? Op::MultiplyLetter : Op::MultiplyNumber;
+    case Op::Divide: return letter ? Op::DivideLetter : Op::DivideNumber;
+    default: return o;
+  }
+}
+
 Op OperatorStep(uint8_t code) {
   switch (code) {
     case op::kPlus: return Op::Add;
@@ -297,6 +311,12 @@ class Decoder {
     // x^2: the exponent (the last number pushed) folds into one step.
     if (o == op::kPower && steps_.back().op == Op::Number && steps_.back().number == 2) {
       steps_.back().op = Op::Square;
+      folded = true;
+    }
+    // A letter or a number pushed last is the right operand of + - * /:
+    // the operator folds into the step that pushed it.
+    if (const Op right = RightOperandStep(s.op, steps_.back().op); right != s.op) {
+      steps_.back().op = right;
       folded = true;
     }
     return true;

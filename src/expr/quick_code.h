@@ -66,6 +66,16 @@ enum class Op : uint8_t {
   GreaterEqual,
   Power,
   Square,       // ^ 2
+  // + - * / whose right operand is a letter (`place`) or a number
+  // (`number`): folded into the step that pushed that operand.
+  AddLetter,
+  AddNumber,
+  SubtractLetter,
+  SubtractNumber,
+  MultiplyLetter,
+  MultiplyNumber,
+  DivideLetter,
+  DivideNumber,
   OtherBinary,  // \ DIV MOD (`code`), which need no more than their numbers
   Binary,       // any other number operator `code`
   Call,         // built-in `code` (function number) with `count` numbers, signature `signature`
