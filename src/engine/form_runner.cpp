@@ -195,20 +195,17 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
       return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
                                                                           : FastEnd::Failed;
 
-    // Where the program goes on: a jump's line (the loop's own step on a
-    // line change, the trace being off), the line NEXT went back to, or
-    // the next line after the end of this one.
-    bool moved = false;
-    if (pos_.LineChanged()) {
-      if (!pos_.Line()) return FastEnd::Next;  // the loop ends the run
-      pos_.ClearLineChanged();
-      if (offset == 0) offset = kLineHeaderSize;
-      moved = true;
-    }
-    if (pos_.Line() != line) moved = true;
+    // Where the program goes on: a jump's line, the line NEXT went back
+    // to, or the next line after the end of this one. A jump is left
+    // marked (line changed, offset 0 for a line's start) until the turn
+    // is known to be a quiet one: the loop, and a stop in the turn, see
+    // it as they would after ExecuteStatement.
+    const bool jumped = pos_.LineChanged();
+    if (jumped && !pos_.Line()) return FastEnd::Next;  // the loop ends the run
+    bool moved = jumped || pos_.Line() != line;
     line = pos_.Line();
     if (moved) code = line->Code();
-    if (code[offset] == kRecordEnd) {
+    if (!jumped && code[offset] == kRecordEnd) {
       ProgramLine* next = line->Next();
       if (!next) return FastEnd::Next;  // the loop ends the run
       pos_.FallThrough(next);
@@ -223,6 +220,11 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
       pos_.SetStatement(start, end);  // as the statement's tail leaves them
       PumpOnce();
       return stopReason_ == StopReason::None ? FastEnd::Next : FastEnd::Ok;
+    }
+    // The loop's own step on a line change (the trace being off).
+    if (jumped) {
+      pos_.ClearLineChanged();
+      if (offset == 0) offset = kLineHeaderSize;
     }
 
     // The next statement: the form's next entry when execution simply

@@ -139,5 +139,62 @@ TEST(ExecutionForm, BreakStopsAFusedLoop) {
   EXPECT_TRUE(loop.Has("AFTER 2000000001")) << loop.transcript;
 }
 
+// FOR of a letter with bounds that are number literals or letters (a
+// parenthesised letter compiles to the letter) and a literal step; a
+// negated number is an expression. RETURN with a target takes the handler.
+TEST(ExecutionForm, ForAndReturnKinds) {
+  Session s;
+  s.Run(
+      "10 A=1: B=2: N=2\n"
+      "20 FOR I=10 TO 1 STEP -1: NEXT: FOR I=A TO B STEP 2: NEXT: FOR I=0 TO N-1: NEXT\n"
+      "30 FOR I=(A) TO 1E3 STEP .5: NEXT: FOR I=A TO B STEP A: NEXT: FOR I=-3 TO B: NEXT\n"
+      "40 GOSUB 60: GOSUB 70\n"
+      "60 RETURN\n"
+      "70 RETURN 80\n"
+      "80 END\n"
+      "RUN\n");
+  EXPECT_EQ(KindsOf(s, 20), (std::vector<Kind>{Kind::General, Kind::Next, Kind::For, Kind::Next,
+                                               Kind::General, Kind::Next}));
+  EXPECT_EQ(KindsOf(s, 30), (std::vector<Kind>{Kind::For, Kind::Next, Kind::General, Kind::Next,
+                                               Kind::General, Kind::Next}));
+  EXPECT_EQ(KindsOf(s, 60), (std::vector<Kind>{Kind::Return}));
+  EXPECT_EQ(KindsOf(s, 70), (std::vector<Kind>{Kind::General}));
+}
+
+// Break served in the window's turn right after a jump finds the program
+// where the statement-by-statement loop leaves it: a RETURN to the end of
+// line 10 is still in line 10 (the next line's trace is printed when the
+// run goes on), a THEN n jump is at the start of its line (traced on CONT),
+// and a RETURN to the end of the last line takes its turn before the run
+// ends. The scripted host has no quiet turns: `turns` counts statements.
+TEST(ExecutionForm, BreakRightAfterAJump) {
+  struct Case {
+    const char* program;
+    int turns;
+    const char* stopped;
+    const char* afterCont;
+  };
+  const Case cases[] = {
+      {"10 GOSUB 100\n20 PRINT \"TWENTY\"\n30 END\n100 RETURN\n", 1, "Break in 10\n",
+       "CONT\n[20]TWENTY\n"},
+      {"10 A=A+1: IF A<9 THEN 10\n20 PRINT \"OUT\";A\n", 1, "Break in 10\n",
+       "CONT\n[10][20]OUT 9\n"},
+      {"10 GOTO 100\n50 RETURN\n100 GOSUB 50\n", 2, "Break in 100\n", "CONT\nReady\n"},
+  };
+  for (const Case& c : cases) {
+    Session s;
+    bool posted = false;
+    s.onLine = [&](const std::string& t) {
+      if (!posted && Session::EndsWith(t, "RUN\n")) {
+        posted = true;
+        s.PostBreakAfter(c.turns);
+      }
+    };
+    s.Run(std::string(c.program) + "RUN\nA=8\nTRON\nCONT\nTROFF\n");
+    EXPECT_TRUE(s.Has(c.stopped)) << c.program << s.transcript;
+    EXPECT_TRUE(s.Has(c.afterCont)) << c.program << s.transcript;
+  }
+}
+
 }  // namespace
 }  // namespace torvic
