@@ -378,6 +378,15 @@ template <bool kStrings>
         if (int32_t e = SiteElement(cache.Sites()[s->site], s->count, st + sp, *place)) return e;
         break;
       }
+      case Op::ElementLetter: {
+        double* at;
+        if (int32_t e = SiteElement(cache.Sites()[s->site], 1, s->place, at)) return e;
+        st[sp++] = *at;
+        break;
+      }
+      case Op::TargetElementLetter:
+        if (int32_t e = SiteElement(cache.Sites()[s->site], 1, s->place, *place)) return e;
+        break;
       case Op::Constant: {
         const double* v = vars_.FindConstant(cache.Sites()[s->site].name);
         if (!v) return kErrUndefinedConstant;

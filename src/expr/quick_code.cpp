@@ -181,7 +181,22 @@ class Decoder {
     strings_ |= text;
     s.site = static_cast<uint32_t>(sites_.size());
     sites_.push_back(site);
+    if (FoldLetterSubscript(s, Op::TargetElementLetter)) return true;
     steps_.push_back(s);
+    return true;
+  }
+
+  // A numeric element step `s` whose one subscript is a letter: the step
+  // that pushed the letter (the last one) becomes `folded`, which reads
+  // the letter as its subscript.
+  bool FoldLetterSubscript(const Step& s, Op folded) {
+    if (s.count != 1 || (s.op != Op::Element && s.op != Op::TargetElement) ||
+        steps_.back().op != Op::Letter)
+      return false;
+    Step& letter = steps_.back();
+    letter.op = folded;
+    letter.count = 1;
+    letter.site = s.site;
     return true;
   }
 
@@ -241,9 +256,12 @@ class Decoder {
           break;
         }
         case item::kNumericElement:
-        case item::kStringElement:
-          if (!ElementItem(pos, c, s)) return false;
+        case item::kStringElement: {
+          bool folded = false;
+          if (!ElementItem(pos, c, s, folded)) return false;
+          if (folded) continue;
           break;
+        }
         default: return false;  // FN, parameters, pseudo-operands
       }
       steps_.push_back(s);
@@ -372,7 +390,7 @@ class Decoder {
   }
 
   // An array element: its subscripts' steps, then its own.
-  bool ElementItem(size_t& pos, uint8_t c, Step& s) {
+  bool ElementItem(size_t& pos, uint8_t c, Step& s, bool& folded) {
     Site site;
     site.itemCode = c;
     site.itemPos = static_cast<uint32_t>(pos - 1);
@@ -387,6 +405,7 @@ class Decoder {
     s.count = count;
     s.site = static_cast<uint32_t>(sites_.size());
     sites_.push_back(site);
+    folded = FoldLetterSubscript(s, Op::ElementLetter);
     return Push(c == item::kStringElement);
   }
 

@@ -101,6 +101,10 @@ enum class Op : uint8_t {
   // expression runs (as the general LET resolves its targets first).
   TargetScalar,         // the named scalar of site `site`
   TargetElement,        // pop `count` subscripts: the element of site `site`
+  // Element and TargetElement of one subscript that is a letter (`place`),
+  // folded into the step that pushed the letter.
+  ElementLetter,
+  TargetElementLetter,
   TargetStringScalar,   // the same for strings
   TargetStringElement,  //
   Append,               // add the top string to the target (the last step of an append)
