@@ -228,17 +228,12 @@ void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
   } else if (steps.size() == 2 && steps[0].op == Op::Letter) {
     // + - * / with its right operand folded into its step.
     const quick::Step &a = steps[0], &o = steps[1];
-    switch (o.op) {
-      case Op::AddLetter: f.op = Op::Add; f.right = o.place; break;
-      case Op::AddNumber: f.op = Op::Add; f.constant = o.number; break;
-      case Op::SubtractLetter: f.op = Op::Subtract; f.right = o.place; break;
-      case Op::SubtractNumber: f.op = Op::Subtract; f.constant = o.number; break;
-      case Op::MultiplyLetter: f.op = Op::Multiply; f.right = o.place; break;
-      case Op::MultiplyNumber: f.op = Op::Multiply; f.constant = o.number; break;
-      case Op::DivideLetter: f.op = Op::Divide; f.right = o.place; break;
-      case Op::DivideNumber: f.op = Op::Divide; f.constant = o.number; break;
-      default: return;
-    }
+    Op base = Op::Add;
+    bool letter = false;
+    if (!quick::FoldedRightOperand(o.op, base, letter)) return;
+    f.op = base;
+    if (letter) f.right = o.place;
+    else f.constant = o.number;
     f.left = a.place;
   } else {
     return;

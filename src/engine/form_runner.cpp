@@ -154,7 +154,6 @@ int32_t Interpreter::RunFormStatementCall(const FormStatement& f, const uint8_t*
   return RunFormStatement(f, code, offset);
 }
 
-
 // Runs `f`, the statement at the running position, and the fast
 // statements that follow it, for as long as each ends with no stop reason
 // and the window's turn after it is a quiet one. What a statement leaves
@@ -188,12 +187,12 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
       if (result == kTakeHandler) [[unlikely]] {
         result = handlers_[f->frame.code](*this, code, offset);
         return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
-                                                                            : FastEnd::Failed;
+                                                                           : FastEnd::Failed;
       }
     } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
     if (result != 0 || deferredError_ != 0 || stopReason_ != StopReason::None) [[unlikely]]
       return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
-                                                                          : FastEnd::Failed;
+                                                                         : FastEnd::Failed;
 
     // Where the program goes on: a jump's line, the line NEXT went back
     // to, or the next line after the end of this one. A jump is left

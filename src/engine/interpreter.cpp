@@ -376,6 +376,11 @@ ProgramLine* Interpreter::ResolveTarget(const uint8_t* site, uint32_t n) {
   return line;
 }
 
+inline bool Interpreter::TakesFastWay(const FormStatement* form) const {
+  return form && form->kind != FormStatement::Kind::General && !memory_.Trace() &&
+         memory_.StatementDelay() == 0;
+}
+
 // Steps 2 to 5 of the program loop; the nested loop of a trap handler ends
 // on the RESUME reasons and maps them to what the outer loop must do.
 void Interpreter::LoopOverProgram(bool nested) {
@@ -412,8 +417,7 @@ void Interpreter::LoopOverProgram(bool nested) {
       // the loop's own way after each of them.
       const FormStatement* form = Running() ? forms_.At(*pos_.Line(), offset, *eval_) : nullptr;
       bool ok;
-      if (form && form->kind != FormStatement::Kind::General && !memory_.Trace() &&
-          memory_.StatementDelay() == 0) {
+      if (TakesFastWay(form)) {
         const FastEnd e = RunFastStatements(form);
         if (e == FastEnd::Next) continue;
         ok = e == FastEnd::Ok;

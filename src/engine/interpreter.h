@@ -160,6 +160,10 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // reason (Ok).
   enum class FastEnd : uint8_t { Next, Ok, Failed };
   FastEnd RunFastStatements(const FormStatement* f);
+  // Whether the program loop runs the statement of `form` (null: none)
+  // by RunFastStatements: a fast kind, with no trace or statement delay to
+  // serve after each statement.
+  bool TakesFastWay(const FormStatement* form) const;
   // The rare ways of ExecuteStatement, kept out of its path.
   [[gnu::noinline]] bool ExecuteUncompiled(const uint8_t* code, size_t& offset);
   [[gnu::noinline]] bool StatementFailed(const RecordFrame& frame, size_t& offset, size_t start,

@@ -351,6 +351,7 @@ template <bool kStrings>
   const quick::Step* s = cache.Steps().data() + plan.firstStep;
   const quick::Step* last = s + plan.stepCount;
   for (; s != last; ++s) {
+    int32_t e = kOk;  // the arithmetic's error, checked once after the switch
     switch (s->op) {
       case Op::Number: st[sp++] = s->number; break;
       case Op::Letter: st[sp++] = *s->place; break;
@@ -363,7 +364,7 @@ template <bool kStrings>
       case Op::Element: {
         sp -= s->count;
         double* at;
-        if (int32_t e = SiteElement(cache.Sites()[s->site], s->count, st + sp, at)) return e;
+        if (e = SiteElement(cache.Sites()[s->site], s->count, st + sp, at); e != kOk) return e;
         st[sp++] = *at;
         break;
       }
@@ -375,17 +376,17 @@ template <bool kStrings>
       }
       case Op::TargetElement: {
         sp -= s->count;
-        if (int32_t e = SiteElement(cache.Sites()[s->site], s->count, st + sp, *place)) return e;
+        if (e = SiteElement(cache.Sites()[s->site], s->count, st + sp, *place); e != kOk) return e;
         break;
       }
       case Op::ElementLetter: {
         double* at;
-        if (int32_t e = SiteElement(cache.Sites()[s->site], 1, s->place, at)) return e;
+        if (e = SiteElement(cache.Sites()[s->site], 1, s->place, at); e != kOk) return e;
         st[sp++] = *at;
         break;
       }
       case Op::TargetElementLetter:
-        if (int32_t e = SiteElement(cache.Sites()[s->site], 1, s->place, *place)) return e;
+        if (e = SiteElement(cache.Sites()[s->site], 1, s->place, *place); e != kOk) return e;
         break;
       case Op::Constant: {
         const double* v = vars_.FindConstant(cache.Sites()[s->site].name);
@@ -396,48 +397,32 @@ template <bool kStrings>
       case Op::Negate: st[sp - 1] = -st[sp - 1]; break;
       case Op::Not: {
         quickLeft_.SetNumber(st[sp - 1]);
-        if (int32_t e = ApplyUnaryOperator(op::kNot, quickLeft_)) return e;
+        if (e = ApplyUnaryOperator(op::kNot, quickLeft_); e != kOk) return e;
         st[sp - 1] = quickLeft_.number;
         break;
       }
       case Op::Add:
-        if (int32_t e = AddNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
+        e = AddNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;
         break;
-      case Op::AddLetter:
-        if (int32_t e = AddNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
-        break;
-      case Op::AddNumber:
-        if (int32_t e = AddNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
-        break;
-      case Op::SubtractLetter:
-        if (int32_t e = SubtractNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
-        break;
-      case Op::SubtractNumber:
-        if (int32_t e = SubtractNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
-        break;
-      case Op::MultiplyLetter:
-        if (int32_t e = MultiplyNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
-        break;
-      case Op::MultiplyNumber:
-        if (int32_t e = MultiplyNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
-        break;
-      case Op::DivideLetter:
-        if (int32_t e = DivideNumbers(st[sp - 1], *s->place, st[sp - 1])) return e;
-        break;
-      case Op::DivideNumber:
-        if (int32_t e = DivideNumbers(st[sp - 1], s->number, st[sp - 1])) return e;
-        break;
+      case Op::AddLetter: e = AddNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
+      case Op::AddNumber: e = AddNumbers(st[sp - 1], s->number, st[sp - 1]); break;
+      case Op::SubtractLetter: e = SubtractNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
+      case Op::SubtractNumber: e = SubtractNumbers(st[sp - 1], s->number, st[sp - 1]); break;
+      case Op::MultiplyLetter: e = MultiplyNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
+      case Op::MultiplyNumber: e = MultiplyNumbers(st[sp - 1], s->number, st[sp - 1]); break;
+      case Op::DivideLetter: e = DivideNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
+      case Op::DivideNumber: e = DivideNumbers(st[sp - 1], s->number, st[sp - 1]); break;
       case Op::Subtract:
-        if (int32_t e = SubtractNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
+        e = SubtractNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;
         break;
       case Op::Multiply:
-        if (int32_t e = MultiplyNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
+        e = MultiplyNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;
         break;
       case Op::Divide:
-        if (int32_t e = DivideNumbers(st[sp - 2], st[sp - 1], st[sp - 2])) return e;
+        e = DivideNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;
         break;
       // Comparisons: a NaN compares unequal to everything, as in the general
@@ -468,7 +453,7 @@ template <bool kStrings>
         break;
       case Op::Power: {
         const double a = st[sp - 2], b = st[sp - 1];
-        if (int32_t e = NumericBinary(op::kPower, a, b, st[sp - 2])) return e;
+        if (e = NumericBinary(op::kPower, a, b, st[sp - 2]); e != kOk) return e;
         --sp;
         break;
       }
@@ -478,29 +463,26 @@ template <bool kStrings>
         const double a = st[sp - 1];
         if (std::fabs(a) < 0x1p26 && a == static_cast<double>(static_cast<int64_t>(a)))
           st[sp - 1] = a * a;
-        else if (int32_t e = NumericBinary(op::kPower, a, 2, st[sp - 1])) return e;
+        else if (e = NumericBinary(op::kPower, a, 2, st[sp - 1]); e != kOk) return e;
         break;
       }
       case Op::OtherBinary:
-        if (int32_t e = s->code == op::kMod || s->code == op::kIntDivide
-                            ? IntegerQuotient(s->code == op::kMod, st[sp - 2], st[sp - 1], st[sp - 2])
-                            : OtherNumericBinary(s->code, st[sp - 2], st[sp - 1], st[sp - 2]))
-          return e;
+        e = OtherBinaryNumbers(s->code, st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;
         break;
       case Op::Binary: {
         quickLeft_.SetNumber(st[sp - 2]);
         quickRight_.SetNumber(st[sp - 1]);
-        if (int32_t e = ApplyBinaryOperator(s->code, quickLeft_, quickRight_)) return e;
+        if (e = ApplyBinaryOperator(s->code, quickLeft_, quickRight_); e != kOk) return e;
         st[sp - 2] = quickLeft_.number;
         --sp;
         break;
       }
       case Op::Kernel:
-        if (int32_t e = s->kernel(st[sp - 1], st[sp - 1])) return e;
+        if (e = s->kernel(st[sp - 1], st[sp - 1]); e != kOk) return e;
         break;
       case Op::Call:
-        if (int32_t e = CallStep(cache, plan, st, sp, s, last, pos)) return e;
+        if (e = CallStep(cache, plan, st, sp, s, last, pos); e != kOk) return e;
         break;
       case Op::Text:
       case Op::StringScalar:
@@ -521,10 +503,12 @@ template <bool kStrings>
       case Op::Append:
         // Plans without strings run without these steps (Plan::strings).
         if constexpr (!kStrings) return kErrInternalError;
-        if (int32_t e = StringStep(cache, *s, st, sp)) return e;
+        if (e = StringStep(cache, *s, st, sp); e != kOk) return e;
         break;
       default: __builtin_unreachable();  // the decoder writes no other step
     }
+    if (e != kOk) [[unlikely]]
+      return e;
   }
   return kOk;
 }

@@ -118,6 +118,13 @@ inline int32_t IntegerQuotient(bool mod, double a, double b, double& out) {
   return kOk;
 }
 
+// OtherNumericBinary with \ and MOD inline.
+inline int32_t OtherBinaryNumbers(uint8_t code, double a, double b, double& out) {
+  if (code == op::kMod || code == op::kIntDivide)
+    return IntegerQuotient(code == op::kMod, a, b, out);
+  return OtherNumericBinary(code, a, b, out);
+}
+
 // Every numeric binary operator on doubles. Exposed for the numeric
 // functions that compute "through" an operator and for NEXT.
 inline int32_t NumericBinary(uint8_t code, double a, double b, double& out) {

@@ -28,6 +28,23 @@ Op RightOperandStep(Op o, Op pushed) {
   }
 }
 
+}  // namespace
+
+bool FoldedRightOperand(Op step, Op& op, bool& letter) {
+  for (const Op o : {Op::Add, Op::Subtract, Op::Multiply, Op::Divide}) {
+    for (const Op pushed : {Op::Letter, Op::Number}) {
+      if (RightOperandStep(o, pushed) == step) {
+        op = o;
+        letter = pushed == Op::Letter;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+namespace {
+
 Op OperatorStep(uint8_t code) {
   switch (code) {
     case op::kPlus: return Op::Add;

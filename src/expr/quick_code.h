@@ -65,7 +65,7 @@ enum class Op : uint8_t {
   LessEqual,
   GreaterEqual,
   Power,
-  Square,       // ^ 2
+  Square,  // ^ 2
   // + - * / whose right operand is a letter (`place`) or a number
   // (`number`): folded into the step that pushed that operand.
   AddLetter,
@@ -99,8 +99,8 @@ enum class Op : uint8_t {
   MixedCall,
   // Assignment targets: find the place the value will go to, before the
   // expression runs (as the general LET resolves its targets first).
-  TargetScalar,         // the named scalar of site `site`
-  TargetElement,        // pop `count` subscripts: the element of site `site`
+  TargetScalar,   // the named scalar of site `site`
+  TargetElement,  // pop `count` subscripts: the element of site `site`
   // Element and TargetElement of one subscript that is a letter (`place`),
   // folded into the step that pushed the letter.
   ElementLetter,
@@ -153,6 +153,10 @@ struct Plan {
   // Assignments: a letter target's place (else a target step finds it).
   double* place = nullptr;
 };
+
+// The operator of a step that folds its right operand (AddLetter: Add),
+// and whether that operand is a letter; false for any other step.
+bool FoldedRightOperand(Op step, Op& op, bool& letter);
 
 // The deepest number stack, and string stack, a plan may need; deeper
 // expressions stay general.
