@@ -67,7 +67,9 @@ const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset
 }
 
 FormStatement* ExecutionForms::Allocate(size_t n) {
-  if (used_ + n > kChunk) {
+  // A line of no statements (only text that did not compile) takes no
+  // room, even before the epoch's first chunk.
+  if (chunks_.empty() || used_ + n > kChunk) {
     chunks_.push_back(std::make_unique<FormStatement[]>(kChunk));
     used_ = 0;
   }
