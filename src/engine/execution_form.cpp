@@ -228,14 +228,23 @@ void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
     f.left = a.place;
     f.op = o.op;
   } else if (steps.size() == 2 && steps[0].op == Op::Letter) {
-    // + - * / with its right operand folded into its step.
+    // A kernel or the square of a letter, or + - * / with its right
+    // operand folded into its step.
     const quick::Step &a = steps[0], &o = steps[1];
     Op base = Op::Add;
     bool letter = false;
-    if (!quick::FoldedRightOperand(o.op, base, letter)) return;
-    f.op = base;
-    if (letter) f.right = o.place;
-    else f.constant = o.number;
+    if (o.op == Op::Kernel) {
+      f.op = Op::Kernel;
+      f.kernel = o.kernel;
+    } else if (o.op == Op::Square) {
+      f.op = Op::Square;
+    } else if (quick::FoldedRightOperand(o.op, base, letter)) {
+      f.op = base;
+      if (letter) f.right = o.place;
+      else f.constant = o.number;
+    } else {
+      return;
+    }
     f.left = a.place;
   } else {
     return;

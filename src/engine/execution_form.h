@@ -29,7 +29,10 @@
 //            `*left op right` where right is a letter (`right`) or a number
 //            (`constant`) and op one of + - * / and the comparisons. The
 //            operations are the plan's own (expr/operators.h), so the
-//            results, errors and rounding are the same.
+//            results, errors and rounding are the same. A letter given
+//            a one-number built-in of a letter (B=LOG(K): op Kernel,
+//            `kernel`) or the letter squared (A=K^2: op Square) is fused
+//            as well.
 //   Next     NEXT of no name or of one letter (`number`: the letter, or
 //            kAnyLoop), when the newest loop is a letter's loop of the
 //            running program and the name fits it; anything else (and
@@ -106,31 +109,37 @@ struct FormStatement {
   // when they are letters
   double* place = nullptr;
   const double* left = nullptr;
-  const double* right = nullptr;
+  union {
+    const double* right = nullptr;
+    int32_t (*kernel)(double x, double& out);  // op Kernel
+  };
   double constant = 0;  // For: the start when `left` is null
 };
 
 // The value of a fused expression (see AssignFused): kOk or the error the
 // plan's operation gives.
-[[gnu::always_inline]] inline int32_t FusedValue(quick::Op op, const double* left,
-                                                 const double* right, double constant,
-                                                 double& out) {
+[[gnu::always_inline]] inline int32_t FusedValue(const FormStatement& f, double& out) {
   using quick::Op;
-  const double r = right ? *right : constant;
-  switch (op) {
-    case Op::Number: out = constant; return kOk;
+  const double* left = f.left;
+  // The right operand of the binary operations (the kernel shares its
+  // place, so only they read it).
+  const auto right = [&f] { return f.right ? *f.right : f.constant; };
+  switch (f.op) {
+    case Op::Number: out = f.constant; return kOk;
     case Op::Letter: out = *left; return kOk;
-    case Op::Add: return AddNumbers(*left, r, out);
-    case Op::Subtract: return SubtractNumbers(*left, r, out);
-    case Op::Multiply: return MultiplyNumbers(*left, r, out);
-    case Op::Divide: return DivideNumbers(*left, r, out);
+    case Op::Square: return SquareNumber(*left, out);
+    case Op::Kernel: return f.kernel(*left, out);
+    case Op::Add: return AddNumbers(*left, right(), out);
+    case Op::Subtract: return SubtractNumbers(*left, right(), out);
+    case Op::Multiply: return MultiplyNumbers(*left, right(), out);
+    case Op::Divide: return DivideNumbers(*left, right(), out);
     // -1 for true, 0 for false; a NaN compares unequal to everything.
-    case Op::Less: out = *left < r ? -1 : 0; return kOk;
-    case Op::Greater: out = *left > r ? -1 : 0; return kOk;
-    case Op::Equal: out = *left == r ? -1 : 0; return kOk;
-    case Op::NotEqual: out = !(*left == r) ? -1 : 0; return kOk;
-    case Op::LessEqual: out = *left <= r ? -1 : 0; return kOk;
-    case Op::GreaterEqual: out = *left >= r ? -1 : 0; return kOk;
+    case Op::Less: out = *left < right() ? -1 : 0; return kOk;
+    case Op::Greater: out = *left > right() ? -1 : 0; return kOk;
+    case Op::Equal: out = *left == right() ? -1 : 0; return kOk;
+    case Op::NotEqual: out = !(*left == right()) ? -1 : 0; return kOk;
+    case Op::LessEqual: out = *left <= right() ? -1 : 0; return kOk;
+    case Op::GreaterEqual: out = *left >= right() ? -1 : 0; return kOk;
     default: return kErrInternalError;  // the builder makes no other
   }
 }

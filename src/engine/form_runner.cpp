@@ -82,7 +82,7 @@ namespace torvic {
       double* place = f.place;
       offset = f.end;
       double v;
-      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) return e;
+      if (int32_t e = FusedValue(f, v)) return e;
       *place = v;
       return 0;
     }
@@ -90,7 +90,7 @@ namespace torvic {
       const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
       const uint32_t number = f.number;
       double v;
-      if (int32_t e = FusedValue(f.op, f.left, f.right, f.constant, v)) {
+      if (int32_t e = FusedValue(f, v)) {
         offset = f.operand;
         return e;
       }

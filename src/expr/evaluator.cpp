@@ -457,15 +457,7 @@ template <bool kStrings>
         --sp;
         break;
       }
-      case Op::Square: {
-        // A whole number below 2^26 squares exactly, as the general rule
-        // multiplies whole powers; anything else takes the general rule.
-        const double a = st[sp - 1];
-        if (std::fabs(a) < 0x1p26 && a == static_cast<double>(static_cast<int64_t>(a)))
-          st[sp - 1] = a * a;
-        else if (e = NumericBinary(op::kPower, a, 2, st[sp - 1]); e != kOk) return e;
-        break;
-      }
+      case Op::Square: e = SquareNumber(st[sp - 1], st[sp - 1]); break;
       case Op::OtherBinary:
         e = OtherBinaryNumbers(s->code, st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;

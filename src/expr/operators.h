@@ -118,6 +118,16 @@ inline int32_t IntegerQuotient(bool mod, double a, double b, double& out) {
   return kOk;
 }
 
+// x^2: a whole number below 2^26 squares exactly, as the general rule
+// multiplies whole powers; anything else takes the general rule.
+inline int32_t SquareNumber(double a, double& out) {
+  if (std::fabs(a) < 0x1p26 && a == static_cast<double>(static_cast<int64_t>(a))) {
+    out = a * a;
+    return kOk;
+  }
+  return OtherNumericBinary(op::kPower, a, 2, out);
+}
+
 // OtherNumericBinary with \ and MOD inline.
 inline int32_t OtherBinaryNumbers(uint8_t code, double a, double b, double& out) {
   if (code == op::kMod || code == op::kIntDivide)

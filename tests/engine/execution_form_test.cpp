@@ -91,6 +91,7 @@ TEST(ExecutionForm, FastWaysAndHandlersAgree) {
       "M=(I<J)+(J>=K)*2+(K<>L)*4+(L=L)*8+(I<=I)*16+(J>I)*32",
       "A=-1.5: B=A*A: C=B/A: D=C-B: IF D<C THEN E=D ELSE E=C",
       "IF A+B+C+D THEN F=7",
+      "N=-7.25: O=N^2: P=ABS(N): Q=SQR(P): R=O^2: S=INT(N): IF SGN(N) THEN T=1",
   };
   std::string program, typed;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -100,7 +101,7 @@ TEST(ExecutionForm, FastWaysAndHandlersAgree) {
   Session fast, handlers;
   fast.Run(program + "RUN\n");
   handlers.Run(typed);
-  for (char v = 'A'; v <= 'M'; ++v)
+  for (char v = 'A'; v <= 'T'; ++v)
     EXPECT_EQ(fast.Var(v), handlers.Var(v)) << v << "\n" << fast.transcript;
   EXPECT_EQ(fast.Var('H'), 2);
 
@@ -118,6 +119,23 @@ TEST(ExecutionForm, FastWaysAndHandlersAgree) {
   EXPECT_EQ(errors.Var('P'), 2030406);
   EXPECT_EQ(errors.Var('B'), 0);
   EXPECT_EQ(errors.Var('N'), 0);
+
+  // A letter given a built-in of a letter, or a letter squared, is fused:
+  // the built-in's and the power's errors are theirs.
+  Session kernels;
+  kernels.Run(
+      "10 ON ERROR GOTO 900\n"
+      "20 G=0: H=LOG(G)\n"
+      "30 I=1E200: J=I^2\n"
+      "40 K=-4: L=SQR(K)\n"
+      "50 END\n"
+      "900 O=O*100+ERR: P=P*100+ERL/10: RESUME NEXT\n"
+      "RUN\n"
+      "PRINT ERR\n");
+  EXPECT_EQ(kernels.Var('P'), 20304);
+  EXPECT_EQ(kernels.Var('H'), 0);
+  EXPECT_EQ(kernels.Var('J'), 0);
+  EXPECT_EQ(kernels.Var('O'), 183618);  // LOG(0), 1E200^2, SQR(-4)
 }
 
 TEST(ExecutionForm, BreakStopsAFusedLoop) {
