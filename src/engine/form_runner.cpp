@@ -42,7 +42,7 @@ namespace torvic {
   // changes the code drops every form, this one too.
   switch (f.kind) {
     case FormStatement::Kind::Assign: {
-      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch(), /*assignment=*/true)) break;
       const quick::Plan plan = f.plan;
       const size_t end = f.end;
       size_t pos = f.operand;
@@ -51,7 +51,7 @@ namespace torvic {
       return e;
     }
     case FormStatement::Kind::If: {
-      if (!eval_->PlansOf(ProgramLine::CodeEpoch())) break;
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch(), /*assignment=*/false)) break;
       const quick::Plan plan = f.plan;
       const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
       const uint32_t number = f.number;

@@ -178,7 +178,7 @@ class Evaluator {
   // (engine/execution_form.h): the plan of the expression (or, with
   // `assignment`, of the one-target assignment) at code[pos] of the code
   // of `epoch`, copied to `out`; false when it does not qualify. A copy may
-  // run while PlansOf(epoch) holds.
+  // run while PlansOf(epoch, assignment) holds.
   bool FindPlan(Code code, size_t pos, uint64_t epoch, bool assignment, quick::Plan& out);
   // The steps of such a copy, while PlansOf holds.
   std::span<const quick::Step> PlanSteps(const quick::Plan& plan, bool assignment) {
@@ -186,8 +186,12 @@ class Evaluator {
     if (plan.firstStep + plan.stepCount > steps.size()) return {};
     return {steps.data() + plan.firstStep, plan.stepCount};
   }
-  bool PlansOf(uint64_t epoch) const {
-    return quick_.Epoch() == epoch && quickAssignments_.Epoch() == epoch;
+  // Whether the copies of plans found in `epoch` still run: the pool they
+  // came from (the assignments' or the expressions') still holds that
+  // epoch's plans. Only its own pool counts: a program may never look up
+  // the other one.
+  bool PlansOf(uint64_t epoch, bool assignment) const {
+    return (assignment ? quickAssignments_ : quick_).Epoch() == epoch;
   }
   // Runs such a copy as QuickAssign runs the plan it finds: the result,
   // with pos past the expression on success. Only for the cached code with
