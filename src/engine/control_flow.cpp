@@ -250,15 +250,8 @@ int32_t For(Interpreter& in, const uint8_t* code, size_t& offset) {
   try {
     r = &in.Position().EnterLoop(immediate, var.letter, var.name);
   } catch (const std::bad_alloc&) { return kErrOutOfMemory; }
-  r->limit = limit;
-  r->step = step;
-  r->line = immediate ? nullptr : in.Position().Line();
-  r->code = code;
-  r->offset = in.Position().PayloadEnd();
-  r->place = place;
-  r->removals = in.Expressions().Vars().Removals();
-  r->nextItem = nullptr;
-  *place = start;
+  StartLoop(in, *r, place, start, limit, step, immediate ? nullptr : in.Position().Line(), code,
+            in.Position().PayloadEnd());
   offset = in.Position().PayloadEnd();
   return 0;
 }

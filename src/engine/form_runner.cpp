@@ -132,15 +132,7 @@ namespace torvic {
       const size_t end = f.end;
       // Throws std::bad_alloc (Out of memory) with the list unchanged.
       ForRecord& r = pos_.EnterLoop(/*immediate=*/false, static_cast<int>(f.number), {});
-      r.limit = limit;
-      r.step = step;
-      r.line = pos_.Line();
-      r.code = code;
-      r.offset = end;
-      r.place = place;
-      r.removals = eval_->Vars().Removals();
-      r.nextItem = nullptr;
-      *place = start;
+      handlers::StartLoop(*this, r, place, start, limit, step, pos_.Line(), code, end);
       offset = end;
       return 0;
     }

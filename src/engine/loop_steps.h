@@ -28,6 +28,22 @@ double* VariablePlace(Interpreter& in, int letter, std::string_view name);
   return r.place;
 }
 
+// What a FOR leaves: the loop's record filled (the loop goes on at `end`
+// of `code`, in `line`, null for a command line) and the variable, at
+// `place`, given its start value.
+inline void StartLoop(Interpreter& in, ForRecord& r, double* place, double start, double limit,
+                      double step, ProgramLine* line, const uint8_t* code, size_t end) {
+  r.limit = limit;
+  r.step = step;
+  r.line = line;
+  r.code = code;
+  r.offset = end;
+  r.place = place;
+  r.removals = in.Expressions().Vars().Removals();
+  r.nextItem = nullptr;
+  *place = start;
+}
+
 // One NEXT step for a loop: add the step, then decide. A NaN in the
 // variable, the limit or the step ends the loop, as every comparison with
 // a NaN is false; a step of 0 loops until Break.
