@@ -40,6 +40,12 @@ double Round15Fraction(double x);
 inline double Round15(double x) {
   if (!(std::fabs(x) < 0x1p52)) return x;
   if (x == static_cast<double>(static_cast<int64_t>(x))) return x;
+  // Halves and quarters (at most four binary places, at most eleven digits
+  // before the point) are their own rounding, as Round15Fraction finds
+  // first; they are common enough to be told apart here.
+  const double sixteenths = x * 16;
+  if (std::fabs(x) < 1e11 && sixteenths == static_cast<double>(static_cast<int64_t>(sixteenths)))
+    return x;
   return Round15Fraction(x);
 }
 
