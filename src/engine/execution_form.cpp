@@ -60,6 +60,8 @@ const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset
     // A cache: without storage the line runs by its handlers.
     return nullptr;
   }
+  for (size_t i = 0; i < scratch_.size(); ++i)
+    scratch_[i].following = static_cast<uint16_t>(scratch_.size() - 1 - i);
   std::copy(scratch_.begin(), scratch_.end(), first);
   statements_ += scratch_.size();
   line.form = ProgramLine::FormSlot{epoch_, first, static_cast<uint32_t>(scratch_.size())};
@@ -197,39 +199,27 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
 
 void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
   using quick::Op;
-  if (assignment && !f.plan.place) return;  // the target is found by a step
-  const std::span<const quick::Step> steps = eval.PlanSteps(f.plan, assignment);
-  const auto kind = assignment ? FormStatement::Kind::AssignFused : FormStatement::Kind::IfFused;
+  std::span<const quick::Step> steps = eval.PlanSteps(f.plan, assignment);
+  auto kind = assignment ? FormStatement::Kind::AssignFused : FormStatement::Kind::IfFused;
+  double* target = f.plan.place;
+  if (assignment && !target) {
+    // The target is found by a step: fused when it is a numeric element
+    // of one letter subscript (M(L)=...), whose step comes first.
+    if (steps.empty() || steps[0].op != Op::TargetElementLetter || f.plan.strings) return;
+    f.number = steps[0].site;
+    target = steps[0].place;  // the subscript
+    steps = steps.subspan(1);
+    kind = FormStatement::Kind::AssignElement;
+  }
   if (steps.size() == 1 && assignment) {
     const quick::Step& s = steps[0];
     if (s.op == Op::Number) f.constant = s.number;
     else if (s.op == Op::Letter) f.left = s.place;
     else return;
     f.op = s.op;
-  } else if (steps.size() == 3) {
-    const quick::Step &a = steps[0], &b = steps[1], &o = steps[2];
-    if (a.op != Op::Letter) return;
-    switch (o.op) {
-      case Op::Add:
-      case Op::Subtract:
-      case Op::Multiply:
-      case Op::Divide:
-      case Op::Less:
-      case Op::Greater:
-      case Op::Equal:
-      case Op::NotEqual:
-      case Op::LessEqual:
-      case Op::GreaterEqual: break;
-      default: return;
-    }
-    if (b.op == Op::Number) f.constant = b.number;
-    else if (b.op == Op::Letter) f.right = b.place;
-    else return;
-    f.left = a.place;
-    f.op = o.op;
   } else if (steps.size() == 2 && steps[0].op == Op::Letter) {
-    // A kernel or the square of a letter, or + - * / with its right
-    // operand folded into its step.
+    // A kernel or the square of a letter, or + - * / or a comparison
+    // with its right operand (a letter or a number) folded into its step.
     const quick::Step &a = steps[0], &o = steps[1];
     Op base = Op::Add;
     bool letter = false;
@@ -238,7 +228,7 @@ void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
       f.kernel = o.kernel;
     } else if (o.op == Op::Square) {
       f.op = Op::Square;
-    } else if (quick::FoldedRightOperand(o.op, base, letter)) {
+    } else if (quick::FoldedRightOperand(o.op, base, letter) && base != Op::OtherBinary) {
       f.op = base;
       if (letter) f.right = o.place;
       else f.constant = o.number;
@@ -249,7 +239,7 @@ void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
   } else {
     return;
   }
-  if (assignment) f.place = f.plan.place;
+  if (assignment) f.place = target;
   f.kind = kind;
 }
 

@@ -6,6 +6,7 @@
 // a line is one FormStatement, in the order of the records:
 //
 //   start, end      the record's offset and the offset past its operands
+//   following       how many of the line's entries come after this one
 //   frame           the record frame (code, operand length, column, text)
 //   kind            how the loop runs it (below)
 //   operand         where the fast way starts reading its operands
@@ -33,6 +34,11 @@
 //            a one-number built-in of a letter (B=LOG(K): op Kernel,
 //            `kernel`) or the letter squared (A=K^2: op Square) is fused
 //            as well.
+//   AssignElement  as AssignFused, for a numeric array element of one
+//            letter subscript (M(L)=A): the element is found first, as the
+//            plan's target step finds it (its site `number` in the
+//            evaluator's assignment plans, the subscript at `place`), then
+//            the value is fused as for AssignFused.
 //   Next     NEXT of no name or of one letter (`number`: the letter, or
 //            kAnyLoop), when the newest loop is a letter's loop of the
 //            running program and the name fits it; anything else (and
@@ -55,7 +61,7 @@
 // knows where its statements start (ProgramLine::form); a line has at most
 // kChunk (1,024) statements in its form, any further ones run by their
 // handlers. A statement costs
-// sizeof(FormStatement) (96 bytes) whatever its length.
+// sizeof(FormStatement) (112 bytes) whatever its length.
 #pragma once
 
 #include <cstddef>
@@ -82,6 +88,7 @@ struct FormStatement {
     Gosub,
     AssignFused,
     IfFused,
+    AssignElement,
     Next,
     Return,
     For
@@ -91,10 +98,13 @@ struct FormStatement {
   quick::Op op = quick::Op::Number;  // AssignFused, IfFused
   uint16_t after = 0;                // If; Next: past the name
   uint16_t falseTarget = 0;          // If
+  uint16_t following = 0;            // the entries after this one in its line's form
   uint32_t start = 0;
   uint32_t end = 0;
   uint32_t operand = 0;
-  uint32_t number = 0;    // Goto, Gosub, If (THEN n); Next: the letter named, or kAnyLoop
+  // Goto, Gosub, If (THEN n); Next: the letter named, or kAnyLoop;
+  // AssignElement: the target's site
+  uint32_t number = 0;
   uint32_t thenJump = 0;  // If: the target item of a THEN part's leading GOTO n, or 0
   RecordFrame frame{};
   struct LoopBounds {
@@ -106,7 +116,8 @@ struct FormStatement {
     LoopBounds loop;     // For
   };
   // AssignFused, IfFused; For: the variable, and the start and the limit
-  // when they are letters
+  // when they are letters; AssignElement: the subscript, and the value's
+  // operands
   double* place = nullptr;
   const double* left = nullptr;
   union {
@@ -114,6 +125,10 @@ struct FormStatement {
     int32_t (*kernel)(double x, double& out);  // op Kernel
   };
   double constant = 0;  // For: the start when `left` is null
+  // Goto, Gosub, If (THEN n): the line jumped to last, found while the
+  // program's shape (ProgramList::Shape) was `targetShape`; 0 for none.
+  mutable ProgramLine* target = nullptr;
+  mutable uint64_t targetShape = 0;
 };
 
 // The value of a fused expression (see AssignFused): kOk or the error the
@@ -166,6 +181,16 @@ class ExecutionForms {
     for (; f != last; ++f)
       if (f->start == offset) return f;
     return nullptr;
+  }
+
+  // The entry of `line`'s first record, when its form of `epoch` is made
+  // and starts there (no uncompiled text first); else null, and At finds
+  // the statement.
+  static const FormStatement* LineEntry(const ProgramLine& line, uint64_t epoch) {
+    const ProgramLine::FormSlot& slot = line.form;
+    if (slot.epoch != epoch || slot.count == 0 || slot.first->start != kLineHeaderSize)
+      return nullptr;
+    return slot.first;
   }
 
   // Statements held by the forms made this epoch, and the bytes they take.

@@ -12,18 +12,33 @@
 
 namespace torvic {
 
+[[gnu::always_inline]] inline ProgramLine* Interpreter::FormTarget(const FormStatement& f,
+                                                                   const uint8_t* site) {
+  if (f.targetShape == program_.Shape()) [[likely]]
+    return f.target;
+  ProgramLine* line = FindTarget(site, f.number);
+  // Kept as ResolveTarget keeps a target: from a numbered line of a
+  // program whose numbers ascend, where the line found is the same from
+  // anywhere. The entry lives no longer than the code of its epoch.
+  if (line && program_.NumbersAscend() && pos_.Line()->IsNumbered()) {
+    f.target = line;
+    f.targetShape = program_.Shape();
+  }
+  return line;
+}
+
 // Where an IF of the form goes on: the THEN part (or straight to the line
 // of its leading GOTO n, when that line is found), or the false target.
-[[gnu::always_inline]] inline int32_t Interpreter::IfOutcome(const uint8_t* code, double v,
+[[gnu::always_inline]] inline int32_t Interpreter::IfOutcome(const FormStatement& f,
+                                                             const uint8_t* code, double v,
                                                              size_t after, size_t falseTarget,
-                                                             size_t thenJump, uint32_t number,
-                                                             size_t& offset) {
+                                                             size_t thenJump, size_t& offset) {
   if (v == 0 || std::isnan(v)) {
     offset = falseTarget;
     return 0;
   }
   if (thenJump != 0) {
-    if (ProgramLine* line = FindTarget(code + thenJump, number)) {
+    if (ProgramLine* line = FormTarget(f, code + thenJump)) {
       pos_.MoveTo(line, 0);  // JumpTo of a running program
       return 0;
     }
@@ -54,19 +69,18 @@ namespace torvic {
       if (!eval_->PlansOf(ProgramLine::CodeEpoch(), /*assignment=*/false)) break;
       const quick::Plan plan = f.plan;
       const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
-      const uint32_t number = f.number;
       offset = f.operand;
       double v = 0;
       if (int32_t e = eval_->RunNumberPlan(plan, offset, v); e || stopReason_ != StopReason::None)
         return e;
-      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
+      return IfOutcome(f, code, v, after, falseTarget, thenJump, offset);
     }
     case FormStatement::Kind::Goto:
     case FormStatement::Kind::Gosub: {
       const bool gosub = f.kind == FormStatement::Kind::Gosub;
       const size_t end = f.end;
       offset = f.operand + kJumpTargetItemSize;
-      ProgramLine* line = FindTarget(code + f.operand, f.number);
+      ProgramLine* line = FormTarget(f, code + f.operand);
       if (!line) return kErrUndefinedLine;
       // As JumpTo and GosubTo go in a running program; a return point
       // that finds no room throws std::bad_alloc (Out of memory) before
@@ -86,15 +100,25 @@ namespace torvic {
       *place = v;
       return 0;
     }
+    case FormStatement::Kind::AssignElement: {
+      // The element first, then the value, as the plan's steps run.
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch(), /*assignment=*/true)) break;
+      offset = f.end;
+      double* at;
+      if (int32_t e = eval_->AssignmentElement(f.number, f.place, at)) return e;
+      double v;
+      if (int32_t e = FusedValue(f, v)) return e;
+      *at = v;
+      return 0;
+    }
     case FormStatement::Kind::IfFused: {
       const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
-      const uint32_t number = f.number;
       double v;
       if (int32_t e = FusedValue(f, v)) {
         offset = f.operand;
         return e;
       }
-      return IfOutcome(code, v, after, falseTarget, thenJump, number, offset);
+      return IfOutcome(f, code, v, after, falseTarget, thenJump, offset);
     }
     case FormStatement::Kind::Next: {
       ForRecord* r = pos_.NewestLoop();
@@ -165,7 +189,6 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
   size_t& offset = pos_.LoopOffset();
   ProgramLine* line = pos_.Line();
   const uint8_t* code = line->Code();
-  const FormStatement* last = line->form.first + line->form.count;
   const uint64_t epoch = ProgramLine::CodeEpoch();
   eval_->SetCachedCode(code, epoch);
   *pendingStop_ = false;
@@ -192,9 +215,10 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
     // is known to be a quiet one: the loop, and a stop in the turn, see
     // it as they would after ExecuteStatement.
     const bool jumped = pos_.LineChanged();
-    if (jumped && !pos_.Line()) return FastEnd::Next;  // the loop ends the run
-    bool moved = jumped || pos_.Line() != line;
-    line = pos_.Line();
+    ProgramLine* now = pos_.Line();
+    if (jumped && !now) return FastEnd::Next;  // the loop ends the run
+    bool moved = jumped || now != line;
+    line = now;
     if (moved) code = line->Code();
     if (!jumped && code[offset] == kRecordEnd) {
       ProgramLine* next = line->Next();
@@ -219,27 +243,38 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
     }
 
     // The next statement: the form's next entry when execution simply
-    // went on, else the entry at the new position. A jump to the end of
-    // a line goes on with the next line, as the loop goes on without a
-    // turn.
-    if (!moved && f + 1 != last && f[1].start == offset) {
-      ++f;
-    } else {
-      while (code[offset] == kRecordEnd) {
-        ProgramLine* next = line->Next();
-        if (!next) {
-          eval_->SetCachedCode(code, epoch);
-          return FastEnd::Next;
-        }
-        pos_.FallThrough(next);
-        line = next;
-        code = line->Code();
+    // went on in the line; the first entry of a line when execution
+    // starts it (after a jump, or from the line before); else the entry
+    // at the new position. A jump to the end of a line goes on with the
+    // next line, as the loop goes on without a turn.
+    if (!moved) {
+      if (f->following != 0 && f[1].start == offset) {
+        ++f;
+        continue;
       }
+    } else {
       eval_->SetCachedCode(code, epoch);
-      f = forms_.At(*line, offset, *eval_);
-      if (!f || f->kind == FormStatement::Kind::General) return FastEnd::Next;
-      last = line->form.first + line->form.count;
+      if (offset == kLineHeaderSize) {
+        if (const FormStatement* first = ExecutionForms::LineEntry(*line, epoch)) [[likely]] {
+          f = first;
+          if (f->kind == FormStatement::Kind::General) return FastEnd::Next;
+          continue;
+        }
+      }
     }
+    while (code[offset] == kRecordEnd) {
+      ProgramLine* next = line->Next();
+      if (!next) {
+        eval_->SetCachedCode(code, epoch);
+        return FastEnd::Next;
+      }
+      pos_.FallThrough(next);
+      line = next;
+      code = line->Code();
+    }
+    eval_->SetCachedCode(code, epoch);
+    f = forms_.At(*line, offset, *eval_);
+    if (!f || f->kind == FormStatement::Kind::General) return FastEnd::Next;
   }
 }
 

@@ -151,8 +151,12 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   static constexpr int32_t kTakeHandler = INT32_MIN;
   int32_t RunFormStatementCall(const FormStatement& f, const uint8_t* code, size_t& offset);
   int32_t RunFormStatement(const FormStatement& f, const uint8_t* code, size_t& offset);
-  int32_t IfOutcome(const uint8_t* code, double v, size_t after, size_t falseTarget,
-                    size_t thenJump, uint32_t number, size_t& offset);
+  int32_t IfOutcome(const FormStatement& f, const uint8_t* code, double v, size_t after,
+                    size_t falseTarget, size_t thenJump, size_t& offset);
+  // The line a Goto, Gosub or If (THEN n) entry of the running line jumps
+  // to, its target item at `site`: FindTarget's line, remembered in the
+  // entry while the program's shape stays the same.
+  ProgramLine* FormTarget(const FormStatement& f, const uint8_t* site);
   // The program loop's run of fast statements (form_runner.cpp): Next when
   // the loop takes the statement at the position itself, Ok or Failed
   // when the last statement run left a stop reason or failed (Failed: an

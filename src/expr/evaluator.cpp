@@ -164,6 +164,10 @@ inline int32_t Evaluator::SiteElement(quick::Site& site, int count, const double
   return e;
 }
 
+int32_t Evaluator::FindAssignmentElement(quick::Site& site, const double* subscript, double*& at) {
+  return SiteElement(site, 1, subscript, at);
+}
+
 // A built-in of the string steps: its arguments, taken from the two stacks
 // in the order of its signature, and its worker (one of the pure ones, so
 // no stop and no code of its own can come of it).
@@ -413,6 +417,24 @@ template <bool kStrings>
       case Op::MultiplyNumber: e = MultiplyNumbers(st[sp - 1], s->number, st[sp - 1]); break;
       case Op::DivideLetter: e = DivideNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
       case Op::DivideNumber: e = DivideNumbers(st[sp - 1], s->number, st[sp - 1]); break;
+      case Op::LessLetter: st[sp - 1] = Truth(st[sp - 1] < *s->place); break;
+      case Op::LessNumber: st[sp - 1] = Truth(st[sp - 1] < s->number); break;
+      case Op::GreaterLetter: st[sp - 1] = Truth(st[sp - 1] > *s->place); break;
+      case Op::GreaterNumber: st[sp - 1] = Truth(st[sp - 1] > s->number); break;
+      case Op::EqualLetter: st[sp - 1] = Truth(st[sp - 1] == *s->place); break;
+      case Op::EqualNumber: st[sp - 1] = Truth(st[sp - 1] == s->number); break;
+      case Op::NotEqualLetter: st[sp - 1] = Truth(!(st[sp - 1] == *s->place)); break;
+      case Op::NotEqualNumber: st[sp - 1] = Truth(!(st[sp - 1] == s->number)); break;
+      case Op::LessEqualLetter: st[sp - 1] = Truth(st[sp - 1] <= *s->place); break;
+      case Op::LessEqualNumber: st[sp - 1] = Truth(st[sp - 1] <= s->number); break;
+      case Op::GreaterEqualLetter: st[sp - 1] = Truth(st[sp - 1] >= *s->place); break;
+      case Op::GreaterEqualNumber: st[sp - 1] = Truth(st[sp - 1] >= s->number); break;
+      case Op::OtherBinaryLetter:
+        e = OtherBinaryNumbers(s->code, st[sp - 1], *s->place, st[sp - 1]);
+        break;
+      case Op::OtherBinaryNumber:
+        e = OtherBinaryNumbers(s->code, st[sp - 1], s->number, st[sp - 1]);
+        break;
       case Op::Subtract:
         e = SubtractNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;

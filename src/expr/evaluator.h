@@ -193,6 +193,18 @@ class Evaluator {
   bool PlansOf(uint64_t epoch, bool assignment) const {
     return (assignment ? quickAssignments_ : quick_).Epoch() == epoch;
   }
+  // The place of the numeric element a copy's target step names: site
+  // `site` of the assignments' pool, with one subscript at `subscript`,
+  // found as the step finds it (and the array dimensioned on first use);
+  // while PlansOf(epoch, true) holds.
+  int32_t AssignmentElement(uint32_t site, const double* subscript, double*& at) {
+    quick::Site& s = quickAssignments_.Sites()[site];
+    if (s.removals == vars_.Removals()) [[likely]] {
+      at = VariableStore::NumberAt(*s.record, 1, subscript);
+      return at ? kOk : kErrBadSubscript;
+    }
+    return FindAssignmentElement(s, subscript, at);
+  }
   // Runs such a copy as QuickAssign runs the plan it finds: the result,
   // with pos past the expression on success. Only for the cached code with
   // no stop pending.
@@ -295,6 +307,7 @@ class Evaluator {
   CVariable* SiteScalar(quick::Site& site);
   int32_t SiteSlot(quick::Site& site, int count, const double* subs, VarSlot& slot);
   int32_t SiteElement(quick::Site& site, int count, const double* subs, double*& at);
+  int32_t FindAssignmentElement(quick::Site& site, const double* subscript, double*& at);
   // The string steps that take more than a copy: a built-in with strings
   // among its arguments or as its result, and the end of an append.
   int32_t StringStep(quick::PlanCache& cache, const quick::Step& s, double* st, int& sp);

@@ -24,6 +24,13 @@ Op RightOperandStep(Op o, Op pushed) {
     case Op::Subtract: return letter ? Op::SubtractLetter : Op::SubtractNumber;
     case Op::Multiply: return letter ? Op::MultiplyLetter : Op::MultiplyNumber;
     case Op::Divide: return letter ? Op::DivideLetter : Op::DivideNumber;
+    case Op::Less: return letter ? Op::LessLetter : Op::LessNumber;
+    case Op::Greater: return letter ? Op::GreaterLetter : Op::GreaterNumber;
+    case Op::Equal: return letter ? Op::EqualLetter : Op::EqualNumber;
+    case Op::NotEqual: return letter ? Op::NotEqualLetter : Op::NotEqualNumber;
+    case Op::LessEqual: return letter ? Op::LessEqualLetter : Op::LessEqualNumber;
+    case Op::GreaterEqual: return letter ? Op::GreaterEqualLetter : Op::GreaterEqualNumber;
+    case Op::OtherBinary: return letter ? Op::OtherBinaryLetter : Op::OtherBinaryNumber;
     default: return o;
   }
 }
@@ -31,7 +38,8 @@ Op RightOperandStep(Op o, Op pushed) {
 }  // namespace
 
 bool FoldedRightOperand(Op step, Op& op, bool& letter) {
-  for (const Op o : {Op::Add, Op::Subtract, Op::Multiply, Op::Divide}) {
+  for (const Op o : {Op::Add, Op::Subtract, Op::Multiply, Op::Divide, Op::Less, Op::Greater,
+                     Op::Equal, Op::NotEqual, Op::LessEqual, Op::GreaterEqual, Op::OtherBinary}) {
     for (const Op pushed : {Op::Letter, Op::Number}) {
       if (RightOperandStep(o, pushed) == step) {
         op = o;
@@ -348,10 +356,12 @@ class Decoder {
       steps_.back().op = Op::Square;
       folded = true;
     }
-    // A letter or a number pushed last is the right operand of + - * /:
-    // the operator folds into the step that pushed it.
+    // A letter or a number pushed last is the right operand of + - * /,
+    // a comparison, \ DIV or MOD: the operator folds into the step that
+    // pushed it.
     if (const Op right = RightOperandStep(s.op, steps_.back().op); right != s.op) {
       steps_.back().op = right;
+      steps_.back().code = o;
       folded = true;
     }
     return true;

@@ -76,6 +76,21 @@ enum class Op : uint8_t {
   MultiplyNumber,
   DivideLetter,
   DivideNumber,
+  // The comparisons and \ DIV MOD the same way.
+  LessLetter,
+  LessNumber,
+  GreaterLetter,
+  GreaterNumber,
+  EqualLetter,
+  EqualNumber,
+  NotEqualLetter,
+  NotEqualNumber,
+  LessEqualLetter,
+  LessEqualNumber,
+  GreaterEqualLetter,
+  GreaterEqualNumber,
+  OtherBinaryLetter,  // `code` as for OtherBinary
+  OtherBinaryNumber,
   OtherBinary,  // \ DIV MOD (`code`), which need no more than their numbers
   Binary,       // any other number operator `code`
   Call,         // built-in `code` (function number) with `count` numbers, signature `signature`

@@ -179,6 +179,32 @@ TEST(ExecutionForm, ForAndReturnKinds) {
   EXPECT_EQ(KindsOf(s, 70), (std::vector<Kind>{Kind::General}));
 }
 
+// An element of one letter subscript given a fused value is AssignElement;
+// other element targets keep their plans or handlers. Comparisons and MOD
+// fold their right operand, so a letter compared with a letter or a number
+// is a fused IF, and MOD stays a plan.
+TEST(ExecutionForm, ElementAndComparisonKinds) {
+  Session s;
+  s.Run(
+      "10 DIM M(5),P(2,2): A=1: K=2: L=3\n"
+      "20 M(L)=A: M(L)=7: M(L)=K+1: M(L)=LOG(K): M(L)=K^2: M(L)=K/2*3\n"
+      "30 M(2)=A: P(L,L)=1: S$(L)=\"X\": M(L)=A$<\"B\": M(L+1)=A\n"
+      "40 IF K<L THEN A=1\n"
+      "50 IF K>=2 THEN A=2\n"
+      "60 IF K MOD 2=0 THEN A=3\n"
+      "70 IF K MOD L THEN A=4\n"
+      "RUN\n");
+  EXPECT_EQ(KindsOf(s, 20),
+            (std::vector<Kind>{Kind::AssignElement, Kind::AssignElement, Kind::AssignElement,
+                               Kind::AssignElement, Kind::AssignElement, Kind::Assign}));
+  EXPECT_EQ(KindsOf(s, 30), (std::vector<Kind>{Kind::Assign, Kind::Assign, Kind::Assign,
+                                               Kind::Assign, Kind::Assign}));
+  EXPECT_EQ(KindsOf(s, 40).front(), Kind::IfFused);
+  EXPECT_EQ(KindsOf(s, 50).front(), Kind::IfFused);
+  EXPECT_EQ(KindsOf(s, 60).front(), Kind::If);
+  EXPECT_EQ(KindsOf(s, 70).front(), Kind::If);
+}
+
 // Break served in the window's turn right after a jump finds the program
 // where the statement-by-statement loop leaves it: a RETURN to the end of
 // line 10 is still in line 10 (the next line's trace is printed when the
