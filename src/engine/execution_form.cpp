@@ -8,6 +8,7 @@
 #include "base/codebytes.h"
 #include "expr/evaluator.h"
 #include "expr/expression_code.h"
+#include "expr/quick_chain.h"
 #include "frontend/code_buffer.h"
 #include "frontend/statements.h"
 
@@ -197,50 +198,66 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
   }
 }
 
-void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
+namespace {
+
+// The fused value of `steps` in `f` (op, left, right or constant, kernel):
+// false when they have no fused shape.
+bool FusedShape(FormStatement& f, std::span<const quick::Step> steps, bool assignment) {
   using quick::Op;
-  std::span<const quick::Step> steps = eval.PlanSteps(f.plan, assignment);
-  auto kind = assignment ? FormStatement::Kind::AssignFused : FormStatement::Kind::IfFused;
-  double* target = f.plan.place;
-  if (assignment && !target) {
-    // The target is found by a step: fused when it is a numeric element
-    // of one letter subscript (M(L)=...), whose step comes first.
-    if (steps.empty() || steps[0].op != Op::TargetElementLetter || f.plan.strings) return;
-    f.number = steps[0].site;
-    target = steps[0].place;  // the subscript
-    steps = steps.subspan(1);
-    kind = FormStatement::Kind::AssignElement;
-  }
   if (steps.size() == 1 && assignment) {
     const quick::Step& s = steps[0];
     if (s.op == Op::Number) f.constant = s.number;
     else if (s.op == Op::Letter) f.left = s.place;
-    else return;
+    else return false;
     f.op = s.op;
-  } else if (steps.size() == 2 && steps[0].op == Op::Letter) {
-    // A kernel or the square of a letter, or + - * / or a comparison
-    // with its right operand (a letter or a number) folded into its step.
-    const quick::Step &a = steps[0], &o = steps[1];
-    Op base = Op::Add;
-    bool letter = false;
-    if (o.op == Op::Kernel) {
-      f.op = Op::Kernel;
-      f.kernel = o.kernel;
-    } else if (o.op == Op::Square) {
-      f.op = Op::Square;
-    } else if (quick::FoldedRightOperand(o.op, base, letter) && base != Op::OtherBinary) {
-      f.op = base;
-      if (letter) f.right = o.place;
-      else f.constant = o.number;
-    } else {
-      return;
-    }
-    f.left = a.place;
+    return true;
+  }
+  if (steps.size() != 2 || steps[0].op != Op::Letter) return false;
+  // A kernel or the square of a letter, or + - * / or a comparison with
+  // its right operand (a letter or a number) folded into its step.
+  const quick::Step &a = steps[0], &o = steps[1];
+  Op base = Op::Add;
+  bool letter = false;
+  if (o.op == Op::Kernel) {
+    f.op = Op::Kernel;
+    f.kernel = o.kernel;
+  } else if (o.op == Op::Square) {
+    f.op = Op::Square;
+  } else if (quick::FoldedRightOperand(o.op, base, letter) && base != Op::OtherBinary) {
+    f.op = base;
+    if (letter) f.right = o.place;
+    else f.constant = o.number;
   } else {
+    return false;
+  }
+  f.left = a.place;
+  return true;
+}
+
+}  // namespace
+
+void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
+  using quick::Op;
+  std::span<const quick::Step> steps = eval.PlanSteps(f.plan, assignment);
+  if (f.plan.strings) return;
+  if (assignment && !f.plan.place) {
+    // The target is found by a step: fused when it is a numeric element
+    // of one letter subscript (M(L)=...), whose step comes first.
+    if (steps.empty() || steps[0].op != Op::TargetElementLetter) return;
+    FormStatement fused = f;
+    if (!FusedShape(fused, steps.subspan(1), assignment)) return;
+    f = fused;
+    f.number = steps[0].site;
+    f.place = steps[0].place;  // the subscript
+    f.kind = FormStatement::Kind::AssignElement;
     return;
   }
-  if (assignment) f.place = target;
-  f.kind = kind;
+  if (FusedShape(f, steps, assignment)) {
+    if (assignment) f.place = f.plan.place;
+    f.kind = assignment ? FormStatement::Kind::AssignFused : FormStatement::Kind::IfFused;
+  } else if (quick::IsChain(steps)) {
+    f.kind = assignment ? FormStatement::Kind::AssignChain : FormStatement::Kind::IfChain;
+  }
 }
 
 }  // namespace torvic

@@ -39,6 +39,10 @@
 //            plan's target step finds it (its site `number` in the
 //            evaluator's assignment plans, the subscript at `place`), then
 //            the value is fused as for AssignFused.
+//   AssignChain, IfChain  as Assign (of a letter) and If, for plans that
+//            are chains (expr/quick_chain.h: K/2*3+4-5, C MOD 7=0), which
+//            the runner works out in one register rather than through the
+//            plan's stack.
 //   Next     NEXT of no name or of one letter (`number`: the letter, or
 //            kAnyLoop), when the newest loop is a letter's loop of the
 //            running program and the name fits it; anything else (and
@@ -89,6 +93,8 @@ struct FormStatement {
     AssignFused,
     IfFused,
     AssignElement,
+    AssignChain,
+    IfChain,
     Next,
     Return,
     For
@@ -112,7 +118,7 @@ struct FormStatement {
     double step;
   };
   union {
-    quick::Plan plan{};  // Assign, If
+    quick::Plan plan{};  // Assign, If, AssignChain, IfChain
     LoopBounds loop;     // For
   };
   // AssignFused, IfFused; For: the variable, and the start and the limit

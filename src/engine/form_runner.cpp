@@ -9,6 +9,7 @@
 #include "engine/interpreter.h"
 #include "engine/loop_steps.h"
 #include "expr/evaluator.h"
+#include "expr/quick_chain.h"
 
 namespace torvic {
 
@@ -99,6 +100,29 @@ namespace torvic {
       if (int32_t e = FusedValue(f, v)) return e;
       *place = v;
       return 0;
+    }
+    case FormStatement::Kind::AssignChain: {
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch(), /*assignment=*/true)) break;
+      const std::span<const quick::Step> steps = eval_->PlanSteps(f.plan, /*assignment=*/true);
+      if (steps.empty()) break;
+      double* place = f.plan.place;
+      offset = f.end;
+      double v;
+      if (int32_t e = quick::RunChain(steps, v)) return e;
+      *place = v;  // unrounded, as a plan stores it
+      return 0;
+    }
+    case FormStatement::Kind::IfChain: {
+      if (!eval_->PlansOf(ProgramLine::CodeEpoch(), /*assignment=*/false)) break;
+      const std::span<const quick::Step> steps = eval_->PlanSteps(f.plan, /*assignment=*/false);
+      if (steps.empty()) break;
+      const size_t after = f.after, falseTarget = f.falseTarget, thenJump = f.thenJump;
+      double v;
+      if (int32_t e = quick::RunChain(steps, v)) {
+        offset = f.operand;
+        return e;
+      }
+      return IfOutcome(f, code, v, after, falseTarget, thenJump, offset);
     }
     case FormStatement::Kind::AssignElement: {
       // The element first, then the value, as the plan's steps run.

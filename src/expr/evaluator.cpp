@@ -11,6 +11,7 @@
 #include "expr/functions.h"
 #include "expr/numeric_rules.h"
 #include "expr/operators.h"
+#include "expr/quick_chain.h"
 #include "expr/string_functions.h"
 #include "platform/host.h"
 
@@ -111,11 +112,7 @@ int32_t Evaluator::EvaluateString(Code code, size_t& pos, CBasicString& out) {
 
 // --- the quick path ----------------------------------------------------------------
 
-namespace {
-
-inline double Truth(bool t) { return t ? -1 : 0; }
-
-}  // namespace
+using quick::Truth;
 
 int32_t Evaluator::RunOne(Code code, size_t& pos) {
   if (const quick::Plan* plan = QuickPlanFor(code, pos)) {
@@ -409,32 +406,29 @@ template <bool kStrings>
         e = AddNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;
         break;
-      case Op::AddLetter: e = AddNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
-      case Op::AddNumber: e = AddNumbers(st[sp - 1], s->number, st[sp - 1]); break;
-      case Op::SubtractLetter: e = SubtractNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
-      case Op::SubtractNumber: e = SubtractNumbers(st[sp - 1], s->number, st[sp - 1]); break;
-      case Op::MultiplyLetter: e = MultiplyNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
-      case Op::MultiplyNumber: e = MultiplyNumbers(st[sp - 1], s->number, st[sp - 1]); break;
-      case Op::DivideLetter: e = DivideNumbers(st[sp - 1], *s->place, st[sp - 1]); break;
-      case Op::DivideNumber: e = DivideNumbers(st[sp - 1], s->number, st[sp - 1]); break;
-      case Op::LessLetter: st[sp - 1] = Truth(st[sp - 1] < *s->place); break;
-      case Op::LessNumber: st[sp - 1] = Truth(st[sp - 1] < s->number); break;
-      case Op::GreaterLetter: st[sp - 1] = Truth(st[sp - 1] > *s->place); break;
-      case Op::GreaterNumber: st[sp - 1] = Truth(st[sp - 1] > s->number); break;
-      case Op::EqualLetter: st[sp - 1] = Truth(st[sp - 1] == *s->place); break;
-      case Op::EqualNumber: st[sp - 1] = Truth(st[sp - 1] == s->number); break;
-      case Op::NotEqualLetter: st[sp - 1] = Truth(!(st[sp - 1] == *s->place)); break;
-      case Op::NotEqualNumber: st[sp - 1] = Truth(!(st[sp - 1] == s->number)); break;
-      case Op::LessEqualLetter: st[sp - 1] = Truth(st[sp - 1] <= *s->place); break;
-      case Op::LessEqualNumber: st[sp - 1] = Truth(st[sp - 1] <= s->number); break;
-      case Op::GreaterEqualLetter: st[sp - 1] = Truth(st[sp - 1] >= *s->place); break;
-      case Op::GreaterEqualNumber: st[sp - 1] = Truth(st[sp - 1] >= s->number); break;
+      // Steps that fold their right operand (quick_chain.h).
+      case Op::AddLetter:
+      case Op::AddNumber:
+      case Op::SubtractLetter:
+      case Op::SubtractNumber:
+      case Op::MultiplyLetter:
+      case Op::MultiplyNumber:
+      case Op::DivideLetter:
+      case Op::DivideNumber:
+      case Op::LessLetter:
+      case Op::LessNumber:
+      case Op::GreaterLetter:
+      case Op::GreaterNumber:
+      case Op::EqualLetter:
+      case Op::EqualNumber:
+      case Op::NotEqualLetter:
+      case Op::NotEqualNumber:
+      case Op::LessEqualLetter:
+      case Op::LessEqualNumber:
+      case Op::GreaterEqualLetter:
+      case Op::GreaterEqualNumber:
       case Op::OtherBinaryLetter:
-        e = OtherBinaryNumbers(s->code, st[sp - 1], *s->place, st[sp - 1]);
-        break;
-      case Op::OtherBinaryNumber:
-        e = OtherBinaryNumbers(s->code, st[sp - 1], s->number, st[sp - 1]);
-        break;
+      case Op::OtherBinaryNumber: e = quick::ChainStep(*s, st[sp - 1]); break;
       case Op::Subtract:
         e = SubtractNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;

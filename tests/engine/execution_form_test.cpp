@@ -38,10 +38,10 @@ TEST(ExecutionForm, EachStatementGetsItsWay) {
       "100 RETURN\n"
       "RUN\n");
   EXPECT_EQ(KindsOf(s, 10), (std::vector<Kind>{Kind::AssignFused, Kind::AssignFused,
-                                               Kind::AssignFused, Kind::Assign}));
+                                               Kind::AssignFused, Kind::AssignChain}));
   // The THEN and ELSE parts stand inside the IF record: they have entries.
   EXPECT_EQ(KindsOf(s, 20), (std::vector<Kind>{Kind::IfFused, Kind::Goto, Kind::Gosub}));
-  EXPECT_EQ(KindsOf(s, 30), (std::vector<Kind>{Kind::If, Kind::AssignFused}));
+  EXPECT_EQ(KindsOf(s, 30), (std::vector<Kind>{Kind::IfChain, Kind::AssignFused}));
   // THEN 10 is a jump the IF makes itself; THEN X=1 is not.
   const ProgramLine* line20 = s.in.Program().FindLine(20, nullptr);
   const ProgramLine* line30 = s.in.Program().FindLine(30, nullptr);
@@ -180,9 +180,10 @@ TEST(ExecutionForm, ForAndReturnKinds) {
 }
 
 // An element of one letter subscript given a fused value is AssignElement;
-// other element targets keep their plans or handlers. Comparisons and MOD
-// fold their right operand, so a letter compared with a letter or a number
-// is a fused IF, and MOD stays a plan.
+// other element targets keep their plans. Comparisons and MOD fold their
+// right operand, so a letter compared with a letter or a number is a fused
+// IF, and a MOD compared is a chain; an operator whose right operand is
+// worked out first is neither.
 TEST(ExecutionForm, ElementAndComparisonKinds) {
   Session s;
   s.Run(
@@ -193,6 +194,8 @@ TEST(ExecutionForm, ElementAndComparisonKinds) {
       "50 IF K>=2 THEN A=2\n"
       "60 IF K MOD 2=0 THEN A=3\n"
       "70 IF K MOD L THEN A=4\n"
+      "80 IF A+K*L THEN A=5\n"
+      "90 A=-K*L: A=2+K: A=K-L*K\n"
       "RUN\n");
   EXPECT_EQ(KindsOf(s, 20),
             (std::vector<Kind>{Kind::AssignElement, Kind::AssignElement, Kind::AssignElement,
@@ -201,8 +204,11 @@ TEST(ExecutionForm, ElementAndComparisonKinds) {
                                                Kind::Assign, Kind::Assign}));
   EXPECT_EQ(KindsOf(s, 40).front(), Kind::IfFused);
   EXPECT_EQ(KindsOf(s, 50).front(), Kind::IfFused);
-  EXPECT_EQ(KindsOf(s, 60).front(), Kind::If);
-  EXPECT_EQ(KindsOf(s, 70).front(), Kind::If);
+  EXPECT_EQ(KindsOf(s, 60).front(), Kind::IfChain);
+  EXPECT_EQ(KindsOf(s, 70).front(), Kind::IfChain);
+  EXPECT_EQ(KindsOf(s, 80).front(), Kind::If);
+  EXPECT_EQ(KindsOf(s, 90),
+            (std::vector<Kind>{Kind::AssignChain, Kind::AssignChain, Kind::Assign}));
 }
 
 // Break served in the window's turn right after a jump finds the program

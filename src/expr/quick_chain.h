@@ -1,0 +1,105 @@
+// Chains: plans that are a letter or a number followed only by steps that
+// fold their right operand (K/2*3+4-5, C MOD 7=0, LOG(K)*2). Such a plan
+// needs no stack: its value is worked on in one place, step by step. The
+// steps are the plans' own, in quick_code.h; the evaluator runs them on its
+// stack top and the program loop's execution form runs a whole chain in a
+// register, the same operations in the same order.
+#pragma once
+
+#include <span>
+
+#include "base/errors.h"
+#include "expr/operators.h"
+#include "expr/quick_code.h"
+
+namespace torvic::quick {
+
+// -1 for true, 0 for false.
+inline double Truth(bool t) { return t ? -1 : 0; }
+
+// Whether `op` works on the value alone, with its right operand (if any)
+// in the step: the steps after a chain's first.
+inline bool IsChainStep(Op op) {
+  switch (op) {
+    case Op::AddLetter:
+    case Op::AddNumber:
+    case Op::SubtractLetter:
+    case Op::SubtractNumber:
+    case Op::MultiplyLetter:
+    case Op::MultiplyNumber:
+    case Op::DivideLetter:
+    case Op::DivideNumber:
+    case Op::LessLetter:
+    case Op::LessNumber:
+    case Op::GreaterLetter:
+    case Op::GreaterNumber:
+    case Op::EqualLetter:
+    case Op::EqualNumber:
+    case Op::NotEqualLetter:
+    case Op::NotEqualNumber:
+    case Op::LessEqualLetter:
+    case Op::LessEqualNumber:
+    case Op::GreaterEqualLetter:
+    case Op::GreaterEqualNumber:
+    case Op::OtherBinaryLetter:
+    case Op::OtherBinaryNumber:
+    case Op::Square:
+    case Op::Kernel:
+    case Op::Negate: return true;
+    default: return false;
+  }
+}
+
+// One such step on the value `v`: kOk or the operation's error. A NaN
+// compares unequal to everything, as in the general operators.
+[[gnu::always_inline]] inline int32_t ChainStep(const Step& s, double& v) {
+  switch (s.op) {
+    case Op::AddLetter: return AddNumbers(v, *s.place, v);
+    case Op::AddNumber: return AddNumbers(v, s.number, v);
+    case Op::SubtractLetter: return SubtractNumbers(v, *s.place, v);
+    case Op::SubtractNumber: return SubtractNumbers(v, s.number, v);
+    case Op::MultiplyLetter: return MultiplyNumbers(v, *s.place, v);
+    case Op::MultiplyNumber: return MultiplyNumbers(v, s.number, v);
+    case Op::DivideLetter: return DivideNumbers(v, *s.place, v);
+    case Op::DivideNumber: return DivideNumbers(v, s.number, v);
+    case Op::LessLetter: v = Truth(v < *s.place); return kOk;
+    case Op::LessNumber: v = Truth(v < s.number); return kOk;
+    case Op::GreaterLetter: v = Truth(v > *s.place); return kOk;
+    case Op::GreaterNumber: v = Truth(v > s.number); return kOk;
+    case Op::EqualLetter: v = Truth(v == *s.place); return kOk;
+    case Op::EqualNumber: v = Truth(v == s.number); return kOk;
+    case Op::NotEqualLetter: v = Truth(!(v == *s.place)); return kOk;
+    case Op::NotEqualNumber: v = Truth(!(v == s.number)); return kOk;
+    case Op::LessEqualLetter: v = Truth(v <= *s.place); return kOk;
+    case Op::LessEqualNumber: v = Truth(v <= s.number); return kOk;
+    case Op::GreaterEqualLetter: v = Truth(v >= *s.place); return kOk;
+    case Op::GreaterEqualNumber: v = Truth(v >= s.number); return kOk;
+    case Op::OtherBinaryLetter: return OtherBinaryNumbers(s.code, v, *s.place, v);
+    case Op::OtherBinaryNumber: return OtherBinaryNumbers(s.code, v, s.number, v);
+    case Op::Square: return SquareNumber(v, v);
+    case Op::Kernel: return s.kernel(v, v);
+    case Op::Negate: v = -v; return kOk;
+    default: return kErrInternalError;  // IsChainStep says which come here
+  }
+}
+
+// Whether `steps` are a chain: a letter or a number, then chain steps.
+inline bool IsChain(std::span<const Step> steps) {
+  if (steps.empty() || (steps[0].op != Op::Letter && steps[0].op != Op::Number)) return false;
+  for (size_t i = 1; i < steps.size(); ++i)
+    if (!IsChainStep(steps[i].op)) return false;
+  return true;
+}
+
+// The value of a chain (IsChain holds), unrounded as a plan leaves it.
+[[gnu::always_inline]] inline int32_t RunChain(std::span<const Step> steps, double& out) {
+  const Step* s = steps.data();
+  const Step* last = s + steps.size();
+  double v = s->op == Op::Letter ? *s->place : s->number;
+  for (++s; s != last; ++s)
+    if (int32_t e = ChainStep(*s, v)) return e;
+  out = v;
+  return kOk;
+}
+
+}  // namespace torvic::quick
