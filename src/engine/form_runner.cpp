@@ -286,20 +286,26 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
         }
       }
     }
-    while (code[offset] == kRecordEnd) {
-      ProgramLine* next = line->Next();
-      if (!next) {
-        eval_->SetCachedCode(code, epoch);
-        return FastEnd::Next;
-      }
-      pos_.FallThrough(next);
-      line = next;
-      code = line->Code();
-    }
-    eval_->SetCachedCode(code, epoch);
-    f = forms_.At(*line, offset, *eval_);
-    if (!f || f->kind == FormStatement::Kind::General) return FastEnd::Next;
+    f = EntryAtPosition(line, code, epoch);
+    if (!f) return FastEnd::Next;
   }
+}
+
+const FormStatement* Interpreter::EntryAtPosition(ProgramLine*& line, const uint8_t*& code,
+                                                  uint64_t epoch) {
+  while (code[pos_.Offset()] == kRecordEnd) {
+    ProgramLine* next = line->Next();
+    if (!next) {
+      eval_->SetCachedCode(code, epoch);
+      return nullptr;
+    }
+    pos_.FallThrough(next);
+    line = next;
+    code = line->Code();
+  }
+  eval_->SetCachedCode(code, epoch);
+  const FormStatement* f = forms_.At(*line, pos_.Offset(), *eval_);
+  return f && f->kind != FormStatement::Kind::General ? f : nullptr;
 }
 
 }  // namespace torvic

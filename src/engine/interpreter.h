@@ -164,6 +164,11 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // reason (Ok).
   enum class FastEnd : uint8_t { Next, Ok, Failed };
   FastEnd RunFastStatements(const FormStatement* f);
+  // The runner's slow way to the entry at the running position: past the
+  // ends of lines (FallThrough to the next line, `line` and `code` kept up
+  // to date), then looked up in the line's form. Null when the program
+  // ends there or the statement is not of a fast kind.
+  const FormStatement* EntryAtPosition(ProgramLine*& line, const uint8_t*& code, uint64_t epoch);
   // Whether the program loop runs the statement of `form` (null: none)
   // by RunFastStatements: a fast kind, with no trace or statement delay to
   // serve after each statement.
