@@ -304,7 +304,9 @@ const FormStatement* Interpreter::EntryAtPosition(ProgramLine*& line, const uint
     code = line->Code();
   }
   eval_->SetCachedCode(code, epoch);
-  const FormStatement* f = forms_.At(*line, pos_.Offset(), *eval_);
+  const FormStatement* f = nullptr;
+  if (pos_.Offset() == kLineHeaderSize) f = ExecutionForms::LineEntry(*line, epoch);
+  if (!f) f = forms_.At(*line, pos_.Offset(), *eval_);
   return f && f->kind != FormStatement::Kind::General ? f : nullptr;
 }
 
