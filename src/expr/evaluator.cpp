@@ -407,28 +407,36 @@ template <bool kStrings>
         --sp;
         break;
       // Steps that fold their right operand (quick_chain.h).
-      case Op::AddLetter:
-      case Op::AddNumber:
-      case Op::SubtractLetter:
-      case Op::SubtractNumber:
-      case Op::MultiplyLetter:
-      case Op::MultiplyNumber:
-      case Op::DivideLetter:
-      case Op::DivideNumber:
-      case Op::LessLetter:
-      case Op::LessNumber:
-      case Op::GreaterLetter:
-      case Op::GreaterNumber:
-      case Op::EqualLetter:
-      case Op::EqualNumber:
-      case Op::NotEqualLetter:
-      case Op::NotEqualNumber:
-      case Op::LessEqualLetter:
-      case Op::LessEqualNumber:
+      case Op::AddLetter: e = quick::FoldedStep<Op::AddLetter>(*s, st[sp - 1]); break;
+      case Op::AddNumber: e = quick::FoldedStep<Op::AddNumber>(*s, st[sp - 1]); break;
+      case Op::SubtractLetter: e = quick::FoldedStep<Op::SubtractLetter>(*s, st[sp - 1]); break;
+      case Op::SubtractNumber: e = quick::FoldedStep<Op::SubtractNumber>(*s, st[sp - 1]); break;
+      case Op::MultiplyLetter: e = quick::FoldedStep<Op::MultiplyLetter>(*s, st[sp - 1]); break;
+      case Op::MultiplyNumber: e = quick::FoldedStep<Op::MultiplyNumber>(*s, st[sp - 1]); break;
+      case Op::DivideLetter: e = quick::FoldedStep<Op::DivideLetter>(*s, st[sp - 1]); break;
+      case Op::DivideNumber: e = quick::FoldedStep<Op::DivideNumber>(*s, st[sp - 1]); break;
+      case Op::LessLetter: e = quick::FoldedStep<Op::LessLetter>(*s, st[sp - 1]); break;
+      case Op::LessNumber: e = quick::FoldedStep<Op::LessNumber>(*s, st[sp - 1]); break;
+      case Op::GreaterLetter: e = quick::FoldedStep<Op::GreaterLetter>(*s, st[sp - 1]); break;
+      case Op::GreaterNumber: e = quick::FoldedStep<Op::GreaterNumber>(*s, st[sp - 1]); break;
+      case Op::EqualLetter: e = quick::FoldedStep<Op::EqualLetter>(*s, st[sp - 1]); break;
+      case Op::EqualNumber: e = quick::FoldedStep<Op::EqualNumber>(*s, st[sp - 1]); break;
+      case Op::NotEqualLetter: e = quick::FoldedStep<Op::NotEqualLetter>(*s, st[sp - 1]); break;
+      case Op::NotEqualNumber: e = quick::FoldedStep<Op::NotEqualNumber>(*s, st[sp - 1]); break;
+      case Op::LessEqualLetter: e = quick::FoldedStep<Op::LessEqualLetter>(*s, st[sp - 1]); break;
+      case Op::LessEqualNumber: e = quick::FoldedStep<Op::LessEqualNumber>(*s, st[sp - 1]); break;
       case Op::GreaterEqualLetter:
+        e = quick::FoldedStep<Op::GreaterEqualLetter>(*s, st[sp - 1]);
+        break;
       case Op::GreaterEqualNumber:
+        e = quick::FoldedStep<Op::GreaterEqualNumber>(*s, st[sp - 1]);
+        break;
       case Op::OtherBinaryLetter:
-      case Op::OtherBinaryNumber: e = quick::ChainStep(*s, st[sp - 1]); break;
+        e = quick::FoldedStep<Op::OtherBinaryLetter>(*s, st[sp - 1]);
+        break;
+      case Op::OtherBinaryNumber:
+        e = quick::FoldedStep<Op::OtherBinaryNumber>(*s, st[sp - 1]);
+        break;
       case Op::Subtract:
         e = SubtractNumbers(st[sp - 2], st[sp - 1], st[sp - 2]);
         --sp;

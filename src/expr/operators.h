@@ -129,7 +129,8 @@ inline int32_t SquareNumber(double a, double& out) {
 }
 
 // OtherNumericBinary with \ and MOD inline.
-inline int32_t OtherBinaryNumbers(uint8_t code, double a, double b, double& out) {
+[[gnu::always_inline]] inline int32_t OtherBinaryNumbers(uint8_t code, double a, double b,
+                                                         double& out) {
   if (code == op::kMod || code == op::kIntDivide)
     return IntegerQuotient(code == op::kMod, a, b, out);
   return OtherNumericBinary(code, a, b, out);

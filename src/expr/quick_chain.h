@@ -50,32 +50,90 @@ inline bool IsChainStep(Op op) {
   }
 }
 
-// One such step on the value `v`: kOk or the operation's error. A NaN
-// compares unequal to everything, as in the general operators.
+// The operation of a step that folds its right operand, on the value `v`:
+// kOk or the operation's error. One body per step, shared by the plans'
+// step loop (which dispatches to it from its own switch) and ChainStep. A
+// NaN compares unequal to everything, as in the general operators.
+template <Op>
+inline constexpr bool kNotFolded = false;
+
+template <Op kOp>
+[[gnu::always_inline]] inline int32_t FoldedStep(const Step& s, double& v) {
+  if constexpr (kOp == Op::AddLetter) {
+    return AddNumbers(v, *s.place, v);
+  } else if constexpr (kOp == Op::AddNumber) {
+    return AddNumbers(v, s.number, v);
+  } else if constexpr (kOp == Op::SubtractLetter) {
+    return SubtractNumbers(v, *s.place, v);
+  } else if constexpr (kOp == Op::SubtractNumber) {
+    return SubtractNumbers(v, s.number, v);
+  } else if constexpr (kOp == Op::MultiplyLetter) {
+    return MultiplyNumbers(v, *s.place, v);
+  } else if constexpr (kOp == Op::MultiplyNumber) {
+    return MultiplyNumbers(v, s.number, v);
+  } else if constexpr (kOp == Op::DivideLetter) {
+    return DivideNumbers(v, *s.place, v);
+  } else if constexpr (kOp == Op::DivideNumber) {
+    return DivideNumbers(v, s.number, v);
+  } else if constexpr (kOp == Op::LessLetter) {
+    v = Truth(v < *s.place);
+  } else if constexpr (kOp == Op::LessNumber) {
+    v = Truth(v < s.number);
+  } else if constexpr (kOp == Op::GreaterLetter) {
+    v = Truth(v > *s.place);
+  } else if constexpr (kOp == Op::GreaterNumber) {
+    v = Truth(v > s.number);
+  } else if constexpr (kOp == Op::EqualLetter) {
+    v = Truth(v == *s.place);
+  } else if constexpr (kOp == Op::EqualNumber) {
+    v = Truth(v == s.number);
+  } else if constexpr (kOp == Op::NotEqualLetter) {
+    v = Truth(!(v == *s.place));
+  } else if constexpr (kOp == Op::NotEqualNumber) {
+    v = Truth(!(v == s.number));
+  } else if constexpr (kOp == Op::LessEqualLetter) {
+    v = Truth(v <= *s.place);
+  } else if constexpr (kOp == Op::LessEqualNumber) {
+    v = Truth(v <= s.number);
+  } else if constexpr (kOp == Op::GreaterEqualLetter) {
+    v = Truth(v >= *s.place);
+  } else if constexpr (kOp == Op::GreaterEqualNumber) {
+    v = Truth(v >= s.number);
+  } else if constexpr (kOp == Op::OtherBinaryLetter) {
+    return OtherBinaryNumbers(s.code, v, *s.place, v);
+  } else if constexpr (kOp == Op::OtherBinaryNumber) {
+    return OtherBinaryNumbers(s.code, v, s.number, v);
+  } else {
+    static_assert(kNotFolded<kOp>, "not a step that folds its right operand");
+  }
+  return kOk;
+}
+
+// One step after a chain's first, on the value `v`: kOk or its error.
 [[gnu::always_inline]] inline int32_t ChainStep(const Step& s, double& v) {
   switch (s.op) {
-    case Op::AddLetter: return AddNumbers(v, *s.place, v);
-    case Op::AddNumber: return AddNumbers(v, s.number, v);
-    case Op::SubtractLetter: return SubtractNumbers(v, *s.place, v);
-    case Op::SubtractNumber: return SubtractNumbers(v, s.number, v);
-    case Op::MultiplyLetter: return MultiplyNumbers(v, *s.place, v);
-    case Op::MultiplyNumber: return MultiplyNumbers(v, s.number, v);
-    case Op::DivideLetter: return DivideNumbers(v, *s.place, v);
-    case Op::DivideNumber: return DivideNumbers(v, s.number, v);
-    case Op::LessLetter: v = Truth(v < *s.place); return kOk;
-    case Op::LessNumber: v = Truth(v < s.number); return kOk;
-    case Op::GreaterLetter: v = Truth(v > *s.place); return kOk;
-    case Op::GreaterNumber: v = Truth(v > s.number); return kOk;
-    case Op::EqualLetter: v = Truth(v == *s.place); return kOk;
-    case Op::EqualNumber: v = Truth(v == s.number); return kOk;
-    case Op::NotEqualLetter: v = Truth(!(v == *s.place)); return kOk;
-    case Op::NotEqualNumber: v = Truth(!(v == s.number)); return kOk;
-    case Op::LessEqualLetter: v = Truth(v <= *s.place); return kOk;
-    case Op::LessEqualNumber: v = Truth(v <= s.number); return kOk;
-    case Op::GreaterEqualLetter: v = Truth(v >= *s.place); return kOk;
-    case Op::GreaterEqualNumber: v = Truth(v >= s.number); return kOk;
-    case Op::OtherBinaryLetter: return OtherBinaryNumbers(s.code, v, *s.place, v);
-    case Op::OtherBinaryNumber: return OtherBinaryNumbers(s.code, v, s.number, v);
+    case Op::AddLetter: return FoldedStep<Op::AddLetter>(s, v);
+    case Op::AddNumber: return FoldedStep<Op::AddNumber>(s, v);
+    case Op::SubtractLetter: return FoldedStep<Op::SubtractLetter>(s, v);
+    case Op::SubtractNumber: return FoldedStep<Op::SubtractNumber>(s, v);
+    case Op::MultiplyLetter: return FoldedStep<Op::MultiplyLetter>(s, v);
+    case Op::MultiplyNumber: return FoldedStep<Op::MultiplyNumber>(s, v);
+    case Op::DivideLetter: return FoldedStep<Op::DivideLetter>(s, v);
+    case Op::DivideNumber: return FoldedStep<Op::DivideNumber>(s, v);
+    case Op::LessLetter: return FoldedStep<Op::LessLetter>(s, v);
+    case Op::LessNumber: return FoldedStep<Op::LessNumber>(s, v);
+    case Op::GreaterLetter: return FoldedStep<Op::GreaterLetter>(s, v);
+    case Op::GreaterNumber: return FoldedStep<Op::GreaterNumber>(s, v);
+    case Op::EqualLetter: return FoldedStep<Op::EqualLetter>(s, v);
+    case Op::EqualNumber: return FoldedStep<Op::EqualNumber>(s, v);
+    case Op::NotEqualLetter: return FoldedStep<Op::NotEqualLetter>(s, v);
+    case Op::NotEqualNumber: return FoldedStep<Op::NotEqualNumber>(s, v);
+    case Op::LessEqualLetter: return FoldedStep<Op::LessEqualLetter>(s, v);
+    case Op::LessEqualNumber: return FoldedStep<Op::LessEqualNumber>(s, v);
+    case Op::GreaterEqualLetter: return FoldedStep<Op::GreaterEqualLetter>(s, v);
+    case Op::GreaterEqualNumber: return FoldedStep<Op::GreaterEqualNumber>(s, v);
+    case Op::OtherBinaryLetter: return FoldedStep<Op::OtherBinaryLetter>(s, v);
+    case Op::OtherBinaryNumber: return FoldedStep<Op::OtherBinaryNumber>(s, v);
     case Op::Square: return SquareNumber(v, v);
     case Op::Kernel: return s.kernel(v, v);
     case Op::Negate: v = -v; return kOk;

@@ -84,7 +84,7 @@ class CBasicString {
 
   // Copies s (clamped). A borrowed string is unbound first, so the record
   // buffer it pointed into is never written by an assignment.
-  void Assign(std::string_view s) {
+  [[gnu::always_inline]] void Assign(std::string_view s) {
     if (!borrowed_ && s.size() <= static_cast<size_t>(capacity_)) {
       const int32_t n = static_cast<int32_t>(s.size());  // capacity_ <= kMaxLength: no clamp
       MoveBytes(data_, s.data(), n);
@@ -97,7 +97,7 @@ class CBasicString {
     Assign(std::string_view(reinterpret_cast<const char*>(p), n < 0 ? 0 : static_cast<size_t>(n)));
   }
   // Appends s, clamping the result at kMaxLength.
-  void Append(std::string_view s) {
+  [[gnu::always_inline]] void Append(std::string_view s) {
     // s cannot overlap the free space after our text, so copying there is
     // safe even when s views this string's own bytes.
     if (!borrowed_ && s.size() <= static_cast<size_t>(capacity_ - length_)) {
