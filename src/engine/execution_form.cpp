@@ -201,7 +201,7 @@ void ExecutionForms::Decode(const ProgramLine& line, FormStatement& f, Evaluator
 namespace {
 
 // The fused value of `steps` in `f` (op, left, right or constant, kernel):
-// false when they have no fused shape.
+// false, with `f` as it was, when they have no fused shape.
 bool FusedShape(FormStatement& f, std::span<const quick::Step> steps, bool assignment) {
   using quick::Op;
   if (steps.size() == 1 && assignment) {
@@ -243,10 +243,9 @@ void ExecutionForms::Fuse(FormStatement& f, bool assignment, Evaluator& eval) {
   if (assignment && !f.plan.place) {
     // The target is found by a step: fused when it is a numeric element
     // of one letter subscript (M(L)=...), whose step comes first.
-    if (steps.empty() || steps[0].op != Op::TargetElementLetter) return;
-    FormStatement fused = f;
-    if (!FusedShape(fused, steps.subspan(1), assignment)) return;
-    f = fused;
+    if (steps.empty() || steps[0].op != Op::TargetElementLetter ||
+        !FusedShape(f, steps.subspan(1), assignment))
+      return;
     f.number = steps[0].site;
     f.place = steps[0].place;  // the subscript
     f.kind = FormStatement::Kind::AssignElement;

@@ -20,34 +20,10 @@ inline double Truth(bool t) { return t ? -1 : 0; }
 // Whether `op` works on the value alone, with its right operand (if any)
 // in the step: the steps after a chain's first.
 inline bool IsChainStep(Op op) {
-  switch (op) {
-    case Op::AddLetter:
-    case Op::AddNumber:
-    case Op::SubtractLetter:
-    case Op::SubtractNumber:
-    case Op::MultiplyLetter:
-    case Op::MultiplyNumber:
-    case Op::DivideLetter:
-    case Op::DivideNumber:
-    case Op::LessLetter:
-    case Op::LessNumber:
-    case Op::GreaterLetter:
-    case Op::GreaterNumber:
-    case Op::EqualLetter:
-    case Op::EqualNumber:
-    case Op::NotEqualLetter:
-    case Op::NotEqualNumber:
-    case Op::LessEqualLetter:
-    case Op::LessEqualNumber:
-    case Op::GreaterEqualLetter:
-    case Op::GreaterEqualNumber:
-    case Op::OtherBinaryLetter:
-    case Op::OtherBinaryNumber:
-    case Op::Square:
-    case Op::Kernel:
-    case Op::Negate: return true;
-    default: return false;
-  }
+  Op base = Op::Add;
+  bool letter = false;
+  return op == Op::Square || op == Op::Kernel || op == Op::Negate ||
+         FoldedRightOperand(op, base, letter);
 }
 
 // The operation of a step that folds its right operand, on the value `v`:
