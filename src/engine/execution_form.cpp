@@ -65,7 +65,9 @@ const FormStatement* ExecutionForms::Make(const ProgramLine& line, size_t offset
     scratch_[i].following = static_cast<uint16_t>(scratch_.size() - 1 - i);
   std::copy(scratch_.begin(), scratch_.end(), first);
   statements_ += scratch_.size();
-  line.form = ProgramLine::FormSlot{epoch_, first, static_cast<uint32_t>(scratch_.size())};
+  const bool entry = !scratch_.empty() && first->start == kLineHeaderSize &&
+                     first->kind != FormStatement::Kind::General;
+  line.form = ProgramLine::FormSlot{epoch_, first, static_cast<uint32_t>(scratch_.size()), entry};
   return At(line, offset, eval);
 }
 

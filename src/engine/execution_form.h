@@ -189,14 +189,12 @@ class ExecutionForms {
     return nullptr;
   }
 
-  // The entry of `line`'s first record, when its form of `epoch` is made
-  // and starts there (no uncompiled text first); else null, and At finds
-  // the statement.
+  // The entry of `line`'s first record, when its form of `epoch` is made,
+  // starts there (no uncompiled text first) and has a fast way; else null,
+  // and At finds the statement.
   static const FormStatement* LineEntry(const ProgramLine& line, uint64_t epoch) {
     const ProgramLine::FormSlot& slot = line.form;
-    if (slot.epoch != epoch || slot.count == 0 || slot.first->start != kLineHeaderSize)
-      return nullptr;
-    return slot.first;
+    return slot.epoch == epoch && slot.entry ? slot.first : nullptr;
   }
 
   // Statements held by the forms made this epoch, and the bytes they take.

@@ -277,11 +277,21 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
         continue;
       }
     } else {
+      if (offset != kLineHeaderSize && code[offset] == kRecordEnd) {
+        // Back at the end of a line (a RETURN to a GOSUB that ended it).
+        ProgramLine* next = line->Next();
+        if (!next) {
+          eval_->SetCachedCode(code, epoch);
+          return FastEnd::Next;  // the loop ends the run
+        }
+        pos_.FallThrough(next);
+        line = next;
+        code = line->Code();
+      }
       eval_->SetCachedCode(code, epoch);
       if (offset == kLineHeaderSize) {
         if (const FormStatement* first = ExecutionForms::LineEntry(*line, epoch)) [[likely]] {
           f = first;
-          if (f->kind == FormStatement::Kind::General) return FastEnd::Next;
           continue;
         }
       }

@@ -111,7 +111,13 @@ template <Op kOp>
     case Op::OtherBinaryLetter: return FoldedStep<Op::OtherBinaryLetter>(s, v);
     case Op::OtherBinaryNumber: return FoldedStep<Op::OtherBinaryNumber>(s, v);
     case Op::Square: return SquareNumber(v, v);
-    case Op::Kernel: return s.kernel(v, v);
+    case Op::Kernel: {
+      // Through a copy: `v` itself stays in a register.
+      double x;
+      const int32_t e = s.kernel(v, x);
+      v = x;
+      return e;
+    }
     case Op::Negate: v = -v; return kOk;
     default: return kErrInternalError;  // IsChainStep says which come here
   }
@@ -126,14 +132,11 @@ inline bool IsChain(std::span<const Step> steps) {
 }
 
 // The value of a chain (IsChain holds), unrounded as a plan leaves it.
-[[gnu::always_inline]] inline int32_t RunChain(std::span<const Step> steps, double& out) {
-  const Step* s = steps.data();
-  const Step* last = s + steps.size();
-  double v = s->op == Op::Letter ? *s->place : s->number;
-  for (++s; s != last; ++s)
-    if (int32_t e = ChainStep(*s, v)) return e;
-  out = v;
-  return kOk;
-}
+// Kept out of line: inside a large caller the value between two steps
+// goes through memory (every call on a rare path would clobber its
+// register), and each step would wait for the store before it; here it
+// stays in a register, which made chains of four steps run about a
+// quarter faster.
+[[gnu::noinline]] int32_t RunChain(std::span<const Step> steps, double& out);
 
 }  // namespace torvic::quick

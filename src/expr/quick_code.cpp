@@ -1,4 +1,5 @@
 #include "expr/quick_code.h"
+#include "expr/quick_chain.h"
 
 #include <array>
 #include <cstring>
@@ -563,6 +564,16 @@ const Plan* PlanCache::Decoded(Code code, size_t pos, size_t slot) {
   // Found again: the table may have grown.
   for (size_t i = Hash(at);; i = (i + 1) & mask_)
     if (table_[i].at == at) return &table_[i].plan;
+}
+
+int32_t RunChain(std::span<const Step> steps, double& out) {
+  const Step* s = steps.data();
+  const Step* last = s + steps.size();
+  double v = s->op == Op::Letter ? *s->place : s->number;
+  for (++s; s != last; ++s)
+    if (int32_t e = ChainStep(*s, v)) return e;
+  out = v;
+  return kOk;
 }
 
 }  // namespace torvic::quick

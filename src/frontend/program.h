@@ -54,12 +54,15 @@ class ProgramLine {
   std::vector<uint8_t> code;  // the compiled line, exact length (change it with ReplaceTextAndCode)
   uint32_t newNumber = kNoLineNumber;  // RENUM's scratch value
   // Where the engine's execution form of this line (engine/execution_form.h)
-  // stands: `count` statements from `first`, made in code epoch `epoch`. A
-  // cache: a stale epoch means there is none (and `first` may be freed).
+  // stands: `count` statements from `first`, made in code epoch `epoch`;
+  // `entry` says that the line starts with the first of them and that it
+  // has a fast way. A cache: a stale epoch means there is none (and
+  // `first` may be freed).
   struct FormSlot {
     uint64_t epoch = ~uint64_t{0};
     const FormStatement* first = nullptr;
     uint32_t count = 0;
+    bool entry = false;
   };
   mutable FormSlot form;
 
