@@ -85,6 +85,15 @@ template <Op kOp>
   return kOk;
 }
 
+// `step` on a copy of `v`, which it may hand on by address.
+template <typename Work>
+[[gnu::always_inline]] inline int32_t ThroughCopy(double& v, Work step) {
+  double x = v;
+  const int32_t e = step(x);
+  v = x;
+  return e;
+}
+
 // One step after a chain's first, on the value `v`: kOk or its error.
 [[gnu::always_inline]] inline int32_t ChainStep(const Step& s, double& v) {
   switch (s.op) {
@@ -108,16 +117,14 @@ template <Op kOp>
     case Op::LessEqualNumber: return FoldedStep<Op::LessEqualNumber>(s, v);
     case Op::GreaterEqualLetter: return FoldedStep<Op::GreaterEqualLetter>(s, v);
     case Op::GreaterEqualNumber: return FoldedStep<Op::GreaterEqualNumber>(s, v);
-    case Op::OtherBinaryLetter: return FoldedStep<Op::OtherBinaryLetter>(s, v);
-    case Op::OtherBinaryNumber: return FoldedStep<Op::OtherBinaryNumber>(s, v);
-    case Op::Square: return SquareNumber(v, v);
-    case Op::Kernel: {
-      // Through a copy: `v` itself stays in a register.
-      double x;
-      const int32_t e = s.kernel(v, x);
-      v = x;
-      return e;
-    }
+    // Through a copy where a call is given the result's place: `v`
+    // itself must stay in a register.
+    case Op::OtherBinaryLetter:
+      return ThroughCopy(v, [&s](double& x) { return FoldedStep<Op::OtherBinaryLetter>(s, x); });
+    case Op::OtherBinaryNumber:
+      return ThroughCopy(v, [&s](double& x) { return FoldedStep<Op::OtherBinaryNumber>(s, x); });
+    case Op::Square: return ThroughCopy(v, [](double& x) { return SquareNumber(x, x); });
+    case Op::Kernel: return ThroughCopy(v, [&s](double& x) { return s.kernel(x, x); });
     case Op::Negate: v = -v; return kOk;
     default: return kErrInternalError;  // IsChainStep says which come here
   }
