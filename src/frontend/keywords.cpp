@@ -1,6 +1,9 @@
 #include "frontend/keywords.h"
 
 #include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 #include "expr/function_table.h"
 
@@ -344,6 +347,47 @@ bool IsDollarStatement(int token) {
          token == stmt::kPokeString;
 }
 
+// The rows of a table grouped by the first character of their names, each
+// group in table order (so that ties still go to the first row): a lookup
+// reads only the rows that can match, with their names' lengths at hand.
+class FirstCharacterIndex {
+ public:
+  struct Candidate {
+    std::string_view name;
+    uint16_t row;
+  };
+
+  template <typename Row>
+  explicit FirstCharacterIndex(std::span<const Row> rows) {
+    for (const Row& r : rows) ++start_[static_cast<unsigned char>(r.name[0]) + 1];
+    for (size_t c = 1; c < start_.size(); ++c) start_[c] += start_[c - 1];
+    candidates_.resize(rows.size());
+    std::array<uint16_t, 257> next = start_;
+    for (size_t i = 0; i < rows.size(); ++i)
+      candidates_[next[static_cast<unsigned char>(rows[i].name[0])]++] =
+          Candidate{rows[i].name, static_cast<uint16_t>(i)};
+  }
+  // The rows whose names start with `c`.
+  std::span<const Candidate> StartingWith(char c) const {
+    const auto u = static_cast<unsigned char>(c);
+    return std::span<const Candidate>(candidates_).subspan(start_[u], start_[u + 1] - start_[u]);
+  }
+
+ private:
+  std::array<uint16_t, 257> start_{};
+  std::vector<Candidate> candidates_;
+};
+
+const FirstCharacterIndex& KeywordIndex() {
+  static const FirstCharacterIndex index{std::span<const KeywordEntry>(kKeywords)};
+  return index;
+}
+
+const FirstCharacterIndex& FunctionIndex() {
+  static const FirstCharacterIndex index{FunctionTable()};
+  return index;
+}
+
 }  // namespace
 
 std::span<const KeywordEntry> KeywordTable() { return kKeywords; }
@@ -355,14 +399,12 @@ int KeywordAt(std::string_view text, size_t& pos) {
     return stmt::kLines;
   }
   if (pos >= text.size()) return tok::kNone;
-  // Every name matches from its first letter on: entries with another first
-  // letter are passed over before their length is even taken.
-  const char first = Lower(text[pos]);
+  // Every name matches from its first letter on: only the entries with
+  // this first letter are read.
   size_t bestLength = 0;
   int bestToken = tok::kNone;
-  for (const KeywordEntry& e : kKeywords) {
-    if (e.name[0] != first) continue;
-    std::string_view name(e.name);
+  for (const auto& [name, row] : KeywordIndex().StartingWith(Lower(text[pos]))) {
+    const KeywordEntry& e = kKeywords[row];
     size_t length = 0;
     int token = e.token;
     if (IsDollarStatement(e.token)) {
@@ -443,12 +485,9 @@ int StatementKeywordAt(std::string_view line, size_t& pos) {
 int FunctionNameAt(std::string_view text, size_t& pos) {
   std::span<const FunctionRow> table = FunctionTable();
   if (pos >= text.size()) return -1;
-  const char first = Lower(text[pos]);  // as in KeywordAt
   size_t bestLength = 0;
   int bestRow = -1;
-  for (size_t i = 0; i < table.size(); ++i) {
-    if (table[i].name[0] != first) continue;
-    std::string_view name(table[i].name);
+  for (const auto& [name, i] : FunctionIndex().StartingWith(Lower(text[pos]))) {  // as in KeywordAt
     size_t length = 0;
     if (table[i].stringResult && !name.empty() && name.back() == '$')
       length = MatchDollarName(text, pos, name);
