@@ -189,6 +189,14 @@ namespace torvic {
   return kTakeHandler;
 }
 
+// The runner's end at a statement that failed, left a stop reason or ran
+// by its handler: ExecuteStatement's own tail.
+Interpreter::FastEnd Interpreter::FinishFast(int32_t result, const RecordFrame& frame,
+                                             size_t& offset, size_t start, size_t end,
+                                             const ProgramLine* line) {
+  return FinishStatement(result, frame, offset, start, end, line) ? FastEnd::Ok : FastEnd::Failed;
+}
+
 int32_t Interpreter::RunFormStatementCall(const FormStatement& f, const uint8_t* code,
                                           size_t& offset) {
   return RunFormStatement(f, code, offset);
@@ -225,13 +233,11 @@ Interpreter::FastEnd Interpreter::RunFastStatements(const FormStatement* f) {
       result = RunFormStatement(*f, code, offset);
       if (result == kTakeHandler) [[unlikely]] {
         result = handlers_[f->frame.code](*this, code, offset);
-        return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
-                                                                           : FastEnd::Failed;
+        return FinishFast(result, f->frame, offset, start, end, line);
       }
     } catch (const std::bad_alloc&) { result = kErrOutOfMemory; }
     if (result != 0 || deferredError_ != 0 || stopReason_ != StopReason::None) [[unlikely]]
-      return FinishStatement(result, f->frame, offset, start, end, line) ? FastEnd::Ok
-                                                                         : FastEnd::Failed;
+      return FinishFast(result, f->frame, offset, start, end, line);
 
     // Where the program goes on: a jump's line, the line NEXT went back
     // to, or the next line after the end of this one. A jump is left

@@ -164,6 +164,8 @@ class Interpreter final : public platform::EventSink, private LineEntryOwner {
   // reason (Ok).
   enum class FastEnd : uint8_t { Next, Ok, Failed };
   FastEnd RunFastStatements(const FormStatement* f);
+  FastEnd FinishFast(int32_t result, const RecordFrame& frame, size_t& offset, size_t start,
+                     size_t end, const ProgramLine* line);
   // The runner's slow way to the entry at the running position: past the
   // ends of lines (FallThrough to the next line, `line` and `code` kept up
   // to date), then looked up in the line's form. Null when the program
